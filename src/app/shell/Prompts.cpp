@@ -1,0 +1,91 @@
+#include "Prompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace quorvane {
+
+namespace {
+QString g_title;
+
+QWidget* owner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
+                                    const QString& title, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, DisplayText(text), buttons, owner());
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+} // namespace
+
+const QString& ApplicationTitle() { return g_title; }
+void SetApplicationTitleText(const QString& title) { g_title = title; }
+
+QString DisplayText(const QString& text)
+{
+    QString t = text;
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    return t;
+}
+
+void QtPrompts::notice(const QString& text, const QString& title)
+{
+    showBox(QMessageBox::NoIcon, text, title, QMessageBox::Ok);
+}
+
+void QtPrompts::errorBox(const QString& text, const QString& title)
+{
+    showBox(QMessageBox::Warning, text, title, QMessageBox::Ok);
+}
+
+bool QtPrompts::question(const QString& text, const QString& title)
+{
+    return showBox(QMessageBox::NoIcon, text, title, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+QString QtPrompts::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner(), title, DisplayText(prompt),
+                                                 QLineEdit::Normal, defaultAnswer, &ok);
+    return ok ? answer : QString();
+}
+
+QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple)
+{
+    if (multiple)
+        return QFileDialog::getOpenFileNames(owner(), title, QString(), filter);
+    const QString one = QFileDialog::getOpenFileName(owner(), title, QString(), filter);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+}
+
+QString QtPrompts::saveFile(const QString& title, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(owner(), title, QString(), filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder)
+{
+    QString chosen = QFileDialog::getExistingDirectory(owner(), title, initialFolder);
+    while (chosen.size() > 1 && chosen.endsWith('/'))
+        chosen.chop(1);
+    return chosen;
+}
+
+void QtPrompts::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+} // namespace quorvane

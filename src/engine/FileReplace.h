@@ -1,0 +1,70 @@
+#pragma once
+// Per-file replacement: reads a source by its mark, streams it through the pairs
+// and writes the result atomically. The target is replaced only by a complete,
+// synced result; a failure leaves it untouched and no temporary file behind.
+#include "TextCodec.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace quorvane {
+
+struct Pair {
+    QString find;
+    QString replace;
+};
+
+class CommitGroup;
+
+struct FileJob {
+    std::vector<Pair> pairs;            // applied in order; an empty find changes nothing
+    qsizetype chunkUnits = 65536;       // input stretch per step (bytes or UTF-16 units)
+    std::function<void()> yield;        // called at least once per chunk; may be empty
+    bool dryRun = false;                // count only, write nothing
+    CommitGroup* group = nullptr;       // optional: defer sync+rename to group a batch's syncs
+};
+
+struct FileOutcome {
+    bool ok = false;
+    enum class Stage { None, Read, Write } failedAt = Stage::None;
+    QString error;                      // description of the failure
+    std::vector<std::int64_t> counts;   // replacements per pair
+    TextEncoding encoding = TextEncoding::Ansi;
+    bool written = false;               // false when nothing needed writing (or dry run)
+};
+
+// Replaces source's text into output (which may equal source). Results: Ansi and
+// Utf8 as raw bytes without a mark, Unicode as UTF-16LE with FF FE. An in-place
+// result identical to the source leaves the source untouched.
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job);
+
+// Splits a multi-line text at CR LF pairs; a trailing pair gives a final empty
+// line and an empty text gives no lines.
+QStringList SplitLines(const QString& text);
+
+// Reports a failure: procedure identifier, step number, description.
+using FailureReporter = std::function<void(const QString& procedure, int step, const QString& description)>;
+
+struct ReplaceContext {
+    std::function<void()> yield;
+    FailureReporter report;
+    CommitGroup* group = nullptr;
+};
+
+// Single mode: find line k is replaced by replace line k (or deleted when the
+// replace text is empty). Failures go to ctx.report as "ReplaceText.ReplaceTextInFile"
+// at step 100 (read) or 110 (write). Returns the replacements per find line.
+std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString& findText,
+                                            const QString& replaceText, const QString& output,
+                                            const ReplaceContext& ctx);
+
+// Sets mode: set k is (finds[k], replaces[k]). Failures go to ctx.report as
+// "ReplaceText.ReplaceTextInFileCombo" at step 100 (read) or 106 (write).
+std::vector<std::int64_t> ReplaceTextInFileCombo(const QString& source, const QStringList& finds,
+                                                 const QStringList& replaces, const QString& output,
+                                                 const ReplaceContext& ctx);
+
+} // namespace quorvane

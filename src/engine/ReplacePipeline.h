@@ -1,0 +1,55 @@
+#pragma once
+// Streaming replace-all of an ordered list of pairs. The result always equals
+// applying each pair in turn to the whole text (leftmost, non-overlapping,
+// inserted text not rescanned), whatever the chunking of the input; memory is
+// bounded by the chunk size and the pattern lengths.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+template <typename Unit>
+struct UnitPair {
+    std::basic_string<Unit> find;
+    std::basic_string<Unit> replace;
+};
+
+template <typename Unit>
+class ReplacePipeline {
+public:
+    using String = std::basic_string<Unit>;
+    using View = std::basic_string_view<Unit>;
+    using Sink = std::function<void(View)>;
+
+    explicit ReplacePipeline(std::vector<UnitPair<Unit>> pairs);
+    ~ReplacePipeline();
+    ReplacePipeline(const ReplacePipeline&) = delete;
+    ReplacePipeline& operator=(const ReplacePipeline&) = delete;
+
+    // Passes the next stretch of input; finished output goes to sink (possibly
+    // in several calls, possibly none).
+    void feed(View chunk, const Sink& sink);
+    // Ends the input and flushes everything held back.
+    void finish(const Sink& sink);
+    // Replacements made so far by each pair, in pair order.
+    const std::vector<std::int64_t>& counts() const;
+
+private:
+    struct Impl;
+    Impl* d;
+};
+
+// Whole-text reference: each pair in order with replace-all. counts (optional)
+// receives the replacements per pair.
+template <typename Unit>
+std::basic_string<Unit> ReplaceAllReference(std::basic_string<Unit> text,
+                                            const std::vector<UnitPair<Unit>>& pairs,
+                                            std::vector<std::int64_t>* counts = nullptr);
+
+extern template class ReplacePipeline<char>;
+extern template class ReplacePipeline<char16_t>;
+
+} // namespace quorvane

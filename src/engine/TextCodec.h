@@ -1,0 +1,32 @@
+#pragma once
+// Text file codec: classes a file by its byte-order mark and reads its text.
+// Only regular files are ever opened; a FIFO, socket or device fails like an
+// unreadable file.
+#include <QString>
+#include <QStringList>
+
+namespace quorvane {
+
+enum class TextEncoding { Ansi, Unicode, Utf8 };
+
+// The exact form behind a class, as far as reading needs it.
+enum class SourceForm { Bytes, Utf8Marked, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
+
+struct Detected {
+    TextEncoding encoding = TextEncoding::Ansi;
+    SourceForm form = SourceForm::Bytes;
+    int markLength = 0;   // bytes of the mark, never part of the text
+};
+
+// Classes the file at path by its first bytes. Returns false and sets *error
+// when the file cannot be opened for reading (or is not a regular file).
+bool DetectTextEncoding(const QString& path, Detected& out, QString* error = nullptr);
+
+// Lines of a text file in any class, without terminators. Utf8: split at CR LF
+// only, a trailing CR LF gives a final empty line. Ansi/Unicode: CR LF, LF and a
+// lone CR end a line and a final terminator adds no line. An empty text gives one
+// empty line. Ansi bytes are decoded as UTF-8. False and *error on failure.
+bool ReadTextFile(const QString& path, QStringList& lines, QString* error = nullptr,
+                  TextEncoding* encoding = nullptr);
+
+} // namespace quorvane

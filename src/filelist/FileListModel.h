@@ -1,0 +1,44 @@
+#pragma once
+// The file list: paths in display order, positions counted from 1, duplicates
+// allowed, texts stored verbatim. Uniform one-column rows so a million entries
+// stay fast.
+#include <QAbstractListModel>
+#include <QStringList>
+
+namespace quorvane {
+
+class FileListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit FileListModel(QObject* parent = nullptr);
+
+    int count() const { return int(m_entries.size()); }
+    // Text at 1-based position; throws Failure when the position does not exist.
+    QString entryText(int position) const;
+    void addEntry(const QString& text);
+    // Appends many entries with one row insertion.
+    void addEntries(const QStringList& texts);
+    // Removes the entry at 1-based position; throws Failure when it does not exist.
+    void removeEntry(int position);
+    // Removes the given 1-based positions, which must be ascending, from the last to the first.
+    void removePositions(const std::vector<int>& ascending);
+    void clear();
+    // Exchanges the texts at two 1-based positions.
+    void exchange(int a, int b);
+    // True when some entry equals path exactly (case-sensitive, whole text).
+    bool contains(const QString& path) const;
+    const QStringList& entries() const { return m_entries; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void setHeader(const QString& header);
+
+private:
+    QStringList m_entries;
+    QString m_header;
+};
+
+} // namespace quorvane

@@ -1,0 +1,50 @@
+#include "TestEnv.h"
+
+#include "ProgramFolder.h"
+#include "Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quorvane::test {
+
+TestEnv::TestEnv()
+{
+    QDir().mkpath(m_dir.path() + "/.config");
+    SetSettingsFolder(m_dir.path() + "/.config");
+}
+
+TestEnv::~TestEnv()
+{
+    SetProgramFolder(QString());
+}
+
+QString TestEnv::path(const QString& relative) const { return m_dir.path() + "/" + relative; }
+
+QString TestEnv::write(const QString& relative, const QByteArray& bytes) const
+{
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile f(full);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+    return full;
+}
+
+QString TestEnv::mkdir(const QString& relative) const
+{
+    const QString full = path(relative);
+    QDir().mkpath(full);
+    return full;
+}
+
+QByteArray TestEnv::read(const QString& fullPath)
+{
+    QFile f(fullPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return f.readAll();
+}
+
+} // namespace quorvane::test
