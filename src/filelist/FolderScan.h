@@ -1,15 +1,62 @@
 #pragma once
 // Folder-level building blocks: listing a folder's files by wildcard, the
 // breadth-first folder-tree scan, and the name and file tests they use.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 namespace quorvane {
 
+class Prompts;
+
+// Lets the window process pending events during long loops; may be empty.
+using Yield = std::function<void()>;
+
+// Attribute values as the list filters compare them (whole values, not bits).
+inline constexpr int kAttrReadOnly = 1;
+inline constexpr int kAttrHidden = 2;
+inline constexpr int kAttrSystem = 4;
+inline constexpr int kAttrDirectory = 16;
+inline constexpr int kAttrArchive = 32;
+inline constexpr int kAttrReparsePoint = 1024;
+// Hidden plus archive and nothing else: such files are left out of folder scans.
+inline constexpr int kAttrHiddenArchive = kAttrHidden | kAttrArchive;
+
 // Names of the files (not folders) of folder that match the wildcard pattern
 // (case-insensitive '*' and '?', "*.*" matches every name), openable ones only,
 // in name order ignoring case, ties by exact bytes. folder may end with '/'.
 QStringList ListFilesOfFolder(const QString& folder, const QString& pattern);
+
+// True for an existing regular file (after following links) that we may open
+// for reading. Folders, FIFOs, sockets, devices and dangling links give false.
+// Never opens the file, so it never blocks.
+bool IsOpenableFile(const QString& path);
+
+// True when the raw file-system name is not valid UTF-8 or holds a code point
+// below 32, from 127 to 159, or '?'. False for an empty name.
+bool HasUnsafeNameChar(const QByteArray& rawName);
+
+// Attribute value of path from its own metadata (links not followed, except to
+// tell what a link points at): directory 16, hidden 2 for a name starting with
+// '.', read-only 1 when the owner may not write, archive 32 for a regular file,
+// reparse point 1024 for a symbolic link. -1 when path does not exist.
+int FileAttributes(const QString& path);
+
+// Extends folders (each ending with '/') with every folder below them, level by
+// level: the folders of the first level in order of their parents and each
+// parent's subfolders in name order, then the next level, and so on. Folders
+// that cannot be read are removed without a message; other failures are
+// reported with ReportFailure when prompts is given, else thrown as Failure.
+// yield runs once per folder examined and once per subfolder found.
+void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
+                           const Yield& yield);
+
+// Full paths (NormalizePath'd) of the files of folder's whole tree that match
+// "*." + extension, folder by folder in scan order, leaving out names starting
+// with '~' and files whose attribute value is exactly hidden plus archive.
+// "/" is accepted as folder. Failures as for GetSubDirectories2016.
+QStringList CollectFolderFiles(const QString& folder, const QString& extension,
+                               const Yield& yield, Prompts* prompts = nullptr);
 
 } // namespace quorvane

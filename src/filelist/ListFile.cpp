@@ -1,1 +1,55 @@
 #include "ListFile.h"
+
+#include "Failure.h"
+#include "FileListModel.h"
+#include "PathHelpers.h"
+#include "Prompts.h"
+
+#include <QFile>
+
+namespace quorvane {
+
+QStringList ReadListFileEntries(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(file.error() == QFileDevice::PermissionsError ? "Permission denied"
+                                                                    : "File not found");
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure("Input past end of file");
+    file.close();
+
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    // A closing line end (CR, CR LF or LF) ends the last line; it does not start an empty one.
+    const qsizetype closing = bytes.endsWith("\r\n") ? 2
+        : (bytes.endsWith('\n') || bytes.endsWith('\r')) ? 1 : 0;
+    bytes.chop(closing);
+    QStringList entries;
+    if (bytes.isEmpty() && closing == 0)
+        return entries;
+
+    // CR LF and a lone CR both end a line; every LF left inside a line splits it too.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes.at(i) != '\r' && bytes.at(i) != '\n')
+            continue;
+        entries.append(QString::fromUtf8(bytes.constData() + start, i - start));
+        if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    return entries;
+}
+
+void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts)
+{
+    if (!FileExists(path)) {
+        prompts.notice("File not found", ApplicationTitle());
+        return;
+    }
+    model.addEntries(ReadListFileEntries(path));
+}
+
+} // namespace quorvane

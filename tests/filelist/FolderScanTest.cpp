@@ -1,0 +1,108 @@
+#include "FolderScan.h"
+#include "NameOrder.h"
+#include "TestEnv.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using quorvane::test::TestEnv;
+
+namespace quorvane {
+namespace {
+
+QByteArray raw(const QString& path) { return QFile::encodeName(path); }
+
+TEST(Wildcard, MatchesCaseInsensitivelyWithStarQuestionAndTheAnyNamePattern)
+{
+    EXPECT_TRUE(MatchesWildcard("Notes.TXT", "*.txt"));
+    EXPECT_FALSE(MatchesWildcard("notes.txt.bak", "*.txt"));
+    EXPECT_FALSE(MatchesWildcard("txt", "*.txt"));
+    EXPECT_TRUE(MatchesWildcard("README", "*.*"));
+    EXPECT_TRUE(MatchesWildcard(".hidden", "*.*"));
+    EXPECT_TRUE(MatchesWildcard("a.b.c", "*.*"));
+    EXPECT_TRUE(MatchesWildcard("ab.c", "a?.c"));
+    EXPECT_FALSE(MatchesWildcard("a.c", "a?.c"));
+    EXPECT_TRUE(MatchesWildcard("Ärger.TXT", "ä*.txt"));
+    EXPECT_FALSE(MatchesWildcard("a.txt", "*..txt"));
+    EXPECT_TRUE(MatchesWildcard("a..txt", "*..txt"));
+}
+
+TEST(ListFilesOfFolder, ListsOnlyReadableRegularFilesInCaseInsensitiveNameOrder)
+{
+    TestEnv env;
+    env.write("d/b.txt", "x");
+    env.write("d/B.TXT", "x");
+    env.write("d/a.txt", "x");
+    env.write("d/.dot.txt", "x");
+    env.write("d/noext", "x");
+    env.write("d/c.doc", "x");
+    env.mkdir("d/folder.txt");
+    ASSERT_EQ(mkfifo(raw(env.path("d/pipe.txt")).constData(), 0644), 0);
+    ASSERT_EQ(symlink("missing", raw(env.path("d/dangling.txt")).constData()), 0);
+    ASSERT_EQ(symlink("a.txt", raw(env.path("d/link.txt")).constData()), 0);
+
+    EXPECT_EQ(ListFilesOfFolder(env.path("d"), "*.txt"),
+              QStringList({".dot.txt", "a.txt", "B.TXT", "b.txt", "link.txt"}));
+    EXPECT_EQ(ListFilesOfFolder(env.path("d/"), "*.*"),
+              QStringList({".dot.txt", "a.txt", "B.TXT", "b.txt", "c.doc", "link.txt", "noext"}));
+    EXPECT_TRUE(ListFilesOfFolder(env.path("missing"), "*.*").isEmpty());
+}
+
+TEST(IsOpenableFile, AcceptsRegularFilesAndLinksToThemOnly)
+{
+    TestEnv env;
+    const QString file = env.write("f.txt", "x");
+    env.mkdir("dir");
+    ASSERT_EQ(mkfifo(raw(env.path("fifo")).constData(), 0644), 0);
+    ASSERT_EQ(symlink(raw(file).constData(), raw(env.path("link")).constData()), 0);
+    ASSERT_EQ(symlink("nowhere", raw(env.path("dangling")).constData()), 0);
+
+    EXPECT_TRUE(IsOpenableFile(file));
+    EXPECT_TRUE(IsOpenableFile(env.path("link")));
+    EXPECT_FALSE(IsOpenableFile(env.path("dir")));
+    EXPECT_FALSE(IsOpenableFile(env.path("fifo")));
+    EXPECT_FALSE(IsOpenableFile(env.path("dangling")));
+    EXPECT_FALSE(IsOpenableFile(env.path("missing")));
+    EXPECT_FALSE(IsOpenableFile("/dev/null"));
+    EXPECT_FALSE(IsOpenableFile(""));
+}
+
+TEST(HasUnsafeNameChar, FlagsInvalidUtf8ControlCharactersAndQuestionMark)
+{
+    EXPECT_FALSE(HasUnsafeNameChar(""));
+    EXPECT_FALSE(HasUnsafeNameChar("plain name"));
+    EXPECT_FALSE(HasUnsafeNameChar("Straße ✓"));
+    EXPECT_TRUE(HasUnsafeNameChar("bad\xff"));
+    EXPECT_TRUE(HasUnsafeNameChar("tab\there"));
+    EXPECT_TRUE(HasUnsafeNameChar("del\x7f"));
+    EXPECT_TRUE(HasUnsafeNameChar("c1\xc2\x85"));   // U+0085
+    EXPECT_FALSE(HasUnsafeNameChar("nbsp\xc2\xa0")); // U+00A0
+    EXPECT_TRUE(HasUnsafeNameChar("what?"));
+}
+
+TEST(FileAttributes, ComputesTheWholeValueFromMetadata)
+{
+    TestEnv env;
+    const QString writable = env.write(".dot", "x");
+    const QString readOnly = env.write(".ro", "x");
+    ASSERT_EQ(chmod(raw(readOnly).constData(), 0444), 0);
+    const QString plain = env.write("plain", "x");
+    const QString dir = env.mkdir(".hiddendir");
+    ASSERT_EQ(symlink(raw(plain).constData(), raw(env.path("lnk")).constData()), 0);
+
+    EXPECT_EQ(FileAttributes(writable), 34);
+    EXPECT_EQ(FileAttributes(readOnly), 35);
+    EXPECT_EQ(FileAttributes(plain), 32);
+    EXPECT_EQ(FileAttributes(dir), 18);
+    EXPECT_EQ(FileAttributes(dir + "/"), 18);
+    EXPECT_EQ(FileAttributes(env.path("lnk")), 1024 + 32);
+    EXPECT_EQ(FileAttributes(env.path("missing")), -1);
+}
+
+} // namespace
+} // namespace quorvane
