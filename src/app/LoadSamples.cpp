@@ -1,0 +1,42 @@
+#include "LoadSamples.h"
+
+#include "ErrorReport.h"
+#include "FileListModel.h"
+#include "PathHelpers.h"
+#include "ProgramFolder.h"
+#include "Prompts.h"
+#include "Settings.h"
+
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QUrl>
+
+namespace quorvane {
+
+void LoadSampleFiles(FileListModel& fileList, Prompts& prompts)
+{
+    // The snapshot is the set of files the samples folder held at first start;
+    // files added to the folder later are deliberately not offered.
+    const QString snapshot = ReadSetting("Snapshot", QString());
+    if (!snapshot.isEmpty()) {
+        for (const QString& path : snapshot.split('|')) {
+            if (FileExists(path) && !fileList.contains(path))
+                fileList.addEntry(path);
+        }
+    }
+
+    if (prompts.question(kOpenSamplesQuestion, ApplicationTitle()))
+        prompts.openUrl(QUrl::fromLocalFile(ProgramFolder() + "/Samples/"));
+}
+
+void LoadSamplesButton(FileListModel& fileList, QPlainTextEdit* findText,
+                       QPlainTextEdit* replaceText, QTabWidget* tabs, Prompts& prompts)
+{
+    StepTrap trap(prompts, "Form1.PushButton8_Click");
+    trap.step(100, [&] { LoadSampleFiles(fileList, prompts); });
+    trap.step(102, [&] { findText->setPlainText("a"); });
+    trap.step(104, [&] { replaceText->setPlainText("b"); });
+    trap.step(106, [&] { tabs->setCurrentIndex(0); });
+}
+
+} // namespace quorvane
