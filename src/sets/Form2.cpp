@@ -1,0 +1,212 @@
+#include "Form2.h"
+
+#include "ErrorReport.h"
+#include "HandCursor.h"
+#include "Pointer.h"
+#include "ProgramFolder.h"
+#include "Prompts.h"
+#include "SetList.h"
+#include "SetsFile.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quorvane {
+
+namespace {
+const QString kSeparatorKey = QStringLiteral("Form2.Text2");
+
+bool OnlySpaces(const QString& text)
+{
+    for (QChar c : text)
+        if (c != u' ')
+            return false;
+    return true;
+}
+} // namespace
+
+Form2::Form2(Prompts& prompts, SetList& sets, PointerHost* pointerHost, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_sets(sets), m_pointerHost(pointerHost)
+{
+    setObjectName("Form2");
+    setWindowTitle("Load Sets");
+    setModal(true);
+    buildControls();
+    Form_Load();
+}
+
+void Form2::buildControls()
+{
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->installEventFilter(this);
+        return b;
+    };
+    m_label1 = new QLabel("File To Load:", this);
+    m_label1->setObjectName("Label1");
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName("Text1");
+    m_browse = button("PushButton16", "...");
+    m_label2 = new QLabel("Separator:", this);
+    m_label2->setObjectName("Label1_2");
+    m_text2 = new QLineEdit(this);
+    m_text2->setObjectName("Text2");
+    m_help = button("PushButton3", "?");
+    m_load = button("PushButton1", "Load");
+    m_cancel = button("PushButton2", "Cancel");
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(m_label1, 0, 0);
+    grid->addWidget(m_text1, 0, 1);
+    grid->addWidget(m_browse, 0, 2);
+    grid->addWidget(m_label2, 1, 0);
+    grid->addWidget(m_text2, 1, 1);
+    grid->addWidget(m_help, 1, 2);
+    grid->setColumnMinimumWidth(1, 320);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_load);
+    buttons->addWidget(m_cancel);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(buttons);
+
+    connect(m_browse, &QPushButton::clicked, this, &Form2::PushButton16_Click);
+    connect(m_help, &QPushButton::clicked, this, &Form2::PushButton3_Click);
+    connect(m_load, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(m_cancel, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(m_text2, &QLineEdit::textChanged, this, &Form2::Text2_Change);
+}
+
+void Form2::RunModal(QWidget* parent, Prompts& prompts, SetList& sets,
+                                    PointerHost* pointerHost)
+{
+    StepTrap trap(prompts, "Form1.PushButton2_Click");
+    trap.step(100, [&] {
+        Form2 dialog(prompts, sets, pointerHost, parent);
+        dialog.exec();
+    });
+}
+
+void Form2::Form_Load()
+{
+    // The dialog keeps the desktop's own face colour, which Qt already uses.
+    StepTrap trap(m_prompts, "Form2.Form_Load");
+    trap.step(102, [&] { setWindowIcon(QApplication::windowIcon()); });
+    trap.step(104, [&] {
+        const QString cursorFile = ProgramFolder() + "/HAND-M.CUR";
+        if (QFileInfo(cursorFile).isFile())
+            m_hand = LoadCursorFile(cursorFile);
+    });
+    trap.step(106, [&] {
+        m_text2->setText(ReadSetting(kSeparatorKey, "::"));
+        m_text1->clear();
+    });
+}
+
+void Form2::PushButton16_Click()
+{
+    StepTrap trap(m_prompts, "Form2.PushButton16_Click");
+    QStringList chosen;
+    trap.step(100, [&] { chosen = m_prompts.openFiles("Select Text File", "Text Files (*.txt)", false); });
+    trap.step(102, [&] {
+        if (!chosen.isEmpty() && !chosen.first().isEmpty())
+            m_text1->setText(chosen.first());
+    });
+}
+
+QString Form2::SeparatorHelpText()
+{
+    const QStringList lines = {
+        "If the text file you are loading looks like this:",
+        "",
+        "hi::hello",
+        "peter::pete",
+        "",
+        "then use :: as a Separator",
+        "",
+        "If the text file you are loading looks like this:",
+        "",
+        "hi,hello",
+        "peter,pete",
+        "",
+        "then use , as a Separator",
+        "",
+        "NOTE: The 'Save Sets' feature in this software always saves in this format:",
+        "",
+        "hi::hello",
+        "peter::pete",
+    };
+    return lines.join("\r\n");
+}
+
+void Form2::PushButton3_Click()
+{
+    StepTrap trap(m_prompts, "Form2.PushButton3_Click");
+    trap.step(100, [&] { m_prompts.notice(SeparatorHelpText(), ApplicationTitle()); });
+}
+
+void Form2::PushButton1_Click()
+{
+    StepTrap trap(m_prompts, "Form2.PushButton1_Click");
+    const QString separator = m_text2->text();
+    const QString path = m_text1->text();
+    if (separator.isEmpty()) {
+        trap.step(100, [&] { m_prompts.notice("You must enter separating character(s).", ApplicationTitle()); });
+        return;
+    }
+    if (path.isEmpty() || OnlySpaces(path))
+        return;
+    // Any regular file counts, whatever its name; a folder is not a sets file.
+    if (!QFileInfo(path).isFile()) {
+        trap.step(104, [&] { m_prompts.notice(path + " not found.", ApplicationTitle()); });
+        return;
+    }
+    QStringList finds;
+    QStringList replaces;
+    trap.step(106, [&] { LoadSetsFile(path, separator, finds, replaces); });
+    trap.step(108, [&] { m_sets.appendAll(finds, replaces); });
+    trap.step(110, [&] { accept(); });
+}
+
+void Form2::PushButton2_Click()
+{
+    StepTrap trap(m_prompts, "Form2.PushButton2_Click");
+    trap.step(100, [&] { reject(); });
+}
+
+void Form2::Text2_Change()
+{
+    // No report of its own: a store that refuses the separator only costs the
+    // remembered value, so the failure is dropped here rather than escaping
+    // into the event loop.
+    try {
+        WriteSetting(kSeparatorKey, m_text2->text());
+    } catch (const Failure&) {
+    }
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event)
+{
+    // Hand over the buttons, the default pointer elsewhere; the hourglass of
+    // the main window is never replaced.
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && m_hand && !(m_pointerHost && m_pointerHost->busy())) {
+        if (event->type() == QEvent::Enter)
+            button->setCursor(*m_hand);
+        else if (event->type() == QEvent::Leave)
+            button->unsetCursor();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace quorvane
