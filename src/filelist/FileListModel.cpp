@@ -40,8 +40,30 @@ void FileListModel::removeEntry(int position)
 
 void FileListModel::removePositions(const std::vector<int>& ascending)
 {
+    if (ascending.empty())
+        return;
+    std::size_t runs = 1;
+    for (std::size_t i = 1; i < ascending.size(); ++i)
+        runs += ascending[i] != ascending[i - 1] + 1;
+    // Each removal moves the rows after it and makes the view re-lay them out,
+    // so a scattered removal over a long list is done as one rebuild instead.
+    if (runs > kMaxRemovalRuns) {
+        QStringList kept;
+        kept.reserve(m_entries.size() - qsizetype(ascending.size()));
+        std::size_t next = 0;
+        for (int row = 0; row < count(); ++row) {
+            if (next < ascending.size() && ascending[next] == row + 1)
+                ++next;
+            else
+                kept.append(m_entries.at(row));
+        }
+        beginResetModel();
+        m_entries = std::move(kept);
+        endResetModel();
+        return;
+    }
     // Runs of neighbouring positions go in one removal each, last run first, so
-    // earlier positions stay valid and a long filter does not notify per row.
+    // earlier positions stay valid.
     std::size_t end = ascending.size();
     while (end > 0) {
         std::size_t begin = end - 1;

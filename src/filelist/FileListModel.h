@@ -4,6 +4,7 @@
 // stay fast.
 #include <QAbstractListModel>
 #include <QStringList>
+#include <vector>
 
 namespace quorvane {
 
@@ -20,7 +21,8 @@ public:
     void addEntries(const QStringList& texts);
     // Removes the entry at 1-based position; throws Failure when it does not exist.
     void removeEntry(int position);
-    // Removes the given 1-based positions, which must be ascending, from the last to the first.
+    // Removes the given 1-based positions, which must be ascending and exist,
+    // from the last to the first.
     void removePositions(const std::vector<int>& ascending);
     void clear();
     // Exchanges the texts at two 1-based positions.
@@ -37,6 +39,8 @@ public:
     void setHeader(const QString& header);
 
 private:
+    // Above this many separate runs, removePositions rebuilds the list in one reset.
+    static constexpr std::size_t kMaxRemovalRuns = 64;
     QStringList m_entries;
     QString m_header;
 };

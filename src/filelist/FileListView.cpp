@@ -1,0 +1,212 @@
+#include "FileListView.h"
+
+#include "FileListActions.h"
+#include "FileListModel.h"
+#include "Pointer.h"
+#include "ProgramFolder.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScrollBar>
+
+namespace quorvane {
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent), m_yield(WindowYield())
+{
+    setObjectName("ListView1");
+    setToolTip("Drag and drop files here. Double-click item to remove it. Move | line to right "
+               "and out of window to reveal full names.");
+    // Uniform rows and no decoration keep a million entries fast to show and scroll.
+    setUniformRowHeights(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setExpandsOnDoubleClick(false);
+    // Reordering is done by our own mouse handling, so Qt's item dragging stays
+    // off; drops from outside are decided by our handlers alone.
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    header()->setStretchLastSection(false);
+}
+
+FileListModel* FileListView::fileList() const
+{
+    return qobject_cast<FileListModel*>(model());
+}
+
+QModelIndex FileListView::selectedEntry() const
+{
+    return SelectedEntry(*this);
+}
+
+std::optional<QCursor> FileListView::dragCursor()
+{
+    const QString path = ProgramFolder() + "/drag.ico";
+    if (path != m_dragCursorPath) {
+        m_dragCursorPath = path;
+        m_dragCursor.reset();
+        QPixmap picture;
+        if (QFileInfo(path).isFile() && picture.load(path))
+            m_dragCursor = QCursor(picture, 0, 0);
+    }
+    return m_dragCursor;
+}
+
+void FileListView::listMouseDown() { m_listMouseDown = true; }
+
+void FileListView::listItemClick()
+{
+    // Without the picture the drag works the same with the normal pointer.
+    if (const std::optional<QCursor> cursor = dragCursor())
+        viewport()->setCursor(*cursor);
+    m_dragItem = selectedEntry();
+}
+
+void FileListView::listMouseMove(const QPoint& pos)
+{
+    if (m_pointerHost && !m_pointerHost->busy()
+        && m_pointerHost->pointer() != PointerStyle::Default)
+        m_pointerHost->setPointer(PointerStyle::Default);
+    if (!m_listMouseDown)
+        return;
+    FileListModel* list = fileList();
+    const QModelIndex hover = indexAt(pos);
+    if (!list || !hover.isValid() || !m_dragItem.isValid())
+        return;
+    const int dragRow = m_dragItem.row();
+    const int hoverRow = hover.row();
+    // Only the dragged entry and the one under the pointer trade places, even
+    // when the pointer skipped rows between two moves.
+    if (list->entryText(dragRow + 1) == list->entryText(hoverRow + 1))
+        return;
+    list->exchange(dragRow + 1, hoverRow + 1);
+    const QModelIndex target = list->index(hoverRow);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_dragItem = target;
+    scrollNearEdges(pos, hoverRow);
+}
+
+void FileListView::scrollNearEdges(const QPoint& pos, int hoverRow)
+{
+    // The band is one row high at the list's own top and bottom edges.
+    const int band = qMax(sizeHintForRow(0), 1);
+    if (pos.y() < band && hoverRow > 0)
+        scrollTo(model()->index(hoverRow - 1, 0));
+    else if (pos.y() >= viewport()->height() - band && hoverRow + 1 < model()->rowCount())
+        scrollTo(model()->index(hoverRow + 1, 0));
+}
+
+void FileListView::listMouseUp()
+{
+    m_listMouseDown = false;
+    viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void FileListView::removeSelectedEntry()
+{
+    if (FileListModel* list = fileList())
+        RemoveSelectedEntry(*this, *list, m_pointerHost);
+}
+
+bool FileListView::acceptsDropData(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return false;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return false;
+    }
+    return true;
+}
+
+void FileListView::dropData(const QMimeData* data)
+{
+    FileListModel* list = fileList();
+    if (!list || !acceptsDropData(data))
+        return;
+    QStringList paths;
+    for (const QUrl& url : data->urls())
+        paths.append(url.toLocalFile());
+    // Nothing that goes wrong with a dropped path may end the program.
+    try {
+        AddDroppedPaths(*list, paths, m_prompts, m_yield);
+    } catch (const std::exception&) {
+    }
+}
+
+void FileListView::mousePressEvent(QMouseEvent* event)
+{
+    listMouseDown();
+    QTreeView::mousePressEvent(event);
+    if (indexAt(event->position().toPoint()).isValid())
+        listItemClick();
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event)
+{
+    listMouseMove(event->position().toPoint());
+    // While reordering, Qt's own selection sweep and item drag must stay out.
+    if (!m_listMouseDown)
+        QTreeView::mouseMoveEvent(event);
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    listMouseUp();
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    listMouseDown();
+    QTreeView::mouseDoubleClickEvent(event);
+    removeSelectedEntry();
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        removeSelectedEntry();
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (acceptsDropData(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (acceptsDropData(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FileListView::dropEvent(QDropEvent* event)
+{
+    if (!acceptsDropData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    dropData(event->mimeData());
+}
+
+} // namespace quorvane

@@ -1,0 +1,21 @@
+#pragma once
+// Whole-list queries and the two name filters of the file list.
+#include "FolderScan.h"
+
+#include <QString>
+
+namespace quorvane {
+
+class FileListModel;
+
+// True when some entry equals path exactly; every entry is compared.
+bool FileListContains(const FileListModel& list, const QString& path);
+
+// Removes every entry whose lower-cased text contains the lower-cased search
+// text. Positions are collected first, with yield between entries, and then
+// removed from the last to the first.
+void RemoveEntriesContaining(FileListModel& list, const QString& search, const Yield& yield);
+// Same, removing every entry that does not contain the search text.
+void RemoveEntriesNotContaining(FileListModel& list, const QString& search, const Yield& yield);
+
+} // namespace quorvane

@@ -1,0 +1,116 @@
+#include "FolderScan.h"
+#include "ScriptedPrompts.h"
+#include "TestEnv.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using quorvane::test::ScriptedPrompts;
+using quorvane::test::TestEnv;
+
+namespace quorvane {
+namespace {
+
+QByteArray raw(const QString& path) { return QFile::encodeName(path); }
+
+TEST(GetSubDirectories2016, ListsFoldersLevelByLevelInNameOrder)
+{
+    TestEnv env;
+    env.mkdir("top/b/b1");
+    env.mkdir("top/A/A1/deep");
+    env.mkdir("top/A/a2");
+    env.mkdir("top/.hidden");
+    env.write("top/file.txt", "x");
+    const QString top = env.path("top/");
+    QStringList folders{top};
+    int yields = 0;
+    ScriptedPrompts prompts;
+    GetSubDirectories2016(folders, true, &prompts, [&] { ++yields; });
+
+    EXPECT_EQ(folders, QStringList({top, top + ".hidden/", top + "A/", top + "b/", top + "A/A1/",
+                                    top + "A/a2/", top + "b/b1/", top + "A/A1/deep/"}));
+    EXPECT_GT(yields, 0);
+    EXPECT_TRUE(prompts.shown.empty());
+
+    QStringList oneLevel{top};
+    GetSubDirectories2016(oneLevel, false, &prompts, {});
+    EXPECT_EQ(oneLevel, QStringList({top, top + ".hidden/", top + "A/", top + "b/"}));
+}
+
+TEST(GetSubDirectories2016, DoesNotEnterUnsafeNamesOrLinkedFolders)
+{
+    TestEnv env;
+    env.mkdir("top/ok");
+    const QByteArray top = raw(env.path("top/"));
+    for (const QByteArray& name : {QByteArray("bad\xff"), QByteArray("ctl\x01"), QByteArray("q?")}) {
+        ASSERT_EQ(mkdir(QByteArray(top + name).constData(), 0755), 0);
+        ASSERT_EQ(mkdir(QByteArray(top + name + "/below").constData(), 0755), 0);
+    }
+    // A link back up the tree would make the scan endless.
+    ASSERT_EQ(symlink("..", QByteArray(top + "loop").constData()), 0);
+    QStringList folders{env.path("top/")};
+    GetSubDirectories2016(folders, true, nullptr, {});
+    EXPECT_EQ(folders, QStringList({env.path("top/"), env.path("top/ok/")}));
+}
+
+TEST(GetSubDirectories2016, DropsAnUnreadableFolderSilentlyAndScansItsSiblings)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: permission bits do not stop root from reading a folder";
+    TestEnv env;
+    env.mkdir("top/a");
+    env.mkdir("top/locked/inner");
+    env.mkdir("top/z/z1");
+    const QString locked = env.path("top/locked");
+    ASSERT_EQ(chmod(raw(locked).constData(), 0), 0);
+    ScriptedPrompts prompts;
+    QStringList folders{env.path("top/")};
+    GetSubDirectories2016(folders, true, &prompts, {});
+    chmod(raw(locked).constData(), 0755);
+
+    EXPECT_EQ(folders, QStringList({env.path("top/"), env.path("top/a/"), env.path("top/z/"),
+                                    env.path("top/z/z1/")}));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST(GetSubDirectories2016, GivesRootSubfoldersASingleSlash)
+{
+    QStringList folders{"/"};
+    GetSubDirectories2016(folders, false, nullptr, {});
+    ASSERT_GT(folders.size(), 1);
+    EXPECT_EQ(folders.first(), "/");
+    EXPECT_TRUE(folders.contains("/tmp/"));
+    for (const QString& f : folders.mid(1))
+        EXPECT_FALSE(f.startsWith("//")) << f.toStdString();
+}
+
+TEST(CollectFolderFiles, AddsFilesFolderByFolderLeavingOutTildeAndHiddenArchiveFiles)
+{
+    TestEnv env;
+    env.write("top/b.txt", "x");
+    env.write("top/A.txt", "x");
+    env.write("top/~lock.txt", "x");
+    env.write("top/.writable.txt", "x");
+    const QString readOnly = env.write("top/.readonly.txt", "x");
+    ASSERT_EQ(chmod(raw(readOnly).constData(), 0444), 0);
+    env.write("top/noext", "x");
+    env.write("top/A/in-a.txt", "x");
+    env.write("top/A/A1/in-a1.txt", "x");
+    env.write("top/B/in-b.doc", "x");
+    const QString t = env.path("top");
+
+    EXPECT_EQ(CollectFolderFiles(t, "*", {}),
+              QStringList({t + "/.readonly.txt", t + "/A.txt", t + "/b.txt", t + "/noext",
+                           t + "/A/in-a.txt", t + "/B/in-b.doc", t + "/A/A1/in-a1.txt"}));
+    EXPECT_EQ(CollectFolderFiles(t + "/", "TXT", {}),
+              QStringList({t + "/.readonly.txt", t + "/A.txt", t + "/b.txt", t + "/A/in-a.txt",
+                           t + "/A/A1/in-a1.txt"}));
+    EXPECT_TRUE(CollectFolderFiles(t, ".txt", {}).isEmpty());
+    EXPECT_TRUE(CollectFolderFiles(env.path("missing"), "*", {}).isEmpty());
+}
+
+} // namespace
+} // namespace quorvane
