@@ -1,1 +1,216 @@
 #include "FileReplace.h"
+
+#include "AtomicWrite.h"
+#include "CommitGroup.h"
+#include "FileAccess.h"
+#include "ReplacePipeline.h"
+#include "SourceReader.h"
+
+#include <sys/stat.h>
+
+namespace quorvane {
+
+namespace {
+
+// Pairs as units of the file's class; pairs with an empty find are left out
+// (they change nothing) and `kept` maps each kept pair back to its position.
+template <typename Unit>
+std::vector<UnitPair<Unit>> EncodePairs(const std::vector<Pair>& pairs, std::vector<size_t>& kept)
+{
+    std::vector<UnitPair<Unit>> out;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (pairs[i].find.isEmpty())
+            continue;
+        kept.push_back(i);
+        if constexpr (sizeof(Unit) == 1) {
+            const QByteArray f = pairs[i].find.toUtf8(), r = pairs[i].replace.toUtf8();
+            out.push_back({std::string(f.constData(), size_t(f.size())), std::string(r.constData(), size_t(r.size()))});
+        } else {
+            const auto units = [](const QString& s) {
+                return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+            };
+            out.push_back({units(pairs[i].find), units(pairs[i].replace)});
+        }
+    }
+    return out;
+}
+
+template <typename Unit>
+bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
+{
+    if constexpr (sizeof(Unit) == 1)
+        return reader.nextBytes(block);
+    else
+        return reader.nextUnits(block);
+}
+
+// Streams the whole source through the pairs, handing output to `out` (null on
+// a dry run). Returns false on a read failure; a write failure stops the pump
+// and shows in out's error.
+template <typename Unit>
+bool Pump(SourceReader& reader, const FileJob& job, AtomicFile* out, FileOutcome& outcome)
+{
+    std::vector<size_t> kept;
+    ReplacePipeline<Unit> pipeline(EncodePairs<Unit>(job.pairs, kept));
+    bool writeOk = true;
+    const auto sink = [&](std::basic_string_view<Unit> piece) {
+        if (out && writeOk && !piece.empty())
+            writeOk = out->append(reinterpret_cast<const char*>(piece.data()), qint64(piece.size() * sizeof(Unit)));
+    };
+    const size_t chunk = size_t(std::max<qsizetype>(1, job.chunkUnits));
+    bool readOk = true;
+    if (job.yield)
+        job.yield();   // also for an empty file
+    std::basic_string_view<Unit> block;
+    while (writeOk && (readOk = NextBlock<Unit>(reader, block)) && !block.empty()) {
+        for (size_t at = 0; at < block.size() && writeOk; at += chunk) {
+            pipeline.feed(block.substr(at, chunk), sink);
+            if (job.yield)
+                job.yield();
+        }
+    }
+    if (readOk && writeOk)
+        pipeline.finish(sink);
+    const std::vector<std::int64_t>& counts = pipeline.counts();
+    for (size_t k = 0; k < kept.size() && k < counts.size(); ++k)
+        outcome.counts[kept[k]] = counts[k];
+    return readOk;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    return ::stat(NativePath(a).constData(), &sa) == 0 && ::stat(NativePath(b).constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+FileOutcome Failed(FileOutcome outcome, FileOutcome::Stage stage, const QString& error)
+{
+    outcome.ok = false;
+    outcome.failedAt = stage;
+    outcome.error = error;
+    outcome.written = false;
+    return outcome;
+}
+
+} // namespace
+
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job)
+{
+    return ProcessFile(source, output, job, {});
+}
+
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
+                        const std::function<void(const QString&)>& onLateWriteFailure)
+{
+    FileOutcome outcome;
+    outcome.counts.assign(job.pairs.size(), 0);
+    // A waiting result for either path must land first: the source must be read
+    // as the earlier run left it, and results for one target land in order.
+    if (job.group && (job.group->isPending(source) || job.group->isPending(output)))
+        job.group->flush();
+
+    SourceReader reader;
+    if (!reader.open(source))
+        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader.errorNumber()));
+    const Detected detected = reader.detected();
+    outcome.encoding = detected.encoding;
+
+    std::unique_ptr<AtomicFile> out;
+    if (!job.dryRun) {
+        out = std::make_unique<AtomicFile>(output);
+        if (detected.encoding == TextEncoding::Unicode)
+            out->append("\xFF\xFE", 2);
+    }
+    const bool readOk = reader.wide() ? Pump<char16_t>(reader, job, out.get(), outcome)
+                                      : Pump<char>(reader, job, out.get(), outcome);
+    if (!readOk)
+        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader.errorNumber()));
+    if (job.dryRun) {
+        outcome.ok = true;
+        return outcome;
+    }
+    const QByteArray odd = reader.trailingByte();
+    if (!odd.isEmpty())
+        out->append(odd.constData(), odd.size());
+
+    // Forms that are written back as read give an identical file when nothing
+    // was replaced; in place, such a source is left alone (its times stay).
+    const bool roundTrips = detected.form == SourceForm::Bytes || detected.form == SourceForm::Utf16LE;
+    bool replaced = false;
+    for (std::int64_t c : outcome.counts)
+        replaced = replaced || c > 0;
+    if (!replaced && roundTrips && out->errorNumber() == 0 && SameFile(source, output)) {
+        out->discard();
+        outcome.ok = true;
+        return outcome;
+    }
+
+    if (!out->finish(job.group == nullptr) || (!job.group && !out->commit()))
+        return Failed(outcome, FileOutcome::Stage::Write, DescribeWriteError(out->errorNumber()));
+    if (job.group)
+        job.group->adopt(std::move(out), output, onLateWriteFailure);
+    outcome.ok = true;
+    outcome.written = true;
+    return outcome;
+}
+
+QStringList SplitLines(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(QStringLiteral("\r\n"));
+}
+
+namespace {
+
+std::vector<std::int64_t> RunAndReport(const QString& source, const QString& output,
+                                       std::vector<Pair> pairs, const ReplaceContext& ctx,
+                                       const QString& procedure, int writeStep)
+{
+    FileJob job;
+    job.pairs = std::move(pairs);
+    job.yield = ctx.yield;
+    job.group = ctx.group;
+    const FailureReporter report = ctx.report;
+    const auto late = [report, procedure, writeStep](const QString& description) {
+        if (report)
+            report(procedure, writeStep, description);
+    };
+    const FileOutcome outcome = ProcessFile(source, output, job, late);
+    if (!outcome.ok && report)
+        report(procedure, outcome.failedAt == FileOutcome::Stage::Read ? 100 : writeStep, outcome.error);
+    return outcome.counts;
+}
+
+} // namespace
+
+std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString& findText,
+                                            const QString& replaceText, const QString& output,
+                                            const ReplaceContext& ctx)
+{
+    // The pairs are copied here, so edits to the texts during the yields do not
+    // reach this file.
+    const QStringList finds = SplitLines(findText);
+    const QStringList replaces = SplitLines(replaceText);
+    std::vector<Pair> pairs;
+    pairs.reserve(size_t(finds.size()));
+    for (qsizetype k = 0; k < finds.size(); ++k)
+        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
+    return RunAndReport(source, output, std::move(pairs), ctx,
+                        QStringLiteral("ReplaceText.ReplaceTextInFile"), 110);
+}
+
+std::vector<std::int64_t> ReplaceTextInFileCombo(const QString& source, const QStringList& finds,
+                                                 const QStringList& replaces, const QString& output,
+                                                 const ReplaceContext& ctx)
+{
+    std::vector<Pair> pairs;
+    pairs.reserve(size_t(finds.size()));
+    for (qsizetype k = 0; k < finds.size(); ++k)
+        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
+    return RunAndReport(source, output, std::move(pairs), ctx,
+                        QStringLiteral("ReplaceText.ReplaceTextInFileCombo"), 106);
+}
+
+} // namespace quorvane

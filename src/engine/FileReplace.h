@@ -40,6 +40,11 @@ struct FileOutcome {
 // Utf8 as raw bytes without a mark, Unicode as UTF-16LE with FF FE. An in-place
 // result identical to the source leaves the source untouched.
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job);
+// As above; with job.group set the result waits in the group (outcome.written is
+// then true) and onLateWriteFailure receives the description if its commit fails
+// at the group's flush. A result waiting for source or output is flushed first.
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
+                        const std::function<void(const QString& description)>& onLateWriteFailure);
 
 // Splits a multi-line text at CR LF pairs; a trailing pair gives a final empty
 // line and an empty text gives no lines.

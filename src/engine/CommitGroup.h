@@ -1,0 +1,60 @@
+#pragma once
+// Groups the commits of many small results: finished temporary files wait here
+// and are made durable with one file-system sync instead of one sync per file,
+// then renamed over their targets in the order they were added. A result is
+// never renamed before it is on disk, and a target is either replaced whole or
+// left as it was.
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quorvane {
+
+class AtomicFile;
+
+struct CommitFailure {
+    QString path;          // the output path as the caller gave it
+    QString description;   // short human text, e.g. "Permission denied"
+};
+
+class CommitGroup {
+public:
+    // Flushes by itself once maxFiles results or maxBytes of them are waiting.
+    explicit CommitGroup(int maxFiles = 512, qint64 maxBytes = qint64(256) << 20);
+    // Flushes what is still waiting; failures then reach only the files' own
+    // callbacks, so callers that count failures should flush() first.
+    ~CommitGroup();
+    CommitGroup(const CommitGroup&) = delete;
+    CommitGroup& operator=(const CommitGroup&) = delete;
+
+    // Syncs and renames everything waiting. Returns every failure since the
+    // previous flush() call, including those of flushes made on the group's own
+    // initiative; each was also passed to its file's callback.
+    std::vector<CommitFailure> flush();
+    // Drops every waiting result: the targets stay as they were.
+    void discard();
+
+    // True when a result for the file that path resolves to is waiting.
+    bool isPending(const QString& path) const;
+    int pendingCount() const;
+
+    // Takes a finished (unsynced) temporary file destined for its target;
+    // onFailure, if set, receives the description should its commit fail.
+    void adopt(std::unique_ptr<AtomicFile> file, const QString& path,
+               std::function<void(const QString&)> onFailure);
+
+private:
+    struct Entry;
+    void commitAll();
+
+    int m_maxFiles;
+    qint64 m_maxBytes;
+    qint64 m_bytes = 0;
+    std::vector<Entry> m_entries;
+    QSet<QString> m_targets;
+    std::vector<CommitFailure> m_failures;
+};
+
+} // namespace quorvane

@@ -1,0 +1,35 @@
+#pragma once
+// Low-level file access shared by the codec and per-file replacement: opening
+// only regular files (never blocking on a FIFO or device), whole reads, and
+// short human descriptions of system errors.
+#include <QByteArray>
+#include <QString>
+
+namespace quorvane {
+
+// Opens path read-only if it names a regular file (after following links).
+// Returns the descriptor, or -1 with errno set (EINVAL for anything that is not
+// a regular file). Never blocks on FIFOs or devices.
+int OpenRegularForReading(const QString& path);
+
+// Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
+// (less than len only at end of file) or -1 with errno set.
+qint64 ReadFully(int fd, void* buffer, qint64 len);
+
+// Writes all len bytes, retrying short writes and EINTR. False with errno set.
+bool WriteFully(int fd, const void* buffer, qint64 len);
+
+// Short text for an errno value when reading a source: ENOENT gives
+// "File not found", ENOTDIR "Path not found", EACCES/EPERM/EROFS
+// "Permission denied", EINVAL (not a regular file) "Not a regular file",
+// anything else the system's own text.
+QString DescribeReadError(int err);
+
+// The same for writing a target: ENOENT and ENOTDIR give "Path not found"
+// (a missing output folder), EACCES/EPERM/EROFS "Permission denied".
+QString DescribeWriteError(int err);
+
+// The file system's name for path (no Qt conversion surprises).
+QByteArray NativePath(const QString& path);
+
+} // namespace quorvane
