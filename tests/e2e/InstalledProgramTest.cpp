@@ -61,11 +61,13 @@ TEST(InstalledProgram, PutsProgramsResourcesDesktopEntryAndIconInTheirPlaces)
                              "\nType=Application\n", "\nCategories=Utility;TextTools;\n"})
         EXPECT_TRUE(entry.contains(line)) << line;
 
-    const QString icons = kPrefix + "/share/icons/hicolor";
-    EXPECT_TRUE(QFileInfo::exists(icons + "/scalable/apps/quorvane.svg")
-                || QFileInfo::exists(icons + "/64x64/apps/quorvane.png")
-                || QFileInfo::exists(icons + "/128x128/apps/quorvane.png")
-                || QFileInfo::exists(icons + "/256x256/apps/quorvane.png"));
+    // The program's own resources and the icon the desktop's menu shows.
+    EXPECT_EQ(ReadAll(data + "/HAND-M.CUR"), ReadAll(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/HAND-M.CUR")));
+    EXPECT_EQ(ReadAll(data + "/drag.ico"), ReadAll(QStringLiteral(QUORVANE_SOURCE_DIR "/src/filelist/drag.ico")));
+    for (int size : {32, 64, 128}) {
+        const QImage icon(QString("%1/share/icons/hicolor/%2x%2/apps/quorvane.png").arg(kPrefix).arg(size));
+        EXPECT_EQ(icon.size(), QSize(size, size)) << size;
+    }
 }
 
 TEST(InstalledProgram, StartsOnAFreshProfileStoresTheDesktopFolderAndClosesCleanly)
