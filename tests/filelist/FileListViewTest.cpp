@@ -1,0 +1,188 @@
+#include "FakePointer.h"
+#include "FileListModel.h"
+#include "FileListView.h"
+#include "ProgramFolder.h"
+#include "TestEnv.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+using quorvane::test::FakePointer;
+using quorvane::test::TestEnv;
+
+namespace quorvane {
+namespace {
+
+class ShownList {
+public:
+    explicit ShownList(const QStringList& texts)
+    {
+        list.addEntries(texts);
+        view.setModel(&list);
+        view.setPointerHost(&pointer);
+        view.resize(400, 300);
+        view.show();
+        (void)QTest::qWaitForWindowExposed(&view);
+    }
+    QPoint rowPoint(int row) const { return view.visualRect(list.index(row)).center(); }
+    void mouse(QEvent::Type type, QPoint at, Qt::MouseButtons held)
+    {
+        QMouseEvent event(type, at, view.viewport()->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &event);
+    }
+    FileListModel list;
+    FileListView view;
+    FakePointer pointer;
+};
+
+TEST(FileListView, IsADropInListView1)
+{
+    FileListView view;
+    EXPECT_EQ(view.objectName(), "ListView1");
+    EXPECT_TRUE(view.uniformRowHeights());
+    EXPECT_TRUE(view.acceptDrops());
+}
+
+TEST(FileListView, DraggingExchangesOnlyTheDraggedEntryAndTheOneUnderThePointer)
+{
+    ShownList s({"/1", "/2", "/3", "/4", "/5", "/2"});
+    s.pointer.style = PointerStyle::Arrow;
+    s.mouse(QEvent::MouseButtonPress, s.rowPoint(1), Qt::LeftButton);
+    EXPECT_TRUE(s.view.isListMouseDown());
+    EXPECT_EQ(s.view.dragRow(), 1);
+
+    s.mouse(QEvent::MouseMove, s.rowPoint(4), Qt::LeftButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/1", "/5", "/3", "/4", "/2", "/2"}));
+    EXPECT_EQ(s.view.dragRow(), 4);
+    EXPECT_EQ(s.view.currentIndex().row(), 4);
+    EXPECT_EQ(s.pointer.style, PointerStyle::Default);
+
+    // Equal texts exchange nothing, and the drag stays where it was.
+    s.mouse(QEvent::MouseMove, s.rowPoint(5), Qt::LeftButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/1", "/5", "/3", "/4", "/2", "/2"}));
+    EXPECT_EQ(s.view.dragRow(), 4);
+
+    s.mouse(QEvent::MouseMove, s.rowPoint(0), Qt::LeftButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/2", "/5", "/3", "/4", "/1", "/2"}));
+
+    s.mouse(QEvent::MouseButtonRelease, s.rowPoint(0), Qt::NoButton);
+    EXPECT_FALSE(s.view.isListMouseDown());
+    s.mouse(QEvent::MouseMove, s.rowPoint(3), Qt::NoButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/2", "/5", "/3", "/4", "/1", "/2"}));
+}
+
+TEST(FileListView, DraggingScrollsAtTheListsOwnTopAndBottomEdges)
+{
+    QStringList texts;
+    for (int i = 0; i < 200; ++i)
+        texts << QString("/%1").arg(i);
+    ShownList s(texts);
+    QScrollBar* bar = s.view.verticalScrollBar();
+    const int bottom = s.view.viewport()->height() - 2;
+    const int lastRow = s.view.indexAt(QPoint(10, bottom)).row();
+    ASSERT_GT(lastRow, 2);
+    s.mouse(QEvent::MouseButtonPress, s.rowPoint(0), Qt::LeftButton);
+    s.mouse(QEvent::MouseMove, QPoint(10, bottom), Qt::LeftButton);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(s.list.entryText(lastRow + 1), "/0");
+    EXPECT_TRUE(s.view.viewport()->rect().contains(s.rowPoint(lastRow + 1)));
+
+    const int before = bar->value();
+    s.mouse(QEvent::MouseMove, QPoint(10, 1), Qt::LeftButton);
+    EXPECT_LT(bar->value(), before);
+    s.mouse(QEvent::MouseButtonRelease, QPoint(10, 1), Qt::NoButton);
+}
+
+TEST(FileListView, MovingLeavesTheHourglassAlone)
+{
+    ShownList s({"/1", "/2"});
+    s.pointer.style = PointerStyle::Hourglass;
+    s.mouse(QEvent::MouseMove, s.rowPoint(0), Qt::NoButton);
+    EXPECT_EQ(s.pointer.style, PointerStyle::Hourglass);
+}
+
+TEST(FileListView, DraggingWithAndWithoutTheDragPicture)
+{
+    TestEnv env;
+    SetProgramFolder(env.root()); // no drag.ico here
+    ShownList s({"/1", "/2"});
+    s.mouse(QEvent::MouseButtonPress, s.rowPoint(0), Qt::LeftButton);
+    s.mouse(QEvent::MouseMove, s.rowPoint(1), Qt::LeftButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/2", "/1"}));
+    s.mouse(QEvent::MouseButtonRelease, s.rowPoint(1), Qt::NoButton);
+
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + "/../drag.ico",
+                            env.path("drag.ico")));
+    s.mouse(QEvent::MouseButtonPress, s.rowPoint(1), Qt::LeftButton);
+    EXPECT_EQ(s.view.viewport()->cursor().shape(), Qt::BitmapCursor);
+    s.mouse(QEvent::MouseButtonRelease, s.rowPoint(1), Qt::NoButton);
+    EXPECT_EQ(s.view.viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(FileListView, DeleteAndDoubleClickRemoveTheSelectedEntryUnlessBusy)
+{
+    ShownList s({"/1", "/2", "/3"});
+    s.view.setCurrentIndex(s.list.index(1));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(&s.view, &backspace);
+    EXPECT_EQ(s.list.count(), 3);
+
+    s.pointer.style = PointerStyle::Hourglass;
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(&s.view, &del);
+    EXPECT_EQ(s.list.count(), 3);
+
+    s.pointer.style = PointerStyle::Default;
+    QApplication::sendEvent(&s.view, &del);
+    EXPECT_EQ(s.list.entries(), QStringList({"/1", "/3"}));
+
+    s.mouse(QEvent::MouseButtonDblClick, s.rowPoint(0), Qt::LeftButton);
+    EXPECT_EQ(s.list.entries(), QStringList({"/3"}));
+}
+
+TEST(FileListView, DropAppendsFilesAsDroppedAndTheFilesOfDroppedFolders)
+{
+    TestEnv env;
+    const QString loose = env.write("loose/~kept.txt", "x");
+    env.write("tree/b.txt", "x");
+    env.write("tree/~lock.txt", "x");
+    env.write("tree/sub/a.doc", "x");
+    ShownList s({"/first"});
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(loose), QUrl::fromLocalFile(env.path("tree")),
+                   QUrl::fromLocalFile(env.path("gone.txt"))});
+    const QPoint at = s.rowPoint(0);
+    QDragEnterEvent enter(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &drop);
+
+    EXPECT_EQ(s.list.entries(), QStringList({"/first", loose, env.path("tree/b.txt"),
+                                             env.path("tree/sub/a.doc"), env.path("gone.txt")}));
+
+    QMimeData text;
+    text.setText("/not/a/file/list");
+    QDragEnterEvent textEnter(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/a.txt")});
+    QDragMoveEvent webMove(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &webMove);
+    EXPECT_FALSE(webMove.isAccepted());
+}
+
+} // namespace
+} // namespace quorvane
