@@ -3,6 +3,7 @@
 // applying each pair in turn to the whole text (leftmost, non-overlapping,
 // inserted text not rescanned), whatever the chunking of the input; memory is
 // bounded by the chunk size and the pattern lengths.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +18,12 @@ struct UnitPair {
     std::basic_string<Unit> replace;
 };
 
+// Knobs for tests and measurements; the defaults suit real files.
+struct PipelineTuning {
+    std::size_t stretchUnits = 0;        // input gathered before the pairs run; 0 picks a size
+    std::size_t filterFromFindTexts = 16; // candidate filter in use from this many distinct finds
+};
+
 template <typename Unit>
 class ReplacePipeline {
 public:
@@ -25,6 +32,7 @@ public:
     using Sink = std::function<void(View)>;
 
     explicit ReplacePipeline(std::vector<UnitPair<Unit>> pairs);
+    ReplacePipeline(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning);
     ~ReplacePipeline();
     ReplacePipeline(const ReplacePipeline&) = delete;
     ReplacePipeline& operator=(const ReplacePipeline&) = delete;
