@@ -1,0 +1,171 @@
+#include "CommitGroup.h"
+#include "FileReplace.h"
+#include "IoSandbox.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvane;
+using quorvane::test::IoSandbox;
+
+namespace {
+
+FileJob GroupJob(CommitGroup& group, std::vector<Pair> pairs)
+{
+    FileJob job;
+    job.pairs = std::move(pairs);
+    job.group = &group;
+    return job;
+}
+
+} // namespace
+
+TEST(CommitGroup, ResultsWaitUntilTheFlushAndThenLandInOrder)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat");
+    const QString b = box.write("b.txt", "cat cat");
+    const QString c = box.write("c.txt", "dog");
+    CommitGroup group;
+    for (const QString& f : {a, b, c})
+        EXPECT_TRUE(ProcessFile(f, f, GroupJob(group, {{"cat", "cow"}})).ok);
+    // c had nothing to replace, so only a and b wait.
+    EXPECT_EQ(group.pendingCount(), 2);
+    EXPECT_TRUE(group.isPending(a));
+    EXPECT_FALSE(group.isPending(c));
+    EXPECT_EQ(IoSandbox::read(a), "cat");
+    EXPECT_EQ(IoSandbox::read(b), "cat cat");
+
+    EXPECT_TRUE(group.flush().empty());
+    EXPECT_EQ(group.pendingCount(), 0);
+    EXPECT_EQ(IoSandbox::read(a), "cow");
+    EXPECT_EQ(IoSandbox::read(b), "cow cow");
+    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST(CommitGroup, AFileListedTwiceIsReadTheSecondTimeAsTheFirstRunLeftIt)
+{
+    IoSandbox box;
+    const QString f = box.write("f.txt", "a");
+    const QString link = box.path("link.txt");
+    ASSERT_TRUE(QFile::link("f.txt", link));
+    const QString other = box.write("other.txt", "b");
+    CommitGroup group;
+    ProcessFile(f, f, GroupJob(group, {{"a", "b"}}));
+    // The same file by another name: the first result lands before it is read.
+    EXPECT_EQ(ProcessFile(link, link, GroupJob(group, {{"b", "c"}})).counts, std::vector<std::int64_t>{1});
+    EXPECT_EQ(ProcessFile(f, box.path("out.txt"), GroupJob(group, {{"c", "1"}})).counts, std::vector<std::int64_t>{1});
+    // Two results for one output land in the order they were made.
+    ProcessFile(other, box.path("out.txt"), GroupJob(group, {{"b", "2"}}));
+    EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "1");
+    group.flush();
+    EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "2");
+}
+
+TEST(CommitGroup, ACommitFailingAtTheFlushIsReportedForItsFileAndTheOthersLand)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat");
+    const QString b = box.write("b.txt", "cat");
+    CommitGroup group;
+    QStringList late;
+    ProcessFile(a, a, GroupJob(group, {{"cat", "cow"}}), [&](const QString& d) { late << "a: " + d; });
+    ProcessFile(b, b, GroupJob(group, {{"cat", "cow"}}), [&](const QString& d) { late << "b: " + d; });
+    // a's target turns into a folder before the flush, so its rename fails.
+    ASSERT_TRUE(QFile::remove(a));
+    box.mkdir("a.txt");
+
+    const std::vector<CommitFailure> failures = group.flush();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, a);
+    EXPECT_EQ(failures[0].description, "Is a directory");
+    EXPECT_EQ(late, QStringList{"a: Is a directory"});
+    EXPECT_EQ(IoSandbox::read(b), "cow");
+    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "b.txt"}));
+}
+
+TEST(CommitGroup, DiscardLeavesEveryTargetAsItWasAndTheDestructorFlushes)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat");
+    {
+        CommitGroup group;
+        ProcessFile(a, a, GroupJob(group, {{"cat", "cow"}}));
+        group.discard();
+        EXPECT_EQ(group.pendingCount(), 0);
+    }
+    EXPECT_EQ(IoSandbox::read(a), "cat");
+    EXPECT_EQ(box.entries(), QStringList{"a.txt"});
+    {
+        CommitGroup group;
+        ProcessFile(a, a, GroupJob(group, {{"cat", "cow"}}));
+    }
+    EXPECT_EQ(IoSandbox::read(a), "cow");
+}
+
+TEST(CommitGroup, ReachingTheFileBoundFlushesOnItsOwn)
+{
+    IoSandbox box;
+    CommitGroup group(2);
+    const QString a = box.write("a.txt", "x"), b = box.write("b.txt", "x"), c = box.write("c.txt", "x");
+    for (const QString& f : {a, b, c})
+        ProcessFile(f, f, GroupJob(group, {{"x", "y"}}));
+    EXPECT_EQ(IoSandbox::read(a), "y");
+    EXPECT_EQ(IoSandbox::read(b), "y");
+    EXPECT_EQ(IoSandbox::read(c), "x");
+    EXPECT_EQ(group.pendingCount(), 1);
+}
+
+TEST(ReplaceProcedures, SingleModePairsLinesAndDeletesWhenTheReplaceTextIsEmpty)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", "ab xy\r\n");
+    const QString out = box.path("out.txt");
+    ReplaceContext ctx;
+    EXPECT_EQ(ReplaceTextInFile(in, "a\r\nb", "b\r\nc", out, ctx), (std::vector<std::int64_t>{1, 2}));
+    EXPECT_EQ(IoSandbox::read(out), "cc xy\r\n");
+    EXPECT_EQ(ReplaceTextInFile(in, "x\r\ny", "", out, ctx), (std::vector<std::int64_t>{1, 1}));
+    EXPECT_EQ(IoSandbox::read(out), "ab \r\n");
+    // An empty line in the find text changes nothing.
+    EXPECT_EQ(ReplaceTextInFile(in, "\r\nb", "Q\r\nB", out, ctx), (std::vector<std::int64_t>{0, 1}));
+    EXPECT_EQ(IoSandbox::read(out), "aB xy\r\n");
+
+    EXPECT_EQ(SplitLines(""), QStringList{});
+    EXPECT_EQ(SplitLines("a"), QStringList{"a"});
+    EXPECT_EQ(SplitLines("a\r\nb\r\n"), (QStringList{"a", "b", ""}));
+    EXPECT_EQ(SplitLines("a\nb\r"), QStringList{"a\nb\r"});
+}
+
+TEST(ReplaceProcedures, FailuresAreReportedWithTheProcedureAndStep)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", "cat");
+    QStringList reports;
+    ReplaceContext ctx;
+    ctx.report = [&](const QString& procedure, int step, const QString& description) {
+        reports << QString("%1 %2 %3").arg(procedure).arg(step).arg(description);
+    };
+    ReplaceTextInFile(box.path("missing.txt"), "cat", "dog", box.path("o1"), ctx);
+    ReplaceTextInFile(in, "cat", "dog", box.path("no/o2"), ctx);
+    ReplaceTextInFileCombo(box.path("missing.txt"), {"cat"}, {"dog"}, box.path("o3"), ctx);
+    ReplaceTextInFileCombo(in, {"cat"}, {"dog"}, box.path("no/o4"), ctx);
+    EXPECT_EQ(reports, (QStringList{
+        "ReplaceText.ReplaceTextInFile 100 File not found",
+        "ReplaceText.ReplaceTextInFile 110 Path not found",
+        "ReplaceText.ReplaceTextInFileCombo 100 File not found",
+        "ReplaceText.ReplaceTextInFileCombo 106 Path not found",
+    }));
+}
+
+TEST(ReplaceProcedures, BothModesYieldForEveryChunkOfALargeFile)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", QByteArray(5 * 65536, 'a'));
+    int yields = 0;
+    ReplaceContext ctx;
+    ctx.yield = [&] { ++yields; };
+    ReplaceTextInFile(in, "b", "c", box.path("o1"), ctx);
+    EXPECT_GE(yields, 5);
+    yields = 0;
+    ReplaceTextInFileCombo(in, {"b"}, {"c"}, box.path("o2"), ctx);
+    EXPECT_GE(yields, 5);
+}

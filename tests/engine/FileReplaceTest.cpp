@@ -1,0 +1,247 @@
+#include "CommitGroup.h"
+#include "FileReplace.h"
+#include "IoSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace quorvane;
+using quorvane::test::Hex;
+using quorvane::test::IoSandbox;
+
+namespace {
+
+// Bytes of a literal, embedded NULs included.
+template <size_t N>
+QByteArray Bytes(const char (&s)[N])
+{
+    return QByteArray(s, qsizetype(N - 1));
+}
+
+FileJob Job(std::vector<Pair> pairs)
+{
+    FileJob job;
+    job.pairs = std::move(pairs);
+    return job;
+}
+
+// Result bytes of one run from source bytes to a separate output file.
+QByteArray Replaced(const IoSandbox& box, const QByteArray& source, std::vector<Pair> pairs,
+                    qsizetype chunkUnits = 65536)
+{
+    static int n = 0;
+    const QString in = box.write(QString("in%1").arg(n), source);
+    const QString out = box.path(QString("out%1").arg(n++));
+    FileJob job = Job(std::move(pairs));
+    job.chunkUnits = chunkUnits;
+    const FileOutcome r = ProcessFile(in, out, job);
+    EXPECT_TRUE(r.ok) << qPrintable(r.error);
+    return IoSandbox::read(out);
+}
+
+struct stat StatOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+    return st;
+}
+
+} // namespace
+
+TEST(FileReplace, AnsiAndUtf8FilesAreMatchedAsRawBytesAndWrittenWithoutAMark)
+{
+    IoSandbox box;
+    // Latin-1, a NUL, invalid UTF-8 and a stray mark byte around the matches stay as they are.
+    EXPECT_EQ(Replaced(box, Bytes("caf\xE9 cat\0\xC3( cat\xFF"), {{"cat", "dog"}}),
+              Bytes("caf\xE9 dog\0\xC3( dog\xFF"));
+    EXPECT_EQ(Replaced(box, "na\xC3\xAFve", {{QString::fromUtf8("ï"), "i"}}), "naive");
+    EXPECT_EQ(Replaced(box, "\xEF\xBB\xBF" "abc cat\r\n", {{"cat", "dog"}}), "abc dog\r\n");
+    EXPECT_EQ(Replaced(box, "\xEF\xBB\xBF", {{"cat", "dog"}}), "");
+    EXPECT_EQ(Replaced(box, "", {{"cat", "dog"}}), "");
+}
+
+TEST(FileReplace, UnicodeFilesOfEveryFormAreWrittenAsUtf16LeWithAMark)
+{
+    IoSandbox box;
+    const std::vector<Pair> catDog{{"cat", "dog"}};
+    // An unpaired surrogate (D800) survives; the mark is never text.
+    EXPECT_EQ(Replaced(box, Hex("FFFE 6300 6100 7400 00D8 2000"), catDog), Hex("FFFE 6400 6F00 6700 00D8 2000"));
+    EXPECT_EQ(Replaced(box, Hex("FEFF 0063 0061 0074 D83D DE00"), catDog), Hex("FFFE 6400 6F00 6700 3DD8 00DE"));
+    // UTF-32: a supplementary character becomes a pair, an impossible value U+FFFD,
+    // and a cut-off last unit U+FFFD too.
+    EXPECT_EQ(Replaced(box, Hex("FFFE0000 63000000 61000000 74000000 00F60100 00001100 4100"), catDog),
+              Hex("FFFE 6400 6F00 6700 3DD8 00DE FDFF FDFF"));
+    EXPECT_EQ(Replaced(box, Hex("0000FEFF 00000063 00000061 00000074 0000D800"), catDog),
+              Hex("FFFE 6400 6F00 6700 FDFF"));
+    // A lone last byte of a UTF-16 file is carried through unchanged.
+    EXPECT_EQ(Replaced(box, Hex("FFFE 6300 6100 7400 41"), catDog), Hex("FFFE 6400 6F00 6700 41"));
+    EXPECT_EQ(Replaced(box, Hex("FFFE"), catDog), Hex("FFFE"));
+    EXPECT_EQ(Replaced(box, Hex("FFFE0000"), catDog), Hex("FFFE"));
+    // Matching is on UTF-16 units, so a find text can hold half a pair.
+    EXPECT_EQ(Replaced(box, Hex("FFFE 3DD8 00DE"), {{QString(QChar(0xDE00)), "x"}}), Hex("FFFE 3DD8 7800"));
+}
+
+TEST(FileReplace, MatchesAcrossChunkBoundariesAreReplacedAtEveryChunkSize)
+{
+    IoSandbox box;
+    QByteArray text(65534, '.');
+    text += "cat and more cat";   // the first "cat" straddles 65,536
+    QByteArray expected(65534, '.');
+    expected += "dog and more dog";
+    for (qsizetype chunk : {qsizetype(1), qsizetype(2), qsizetype(3), qsizetype(65536)})
+        EXPECT_EQ(Replaced(box, text, {{"cat", "dog"}}, chunk), expected) << chunk;
+
+    QByteArray wide = Hex("FFFE") + QByteArray(2 * 65535, 'x');
+    wide += Hex("6300 6100 7400");     // starts on the last unit of the first 65,536
+    QByteArray wideExpected = Hex("FFFE") + QByteArray(2 * 65535, 'x') + Hex("6400 6F00 6700");
+    EXPECT_EQ(Replaced(box, wide, {{"cat", "dog"}}), wideExpected);
+}
+
+TEST(FileReplace, PairsApplyInOrderAndCountPerPairWithEmptyFindsChangingNothing)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", "ab ab");
+    const FileOutcome r = ProcessFile(in, box.path("out.txt"), Job({{"a", "b"}, {"", "zz"}, {"b", "c"}}));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "cc cc");
+    EXPECT_EQ(r.counts, (std::vector<std::int64_t>{2, 0, 4}));
+    EXPECT_EQ(r.encoding, TextEncoding::Ansi);
+    EXPECT_TRUE(r.written);
+}
+
+TEST(FileReplace, ReadFailuresLeaveNoOutputAndAreNamedForTheReadStage)
+{
+    IoSandbox box;
+    const QString fifo = box.path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString out = box.write("out.txt", "old");
+    FileOutcome r = ProcessFile(fifo, out, Job({{"a", "b"}}));   // must return, not wait for a writer
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Read);
+    EXPECT_EQ(r.error, "Not a regular file");
+    r = ProcessFile(box.path("missing.txt"), out, Job({{"a", "b"}}));
+    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Read);
+    EXPECT_EQ(r.error, "File not found");
+    EXPECT_EQ(IoSandbox::read(out), "old");
+    EXPECT_EQ(box.entries(), (QStringList{"out.txt", "pipe"}));
+}
+
+TEST(FileReplace, WriteFailuresLeaveTheTargetUntouchedAndNoTemporaryFile)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", "a cat");
+    box.write("plain", "not a folder");
+    box.mkdir("folder.txt");
+    const struct { const char* out; const char* error; } cases[] = {
+        {"missing/out.txt", "Path not found"},
+        {"plain/out.txt", "Path not found"},
+        {"folder.txt", "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        const FileOutcome r = ProcessFile(in, box.path(c.out), Job({{"cat", "dog"}}));
+        EXPECT_FALSE(r.ok) << c.out;
+        EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write) << c.out;
+        EXPECT_EQ(r.error, c.error) << c.out;
+    }
+    EXPECT_EQ(box.entries(), (QStringList{"folder.txt", "in.txt", "plain"}));
+    EXPECT_TRUE(box.entries("folder.txt").isEmpty());
+}
+
+TEST(FileReplace, AWriteFailingMidwayInPlaceKeepsTheSourceWhole)
+{
+    IoSandbox box;
+    const QByteArray original = QByteArray(3 << 20, 'a') + "cat";
+    const QString file = box.write("big.txt", original);
+    // A file size limit makes the temporary file's writes fail after the first
+    // megabytes, the way a full disk would.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 3 << 19;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const FileOutcome r = ProcessFile(file, file, Job({{"cat", "dog"}}));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write);
+    EXPECT_EQ(r.error, "File too large");
+    EXPECT_TRUE(IoSandbox::read(file) == original);
+    EXPECT_EQ(box.entries(), QStringList{"big.txt"});
+}
+
+TEST(FileReplace, InPlaceResultsKeepOwnerModeAndExtendedAttributesAndLinksStayLinks)
+{
+    IoSandbox box;
+    const QString real = box.write("real.txt", "a cat");
+    const QByteArray native = QFile::encodeName(real);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(native.constData(), 1234, 5678), 0);
+    }
+    ASSERT_EQ(::chmod(native.constData(), root ? 06751 : 0640), 0);
+    const bool xattrs = ::setxattr(native.constData(), "user.note", "kept", 4, 0) == 0;
+    const QString link = box.path("link.txt");
+    ASSERT_EQ(::symlink("real.txt", QFile::encodeName(link).constData()), 0);
+
+    const FileOutcome r = ProcessFile(link, link, Job({{"cat", "dog"}}));
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+
+    EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+    EXPECT_EQ(IoSandbox::read(real), "a dog");
+    const struct stat st = StatOf(real);
+    EXPECT_EQ(st.st_mode & 07777, root ? 06751u : 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 1234u);
+        EXPECT_EQ(st.st_gid, 5678u);
+    }
+    if (xattrs) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(native.constData(), "user.note", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
+    EXPECT_EQ(box.entries(), (QStringList{"link.txt", "real.txt"}));
+}
+
+TEST(FileReplace, AnUnchangedInPlaceResultLeavesTheSourceAloneUnlessItsFormChanges)
+{
+    IoSandbox box;
+    const QString ansi = box.write("ansi.txt", "no match here");
+    const QString utf16 = box.write("utf16.txt", Hex("FFFE 6100"));
+    const QString utf8 = box.write("utf8.txt", "\xEF\xBB\xBF" "abc");
+    const struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    for (const QString& f : {ansi, utf16, utf8})
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(f).constData(), past, 0), 0);
+    const ino_t ansiInode = StatOf(ansi).st_ino;
+
+    for (const QString& f : {ansi, utf16, utf8}) {
+        const FileOutcome r = ProcessFile(f, f, Job({{"cat", "dog"}}));
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.written, f == utf8) << qPrintable(f);
+    }
+    EXPECT_EQ(StatOf(ansi).st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(StatOf(ansi).st_ino, ansiInode);
+    EXPECT_EQ(StatOf(utf16).st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(IoSandbox::read(utf8), "abc");   // the mark is dropped, so it is rewritten
+}
+
+TEST(FileReplace, ADryRunCountsButWritesNothing)
+{
+    IoSandbox box;
+    const QString in = box.write("in.txt", "cat cat");
+    FileJob job = Job({{"cat", "dog"}});
+    job.dryRun = true;
+    const FileOutcome r = ProcessFile(in, box.path("out.txt"), job);
+    EXPECT_TRUE(r.ok);
+    EXPECT_FALSE(r.written);
+    EXPECT_EQ(r.counts, std::vector<std::int64_t>{2});
+    EXPECT_EQ(box.entries(), QStringList{"in.txt"});
+    EXPECT_EQ(IoSandbox::read(in), "cat cat");
+}
