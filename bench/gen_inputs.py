@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""Generates the benchmark inputs under a work folder, deterministically.
+
+Texts are lines of lower-case words ended by CR LF. Replacement texts are
+capitalised, and every find text that must not match carries a '#', which no
+text and no replacement contains; so a pair list's result equals applying
+only its matching pairs, which keeps the reference outputs cheap to make.
+
+Usage: gen_inputs.py WORK WORKLOAD...
+"""
+import os
+import random
+import shutil
+import sys
+
+BLOCK = 4 * 1024 * 1024           # the big texts are this block repeated
+A_SIZE = 256 * 1024 * 1024
+SMALL_SIZE = 32 * 1024 * 1024
+A_MATCHES = 1_400_000             # "apple" occurrences wanted in A
+
+
+def vocabulary(rng):
+    letters = "bcdfghjklmnprstvwz"
+    vowels = "aeiou"
+    words = set()
+    while len(words) < 400:
+        n = rng.randint(2, 4)
+        w = "".join(rng.choice(letters) + rng.choice(vowels) for _ in range(n))
+        if "apple" not in w:
+            words.add(w)
+    return sorted(words)
+
+
+def block(rng, words, size, apple_every, extra=()):
+    """A text of exactly size bytes, whole CR LF lines, "apple" about every
+    apple_every bytes; extra words are sprinkled in too."""
+    parts, length, line = [], 0, []
+    next_apple = rng.expovariate(1 / apple_every)
+    pool = list(words) + list(extra)
+    while True:
+        w = "apple" if length >= next_apple else rng.choice(pool)
+        if w == "apple":
+            next_apple += rng.expovariate(1 / apple_every)
+        line.append(w)
+        length += len(w.encode()) + 1
+        if len(line) >= rng.randint(6, 12):
+            parts.append(" ".join(line) + "\r\n")
+            length += 1
+            line = []
+            if length > size - 200:
+                break
+    text = "".join(parts)
+    pad = size - len(text.encode())
+    return text + "x" * (pad - 2) + "\r\n"
+
+
+def write_pairs(path, pairs):
+    """The sets file, and the same pairs as a sed script (.sed) and a perl
+    program (.pl); the texts are letters, digits and '#' only."""
+    stem = os.path.splitext(path)[0]
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.writelines(f"{find}::{replace}\r\n" for find, replace in pairs)
+    with open(stem + ".sed", "w") as f:
+        f.writelines(f"s/{find}/{replace}/g\n" for find, replace in pairs)
+    with open(stem + ".pl", "w") as f:
+        f.writelines(f"s/\\Q{find}\\E/{replace}/g;\n" for find, replace in pairs)
+
+
+def pair_list(rng, words, total, matching):
+    """matching pairs on words of the text (apple first), the rest never match."""
+    chosen = ["apple"] + rng.sample(words, matching - 1)
+    pairs = [(w, w.capitalize() + "Q") for w in chosen]
+    misses = [(rng.choice(words) + "#" + str(i), "Miss") for i in range(total - matching)]
+    pairs += misses
+    rng.shuffle(pairs)
+    return pairs
+
+
+def big_text(work, rng, words):
+    path = os.path.join(work, "text256.txt")
+    small = os.path.join(work, "text32.txt")
+    if os.path.exists(path) and os.path.getsize(path) == A_SIZE and os.path.exists(small):
+        return path
+    data = block(rng, words, BLOCK, A_SIZE / A_MATCHES).encode()
+    with open(path, "wb") as f:
+        for _ in range(A_SIZE // BLOCK):
+            f.write(data)
+    with open(small, "wb") as f:
+        for _ in range(SMALL_SIZE // BLOCK):
+            f.write(data)
+    return path
+
+
+def tree_c(work, rng, words):
+    root = os.path.join(work, "C")
+    if os.path.exists(os.path.join(root, "list.txt")):
+        return
+    pristine = os.path.join(root, "pristine")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(pristine)
+    names = []
+    for i in range(20_000):
+        folder = os.path.join(pristine, f"d{i // 1000:02d}")
+        os.makedirs(folder, exist_ok=True)
+        text = block(rng, words, 8192, 400)
+        name = os.path.join(f"d{i // 1000:02d}", f"f{i:05d}.txt")
+        with open(os.path.join(pristine, name), "wb") as f:
+            f.write(text.encode())
+        names.append(name)
+    with open(os.path.join(root, "names.txt"), "w") as f:
+        f.write("".join(n + "\n" for n in names))
+    write_pairs(os.path.join(root, "pairs.txt"),
+                [("apple", "Orange"), (words[0], words[0].upper()), (words[1], "")])
+    with open(os.path.join(root, "list.txt"), "w") as f:
+        f.write("".join(os.path.join(root, "files", n) + "\n" for n in names))
+
+
+def text_d(work, rng, words):
+    path = os.path.join(work, "D", "text16.txt")
+    if os.path.exists(path):
+        return
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    extra = ["café", "Zürich", "naïve", "日本語", "Ελλάδα", "кошка"]
+    text = block(rng, words, BLOCK // 2, 190, extra)
+    units = text.encode("utf-16-le")
+    # 64 MiB of UTF-16LE text after the mark.
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe")
+        written = 0
+        while written < 64 * 1024 * 1024:
+            chunk = units[: 64 * 1024 * 1024 - written]
+            f.write(chunk)
+            written += len(chunk)
+    write_pairs(os.path.join(work, "D", "pairs.txt"), [("apple", "Orange")])
+
+
+def main():
+    work, wanted = sys.argv[1], set(sys.argv[2:])
+    os.makedirs(work, exist_ok=True)
+    rng = random.Random(20261207)
+    words = vocabulary(rng)
+    if wanted & {"A", "B", "E", "F"}:
+        big_text(work, random.Random(1), words)
+        write_pairs(os.path.join(work, "pairsA.txt"), [("apple", "Orange")])
+        write_pairs(os.path.join(work, "pairsB.txt"), pair_list(random.Random(2), words, 100, 10))
+        write_pairs(os.path.join(work, "pairsE.txt"), pair_list(random.Random(3), words, 1000, 10))
+        write_pairs(os.path.join(work, "pairsF.txt"), pair_list(random.Random(4), words, 10000, 100))
+    if "C" in wanted:
+        tree_c(work, random.Random(5), words)
+    if "D" in wanted:
+        text_d(work, random.Random(6), words)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Turns the figures of one scripts/bench run into bench/RESULTS.md.
+
+  report.py RESULTS_DIR OUTPUT.md WORKLOAD...
+
+RESULTS_DIR holds ID.json (hyperfine exports, one command each, ID being
+WORKLOAD.contender), ID.check ("same" or "DIFFERENT") and a few extra
+figures (A.memory-kb, *.skipped).
+"""
+import datetime
+import json
+import os
+import platform
+import shutil
+import subprocess
+import sys
+
+TITLES = {
+    "A": "A: one 256 MB CRLF text file, one pair (about 1.4 M matches)",
+    "B": "B: the same 256 MB file, 100 pairs of which 10 match",
+    "C": "C: 20,000 files of 8 KB, 3 pairs, in place",
+    "D": "D: one 64 MB UTF-16LE file, one pair",
+    "E": "E: 1,000 pairs (10 matching) over 32 MB",
+    "F": "F: 10,000 pairs (100 matching) over 32 MB, against one pair over the same 32 MB (A32)",
+    "W": "W: 20,000 small files through the window (offscreen) and through quorvane-batch",
+    "L": "L: the file list: folder scan, name filters, list loading",
+}
+
+# (workload, description, numerator id, denominator id or None, limit)
+TARGETS = [
+    ("A", "quorvane at most 1.5 x cp", "A.quorvane", "A.cp", 1.5),
+    ("A", "quorvane at most 0.5 x sed", "A.quorvane", "A.sed", 0.5),
+    ("B", "quorvane at most 0.2 x sed", "B.quorvane", "B.sed", 0.2),
+    ("B", "quorvane at most 0.05 x sed (thousands-of-sets goal)", "B.quorvane", "B.sed", 0.05),
+    ("C", "quorvane at most 1.0 x sed -i", "C.quorvane", "C.sed", 1.0),
+    ("D", "quorvane at most 2 x cp", "D.quorvane", "D.cp", 2.0),
+    ("E", "quorvane at most 0.05 x sed", "E.quorvane", "E.sed", 0.05),
+    ("F", "10,000 pairs at most 3 x one pair over the same 32 MB", "F.quorvane", "A32.quorvane", 3.0),
+    ("W", "window at most 1.5 x quorvane-batch", "W.window", "W.batch", 1.5),
+    ("L", "\"Add All\" at most 4 x find -type f", "L.addall", "L.find", 4.0),
+    ("L", "first name filter over 100,000 entries under 1 s", "L.filter1", None, 1.0),
+    ("L", "second name filter over 100,000 entries under 1 s", "L.filter2", None, 1.0),
+    ("L", "1,000,000 entries from a list file under 5 s", "L.list", None, 5.0),
+]
+
+NOTES = {
+    "B": "sed, perl and python run once here (sed alone needs about half a minute); "
+         "sd applies one pair per run and is left out.",
+    "C": "Files are regenerated before every run. quorvane syncs every result to disk "
+         "before renaming it over the source; sed, perl, sd and python do not sync.",
+    "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
+    "E": "sed, perl and python run once here.",
+    "F": "sed (about 10 x its time in E) and python are left out to keep the run short; "
+         "the output is still checked against the reference.",
+}
+
+
+def sh(*cmd):
+    try:
+        return subprocess.run(cmd, capture_output=True, text=True, check=False).stdout.strip()
+    except OSError:
+        return "not found"
+
+
+def load(results):
+    medians, runs, checks, extra = {}, {}, {}, {}
+    for name in sorted(os.listdir(results)):
+        path = os.path.join(results, name)
+        stem, ext = os.path.splitext(name)
+        if ext == ".json":
+            with open(path) as f:
+                r = json.load(f)["results"][0]
+            medians[stem], runs[stem] = r["median"], len(r["times"])
+        elif ext == ".check":
+            checks[stem] = open(path).read().strip()
+        else:
+            extra[name] = open(path, errors="replace").read().strip()
+    return medians, runs, checks, extra
+
+
+def machine():
+    cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
+    mem = next((l.split()[1] for l in open("/proc/meminfo") if l.startswith("MemTotal")), "0")
+    here = os.path.dirname(os.path.abspath(__file__))
+    disk = shutil.disk_usage(here)
+    fs = sh("stat", "-f", "-c", "%T", here)
+    dev = sh("df", "--output=source", here).splitlines()[-1:]
+    lines = [
+        f"- CPU: {cpu}, nproc {os.cpu_count()}",
+        f"- Memory: {int(mem) / 1024 / 1024:.1f} GiB",
+        f"- Disk of bench/work: {dev[0] if dev else '?'} ({fs}), {disk.total / 1e9:.0f} GB, "
+        f"{disk.free / 1e9:.0f} GB free",
+        f"- Kernel: {platform.release()}",
+        f"- Tools: {sh('sed', '--version').splitlines()[0]}; perl {sh('perl', '-e', 'print $^V')}; "
+        f"{sh('sd', '--version')}; {sh('python3', '--version')}; {sh('hyperfine', '--version')}",
+    ]
+    return lines
+
+
+def main():
+    results, output, wanted = sys.argv[1], sys.argv[2], sys.argv[3:]
+    medians, runs, checks, extra = load(results)
+    now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+    md = ["# Benchmark results", "",
+          f"Measured {now} by `scripts/bench {' '.join(wanted)}`, all contenders in the same run.",
+          "Times are medians of hyperfine runs (wall clock, warm page cache); ratios are quorvane's time",
+          "over the contender's. \"same\" means the output was compared byte for byte with the reference",
+          "(a python bytes.replace of every pair in order).", "", "## Machine", ""]
+    md += machine()
+    md += ["", "## Targets", "", "| Workload | Target | Measured | Result |", "|---|---|---|---|"]
+    for w, text, num, den, limit in TARGETS:
+        if w not in wanted:
+            continue
+        if num not in medians or (den and den not in medians):
+            md.append(f"| {w} | {text} | not measured | - |")
+            continue
+        value = medians[num] / medians[den] if den else medians[num]
+        shown = f"{value:.2f} x" if den else f"{value:.2f} s"
+        ok = value <= limit and checks.get(num, "same") == "same"
+        md.append(f"| {w} | {text} | {shown} | {'pass' if ok else 'FAIL'} |")
+    if "A" in wanted and "A.memory-kb" in extra:
+        kb = int(extra["A.memory-kb"])
+        md.append(f"| A | peak memory at most 64 MB | {kb / 1024:.1f} MB | "
+                  f"{'pass' if kb <= 64 * 1024 else 'FAIL'} |")
+
+    for w in wanted:
+        md += ["", f"## {TITLES[w]}", ""]
+        if f"{w}.skipped" in extra:
+            md += [f"Not measured: {extra[w + '.skipped']}."]
+            continue
+        ids = [i for i in medians if i.split(".")[0] == w or (w == "F" and i.startswith("A32."))]
+        base = medians.get(f"{w}.quorvane")
+        md += ["| Contender | Median (s) | Runs | quorvane / contender | Output |", "|---|---|---|---|---|"]
+        for i in ids:
+            ratio = f"{base / medians[i]:.3f}" if base and i != f"{w}.quorvane" else "-"
+            md.append(f"| {i} | {medians[i]:.3f} | {runs[i]} | {ratio} | {checks.get(i, '-')} |")
+        if w in NOTES:
+            md += ["", NOTES[w]]
+        if w == "A" and "A.memory-kb" in extra:
+            md += ["", f"Peak resident memory of quorvane-batch (/usr/bin/time -v): "
+                       f"{int(extra['A.memory-kb']) / 1024:.1f} MB."]
+    with open(output, "w") as f:
+        f.write("\n".join(md) + "\n")
+
+
+if __name__ == "__main__":
+    main()

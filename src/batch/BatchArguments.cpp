@@ -1,0 +1,173 @@
+#include "BatchArguments.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <optional>
+
+namespace quorvane::batch {
+
+namespace {
+
+const QStringList kValued = {"find", "replace", "sets", "separator", "list",
+                             "output-folder", "folder", "extension"};
+
+QString Description()
+{
+    return QStringLiteral(
+        "Replaces text in a batch of files with the Quorvane engine.\n"
+        "\n"
+        "Pairs are applied in command-line order, each to the result of the ones\n"
+        "before it. --find TEXT must be followed by its --replace TEXT (before the\n"
+        "next --find or --sets); write --find=TEXT for a text that starts with '-'.\n"
+        "An empty find text changes nothing; an empty replace text deletes.\n"
+        "A sets file holds one pair per line, find text, separator, replace text;\n"
+        "a --separator applies to every --sets after it (until the next\n"
+        "--separator), the default is \"::\".\n"
+        "\n"
+        "Files are the FILE arguments, the lines of each --list file and the files\n"
+        "found by each --folder, in command-line order; a file named twice is\n"
+        "processed twice. An --extension applies to every --folder after it\n"
+        "(default \"*\", every file).\n"
+        "\n"
+        "Output: unless --quiet, a last line such as\n"
+        "  \"3 files written, 1 unchanged, 0 failed, 12 replacements\".\n"
+        "With --dry-run nothing is written: one line per file, the number of\n"
+        "replacements, a tab and the path as listed; the last line then reads\n"
+        "  \"4 files checked, 0 failed, 12 replacements\".\n"
+        "A file that fails is reported on stderr and the run goes on.\n"
+        "Exit status: 0 all files succeeded, 1 some failed, 2 bad usage.");
+}
+
+QString Quoted(const QString& text) { return "\"" + text + "\""; }
+
+} // namespace
+
+QString UsageSynopsis()
+{
+    return QStringLiteral(
+        "Usage: quorvane-batch [--find TEXT --replace TEXT]... [[--separator SEP] --sets FILE]...\n"
+        "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
+        "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet] [FILE]...\n");
+}
+
+ParseOutcome ParseBatchArguments(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Description());
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    parser.addOption(help);
+    parser.addOption({"find", "Text to find (paired with the --replace after it).", "TEXT"});
+    parser.addOption({"replace", "Text that replaces the --find before it.", "TEXT"});
+    parser.addOption({"sets", "Sets file: one find/replace pair per line.", "FILE"});
+    parser.addOption({"separator", "Separator of the --sets files after it (default \"::\").", "SEP"});
+    parser.addOption({"list", "List file: one path per line.", "FILE"});
+    parser.addOption({"folder", "Every file of the folder tree, as \"Add All\" finds them.", "DIR"});
+    parser.addOption({"extension", "Extension for the --folder options after it (default \"*\").", "EXT"});
+    parser.addOption({"output-folder", "Write each result into DIR under the source's file name.", "DIR"});
+    parser.addOption({"in-place", "Replace each source file by its result."});
+    parser.addOption({"dry-run", "Write nothing; print the replacements each file would get."});
+    parser.addOption({"quiet", "Leave out the summary line."});
+    parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
+
+    ParseOutcome outcome;
+    if (!parser.parse(arguments)) {
+        outcome.text = parser.errorText();
+        return outcome;
+    }
+    if (parser.isSet(help)) {
+        outcome.result = ParseOutcome::Result::Help;
+        // The parser's own first line knows nothing of the option order; use ours.
+        const QString text = parser.helpText();
+        outcome.text = UsageSynopsis() + "\n" + text.mid(text.indexOf('\n') + 1);
+        return outcome;
+    }
+
+    // The parser keeps each option's values apart; walk the raw arguments the
+    // same way it does to learn the order across options and file arguments.
+    BatchArguments& a = outcome.arguments;
+    std::optional<QString> pendingFind;
+    QString separator = QStringLiteral("::");
+    QString extension = QStringLiteral("*");
+    bool separatorUnused = false, extensionUnused = false, outputGiven = false;
+    bool optionsEnded = false;
+    auto usage = [&](const QString& why) {
+        outcome.result = ParseOutcome::Result::Usage;
+        outcome.text = why;
+        return outcome;
+    };
+
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !arg.startsWith('-') || arg == "-") {
+            a.fileSources.push_back({Source::Kind::File, arg, {}});
+            continue;
+        }
+        if (!arg.startsWith("--"))
+            continue;   // short options: only -h, handled above
+        const qsizetype eq = arg.indexOf('=');
+        const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
+        QString value;
+        if (kValued.contains(name))
+            value = eq >= 0 ? arg.mid(eq + 1) : arguments.value(++i);
+
+        if (pendingFind && (name == "find" || name == "sets"))
+            return usage("--find " + Quoted(*pendingFind) + " has no --replace after it.");
+        if (name == "find") {
+            pendingFind = value;
+        } else if (name == "replace") {
+            if (!pendingFind)
+                return usage("--replace " + Quoted(value) + " has no --find before it.");
+            a.pairSources.push_back({Source::Kind::Pair, *pendingFind, value});
+            pendingFind.reset();
+        } else if (name == "separator") {
+            if (value.isEmpty())
+                return usage("You must enter separating character(s).");
+            separator = value;
+            separatorUnused = true;
+        } else if (name == "sets") {
+            a.pairSources.push_back({Source::Kind::Sets, value, separator});
+            separatorUnused = false;
+        } else if (name == "list") {
+            a.fileSources.push_back({Source::Kind::List, value, {}});
+        } else if (name == "extension") {
+            extension = value;
+            extensionUnused = true;
+        } else if (name == "folder") {
+            a.fileSources.push_back({Source::Kind::Folder, value, extension});
+            extensionUnused = false;
+        } else if (name == "output-folder") {
+            if (outputGiven)
+                return usage("--output-folder is given more than once.");
+            outputGiven = true;
+            a.outputFolder = value;
+        } else if (name == "in-place") {
+            a.inPlace = true;
+        } else if (name == "dry-run") {
+            a.dryRun = true;
+        } else if (name == "quiet") {
+            a.quiet = true;
+        }
+    }
+
+    if (pendingFind)
+        return usage("--find " + Quoted(*pendingFind) + " has no --replace after it.");
+    if (separatorUnused)
+        return usage("--separator applies to the --sets after it, and none follows.");
+    if (extensionUnused)
+        return usage("--extension applies to the --folder after it, and none follows.");
+    if (a.inPlace == outputGiven)
+        return usage("Give either --output-folder DIR or --in-place.");
+    if (a.pairSources.empty())
+        return usage("Nothing to replace: give --find TEXT --replace TEXT or --sets FILE.");
+    if (a.fileSources.empty())
+        return usage("No files added.");
+    outcome.result = ParseOutcome::Result::Run;
+    return outcome;
+}
+
+} // namespace quorvane::batch

@@ -1,0 +1,38 @@
+#pragma once
+// The command line of quorvane-batch, checked and put in the order it was given.
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace quorvane::batch {
+
+// One source of pairs or of files, in command-line order.
+struct Source {
+    enum class Kind { Pair, Sets, File, List, Folder } kind;
+    QString text;        // Pair: the find text; Sets/List: the file; File: the path; Folder: the folder
+    QString second;      // Pair: the replace text; Sets: the separator; Folder: the extension
+};
+
+struct BatchArguments {
+    std::vector<Source> pairSources;   // Pair and Sets entries, in order
+    std::vector<Source> fileSources;   // File, List and Folder entries, in order
+    bool inPlace = false;
+    QString outputFolder;              // used when inPlace is false
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+struct ParseOutcome {
+    enum class Result { Run, Help, Usage } result = Result::Usage;
+    BatchArguments arguments;          // filled when result is Run
+    QString text;                      // Help: the help text; Usage: what is wrong
+};
+
+// Checks arguments (program name first, as QCoreApplication::arguments() gives
+// them) and recovers the order of the pair and file sources among each other.
+ParseOutcome ParseBatchArguments(const QStringList& arguments);
+
+// The usage summary printed with every usage error.
+QString UsageSynopsis();
+
+} // namespace quorvane::batch

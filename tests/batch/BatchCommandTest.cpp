@@ -1,0 +1,252 @@
+// quorvane-batch end to end: arguments, outputs, messages and exit codes.
+#include "BatchProcess.h"
+#include "TestEnv.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using quorvane::test::BatchResult;
+using quorvane::test::RunBatchCommand;
+using quorvane::test::TestEnv;
+
+namespace {
+
+QByteArray FirstLine(const QByteArray& text) { return text.left(text.indexOf('\n') + 1); }
+
+} // namespace
+
+TEST(BatchCommand, AppliesFindPairsAndSetsInCommandLineOrder)
+{
+    TestEnv env;
+    const QString source = env.write("in/a.txt", "ab\r\n");
+    const QString sets = env.write("sets.txt", "b::c\r\n");
+    const QString out = env.mkdir("out");
+
+    BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--sets", sets,
+                                     "--output-folder", out, source}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(out + "/a.txt"), "cc\r\n");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 0 failed, 3 replacements\n");
+    EXPECT_EQ(r.err, "");
+
+    r = RunBatchCommand({"--sets", sets, "--find", "a", "--replace", "b",
+                         "--output-folder", out, source}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(out + "/a.txt"), "bc\r\n");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 0 failed, 2 replacements\n");
+    EXPECT_EQ(TestEnv::read(source), "ab\r\n");
+}
+
+TEST(BatchCommand, TakesValuesStartingWithADashAndEmptyValues)
+{
+    TestEnv env;
+    const QString file = env.write("f.txt", "x -x y-x -y");
+    // "--find=" (an empty find) changes nothing; "--replace=" deletes.
+    BatchResult r = RunBatchCommand({"--find=-x", "--replace=", "--find=", "--replace=Z",
+                                     "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(file), "x  y -y");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 0 failed, 2 replacements\n");
+
+    r = RunBatchCommand({"--find", "-y", "--replace", "--z", "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(file), "x  y --z");
+}
+
+TEST(BatchCommand, SeparatorAppliesToTheSetsFilesAfterIt)
+{
+    TestEnv env;
+    const QString plain = env.write("plain.txt", "x::y\r\n");
+    const QString commas = env.write("commas.txt", "a,b\r\nc::d\r\n\r\ne,f,g\r\n");
+    const QString file = env.write("f.txt", "acxe");
+
+    BatchResult r = RunBatchCommand({"--sets", plain, "--separator", ",", "--sets", commas,
+                                     "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(file), "bcyf");
+
+    r = RunBatchCommand({"--sets", plain, "--separator", ",", "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(FirstLine(r.err),
+              "quorvane-batch: --separator applies to the --sets after it, and none follows.\n");
+
+    r = RunBatchCommand({"--separator=", "--sets", plain, "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(FirstLine(r.err), "quorvane-batch: You must enter separating character(s).\n");
+    EXPECT_EQ(TestEnv::read(file), "bcyf");
+}
+
+TEST(BatchCommand, WritesIntoTheOutputFolderUnderEachSourcesFileName)
+{
+    TestEnv env;
+    const QString first = env.write("in/x/n.txt", "1a");
+    const QString second = env.write("in/y/n.txt", "2a");
+    const QString other = env.write("in/m.txt", "3a");
+    const QString out = env.mkdir("out");
+
+    // The folder is given without its trailing '/'; the later n.txt wins.
+    const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--output-folder", out,
+                                           first, second, other}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(out + "/n.txt"), "2b");
+    EXPECT_EQ(TestEnv::read(out + "/m.txt"), "3b");
+    EXPECT_EQ(TestEnv::read(first), "1a");
+    EXPECT_EQ(r.out, "3 files written, 0 unchanged, 0 failed, 3 replacements\n");
+
+    const BatchResult slash = RunBatchCommand({"--find", "a", "--replace", "c", "--output-folder",
+                                               out + "/", other}, env.root());
+    EXPECT_EQ(slash.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(out + "/m.txt"), "3c");
+}
+
+TEST(BatchCommand, RefusesAMissingOutputFolderBeforeTouchingAnything)
+{
+    TestEnv env;
+    const QString file = env.write("f.txt", "a");
+    const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--output-folder",
+                                           env.path("nowhere"), file}, env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Folder does not exist. Please select another folder.\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(QFile::exists(env.path("nowhere")));
+    EXPECT_EQ(TestEnv::read(file), "a");
+}
+
+TEST(BatchCommand, ReplacesInPlaceAndCountsUntouchedFilesAsUnchanged)
+{
+    TestEnv env;
+    const QString cat = env.write("cat.txt", "cat\ncat");
+    const QString dog = env.write("dog.txt", "dog");
+    const QString empty = env.write("empty.txt", "");
+    const BatchResult r = RunBatchCommand({"--find", "cat", "--replace", "cow", "--in-place",
+                                           cat, dog, empty}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(cat), "cow\ncow");
+    EXPECT_EQ(TestEnv::read(dog), "dog");
+    EXPECT_EQ(TestEnv::read(empty), "");
+    EXPECT_EQ(r.out, "1 file written, 2 unchanged, 0 failed, 2 replacements\n");
+}
+
+TEST(BatchCommand, WritesAnEmptyResultForAnEmptySource)
+{
+    TestEnv env;
+    const QString empty = env.write("empty.txt", "");
+    const QString out = env.mkdir("out");
+    const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--output-folder", out,
+                                           empty}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(out + "/empty.txt"));
+    EXPECT_EQ(TestEnv::read(out + "/empty.txt"), "");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 0 failed, 0 replacements\n");
+}
+
+TEST(BatchCommand, ReportsAFailedFileAndGoesOnWithTheRest)
+{
+    TestEnv env;
+    const QString missing = env.path("missing.txt");
+    const QString good = env.write("good.txt", "a");
+    const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place",
+                                           missing, good}, env.root());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith((missing + ": ").toUtf8())) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 1);
+    EXPECT_EQ(TestEnv::read(good), "b");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 1 failed, 1 replacement\n");
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST(BatchCommand, DryRunPrintsEachFilesCountInListOrderAndWritesNothing)
+{
+    TestEnv env;
+    env.write("a.txt", "aaa");
+    env.write("b.txt", "xyz");
+    env.write("list.txt", "b.txt\r\na.txt\r\n");
+    BatchResult r = RunBatchCommand({"a.txt", "--list", "list.txt", "b.txt", "--dry-run",
+                                     "--in-place", "--find", "a", "--replace", "b"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "3\ta.txt\n0\tb.txt\n3\ta.txt\n0\tb.txt\n4 files checked, 0 failed, 6 replacements\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(TestEnv::read(env.path("a.txt")), "aaa");
+
+    r = RunBatchCommand({"--quiet", "--dry-run", "--output-folder", env.mkdir("out"), "--find", "x",
+                         "--replace", "", "b.txt", "gone.txt"}, env.root());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "1\tb.txt\n");
+    EXPECT_TRUE(r.err.startsWith("gone.txt: "));
+    EXPECT_FALSE(QFile::exists(env.path("out/b.txt")));
+}
+
+TEST(BatchCommand, ReadsListFilesInCommandLineOrderAndProcessesDuplicatesTwice)
+{
+    TestEnv env;
+    env.write("f.txt", "a");
+    env.write("list.txt", "f.txt\nf.txt\n");
+    BatchResult r = RunBatchCommand({"--find", "a", "--replace", "ab", "--in-place",
+                                     "--list", "list.txt", "f.txt"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(env.path("f.txt")), "abbb");
+    EXPECT_EQ(r.out, "3 files written, 0 unchanged, 0 failed, 3 replacements\n");
+
+    r = RunBatchCommand({"--find", "a", "--replace", "ab", "--in-place",
+                         "--list", "nolist.txt", "f.txt"}, env.root());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "File not found: nolist.txt\n");
+    EXPECT_EQ(TestEnv::read(env.path("f.txt")), "abbbb");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 1 failed, 1 replacement\n");
+}
+
+TEST(BatchCommand, RefusesAnUnreadableSetsFileBeforeTouchingAnything)
+{
+    TestEnv env;
+    const QString file = env.write("f.txt", "a");
+    const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--sets", "nosets.txt",
+                                           "--in-place", file}, env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "nosets.txt not found.\n");
+    EXPECT_EQ(TestEnv::read(file), "a");
+}
+
+TEST(BatchCommand, RejectsBadUsageWithExitCodeTwoAndTouchesNothing)
+{
+    TestEnv env;
+    const QString f = env.write("f.txt", "a");
+    const QString out = env.mkdir("out");
+    const struct {
+        QStringList arguments;
+        QByteArray firstLine;
+    } cases[] = {
+        {{"--find", "a", "--replace", "b", f}, "Give either --output-folder DIR or --in-place."},
+        {{"--find", "a", "--replace", "b", "--in-place", "--output-folder", out, f},
+         "Give either --output-folder DIR or --in-place."},
+        {{"--find", "a", "--in-place", f}, "--find \"a\" has no --replace after it."},
+        {{"--find", "a", "--find", "b", "--replace", "c", "--in-place", f},
+         "--find \"a\" has no --replace after it."},
+        {{"--replace", "b", "--find", "a", "--in-place", f}, "--replace \"b\" has no --find before it."},
+        {{"--in-place", f}, "Nothing to replace: give --find TEXT --replace TEXT or --sets FILE."},
+        {{"--find", "a", "--replace", "b", "--in-place"}, "No files added."},
+        {{"--frobnicate", "--find", "a", "--replace", "b", "--in-place", f},
+         "Unknown option 'frobnicate'."},
+        {{"--find", "a", "--replace"}, "Missing value after '--replace'."},
+    };
+    for (const auto& c : cases) {
+        const BatchResult r = RunBatchCommand(c.arguments, env.root());
+        EXPECT_EQ(r.exitCode, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(FirstLine(r.err), "quorvane-batch: " + c.firstLine + "\n");
+        EXPECT_TRUE(r.err.contains("\nUsage: quorvane-batch ")) << r.err.constData();
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(TestEnv::read(f), "a");
+    EXPECT_FALSE(QFile::exists(out + "/f.txt"));
+}
+
+TEST(BatchCommand, HelpShowsTheUsageAndEveryOption)
+{
+    TestEnv env;
+    const BatchResult r = RunBatchCommand({"--help"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("Usage: quorvane-batch [--find TEXT --replace TEXT]..."));
+    for (const char* option : {"--find", "--replace", "--sets", "--separator", "--list", "--folder",
+                               "--extension", "--output-folder", "--in-place", "--dry-run", "--quiet"})
+        EXPECT_TRUE(r.out.contains(QByteArray(option) + " ")) << option;
+    EXPECT_EQ(r.err, "");
+}
