@@ -1,6 +1,8 @@
 // The Load Sets dialog: its controls, the remembered separator, browsing, the
 // help text, the checks of "Load" and what loading adds to the set list.
 #include "Form2.h"
+#include "Pointer.h"
+#include "ProgramFolder.h"
 #include "Prompts.h"
 #include "ScriptedPrompts.h"
 #include "SetList.h"
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -193,5 +196,65 @@ TEST(Form2, LoadSetsButtonRunsTheDialogModallyUntilItCloses)
     EXPECT_TRUE(seen);
     EXPECT_EQ(f.sets.finds(), QStringList{"x"});
     EXPECT_EQ(f.sets.replaces(), QStringList{"y"});
+    EXPECT_TRUE(f.prompts.shown.empty());
+}
+
+namespace {
+// A 16x16 32-bit cursor with its hot spot at (3, 1).
+QByteArray TinyCursorFile()
+{
+    QByteArray bytes;
+    auto put16 = [&](int v) { bytes.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); };
+    auto put32 = [&](int v) { put16(v & 0xffff); put16((v >> 16) & 0xffff); };
+    const int pixels = 16 * 16 * 4;
+    const int mask = 16 * 4;
+    put16(0); put16(2); put16(1);                       // header: cursor, one image
+    bytes.append(char(16)).append(char(16)).append('\0').append('\0');
+    put16(3); put16(1);                                  // hot spot
+    put32(40 + pixels + mask); put32(22);               // size and offset of the image
+    put32(40); put32(16); put32(32); put16(1); put16(32); // bitmap header, height doubled
+    put32(0); put32(pixels + mask); put32(0); put32(0); put32(0); put32(0);
+    bytes.append(QByteArray(pixels, '\x7f'));
+    bytes.append(QByteArray(mask, '\0'));
+    return bytes;
+}
+
+struct BusyHost : PointerHost {
+    PointerStyle style = PointerStyle::Hourglass;
+    PointerStyle pointer() const override { return style; }
+    void setPointer(PointerStyle s) override { style = s; }
+};
+
+void Hover(QWidget* w, QEvent::Type type)
+{
+    if (type == QEvent::Enter) {
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(w, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(w, &leave);
+    }
+}
+} // namespace
+
+TEST(Form2, ButtonsShowTheHandCursorOnHoverExceptUnderTheHourglass)
+{
+    Fixture f;
+    SetProgramFolder(f.env.mkdir("program"));
+    f.env.write("program/HAND-M.CUR", TinyCursorFile());
+
+    Form2 d(f.prompts, f.sets);
+    QPushButton* load = Button(d, "PushButton1");
+    Hover(load, QEvent::Enter);
+    EXPECT_TRUE(load->testAttribute(Qt::WA_SetCursor));
+    EXPECT_EQ(load->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(load->cursor().hotSpot(), QPoint(3, 1));
+    Hover(load, QEvent::Leave);
+    EXPECT_FALSE(load->testAttribute(Qt::WA_SetCursor));
+
+    BusyHost busy;
+    Form2 during(f.prompts, f.sets, &busy);
+    Hover(Button(during, "PushButton2"), QEvent::Enter);
+    EXPECT_FALSE(Button(during, "PushButton2")->testAttribute(Qt::WA_SetCursor));
     EXPECT_TRUE(f.prompts.shown.empty());
 }
