@@ -1,1 +1,15 @@
-int main() { return 0; }
+#include "AppIcon.h"
+#include "Form1.h"
+#include "Prompts.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setWindowIcon(quorvane::ApplicationIcon());
+    quorvane::QtPrompts prompts;
+    quorvane::Form1 window(prompts);
+    window.show();
+    return app.exec();
+}

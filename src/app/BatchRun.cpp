@@ -1,0 +1,170 @@
+#include "BatchRun.h"
+
+#include "ErrorReport.h"
+#include "FileReplace.h"
+#include "Form1.h"
+#include "OutputLocation.h"
+#include "PathHelpers.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextDocument>
+
+namespace quorvane {
+
+namespace {
+
+// The box's text with each line break as CR LF. The raw text keeps every
+// character as typed (non-breaking spaces included); blocks and soft line
+// breaks both count as line breaks.
+QString BoxText(const QPlainTextEdit* box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+QStringList Items(const QComboBox* box)
+{
+    QStringList items;
+    items.reserve(box->count());
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+QString OutputPath(Form1& form, const QString& source)
+{
+    if (!form.option1()->isChecked())
+        return source;
+    return NormalizePath(WithTrailingSlash(form.outputFolderText()->text()) + FileNameOfPath(source));
+}
+
+void Yield() { QCoreApplication::processEvents(); }
+
+// Outcome of the single-mode checks made before each file.
+enum class TextCheck { Pass, Stop };
+
+TextCheck CheckSingleTexts(Form1& form, const QString& find, const QString& replace)
+{
+    QString message;
+    if (!replace.isEmpty()) {
+        if (SplitLines(find).size() != SplitLines(replace).size())
+            message = "The number of lines of Find What and Replace With must be the same.";
+    } else if (find.isEmpty()) {
+        message = "You forgot to input find what.";
+    }
+    if (message.isEmpty())
+        return TextCheck::Pass;
+    form.setPointer(PointerStyle::Default);
+    form.prompts().notice(message, ApplicationTitle());
+    form.batchStopped = true;
+    return TextCheck::Stop;
+}
+
+} // namespace
+
+void RunBatch(Form1& form)
+{
+    if (form.batchRunning)
+        return;
+    Prompts& prompts = form.prompts();
+    FileListModel& list = form.fileList();
+    StepTrap trap(prompts, "Form1.PushButton12_Click");
+    // Cleared on every way out, so a failure can never lock the button.
+    struct RunFlag {
+        Form1& form;
+        ~RunFlag() { form.batchRunning = false; }
+    } runFlag{form};
+    form.batchRunning = true;
+    form.batchStopped = false;
+    form.closeRequested = false;
+
+    ReplaceContext ctx;
+    ctx.yield = Yield;
+    ctx.report = [&prompts](const QString& procedure, int step, const QString& description) {
+        ReportFailure(prompts, description, procedure, step);
+    };
+
+    bool refused = false;
+    trap.step(102, [&] {
+        if (list.count() <= 0) {
+            refused = true;
+            prompts.notice("No files added.", ApplicationTitle());
+        }
+    });
+    if (!refused)
+        trap.step(104, [&] {
+            if (!FolderExists(form.outputFolderText()->text())) {
+                refused = true;
+                prompts.notice("Folder does not exist. Please select another folder.", ApplicationTitle());
+            }
+        });
+    if (refused)
+        return;
+
+    int count = 0;
+    trap.step(106, [&] { count = list.count(); });
+    for (int i = 1; i <= count; ++i) {
+        trap.step(108, Yield);
+        if (form.closeRequested)
+            break;
+        trap.step(110, [&] { form.setPointer(PointerStyle::Hourglass); });
+        QString source;
+        // An entry that vanished while the run yielded is reported and skipped.
+        if (!trap.step(112, [&] { source = list.entryText(i); }))
+            continue;
+        trap.step(114, [&] { form.progressBar()->setFormat("Processing: " + FileNameOfPath(source)); });
+        trap.step(116, Yield);
+        if (form.closeRequested)
+            break;
+        trap.step(118, [&] {
+            const int now = list.count();
+            if (now <= 0)
+                throw Failure("Division by zero");
+            form.progressBar()->setValue(qBound(0, qRound(double(i) / now * 100.0), 100));
+        });
+        QString output;
+        trap.step(120, [&] { output = OutputPath(form, source); });
+
+        const int mode = form.tabs()->currentIndex();
+        if (mode == 0) {
+            QString find, replace;
+            TextCheck check = TextCheck::Pass;
+            trap.step(122, [&] {
+                find = BoxText(form.findText());
+                replace = BoxText(form.replaceText());
+                check = CheckSingleTexts(form, find, replace);
+            });
+            if (check == TextCheck::Stop)
+                break;
+            qint64 size = 0;
+            trap.step(124, [&] { size = FileSize2(source); });
+            if (size >= 1)
+                trap.step(126, [&] { ReplaceTextInFile(source, find, replace, output, ctx); });
+        } else if (mode == 1) {
+            trap.step(128, [&] {
+                ReplaceTextInFileCombo(source, Items(form.findCombo()), Items(form.replaceCombo()),
+                                       output, ctx);
+            });
+        }
+        if (form.closeRequested)
+            break;
+    }
+
+    trap.step(130, [&] {
+        form.setPointer(PointerStyle::Default);
+        form.progressBar()->setValue(0);
+        form.progressBar()->setFormat("Progress Bar");
+    });
+    if (!form.batchStopped && !form.closeRequested)
+        trap.step(132, [&] { prompts.notice("Done.", ApplicationTitle()); });
+}
+
+} // namespace quorvane

@@ -1,0 +1,221 @@
+#include "Form1.h"
+
+#include "BatchRun.h"
+#include "Hover.h"
+#include "OutputLocation.h"
+#include "Startup.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeView>
+
+namespace quorvane {
+
+Form1::Form1(Prompts& prompts, QWidget* parent) : QMainWindow(parent), m_prompts(prompts)
+{
+    setObjectName("Form1");
+    compose();
+    connectHandlers();
+    Form_Load();
+}
+
+Form1::~Form1()
+{
+    if (m_overrideShown)
+        QApplication::restoreOverrideCursor();
+}
+
+QPushButton* Form1::pushButton(int number) const
+{
+    if (number < 1 || number >= int(std::size(m_buttons)))
+        return nullptr;
+    return m_buttons[number];
+}
+
+void Form1::connectHandlers()
+{
+    // Batch run, output location, tab selection.
+    connect(m_buttons[12], &QPushButton::clicked, this, &Form1::PushButton12_Click);
+    connect(m_buttons[14], &QPushButton::clicked, this, &Form1::PushButton14_Click);
+    connect(m_option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(m_option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(m_text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &Form1::TabControl1_SelectedChanged);
+
+    // file list
+    connect(m_buttons[1], &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_buttons[3], &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(m_buttons[9], &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(m_buttons[11], &QPushButton::clicked, this, &Form1::PushButton11_Click);
+    connect(m_buttons[13], &QPushButton::clicked, this, &Form1::PushButton13_Click);
+    connect(m_buttons[17], &QPushButton::clicked, this, &Form1::PushButton17_Click);
+    connect(m_listView, &QTreeView::clicked, this, &Form1::ListView1_ItemClick);
+    m_listView->installEventFilter(this);
+    m_listView->viewport()->installEventFilter(this);
+
+    // set list
+    connect(m_buttons[2], &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_buttons[4], &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(m_buttons[6], &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_buttons[7], &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
+    connect(m_combo2, &QComboBox::currentIndexChanged, this, &Form1::Combo2_Click);
+
+    // samples and help
+    connect(m_buttons[8], &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_buttons[10], &QPushButton::clicked, this, &Form1::PushButton10_Click);
+
+    // Hover rules: every push button, the background, both frames, the tab control.
+    for (QPushButton* button : m_buttons)
+        if (button)
+            button->installEventFilter(this);
+    for (QWidget* w : {centralWidget(), static_cast<QWidget*>(m_frame1),
+                       static_cast<QWidget*>(m_frame2), static_cast<QWidget*>(m_tabs),
+                       static_cast<QWidget*>(m_tabs->tabBar()), m_tabs->widget(0), m_tabs->widget(1)})
+        w->installEventFilter(this);
+}
+
+// ---- batch run, output location, start-up, tab ------------------------------
+
+void Form1::Form_Load() { RunFormLoad(*this); }
+void Form1::PushButton12_Click() { RunBatch(*this); }
+void Form1::PushButton14_Click() { BrowseOutputFolder(*this); }
+void Form1::Option1_Click() { StoreSaveOption(*this); }
+void Form1::Option2_Click() { StoreSaveOption(*this); }
+void Form1::Text3_Change() { StoreOutputFolder(*this); }
+void Form1::TabControl1_SelectedChanged(int index) { StoreSelectedTab(index); }
+
+// ---- file list -------------------------------------------------------------
+
+void Form1::PushButton1_Click() {}
+void Form1::PushButton3_Click() {}
+void Form1::PushButton9_Click() {}
+void Form1::PushButton11_Click() {}
+void Form1::PushButton13_Click() {}
+void Form1::PushButton17_Click() {}
+void Form1::ListView1_DblClick(const QModelIndex&) {}
+void Form1::ListView1_KeyDown(QKeyEvent*) {}
+void Form1::ListView1_MouseDown(QMouseEvent*) {}
+void Form1::ListView1_ItemClick(const QModelIndex&) {}
+void Form1::ListView1_MouseMove(QMouseEvent*) {}
+void Form1::ListView1_MouseUp(QMouseEvent*) {}
+void Form1::ListView1_OLEDragOver(QDragMoveEvent*) {}
+void Form1::ListView1_OLEDragDrop(QDropEvent*) {}
+
+// ---- set list --------------------------------------------------------------
+
+void Form1::PushButton2_Click() {}
+void Form1::PushButton4_Click() {}
+void Form1::PushButton5_Click() {}
+void Form1::PushButton6_Click() {}
+void Form1::PushButton7_Click() {}
+void Form1::Combo1_Click(int) {}
+void Form1::Combo2_Click(int) {}
+
+// ---- samples and help ------------------------------------------------------
+
+void Form1::PushButton8_Click() {}
+void Form1::PushButton10_Click() {}
+
+// ---- events ----------------------------------------------------------------
+
+bool Form1::routeListViewEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        ListView1_KeyDown(static_cast<QKeyEvent*>(event));
+        return false;
+    case QEvent::MouseButtonPress:
+        ListView1_MouseDown(static_cast<QMouseEvent*>(event));
+        return false;
+    case QEvent::MouseButtonRelease:
+        ListView1_MouseUp(static_cast<QMouseEvent*>(event));
+        return false;
+    case QEvent::MouseMove:
+        ListView1_MouseMove(static_cast<QMouseEvent*>(event));
+        return false;
+    case QEvent::MouseButtonDblClick: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        ListView1_DblClick(m_listView->indexAt(mouse->position().toPoint()));
+        return false;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        ListView1_OLEDragOver(static_cast<QDragMoveEvent*>(event));
+        return false;
+    case QEvent::Drop:
+        ListView1_OLEDragDrop(static_cast<QDropEvent*>(event));
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_listView->viewport())
+        return routeListViewEvent(event);
+    if (watched == m_listView)
+        return event->type() == QEvent::KeyPress && routeListViewEvent(event);
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (qobject_cast<QPushButton*>(watched))
+            HoverOverButton(*this);
+        else
+            HoverOverBackground(*this);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing ends the program. A running batch finishes the file in hand (its
+    // result is committed whole by the engine) and stops before the next one.
+    if (batchRunning)
+        closeRequested = true;
+    event->accept();
+}
+
+// ---- pointer ---------------------------------------------------------------
+
+void Form1::setPointer(PointerStyle style)
+{
+    if (style == m_pointer)
+        return;
+    m_pointer = style;
+    showPointer();
+}
+
+void Form1::setHandCursor(std::optional<QCursor> cursor)
+{
+    m_handCursor = std::move(cursor);
+    showPointer();
+}
+
+void Form1::showPointer()
+{
+    // The hourglass goes over every widget of the program, text boxes included;
+    // the other styles are the window's own cursor.
+    const bool hourglass = m_pointer == PointerStyle::Hourglass;
+    if (hourglass && !m_overrideShown)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (!hourglass && m_overrideShown)
+        QApplication::restoreOverrideCursor();
+    m_overrideShown = hourglass;
+    if (m_pointer == PointerStyle::Custom && m_handCursor)
+        setCursor(*m_handCursor);
+    else if (m_pointer == PointerStyle::Arrow)
+        setCursor(Qt::ArrowCursor);
+    else
+        unsetCursor();
+}
+
+} // namespace quorvane

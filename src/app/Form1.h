@@ -1,0 +1,150 @@
+#pragma once
+// The main window: composes every control, restores the saved state at start-up
+// and routes each control's events to its handler. Handlers stay one-line
+// delegations to the files that own the behaviour.
+#include "FileListModel.h"
+#include "Pointer.h"
+#include "Prompts.h"
+
+#include <QCursor>
+#include <QMainWindow>
+#include <optional>
+
+class QComboBox;
+class QDragMoveEvent;
+class QDropEvent;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMouseEvent;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTreeView;
+
+namespace quorvane {
+
+class Form1 : public QMainWindow, public PointerHost {
+    Q_OBJECT
+public:
+    // Composes the window and runs the start-up (Form_Load) before returning;
+    // every prompt of the window goes through prompts.
+    explicit Form1(Prompts& prompts, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Working state shared with the subsystems' handlers.
+    FileListModel& fileList() { return m_fileList; }
+    QTreeView* listView() const { return m_listView; }
+    QComboBox* findCombo() const { return m_combo1; }
+    QComboBox* replaceCombo() const { return m_combo2; }
+    QPlainTextEdit* findText() const { return m_text1; }
+    QPlainTextEdit* replaceText() const { return m_text2; }
+    QTabWidget* tabs() const { return m_tabs; }
+    QLineEdit* outputFolderText() const { return m_text3; }
+    QRadioButton* option1() const { return m_option1; }
+    QRadioButton* option2() const { return m_option2; }
+    QGroupBox* frame1() const { return m_frame1; }
+    QProgressBar* progressBar() const { return m_progress; }
+    // Push button by its number (1..14, 17); nullptr for any other number.
+    QPushButton* pushButton(int number) const;
+    Prompts& prompts() { return m_prompts; }
+    PointerHost& pointerHost() { return *this; }
+
+    // PointerHost: the hourglass covers the whole window, children included.
+    PointerStyle pointer() const override { return m_pointer; }
+    void setPointer(PointerStyle style) override;
+
+    // The hand cursor loaded at start-up; empty when none was loaded.
+    const std::optional<QCursor>& handCursor() const { return m_handCursor; }
+    void setHandCursor(std::optional<QCursor> cursor);
+
+    // Run state of "Start Replacing".
+    bool batchRunning = false;
+    bool batchStopped = false;
+    // Set when the window closes during a batch: the run ends after the file
+    // in hand and shows nothing more.
+    bool closeRequested = false;
+    // Folder the output-folder picker opens at.
+    QString browseFolder;
+
+public slots:
+    void Form_Load();
+
+    // Batch run and output location.
+    void PushButton12_Click();
+    void PushButton14_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Text3_Change();
+    void TabControl1_SelectedChanged(int index);
+
+    // File list.
+    void PushButton1_Click();
+    void PushButton3_Click();
+    void PushButton9_Click();
+    void PushButton11_Click();
+    void PushButton13_Click();
+    void PushButton17_Click();
+    void ListView1_DblClick(const QModelIndex& index);
+    void ListView1_KeyDown(QKeyEvent* event);
+    void ListView1_MouseDown(QMouseEvent* event);
+    void ListView1_ItemClick(const QModelIndex& index);
+    void ListView1_MouseMove(QMouseEvent* event);
+    void ListView1_MouseUp(QMouseEvent* event);
+    void ListView1_OLEDragOver(QDragMoveEvent* event);
+    void ListView1_OLEDragDrop(QDropEvent* event);
+
+    // Set list.
+    void PushButton2_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton7_Click();
+    void Combo1_Click(int index);
+    void Combo2_Click(int index);
+
+    // Samples and help.
+    void PushButton8_Click();
+    void PushButton10_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void compose();
+    QWidget* composeLeftColumn();
+    QWidget* composeRightColumn();
+    QWidget* composeSingleTab();
+    QWidget* composeSetsTab();
+    QGroupBox* composeSaveOption();
+    QPushButton* makeButton(int number, const QString& caption);
+    void connectHandlers();
+    bool routeListViewEvent(QEvent* event);
+    void showPointer();
+
+    Prompts& m_prompts;
+    FileListModel m_fileList;
+    PointerStyle m_pointer = PointerStyle::Default;
+    std::optional<QCursor> m_handCursor;
+    bool m_overrideShown = false;
+
+    QTreeView* m_listView = nullptr;
+    QPushButton* m_buttons[18] = {};
+    QProgressBar* m_progress = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    QPlainTextEdit* m_text1 = nullptr;
+    QPlainTextEdit* m_text2 = nullptr;
+    QComboBox* m_combo1 = nullptr;
+    QComboBox* m_combo2 = nullptr;
+    QGroupBox* m_frame2 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    QRadioButton* m_option1 = nullptr;
+    QRadioButton* m_option2 = nullptr;
+    QLineEdit* m_text3 = nullptr;
+};
+
+} // namespace quorvane

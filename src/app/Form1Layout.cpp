@@ -1,0 +1,196 @@
+// Composition of the main window: two equal columns. Left: the file list, four
+// rows of two buttons, the progress bar. Right: the tab control, the "Save
+// Option" frame and "Start Replacing", level with the progress bar.
+#include "Form1.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+namespace {
+constexpr int kColumnWidth = 520; // 7800 twips at 96 dots per inch
+
+QLabel* makeLabel(const QString& name, const QString& caption, QWidget* buddy)
+{
+    auto* label = new QLabel(caption);
+    label->setObjectName(name);
+    label->setBuddy(buddy);
+    return label;
+}
+} // namespace
+
+QPushButton* Form1::makeButton(int number, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QStringLiteral("PushButton%1").arg(number));
+    button->setMouseTracking(true);
+    m_buttons[number] = button;
+    return button;
+}
+
+void Form1::compose()
+{
+    auto* central = new QWidget;
+    central->setObjectName("Form1Background");
+    central->setMouseTracking(true);
+    auto* columns = new QHBoxLayout(central);
+    columns->addWidget(composeLeftColumn(), 1);
+    columns->addWidget(composeRightColumn(), 1);
+    setCentralWidget(central);
+    resize(2 * kColumnWidth + 30, 620);
+}
+
+QWidget* Form1::composeLeftColumn()
+{
+    auto* column = new QWidget;
+    column->setMinimumWidth(kColumnWidth / 2);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_listView = new QTreeView;
+    m_listView->setObjectName("ListView1");
+    m_listView->setModel(&m_fileList);
+    m_listView->setRootIsDecorated(false);
+    m_listView->setUniformRowHeights(true);
+    m_listView->setItemsExpandable(false);
+    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_listView->header()->setStretchLastSection(false);
+    m_listView->viewport()->setMouseTracking(true);
+    m_listView->setToolTip("Drag and drop files here. Double-click item to remove it. "
+                           "Move | line to right and out of window to reveal full names.");
+    layout->addWidget(m_listView, 1);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeButton(13, "Add File(s)"), 0, 0);
+    grid->addWidget(makeButton(3, "Add All File(s) In Folder"), 0, 1);
+    grid->addWidget(makeButton(9, "Load List Of Files From File"), 1, 0);
+    grid->addWidget(makeButton(1, "Clear List"), 1, 1);
+    grid->addWidget(makeButton(10, "Help"), 2, 0);
+    grid->addWidget(makeButton(8, "Load Sample/Example Files"), 2, 1);
+    grid->addWidget(makeButton(11, "Remove Filenames Not Cont. X"), 3, 0);
+    grid->addWidget(makeButton(17, "Remove Filenames Contain. X"), 3, 1);
+    layout->addLayout(grid);
+
+    m_progress = new QProgressBar;
+    m_progress->setObjectName("ProgressBar1");
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(true);
+    m_progress->setAlignment(Qt::AlignCenter);
+    m_progress->setFormat("Progress Bar");
+    layout->addWidget(m_progress);
+    return column;
+}
+
+QWidget* Form1::composeRightColumn()
+{
+    auto* column = new QWidget;
+    column->setMinimumWidth(kColumnWidth / 2);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName("TabControl1");
+    m_tabs->setMouseTracking(true);
+    m_tabs->tabBar()->setMouseTracking(true);
+    m_tabs->addTab(composeSingleTab(), "Single find and replace");
+    m_tabs->addTab(composeSetsTab(), "Multiple find and replace (sets)");
+    layout->addWidget(m_tabs, 1);
+
+    layout->addWidget(composeSaveOption());
+    layout->addWidget(makeButton(12, "Start Replacing"));
+    return column;
+}
+
+QWidget* Form1::composeSingleTab()
+{
+    auto* page = new QWidget;
+    page->setMouseTracking(true);
+    auto* layout = new QVBoxLayout(page);
+    m_text1 = new QPlainTextEdit;
+    m_text1->setObjectName("Text1");
+    m_text2 = new QPlainTextEdit;
+    m_text2->setObjectName("Text2");
+    for (QPlainTextEdit* box : {m_text1, m_text2}) {
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        box->setTabChangesFocus(true);
+    }
+    layout->addWidget(makeLabel("Label1", " Find what (exact case):", m_text1));
+    layout->addWidget(m_text1, 1);
+    layout->addWidget(makeLabel("Label2", " Replace with:", m_text2));
+    layout->addWidget(m_text2, 1);
+    return page;
+}
+
+QWidget* Form1::composeSetsTab()
+{
+    auto* page = new QWidget;
+    page->setMouseTracking(true);
+    auto* layout = new QVBoxLayout(page);
+    m_combo1 = new QComboBox;
+    m_combo1->setObjectName("Combo1");
+    m_combo2 = new QComboBox;
+    m_combo2->setObjectName("Combo2");
+    for (QComboBox* box : {m_combo1, m_combo2}) {
+        box->setEditable(false);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    }
+    layout->addWidget(makeLabel("Label3", " Find what (exact case):", m_combo1));
+    layout->addWidget(m_combo1);
+    layout->addWidget(makeLabel("Label4", " Replace with:", m_combo2));
+    layout->addWidget(m_combo2);
+    layout->addWidget(makeButton(7, "Add Set"));
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeButton(2, "Load Sets"), 0, 0);
+    grid->addWidget(makeButton(5, "Save Sets"), 0, 1);
+    grid->addWidget(makeButton(6, "Remove Selected Set"), 1, 0);
+    grid->addWidget(makeButton(4, "Clear All Sets"), 1, 1);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    return page;
+}
+
+QGroupBox* Form1::composeSaveOption()
+{
+    m_frame2 = new QGroupBox("Save Option");
+    m_frame2->setObjectName("Frame2");
+    m_frame2->setMouseTracking(true);
+    auto* layout = new QVBoxLayout(m_frame2);
+
+    m_option1 = new QRadioButton("Save results to this folder:");
+    m_option1->setObjectName("Option1");
+    m_option1->setChecked(true);
+    layout->addWidget(m_option1);
+
+    m_frame1 = new QGroupBox;
+    m_frame1->setObjectName("Frame1");
+    m_frame1->setMouseTracking(true);
+    auto* row = new QHBoxLayout(m_frame1);
+    m_text3 = new QLineEdit;
+    m_text3->setObjectName("Text3");
+    row->addWidget(m_text3, 1);
+    row->addWidget(makeButton(14, "..."));
+    layout->addWidget(m_frame1);
+
+    m_option2 = new QRadioButton("Save results in folder of original file");
+    m_option2->setObjectName("Option2");
+    layout->addWidget(m_option2);
+    return m_frame2;
+}
+
+} // namespace quorvane

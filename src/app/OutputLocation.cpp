@@ -1,0 +1,52 @@
+#include "OutputLocation.h"
+
+#include "ErrorReport.h"
+#include "Form1.h"
+#include "Settings.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace quorvane {
+
+void StoreSaveOption(Form1& form)
+{
+    // No trap of its own: a refused write ends the handler quietly.
+    try {
+        WriteSetting("Option1", TruthText(form.option1()->isChecked()));
+        WriteSetting("Option2", TruthText(form.option2()->isChecked()));
+    } catch (const Failure&) {
+    }
+    form.frame1()->setEnabled(form.option1()->isChecked());
+}
+
+void StoreOutputFolder(Form1& form)
+{
+    try {
+        WriteSetting("Output Folder", form.outputFolderText()->text());
+    } catch (const Failure&) {
+    }
+}
+
+QString WithTrailingSlash(const QString& folder)
+{
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+void BrowseOutputFolder(Form1& form)
+{
+    StepTrap trap(form.prompts(), "Form1.PushButton14_Click");
+    trap.step(100, [&] { form.browseFolder = ReadSetting("LastFolderDot", QString()); });
+    QString chosen;
+    trap.step(102, [&] { chosen = form.prompts().pickFolder("Please select folder:", form.browseFolder); });
+    if (chosen.isEmpty())
+        return;
+    trap.step(104, [&] {
+        form.browseFolder = chosen;
+        WriteSetting("LastFolderDot", chosen);
+    });
+    trap.step(106, [&] { form.outputFolderText()->setText(WithTrailingSlash(chosen)); });
+}
+
+} // namespace quorvane

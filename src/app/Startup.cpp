@@ -1,0 +1,124 @@
+#include "Startup.h"
+
+#include "AppIcon.h"
+#include "Chance.h"
+#include "CursorFile.h"
+#include "ErrorReport.h"
+#include "Form1.h"
+#include "PathHelpers.h"
+#include "ProgramFolder.h"
+#include "Samples.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QUrl>
+
+namespace quorvane {
+
+namespace {
+constexpr int kListColumnWidth = 467; // 7000 twips at 96 dots per inch
+
+bool SnapshotMissing() { return ReadSetting("Snapshot", QString()).isEmpty(); }
+} // namespace
+
+void ApplySkin(QWidget& window)
+{
+    const QString path = ProgramFolder() + "/x/o.cjs";
+    if (!QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        throw Failure("Permission denied");
+    window.setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+void OpenMakerSiteByChance(Prompts& prompts)
+{
+    const int n = int(RandomFraction() * 100) + 1;
+    if (n == 7)
+        prompts.openUrl(QUrl(QString::fromLatin1(kMakerSite)));
+}
+
+QString CutApplicationTitle(const QString& productName)
+{
+    QString title = productName;
+    do {
+        const qsizetype space = title.lastIndexOf(' ');
+        if (space < 0)
+            break;
+        title.truncate(space);
+    } while (title.size() > kTitleLimit);
+    return title;
+}
+
+QString DesktopFolderPath()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty())
+        throw Failure("Path not found");
+    return desktop + "/";
+}
+
+void StoreSelectedTab(int index)
+{
+    // The tab change has no report of its own.
+    try {
+        WriteSetting("TabSel", QString::number(index));
+    } catch (const Failure&) {
+    }
+}
+
+void RunFormLoad(Form1& form)
+{
+    StepTrap trap(form.prompts(), "Form1.Form_Load");
+    const QString cursorPath = ProgramFolder() + "/HAND-M.CUR";
+
+    trap.step(100, [&] { ApplySkin(form); });
+    bool cursorThere = true;
+    trap.step(102, [&] { cursorThere = FileExists(cursorPath); });
+    if (cursorThere)
+        trap.step(104, [&] { form.setHandCursor(ReadCursorFile(cursorPath)); });
+    trap.step(106, [&] { OpenMakerSiteByChance(form.prompts()); });
+    trap.step(106, [&] {
+        if (SnapshotMissing())
+            RecordSampleSnapshot();
+    });
+    // A samples folder that held nothing is looked at once more.
+    trap.step(124, [&] {
+        if (SnapshotMissing())
+            RecordSampleSnapshot();
+    });
+    trap.step(126, [&] {
+        form.setWindowTitle(kProductName);
+        QApplication::setWindowIcon(ApplicationIcon());
+        form.setWindowIcon(ApplicationIcon());
+        SetApplicationTitleText(CutApplicationTitle(kProductName));
+    });
+    trap.step(128, [&] { form.fileList().setHeader("File(s)"); });
+    trap.step(130, [&] { form.listView()->setColumnWidth(0, kListColumnWidth); });
+    trap.step(132, [&] { form.tabs()->setCurrentIndex(ReadWholeNumber(ReadSetting("TabSel", "0"))); });
+    // The default is worked out first, so an unknown desktop leaves Text3 empty
+    // even when a folder is stored.
+    trap.step(134, [&] {
+        const QString fallback = DesktopFolderPath();
+        form.outputFolderText()->setText(ReadSetting("Output Folder", fallback));
+    });
+    trap.step(136, [&] { form.option1()->setChecked(ReadTruth(ReadSetting("Option1", "1"))); });
+    trap.step(138, [&] { form.option2()->setChecked(ReadTruth(ReadSetting("Option2", "0"))); });
+    bool option1 = true;
+    trap.step(140, [&] { option1 = form.option1()->isChecked(); });
+    if (option1)
+        trap.step(142, [&] { form.frame1()->setEnabled(true); });
+    else
+        trap.step(144, [&] { form.frame1()->setEnabled(false); });
+}
+
+} // namespace quorvane
