@@ -1,9 +1,11 @@
 #include "ReplacePipeline.h"
 
+#include "CandidateFilter.h"
 #include "RoomBuffer.h"
 #include "Search.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 // Input is gathered into stretches; each stretch runs through every stage
@@ -12,6 +14,16 @@
 // its last match: they may begin a match that the next stretch completes.
 // Stages without a match in their stretch only move their tail; the text
 // itself is copied only by stages that change it.
+//
+// With many pairs a candidate filter decides which stages need to search at
+// all. Pair k must search whenever its find text occurs in its input. Such an
+// occurrence either is untouched original text, which the filter saw when its
+// last unit arrived, or overlaps text inserted (or a join left) by an earlier
+// pair, in which case it lies within (longest find - 1) units of that
+// insertion in the earlier pair's output, and that window is scanned too. Each
+// stretch gets a stamp; units carry (a lower bound of) the stamp of the stretch
+// that brought or inserted them, tails included. Pair k searches when it was
+// reported at a stamp no older than the oldest unit in its input.
 
 namespace quorvane {
 
@@ -20,8 +32,12 @@ struct ReplacePipeline<Unit>::Impl {
     struct Stage {
         LiteralFinder<Unit> finder;
         String replace;
-        String tail;  // input not yet settled: it may begin a match
+        String tail;                // input not yet settled: it may begin a match
+        std::int64_t tailStamp = 0;
+        String history;             // filter only: the last emitted units
+        std::size_t pending = 0;    // filter only: window units still to come
     };
+    using Span = std::pair<std::size_t, std::size_t>;
 
     std::vector<Stage> stages;
     std::vector<std::int64_t> counts;
@@ -29,62 +45,171 @@ struct ReplacePipeline<Unit>::Impl {
     std::size_t room = 0;  // room for every stage's tail in front of the text
     RoomBuffer<Unit> cur, spare;
 
+    std::unique_ptr<CandidateFilter<Unit>> filter;
+    std::size_t reach = 0;  // longest find length - 1
+    std::vector<std::int64_t> lastHit;
+    std::int64_t stamp = 0;
+    String inputHistory;    // the last original units before this stretch
+    std::vector<Span> inserts;
+    String scratch;
+
     Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
     void run(bool final, const Sink& sink);
-    void runStage(Stage& s, std::int64_t& count, bool final);
+    void scanInput();
+    void runStage(std::size_t k, bool final, std::int64_t& minStamp);
+    void scanWindows(Stage& s, std::size_t k);
+    void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
 };
+
+// Keeps the last `keep` units of history + added in history.
+template <typename String, typename Unit>
+void KeepLast(String& history, const Unit* added, std::size_t n, std::size_t keep)
+{
+    if (n >= keep) {
+        history.assign(added + n - keep, keep);
+    } else {
+        history.append(added, n);
+        if (history.size() > keep) history.erase(0, history.size() - keep);
+    }
+}
 
 template <typename Unit>
 ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning)
     : counts(pairs.size(), 0)
 {
+    std::vector<const String*> finds;
+    for (auto& p : pairs) finds.push_back(&p.find);
+    auto candidates = std::make_unique<CandidateFilter<Unit>>(finds);
+    if (candidates->size() >= std::max<std::size_t>(1, tuning.filterFromFindTexts)) {
+        reach = candidates->longest() - 1;
+        filter = std::move(candidates);
+        lastHit.assign(pairs.size(), -1);
+    }
     stages.reserve(pairs.size());
     for (auto& p : pairs) {
         if (!p.find.empty()) room += p.find.size() - 1;
-        stages.push_back(Stage{LiteralFinder<Unit>(std::move(p.find)), std::move(p.replace), {}});
+        stages.push_back(Stage{LiteralFinder<Unit>(std::move(p.find)), std::move(p.replace), {}, 0, {}, 0});
     }
-    stretch = tuning.stretchUnits ? tuning.stretchUnits : std::size_t(1) << 16;
+    // Stages that skip a stretch still move their tail and history, so with
+    // many pairs the stretch grows to keep that work small beside the text.
+    const std::size_t perStretch = filter ? room + stages.size() * reach : 0;
+    stretch = tuning.stretchUnits ? tuning.stretchUnits
+                                  : std::clamp<std::size_t>(8 * perStretch, std::size_t(1) << 16, std::size_t(1) << 22);
     cur.reset(room);
 }
 
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
 {
-    for (std::size_t k = 0; k < stages.size(); ++k) runStage(stages[k], counts[k], final);
+    ++stamp;
+    if (filter) scanInput();
+    std::int64_t minStamp = stamp;
+    for (std::size_t k = 0; k < stages.size(); ++k) runStage(k, final, minStamp);
     if (cur.size()) sink(View(cur.data(), cur.size()));
     cur.reset(room);
 }
 
+// Reports every find text that ends in the new stretch, including those that
+// begin in the previous one.
 template <typename Unit>
-void ReplacePipeline<Unit>::Impl::runStage(Stage& s, std::int64_t& count, bool final)
+void ReplacePipeline<Unit>::Impl::scanInput()
 {
+    const std::size_t n = cur.size();
+    if (!inputHistory.empty()) {
+        scratch.assign(inputHistory);
+        scratch.append(cur.data(), std::min(n, reach));
+        filter->scan(scratch.data(), scratch.size(), inputHistory.size(), 0, stamp, lastHit);
+    }
+    filter->scan(cur.data(), n, n, 0, stamp, lastHit);
+    KeepLast(inputHistory, cur.data(), n, reach);
+}
+
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64_t& minStamp)
+{
+    Stage& s = stages[k];
     const std::size_t m = s.finder.needle().size();
     if (m == 0) return;  // an empty find changes nothing
-    cur.prepend(s.tail.data(), s.tail.size());
+    const std::size_t oldTail = s.tail.size();
+    const std::int64_t incoming = minStamp;
+    if (oldTail) {
+        cur.prepend(s.tail.data(), oldTail);
+        minStamp = std::min(minStamp, s.tailStamp);
+    }
     const Unit* text = cur.data();
     const std::size_t n = cur.size();
     // Everything before `settled` is final: a match starting there would have
     // to end inside the text, and all such matches are found below.
     std::size_t settled = final ? n : n - std::min(n, m - 1);
-    std::size_t p = s.finder.find(text, n);
+    const bool candidate = !filter || lastHit[k] >= minStamp;
+    std::size_t p = candidate ? s.finder.find(text, n) : n;
+    inserts.clear();
     if (p == n) {
         s.tail.assign(text + settled, n - settled);
         cur.truncate(settled);
+    } else {
+        spare.reset(room);
+        std::size_t pos = 0;
+        do {
+            spare.append(text + pos, p - pos);
+            const std::size_t at = spare.size();
+            spare.append(s.replace.data(), s.replace.size());
+            if (filter) inserts.emplace_back(at, spare.size());
+            pos = p + m;
+            ++counts[k];
+            p = pos + s.finder.find(text + pos, n - pos);
+        } while (p < n);
+        settled = std::max(settled, pos);
+        spare.append(text + pos, settled - pos);
+        s.tail.assign(text + settled, n - settled);
+        std::swap(cur, spare);
+    }
+    s.tailStamp = settled >= oldTail ? incoming : minStamp;
+    if (filter) scanWindows(s, k);
+}
+
+// Scans the windows around this stage's insertions in what it emitted, plus
+// the part of an earlier window that runs into it, for later pairs' finds.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::scanWindows(Stage& s, std::size_t k)
+{
+    const auto emitted = std::ptrdiff_t(cur.size());
+    const auto before = std::ptrdiff_t(s.history.size());
+    const auto r = std::ptrdiff_t(reach);
+    bool open = s.pending > 0;
+    std::ptrdiff_t from = -before, to = std::ptrdiff_t(s.pending);
+    for (const auto& [a, b] : inserts) {
+        const std::ptrdiff_t f = std::max(std::ptrdiff_t(a) - r, -before), t = std::ptrdiff_t(b) + r;
+        if (open && f <= to) {
+            to = std::max(to, t);
+            continue;
+        }
+        if (open) scanWindow(s, from, to, k);
+        from = f;
+        to = t;
+        open = true;
+    }
+    s.pending = 0;
+    if (open) {
+        if (to > emitted) s.pending = std::size_t(to - emitted);
+        scanWindow(s, from, std::min(to, emitted), k);
+    }
+    KeepLast(s.history, cur.data(), cur.size(), reach);
+}
+
+// Scans output units [from, to) of stage k; negative positions are history.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k)
+{
+    if (from >= to) return;
+    const Unit* text = cur.data();
+    if (from >= 0) {
+        filter->scan(text + from, std::size_t(to - from), std::size_t(to - from), k + 1, stamp, lastHit);
         return;
     }
-    spare.reset(room);
-    std::size_t pos = 0;
-    do {
-        spare.append(text + pos, p - pos);
-        spare.append(s.replace.data(), s.replace.size());
-        pos = p + m;
-        ++count;
-        p = pos + s.finder.find(text + pos, n - pos);
-    } while (p < n);
-    settled = std::max(settled, pos);
-    spare.append(text + pos, settled - pos);
-    s.tail.assign(text + settled, n - settled);
-    std::swap(cur, spare);
+    scratch.assign(s.history, s.history.size() - std::size_t(-from), std::string::npos);
+    scratch.append(text, std::size_t(std::max<std::ptrdiff_t>(to, 0)));
+    filter->scan(scratch.data(), scratch.size(), scratch.size(), k + 1, stamp, lastHit);
 }
 
 template <typename Unit>

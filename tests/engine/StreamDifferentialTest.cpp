@@ -53,5 +53,51 @@ TEST(StreamDifferential, MatchesTheReferenceOnRandomCodeUnitPairsAndCuts)
     CompareWithReference<char16_t>(std::u16string{u'a', u'\x0161', u'b'}, 22, 2000, 6, 1000);
 }
 
+TEST(StreamDifferential, MatchesTheReferenceWithTheCandidateFilterInUse)
+{
+    // The filter is forced on even for one pair: chains, deletions joining
+    // text and pairs creating each other's occurrences all must come out exact.
+    CompareWithReference<char>("ab", 31, 3000, 8, 1);
+    CompareWithReference<char>("abc", 32, 3000, 8, 1);
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\xD800'}, 33, 2000, 8, 1);
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\x0161', u'b'}, 34, 2000, 8, 1);
+}
+
+// Thousands of pairs whose replacements never lengthen the text (so chains
+// stay bounded), with find texts from a wider alphabet than the text: many
+// pairs never match, some match only after earlier pairs rewrote the text.
+template <typename Unit>
+void CompareManyPairs(const std::basic_string<Unit>& textAlphabet, const std::basic_string<Unit>& findAlphabet,
+                      unsigned seed, int cases, std::size_t pairCount)
+{
+    std::mt19937 rng(seed);
+    for (int c = 0; c < cases; ++c) {
+        std::vector<UnitPair<Unit>> pairs;
+        for (std::size_t k = 0; k < pairCount; ++k) {
+            const auto& alphabet = rng() % 3 ? findAlphabet : textAlphabet;
+            auto find = test::RandomText(rng, alphabet, 1 + rng() % 6);
+            auto replace = test::RandomText(rng, findAlphabet, rng() % (find.size() + 1));
+            pairs.push_back({std::move(find), std::move(replace)});
+        }
+        const auto text = test::RandomText(rng, textAlphabet, 500 + rng() % 3000);
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        for (std::size_t stretch : {std::size_t(1), std::size_t(7), std::size_t(64), std::size_t(0)}) {
+            const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 100,
+                                                            PipelineTuning{stretch, 16}, &got);
+            ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
+            ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
+        }
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWithThousandsOfPairs)
+{
+    CompareManyPairs<char>("ab", "abcd", 41, 6, 2000);
+    CompareManyPairs<char>("abc", "abcdefg", 42, 6, 3000);
+    CompareManyPairs<char16_t>(std::u16string{u'a', u'\x0161'}, std::u16string{u'a', u'\x0161', u'c', u'\xD800'},
+                               43, 4, 2000);
+}
+
 } // namespace
 } // namespace quorvane
