@@ -128,7 +128,10 @@ def main():
         if f"{w}.skipped" in extra:
             md += [f"Not measured: {extra[w + '.skipped']}."]
             continue
+        order = ["quorvane", "cp", "sed", "perl", "sd", "python"]
         ids = [i for i in medians if i.split(".")[0] == w or (w == "F" and i.startswith("A32."))]
+        ids.sort(key=lambda i: (i.split(".")[0] != w, order.index(i.split(".")[1])
+                                if i.split(".")[1] in order else len(order), i))
         base = medians.get(f"{w}.quorvane")
         md += ["| Contender | Median (s) | Runs | quorvane / contender | Output |", "|---|---|---|---|---|"]
         for i in ids:

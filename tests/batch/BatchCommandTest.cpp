@@ -250,3 +250,33 @@ TEST(BatchCommand, HelpShowsTheUsageAndEveryOption)
         EXPECT_TRUE(r.out.contains(QByteArray(option) + " ")) << option;
     EXPECT_EQ(r.err, "");
 }
+
+TEST(BatchCommand, FolderAddsTheTreesFilesInScanOrderWithTheLatestExtension)
+{
+    TestEnv env;
+    env.write("d/b.txt", "a");
+    env.write("d/A.txt", "aa");
+    env.write("d/~lock.txt", "a");
+    env.write("d/sub/c.txt", "a");
+    env.write("d/sub/e.log", "a");
+    env.write("d/Zed/z.TXT", "a");
+    env.write("one.txt", "a");
+    BatchResult r = RunBatchCommand({"--extension", "txt", "--folder", "d", "one.txt", "--extension", "*",
+                                     "--folder", "d/sub", "--dry-run", "--in-place", "--find", "a",
+                                     "--replace", "b"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "2\td/A.txt\n1\td/b.txt\n1\td/sub/c.txt\n1\td/Zed/z.TXT\n1\tone.txt\n"
+                     "1\td/sub/c.txt\n1\td/sub/e.log\n7 files checked, 0 failed, 8 replacements\n");
+
+    r = RunBatchCommand({"--folder", "nowhere", "one.txt", "--in-place", "--find", "a", "--replace", "b"},
+                        env.root());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Folder not found: nowhere\n");
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 1 failed, 1 replacement\n");
+
+    r = RunBatchCommand({"--folder", "d", "--extension", "txt", "--in-place", "--find", "a", "--replace", "b"},
+                        env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(FirstLine(r.err),
+              "quorvane-batch: --extension applies to the --folder after it, and none follows.\n");
+}
