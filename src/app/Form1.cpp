@@ -1,7 +1,9 @@
 #include "Form1.h"
 
 #include "BatchRun.h"
+#include "Help.h"
 #include "Hover.h"
+#include "LoadSamples.h"
 #include "OutputLocation.h"
 #include "Startup.h"
 
@@ -123,8 +125,12 @@ void Form1::Combo2_Click(int) {}
 
 // ---- samples and help ------------------------------------------------------
 
-void Form1::PushButton8_Click() {}
-void Form1::PushButton10_Click() {}
+void Form1::PushButton8_Click()
+{
+    LoadSamplesButton(m_fileList, m_text1, m_text2, m_tabs, m_prompts);
+}
+
+void Form1::PushButton10_Click() { HelpButton(m_prompts); }
 
 // ---- events ----------------------------------------------------------------
 
