@@ -44,6 +44,11 @@ FileListModel* FileListView::fileList() const
     return qobject_cast<FileListModel*>(model());
 }
 
+PointerHost* FileListView::pointerHost() const
+{
+    return m_pointerHost ? m_pointerHost : dynamic_cast<PointerHost*>(window());
+}
+
 QModelIndex FileListView::selectedEntry() const
 {
     return SelectedEntry(*this);
@@ -75,9 +80,9 @@ void FileListView::listItemClick()
 
 void FileListView::listMouseMove(const QPoint& pos)
 {
-    if (m_pointerHost && !m_pointerHost->busy()
-        && m_pointerHost->pointer() != PointerStyle::Default)
-        m_pointerHost->setPointer(PointerStyle::Default);
+    PointerHost* host = pointerHost();
+    if (host && !host->busy() && host->pointer() != PointerStyle::Default)
+        host->setPointer(PointerStyle::Default);
     if (!m_listMouseDown)
         return;
     FileListModel* list = fileList();
@@ -116,7 +121,7 @@ void FileListView::listMouseUp()
 void FileListView::removeSelectedEntry()
 {
     if (FileListModel* list = fileList())
-        RemoveSelectedEntry(*this, *list, m_pointerHost);
+        RemoveSelectedEntry(*this, *list, pointerHost());
 }
 
 bool FileListView::acceptsDropData(const QMimeData* data)

@@ -23,7 +23,8 @@ public:
     explicit FileListView(QWidget* parent = nullptr);
 
     // The window whose hourglass blocks removal and whose pointer a move over
-    // the list restores; without one, nothing is blocked.
+    // the list restores. Unset, the top-level window is used when it is a
+    // PointerHost; without one, nothing is blocked.
     void setPointerHost(PointerHost* host) { m_pointerHost = host; }
     // Where failures of a dropped folder's scan are reported; may be null.
     void setPrompts(Prompts* prompts) { m_prompts = prompts; }
@@ -60,6 +61,7 @@ protected:
 
 private:
     FileListModel* fileList() const;
+    PointerHost* pointerHost() const;
     QModelIndex selectedEntry() const;
     void scrollNearEdges(const QPoint& pos, int hoverRow);
     std::optional<QCursor> dragCursor();

@@ -1,11 +1,30 @@
 #pragma once
-// One read of a folder, shared by the public listing and the folder-tree
-// collection so that each folder is read once and each file examined once.
+// One read of a folder, shared by the folder-tree scan and the file listing so
+// that each folder of a tree is read once and each file examined once.
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <vector>
 
 namespace quorvane {
+
+// A folder entry as the file system lists it; type is readdir's d_type.
+struct RawEntry {
+    QByteArray name;
+    unsigned char type;
+};
+
+enum class FolderReadResult { Read, Unreadable, Broken };
+
+// Reads every entry of path except "." and ".." into entries. Unreadable when
+// the folder is missing or we may not read it; Broken when reading stopped
+// part way (entries then holds what was read).
+FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entries);
+
+// Entries of the folders read during a tree scan, by the folder's path as listed
+// (ending with '/').
+using FolderReads = QHash<QString, std::vector<RawEntry>>;
 
 struct ListedFile {
     QString name;
@@ -13,8 +32,12 @@ struct ListedFile {
     bool hiddenArchiveOnly = false;
 };
 
-// The openable files of folder matching pattern, in name order (see
-// ListFilesOfFolder). Empty when the folder cannot be read.
+// The openable files among entries of folder dirPath (ending with '/') that
+// match pattern, in name order (see ListFilesOfFolder).
+std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
+                                   const QString& pattern, bool wantHiddenArchive);
+
+// Reads folder and matches its files; empty when the folder cannot be read.
 std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& pattern,
                                           bool wantHiddenArchive);
 

@@ -29,8 +29,9 @@ inline constexpr int kAttrHiddenArchive = kAttrHidden | kAttrArchive;
 QStringList ListFilesOfFolder(const QString& folder, const QString& pattern);
 
 // True for an existing regular file (after following links) that we may open
-// for reading. Folders, FIFOs, sockets, devices and dangling links give false.
-// Never opens the file, so it never blocks.
+// as a path: reaching it is enough, reading it is the batch's business.
+// Folders, FIFOs, sockets, devices and dangling links give false. Never opens
+// the file, so it never blocks.
 bool IsOpenableFile(const QString& path);
 
 // True when the raw file-system name is not valid UTF-8 or holds a code point

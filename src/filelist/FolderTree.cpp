@@ -9,11 +9,9 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <deque>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace quorvane {
@@ -21,12 +19,6 @@ namespace quorvane {
 namespace {
 
 const char* const kScanProcedure = "AddFolder.GetSubDirectories2016";
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
-
-enum class Enumeration { Done, Unreadable, Broken };
 
 bool isFolder(const QByteArray& path)
 {
@@ -50,41 +42,27 @@ bool acceptedName(const QByteArray& raw)
         && !raw.contains('?');
 }
 
-// Subfolder names of path in name order. Links to folders are not followed:
-// a link back up the tree would otherwise make the scan endless.
-Enumeration subfolders(const QByteArray& path, std::vector<OrderedName>& out, const Yield& yield)
+// Accepted subfolder names among entries, in name order. Links to folders are
+// not followed: a link back up the tree would otherwise make the scan endless.
+std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<RawEntry>& entries,
+                                    const Yield& yield)
 {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
-    if (!dir) {
-        const int e = errno;
-        return (e == EACCES || e == EPERM || e == ENOENT || e == ENOTDIR) ? Enumeration::Unreadable
-                                                                          : Enumeration::Broken;
-    }
-    const int fd = dirfd(dir.get());
-    Enumeration result = Enumeration::Done;
-    for (;;) {
-        errno = 0;
-        dirent* e = readdir(dir.get());
-        if (!e) {
-            if (errno != 0)
-                result = Enumeration::Broken;
-            break;
-        }
-        bool folder = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
+    std::vector<OrderedName> out;
+    for (const RawEntry& e : entries) {
+        bool folder = e.type == DT_DIR;
+        if (e.type == DT_UNKNOWN) {
             struct stat st {};
-            folder = fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+            folder = lstat(QByteArray(path + e.name).constData(), &st) == 0 && S_ISDIR(st.st_mode);
         }
         if (!folder)
             continue;
         if (yield)
             yield();
-        const QByteArray raw(e->d_name);
-        if (acceptedName(raw))
-            out.push_back(MakeOrderedName(raw));
+        if (acceptedName(e.name))
+            out.push_back(MakeOrderedName(e.name));
     }
     std::sort(out.begin(), out.end(), NameLess);
-    return result;
+    return out;
 }
 
 // Runs one step; failures other than unreadable folders are reported (or
@@ -104,10 +82,9 @@ void guarded(Prompts* prompts, int step, const std::function<void()>& body)
     }
 }
 
-} // namespace
-
-void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
-                           const Yield& yield)
+// The scan itself; keep, when given, receives the entries of every folder read.
+void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield& yield,
+              FolderReads* keep)
 {
     // Level by level; each level is examined completely before the next one,
     // and folders that cannot be read are dropped from the level holding them.
@@ -125,14 +102,17 @@ void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
                     yield();
                 if (!isRoot(path) && isExcludedFolder(v))
                     return;
-                std::vector<OrderedName> names;
-                if (subfolders(path, names, yield) == Enumeration::Unreadable) {
+                const QByteArray dirPath = path.endsWith('/') ? path : path + '/';
+                std::vector<RawEntry> entries;
+                if (ReadFolder(dirPath, entries) == FolderReadResult::Unreadable) {
                     level->removeOne(v);
                     return;
                 }
                 const QString base = v.endsWith('/') ? v : v + '/';
-                for (const OrderedName& n : names)
+                for (const OrderedName& n : subfolders(dirPath, entries, yield))
                     next.append(base + n.name + '/');
+                if (keep)
+                    keep->insert(base, std::move(entries));
             });
         }
         if (next.isEmpty())
@@ -158,22 +138,41 @@ void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
     }
 }
 
+} // namespace
+
+void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
+                           const Yield& yield)
+{
+    scanTree(folders, recurse, prompts, yield, nullptr);
+}
+
 QStringList CollectFolderFiles(const QString& folder, const QString& extension,
                                const Yield& yield, Prompts* prompts)
 {
     if (folder.isEmpty())
         return {};
     QStringList folders{folder.endsWith('/') ? folder : folder + '/'};
-    GetSubDirectories2016(folders, true, prompts, yield);
+    FolderReads reads;
+    scanTree(folders, true, prompts, yield, &reads);
 
     const QString pattern = "*." + extension;
     QStringList paths;
     for (QString f : folders) {
+        const auto read = reads.constFind(f);
         f.chop(1); // the root becomes "", which joins to "/name"
-        for (const ListedFile& file : ListMatchingFiles(f, pattern, true)) {
+        // Folders the scan has read already are not read a second time.
+        const std::vector<ListedFile> files = read != reads.constEnd()
+            ? MatchFiles(QFile::encodeName(f) + '/', *read, pattern, true)
+            : ListMatchingFiles(f, pattern, true);
+        // Names hold no '/', so only the folder part can bring a doubled one.
+        const bool normalize = QString(f + '/').contains(u"//");
+        for (const ListedFile& file : files) {
             if (file.name.startsWith('~') || file.hiddenArchiveOnly)
                 continue;
-            paths.append(NormalizePath(f + '/' + file.name));
+            QString path;
+            path.reserve(f.size() + 1 + file.name.size());
+            path.append(f).append(u'/').append(file.name);
+            paths.append(normalize ? NormalizePath(path) : std::move(path));
         }
     }
     return paths;

@@ -2,28 +2,18 @@
 
 #include "FileListModel.h"
 
-#include <QElapsedTimer>
-
 namespace quorvane {
 
 namespace {
-
-// Yields at most every few milliseconds: often enough that the window never
-// stalls, rarely enough that a long list is not dominated by event handling.
-constexpr qint64 kYieldIntervalMs = 15;
 
 void filter(FileListModel& list, const QString& search, bool removeMatches, const Yield& yield)
 {
     const QString needle = search.toLower();
     const int total = list.count();
     std::vector<int> positions;
-    QElapsedTimer sinceYield;
-    sinceYield.start();
     for (int i = 1; i <= total; ++i) {
-        if (yield && sinceYield.elapsed() >= kYieldIntervalMs) {
+        if (yield)
             yield();
-            sinceYield.restart();
-        }
         // Other handlers may run while yielding; only positions that still exist count.
         if (i > list.count())
             break;
@@ -31,6 +21,10 @@ void filter(FileListModel& list, const QString& search, bool removeMatches, cons
         if (found == removeMatches)
             positions.push_back(i);
     }
+    // Nothing should shrink the list meanwhile (removals respect the busy
+    // pointer), but never remove a position that is gone.
+    while (!positions.empty() && positions.back() > list.count())
+        positions.pop_back();
     list.removePositions(positions);
 }
 

@@ -1,72 +1,103 @@
 #include "NameOrder.h"
 
-#include <QFile>
-
-#include <vector>
 
 namespace quorvane {
 
 namespace {
 
-// Matches code points, so '?' stands for one character even outside the BMP.
-bool matchCodePoints(const std::vector<char32_t>& name, const std::vector<char32_t>& pattern)
+// Length in UTF-16 units of the character starting at i, so '?' stands for one
+// character even outside the BMP.
+qsizetype charLength(QStringView text, qsizetype i)
 {
-    std::size_t n = 0, p = 0;
-    std::size_t starP = std::string::npos, starN = 0;
+    return (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+}
+
+bool matchFolded(QStringView name, QStringView pattern)
+{
+    qsizetype n = 0, p = 0;
+    qsizetype starP = -1, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
-            ++n;
+        if (p < pattern.size() && pattern[p] == u'?') {
+            n += charLength(name, n);
             ++p;
-        } else if (p < pattern.size() && pattern[p] == U'*') {
+        } else if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (starP != std::string::npos) {
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
+            ++n;
+            ++p;
+        } else if (starP >= 0) {
             // Let the last star swallow one more character and retry.
+            starN += charLength(name, starN);
+            n = starN;
             p = starP + 1;
-            n = ++starN;
         } else {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == U'*')
+    while (p < pattern.size() && pattern[p] == u'*')
         ++p;
     return p == pattern.size();
 }
 
-std::vector<char32_t> foldedCodePoints(const QString& text)
+bool onlyStars(QStringView text)
 {
-    const QList<uint> ucs = text.toCaseFolded().toUcs4();
-    return std::vector<char32_t>(ucs.begin(), ucs.end());
+    for (QChar c : text)
+        if (c != u'*')
+            return false;
+    return true;
 }
 
 } // namespace
 
+WildcardPattern::WildcardPattern(const QString& pattern) : m_pattern(pattern.toCaseFolded())
+{
+    // "name.*" also takes names without any extension, as directory listings do.
+    m_hasDotStar = m_pattern.endsWith(u".*");
+    if (m_hasDotStar)
+        m_withoutDotStar = m_pattern.chopped(2);
+    m_matchesAll = (!m_pattern.isEmpty() && onlyStars(m_pattern))
+        || (m_hasDotStar && !m_withoutDotStar.isEmpty() && onlyStars(m_withoutDotStar));
+}
+
+bool WildcardPattern::matchesFolded(QStringView foldedName) const
+{
+    if (m_matchesAll)
+        return true;
+    return matchFolded(foldedName, m_pattern)
+        || (m_hasDotStar && matchFolded(foldedName, m_withoutDotStar));
+}
+
+bool WildcardPattern::matchesKey(const QByteArray& key) const
+{
+    return m_matchesAll || matchesFolded(QString::fromUtf8(key));
+}
+
 bool MatchesWildcard(const QString& name, const QString& pattern)
 {
-    const std::vector<char32_t> n = foldedCodePoints(name);
-    std::vector<char32_t> p = foldedCodePoints(pattern);
-    if (matchCodePoints(n, p))
-        return true;
-    // "name.*" also takes names without any extension, as directory listings do.
-    if (p.size() >= 2 && p[p.size() - 2] == U'.' && p.back() == U'*') {
-        p.resize(p.size() - 2);
-        return matchCodePoints(n, p);
-    }
-    return false;
+    return WildcardPattern(pattern).matchesFolded(name.toCaseFolded());
+}
+
+QByteArray FoldedName(const QByteArray& raw)
+{
+    bool ascii = true;
+    for (char c : raw)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    return ascii ? raw.toLower() : QString::fromUtf8(raw).toCaseFolded().toUtf8();
 }
 
 OrderedName MakeOrderedName(const QByteArray& raw)
 {
     OrderedName o;
     o.raw = raw;
-    o.name = QFile::decodeName(raw);
-    o.folded = o.name.toCaseFolded();
+    o.name = QString::fromUtf8(raw); // file names are UTF-8 here
+    o.key = FoldedName(raw);
     return o;
 }
 
 bool NameLess(const OrderedName& a, const OrderedName& b)
 {
-    const int c = a.folded.compare(b.folded);
+    const int c = a.key.compare(b.key);
     if (c != 0)
         return c < 0;
     return a.raw < b.raw;

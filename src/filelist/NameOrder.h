@@ -11,15 +11,33 @@ namespace quorvane {
 // dot at all, so "*.*" matches every name.
 bool MatchesWildcard(const QString& name, const QString& pattern);
 
+// A wildcard pattern prepared once for matching many names.
+class WildcardPattern {
+public:
+    explicit WildcardPattern(const QString& pattern);
+    // Same answer as MatchesWildcard for a name already case-folded.
+    bool matchesFolded(QStringView foldedName) const;
+    // Same, for the UTF-8 key of FoldedName.
+    bool matchesKey(const QByteArray& key) const;
+
+private:
+    QString m_pattern;        // case-folded
+    QString m_withoutDotStar; // the pattern less a trailing ".*", else empty
+    bool m_hasDotStar = false;
+    bool m_matchesAll = false;
+};
+
 // A folder entry's name with the key it is sorted by.
 struct OrderedName {
     QString name;      // decoded name
     QByteArray raw;    // the bytes the file system holds
-    QString folded;    // case-folded name, the primary key
+    QByteArray key;    // the case-folded name in UTF-8, the primary key
 };
 
-// Fills folded from name.
+// Decodes raw and makes its key.
 OrderedName MakeOrderedName(const QByteArray& raw);
+// The case-folded form of raw, as UTF-8 (ASCII names are simply lower-cased).
+QByteArray FoldedName(const QByteArray& raw);
 // Name order ignoring case; equal folded names are ordered by their raw bytes.
 bool NameLess(const OrderedName& a, const OrderedName& b);
 

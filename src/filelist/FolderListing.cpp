@@ -1,0 +1,119 @@
+#include "FolderListing.h"
+
+#include "NameOrder.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+bool isAscii(const QByteArray& bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+bool isRegularFile(const QByteArray& path, const RawEntry& e)
+{
+    if (e.type == DT_REG)
+        return true;
+    if (e.type != DT_LNK && e.type != DT_UNKNOWN)
+        return false;
+    struct stat st {};
+    return stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Regular, not a link, owner may write, name hidden: the whole value is then 34.
+bool isHiddenArchiveOnly(const QByteArray& path)
+{
+    struct stat st {};
+    return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
+}
+
+} // namespace
+
+FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entries)
+{
+    std::unique_ptr<DIR, DirCloser> dir(opendir(path.constData()));
+    if (!dir) {
+        const int e = errno;
+        return (e == EACCES || e == EPERM || e == ENOENT || e == ENOTDIR)
+            ? FolderReadResult::Unreadable
+            : FolderReadResult::Broken;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(dir.get());
+        if (!e)
+            return errno == 0 ? FolderReadResult::Read : FolderReadResult::Broken;
+        if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0)))
+            continue;
+        entries.push_back({QByteArray(e->d_name), e->d_type});
+    }
+}
+
+std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
+                                   const QString& pattern, bool wantHiddenArchive)
+{
+    // Files of a folder we may list but not pass through cannot be opened.
+    if (access(dirPath.constData(), X_OK) != 0)
+        return {};
+    struct Found {
+        OrderedName order;
+        bool hiddenArchiveOnly;
+    };
+    const WildcardPattern wildcard(pattern);
+    std::vector<Found> found;
+    for (const RawEntry& e : entries) {
+        if (e.type == DT_DIR)
+            continue;
+        OrderedName order = MakeOrderedName(e.name);
+        if (!wildcard.matchesKey(order.key))
+            continue;
+        // Only names that convert back to the same bytes can be opened by path later.
+        if (!isAscii(e.name) && QFile::encodeName(order.name) != e.name)
+            continue;
+        const bool dotName = e.name.startsWith('.');
+        const QByteArray path = (e.type != DT_REG || dotName) ? dirPath + e.name : QByteArray();
+        if (!isRegularFile(path, e))
+            continue;
+        const bool hidden = wantHiddenArchive && dotName && isHiddenArchiveOnly(path);
+        found.push_back({std::move(order), hidden});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return NameLess(a.order, b.order); });
+
+    std::vector<ListedFile> out;
+    out.reserve(found.size());
+    for (Found& f : found)
+        out.push_back({std::move(f.order.name), f.hiddenArchiveOnly});
+    return out;
+}
+
+std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& pattern,
+                                          bool wantHiddenArchive)
+{
+    QByteArray dirPath = QFile::encodeName(folder);
+    if (!dirPath.endsWith('/'))
+        dirPath += '/';
+    std::vector<RawEntry> entries;
+    if (ReadFolder(dirPath, entries) == FolderReadResult::Unreadable)
+        return {};
+    return MatchFiles(dirPath, entries, pattern, wantHiddenArchive);
+}
+
+} // namespace quorvane
