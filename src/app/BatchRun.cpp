@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "CommitGroup.h"
 #include "ErrorReport.h"
 #include "FileReplace.h"
 #include "Form1.h"
@@ -86,7 +87,12 @@ void RunBatch(Form1& form)
     form.batchStopped = false;
     form.closeRequested = false;
 
+    // Results of small files wait in one group so the run pays for one sync per
+    // group of files; the group's late failures are reported under the per-file
+    // procedure's write step, and a window closed mid-run still commits them.
+    CommitGroup group;
     ReplaceContext ctx;
+    ctx.group = &group;
     ctx.yield = Yield;
     ctx.report = [&prompts](const QString& procedure, int step, const QString& description) {
         ReportFailure(prompts, description, procedure, step);
@@ -158,13 +164,14 @@ void RunBatch(Form1& form)
             break;
     }
 
-    trap.step(130, [&] {
+    trap.step(130, [&] { group.flush(); });
+    trap.step(132, [&] {
         form.setPointer(PointerStyle::Default);
         form.progressBar()->setValue(0);
         form.progressBar()->setFormat("Progress Bar");
     });
     if (!form.batchStopped && !form.closeRequested)
-        trap.step(132, [&] { prompts.notice("Done.", ApplicationTitle()); });
+        trap.step(134, [&] { prompts.notice("Done.", ApplicationTitle()); });
 }
 
 } // namespace quorvane

@@ -37,6 +37,9 @@ QPushButton* Form1::makeButton(int number, const QString& caption)
     auto* button = new QPushButton(caption);
     button->setObjectName(QStringLiteral("PushButton%1").arg(number));
     button->setMouseTracking(true);
+    // A move over a button is the button's alone; passed on, the frame or tab
+    // page around it would put the arrow back.
+    button->setAttribute(Qt::WA_NoMousePropagation);
     m_buttons[number] = button;
     return button;
 }

@@ -1,5 +1,6 @@
 #include "TestEnv.h"
 
+#include "Chance.h"
 #include "ProgramFolder.h"
 #include "Settings.h"
 
@@ -13,11 +14,14 @@ TestEnv::TestEnv()
 {
     QDir().mkpath(m_dir.path() + "/.config");
     SetSettingsFolder(m_dir.path() + "/.config");
+    // A start-up never opens the maker's site in a test unless the test asks.
+    SetRandomFractionSource([] { return 0.0; });
 }
 
 TestEnv::~TestEnv()
 {
     SetProgramFolder(QString());
+    SetRandomFractionSource({});
 }
 
 QString TestEnv::path(const QString& relative) const { return m_dir.path() + "/" + relative; }

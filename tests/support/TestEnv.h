@@ -9,7 +9,9 @@ namespace quorvane::test {
 
 class TestEnv {
 public:
-    TestEnv();   // creates the folder and points the settings store into it
+    // Creates the folder, points the settings store into it and fixes the
+    // random source so that start-up never opens the maker's site.
+    TestEnv();
     ~TestEnv();
 
     QString root() const { return m_dir.path(); }

@@ -1,0 +1,248 @@
+#include "WindowFixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSignalSpy>
+
+using namespace quorvane;
+using namespace quorvane::test;
+
+namespace {
+QString Report(const QString& description, const QString& procedure, int step)
+{
+    return description + "\r\nin Halderik2021/08/31." + procedure + " at line " + QString::number(step)
+        + "\r\rPlease email screenshot of this message to support@quorvane.app";
+}
+} // namespace
+
+class BatchRun : public WindowTest {
+protected:
+    // A window whose output folder exists and is empty.
+    Form1& openWithOutput()
+    {
+        Form1& f = open();
+        out = env.mkdir("out") + "/";
+        f.outputFolderText()->setText(out);
+        return f;
+    }
+    QStringList outputNames() const { return QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+    void start() { form->pushButton(12)->click(); }
+
+    QString out;
+};
+
+TEST_F(BatchRun, EmptyListAndMissingFolderAreRefusedBeforeAnythingChanges)
+{
+    Form1& f = openWithOutput();
+    QSignalSpy values(f.progressBar(), &QProgressBar::valueChanged);
+    start();
+    EXPECT_EQ(notices(), QStringList({"No files added."}));
+    EXPECT_EQ(prompts.shown[0].title, "Quorvane");
+
+    prompts.shown.clear();
+    f.fileList().addEntry(env.write("src/a.txt", "a"));
+    f.option2()->click();
+    f.outputFolderText()->setText(env.path("nowhere/"));
+    start();
+    EXPECT_EQ(notices(), QStringList({"Folder does not exist. Please select another folder."}));
+    EXPECT_EQ(values.count(), 0);
+    EXPECT_EQ(f.progressBar()->format(), "Progress Bar");
+    EXPECT_EQ(f.pointer(), PointerStyle::Default);
+    EXPECT_EQ(TestEnv::read(env.path("src/a.txt")), "a");
+    EXPECT_FALSE(f.batchRunning);
+}
+
+TEST_F(BatchRun, SingleModeTextChecksStopTheRunBeforeAnyFileIsWritten)
+{
+    const QString lines = "The number of lines of Find What and Replace With must be the same.";
+    const std::vector<std::tuple<QString, QString, QString>> cases = {
+        {"a\nb", "x", lines},
+        {"", "", "You forgot to input find what."},
+        {"", "x", lines},
+        {"a\n", "x", lines},
+    };
+    Form1& f = openWithOutput();
+    f.fileList().addEntry(env.write("src/one.txt", "ab"));
+    f.fileList().addEntry(env.write("src/two.txt", "ab"));
+    for (const auto& [find, replace, message] : cases) {
+        prompts.shown.clear();
+        f.findText()->setPlainText(find);
+        f.replaceText()->setPlainText(replace);
+        start();
+        EXPECT_EQ(notices(), QStringList({message})) << find.toStdString() << "|" << replace.toStdString();
+        EXPECT_TRUE(outputNames().isEmpty());
+        EXPECT_EQ(f.progressBar()->value(), 0);
+        EXPECT_EQ(f.progressBar()->format(), "Progress Bar");
+        EXPECT_EQ(f.pointer(), PointerStyle::Default);
+        EXPECT_FALSE(f.batchRunning);
+    }
+}
+
+TEST_F(BatchRun, FourFilesShowTheirNamesAndQuarterStepsThenTheIdleBar)
+{
+    Form1& f = openWithOutput();
+    for (const char* name : {"w.txt", "x.txt", "y.txt", "z.txt"})
+        f.fileList().addEntry(env.write(QString("src/") + name, "abc"));
+    f.findText()->setPlainText("b");
+    f.replaceText()->setPlainText("B");
+    std::vector<int> values;
+    QStringList captions;
+    std::vector<bool> busy;
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        values.push_back(v);
+        captions << f.progressBar()->format();
+        busy.push_back(f.pointer() == PointerStyle::Hourglass && QApplication::overrideCursor()
+                       && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
+    start();
+    EXPECT_EQ(values, (std::vector<int>{25, 50, 75, 100, 0}));
+    EXPECT_EQ(captions, QStringList({"Processing: w.txt", "Processing: x.txt", "Processing: y.txt",
+                                     "Processing: z.txt", "Processing: z.txt"}));
+    EXPECT_EQ(busy, (std::vector<bool>{true, true, true, true, false}));
+    EXPECT_EQ(f.progressBar()->format(), "Progress Bar");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+    EXPECT_EQ(outputNames(), QStringList({"w.txt", "x.txt", "y.txt", "z.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "z.txt"), "aBc");
+}
+
+TEST_F(BatchRun, SingleModeAppliesThePairsInOrderIntoTheOutputFolder)
+{
+    Form1& f = openWithOutput();
+    // Without its trailing '/', the folder is still joined to the name with one.
+    f.outputFolderText()->setText(out.chopped(1));
+    f.fileList().addEntry(env.write("src/pets.txt", "cat and dog\r\nno\xc2\xa0space"));
+    f.fileList().addEntry(env.write("src/empty.txt", ""));
+    f.fileList().addEntry(env.write("src/one/same.txt", "cat 1"));
+    f.fileList().addEntry(env.write("src/two/same.txt", "cat 2"));
+    f.fileList().addEntry(env.path("src/missing.txt"));
+    f.findText()->setPlainText(QString("cat\ndog\n") + QChar(0xA0));
+    f.replaceText()->setPlainText("dog\nbird\n_");
+    start();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+    // Empty and missing sources are skipped; same names share one output, the later wins.
+    EXPECT_EQ(outputNames(), QStringList({"pets.txt", "same.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "pets.txt"), "bird and bird\r\nno_space");
+    EXPECT_EQ(TestEnv::read(out + "same.txt"), "bird 2");
+    EXPECT_EQ(TestEnv::read(env.path("src/pets.txt")), "cat and dog\r\nno\xc2\xa0space");
+}
+
+TEST_F(BatchRun, EmptyReplaceTextDeletesEveryFindLine)
+{
+    Form1& f = openWithOutput();
+    f.fileList().addEntry(env.write("src/a.txt", "x-y-z"));
+    f.findText()->setPlainText("-\ny");
+    start();
+    EXPECT_EQ(TestEnv::read(out + "a.txt"), "xz");
+}
+
+TEST_F(BatchRun, SetsModeReplacesInPlaceAndWritesEmptySources)
+{
+    Form1& f = openWithOutput();
+    f.tabs()->setCurrentIndex(1);
+    f.option2()->click();
+    f.findCombo()->addItems({"one", "two"});
+    f.replaceCombo()->addItems({"two", "three"});
+    const QString text = env.write("src/n.txt", "one two");
+    f.fileList().addEntry(text);
+    start();
+    EXPECT_EQ(TestEnv::read(env.path("src/n.txt")), "three three");
+    EXPECT_TRUE(outputNames().isEmpty());
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+
+    // Into the output folder: an empty source gives an empty result.
+    f.option1()->click();
+    f.fileList().clear();
+    f.fileList().addEntry(env.write("src/empty.txt", ""));
+    start();
+    EXPECT_EQ(outputNames(), QStringList({"empty.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "empty.txt"), "");
+}
+
+TEST_F(BatchRun, AFileThatFailsIsReportedAndTheOthersAreStillWritten)
+{
+    Form1& f = openWithOutput();
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        f.fileList().addEntry(env.write(QString("src/") + name, "old"));
+    // A folder where b's result should go makes its write fail.
+    env.mkdir("out/b.txt");
+    f.findText()->setPlainText("old");
+    f.replaceText()->setPlainText("new");
+    start();
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_TRUE(errors()[0].endsWith("\r\nin Halderik2021/08/31.ReplaceText.ReplaceTextInFile at line 110"
+                                     "\r\rPlease email screenshot of this message to support@quorvane.app"))
+        << errors()[0].toStdString();
+    EXPECT_EQ(TestEnv::read(out + "a.txt"), "new");
+    EXPECT_EQ(TestEnv::read(out + "c.txt"), "new");
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(BatchRun, SecondStartDuringARunIsIgnored)
+{
+    Form1& f = openWithOutput();
+    f.option2()->click();
+    const QString path = env.write("src/a.txt", "a");
+    f.fileList().addEntry(path);
+    f.fileList().addEntry(env.write("src/b.txt", "a"));
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("aa");
+    int clicks = 0;
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v > 0) {
+            ++clicks;
+            f.pushButton(12)->click();
+        }
+    });
+    start();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(TestEnv::read(path), "aa");
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(BatchRun, EntriesRemovedDuringTheRunAreReportedAndSkipped)
+{
+    Form1& f = openWithOutput();
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        f.fileList().addEntry(env.write(QString("src/") + name, "a"));
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("b");
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v == 33)
+            f.fileList().removeEntry(3);
+        if (v == 100)
+            f.fileList().removeEntry(2);
+    });
+    start();
+    // The second file's progress counts against the shortened list; the third
+    // position no longer exists.
+    const QString gone = Report("Index out of bounds", "Form1.PushButton12_Click", 112);
+    EXPECT_EQ(errors(), QStringList({gone}));
+    EXPECT_EQ(outputNames(), QStringList({"a.txt", "b.txt"}));
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(BatchRun, ClosingTheWindowMidRunFinishesTheFileInHandAndStops)
+{
+    Form1& f = openWithOutput();
+    f.show();
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        f.fileList().addEntry(env.write(QString("src/") + name, "a"));
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("b");
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v == 33)
+            f.close();
+    });
+    start();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.batchRunning);
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"a.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "a.txt"), "b");
+    EXPECT_TRUE(notices().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

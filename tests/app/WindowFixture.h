@@ -1,0 +1,43 @@
+#pragma once
+// A main window on its own settings store and program folder, with scripted
+// prompts. Stored settings and files beside the program are prepared before
+// open() so that start-up sees them.
+#include "Form1.h"
+#include "ProgramFolder.h"
+#include "ScriptedPrompts.h"
+#include "TestEnv.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace quorvane::test {
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() { SetProgramFolder(env.mkdir("program")); }
+
+    Form1& open()
+    {
+        form = std::make_unique<Form1>(prompts);
+        return *form;
+    }
+
+    // Notices shown so far, in order.
+    QStringList notices() const { return prompts.texts("notice"); }
+    QStringList errors() const { return prompts.texts("error"); }
+
+    TestEnv env;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace quorvane::test
