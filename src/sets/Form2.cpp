@@ -1,7 +1,7 @@
 #include "Form2.h"
 
+#include "CursorFile.h"
 #include "ErrorReport.h"
-#include "HandCursor.h"
 #include "Pointer.h"
 #include "ProgramFolder.h"
 #include "Prompts.h"
@@ -102,11 +102,7 @@ void Form2::Form_Load()
     // The dialog keeps the desktop's own face colour, which Qt already uses.
     StepTrap trap(m_prompts, "Form2.Form_Load");
     trap.step(102, [&] { setWindowIcon(QApplication::windowIcon()); });
-    trap.step(104, [&] {
-        const QString cursorFile = ProgramFolder() + "/HAND-M.CUR";
-        if (QFileInfo(cursorFile).isFile())
-            m_hand = LoadCursorFile(cursorFile);
-    });
+    trap.step(104, [&] { m_hand = ReadCursorFile(ProgramFolder() + "/HAND-M.CUR"); });
     trap.step(106, [&] {
         m_text2->setText(ReadSetting(kSeparatorKey, "::"));
         m_text1->clear();
