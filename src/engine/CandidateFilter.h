@@ -1,9 +1,15 @@
 #pragma once
 // One pass over a stretch of text that tells which of many find texts occur in
-// it, so the replacement stages of the others can be skipped. Each find text
-// is keyed by its first few units; a bitmap of key hashes rejects almost every
-// position at the cost of one multiply and one bit test, and the rare position
-// that passes is confirmed against the find texts in its bucket.
+// it, so the replacement stages of the others can be skipped.
+//
+// Find texts are grouped by length into classes. A class looks at keys of q
+// units taken every d positions of the text; each of its find texts (all at
+// least q + d - 1 long) is entered under its keys at offsets 0..d-1, so every
+// occurrence contains a sampled key. A bitmap of key hashes rejects almost
+// every sample at the cost of a multiply and a bit test; the rare sample that
+// passes is confirmed against the entries of its bucket. Long find texts thus
+// cost a fraction of a probe per position, and keys of six or more units keep
+// ordinary text ("inte", "cons") from passing the bitmap all the time.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -25,12 +31,12 @@ public:
             const auto& f = *finds[k];
             if (f.empty()) continue;
             auto [it, fresh] = seen.emplace(f, patterns_.size());
-            if (fresh) patterns_.push_back({f, {}, Key(f.data(), std::min(f.size(), kKeyUnits))});
+            if (fresh) patterns_.push_back({f, {}});
             patterns_[it->second].pairs.push_back(std::uint32_t(k));
             longest_ = std::max(longest_, f.size());
         }
         marked_.assign(patterns_.size(), Mark{});
-        for (std::size_t q = 1; q <= kKeyUnits; ++q) BuildTable(q);
+        BuildClasses();
     }
 
     // Number of distinct non-empty find texts.
@@ -44,96 +50,133 @@ public:
               std::int64_t stamp, std::vector<std::int64_t>& lastHit) const
     {
         startLimit = std::min(startLimit, n);
-        const std::size_t fast = n >= kKeyUnits ? std::min(startLimit, n - kKeyUnits + 1) : 0;
-        for (std::size_t s = 0; s < fast; ++s) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text + s, kKeyUnits * sizeof(Unit));
-            for (const Table& t : tables_) {
-                const std::uint64_t key = word & t.mask;
-                const std::uint64_t h = Hash(key, t.shift);
-                if ((t.bits[h >> 6] >> (h & 63)) & 1)
-                    Confirm(t, h, key, text, n, s, firstPair, stamp, lastHit);
+        if (startLimit == 0) return;
+        for (const Class& c : classes_) {
+            // Samples up to startLimit + d - 2 cover every start before startLimit.
+            const std::size_t end = std::min(startLimit + c.step - 1, n - std::min(n, c.units - 1));
+            const std::size_t fast = n >= kKeyUnits ? std::min(end, n - kKeyUnits + 1) : 0;
+            std::size_t s = 0;
+            for (; s < fast; s += c.step) {
+                const Key128 word = Key(text + s, kKeyUnits);
+                const Key128 key{word.lo & c.mask.lo, word.hi & c.mask.hi};
+                const std::uint64_t h = Hash(key, c.shift);
+                if ((c.bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
             }
-        }
-        for (std::size_t s = fast; s < startLimit; ++s) {  // near the end: shorter keys only
-            for (const Table& t : tables_) {
-                if (t.units > n - s) continue;
-                const std::uint64_t key = Key(text + s, t.units);
-                const std::uint64_t h = Hash(key, t.shift);
-                if ((t.bits[h >> 6] >> (h & 63)) & 1)
-                    Confirm(t, h, key, text, n, s, firstPair, stamp, lastHit);
+            for (; s < end; s += c.step) {  // the last few samples: no full-width load
+                const Key128 key = Key(text + s, c.units);
+                const std::uint64_t h = Hash(key, c.shift);
+                if ((c.bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
             }
         }
     }
 
 private:
-    static constexpr std::size_t kKeyUnits = 8 / sizeof(Unit) >= 4 ? 4 : 8 / sizeof(Unit);
+    static constexpr std::size_t kKeyUnits = 8;  // at most 16 bytes
 
+    struct Key128 {
+        std::uint64_t lo = 0, hi = 0;
+        bool operator==(const Key128&) const = default;
+    };
     struct Pattern {
         std::basic_string<Unit> text;
         std::vector<std::uint32_t> pairs;  // ascending
-        std::uint64_t key;
     };
-    struct Table {
-        std::size_t units;  // key length of the find texts in this table
-        std::uint64_t mask;
+    struct Entry {
+        Key128 key;
+        std::uint32_t pattern;
+        std::uint32_t offset;  // where the key sits in the find text
+    };
+    struct Class {
+        std::size_t units;  // key length q
+        std::size_t step;   // sampling distance d
+        Key128 mask;
         unsigned shift;
         std::vector<std::uint64_t> bits;
         std::vector<std::uint32_t> start;  // bucket h holds entries[start[h]..start[h+1])
-        std::vector<std::uint32_t> entries;
+        std::vector<Entry> entries;
     };
     struct Mark {
         std::int64_t stamp = -1;
         std::size_t from = 0;
     };
 
-    static std::uint64_t Key(const Unit* p, std::size_t units)
+    static Key128 Key(const Unit* p, std::size_t units)
     {
-        std::uint64_t key = 0;
-        std::memcpy(&key, p, units * sizeof(Unit));  // little-endian: first unit lowest
+        unsigned char bytes[16] = {};
+        std::memcpy(bytes, p, units * sizeof(Unit));  // little-endian: first unit lowest
+        Key128 key;
+        std::memcpy(&key.lo, bytes, 8);
+        std::memcpy(&key.hi, bytes + 8, 8);
         return key;
     }
-    static std::uint64_t Hash(std::uint64_t key, unsigned shift)
+    static Key128 Mask(std::size_t units)
     {
-        return (key * 0x9E3779B97F4A7C15ull) >> shift;
+        const std::size_t bits = units * sizeof(Unit) * 8;
+        return {bits >= 64 ? ~0ull : (1ull << bits) - 1,
+                bits >= 128 ? ~0ull : bits > 64 ? (1ull << (bits - 64)) - 1 : 0};
+    }
+    static std::uint64_t Hash(const Key128& key, unsigned shift)
+    {
+        return (key.lo * 0x9E3779B97F4A7C15ull + key.hi * 0xC2B2AE3D27D4EB4Full) >> shift;
     }
 
-    // Builds the table of find texts whose key is their first q units (all of
-    // them for texts shorter than the full key length).
-    void BuildTable(std::size_t q)
+    // Find texts of 6 units or more share one class whose key and step follow
+    // the shortest of them; shorter ones get a class per length, keyed whole.
+    void BuildClasses()
     {
-        std::vector<std::uint32_t> members;
-        for (std::size_t i = 0; i < patterns_.size(); ++i)
-            if (std::min(patterns_[i].text.size(), kKeyUnits) == q) members.push_back(std::uint32_t(i));
-        if (members.empty()) return;
-        // About 64 bits per find text keeps false alarms near one position in 64.
-        const unsigned logBits = std::clamp(unsigned(std::bit_width(members.size() * 64)), 9u, 22u);
-        Table t{q, q * sizeof(Unit) * 8 >= 64 ? ~0ull : (1ull << (q * sizeof(Unit) * 8)) - 1,
-                64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
-                std::vector<std::uint32_t>((std::size_t(1) << logBits) + 1, 0), {}};
-        for (std::uint32_t i : members) {
-            const std::uint64_t h = Hash(patterns_[i].key, t.shift);
-            t.bits[h >> 6] |= 1ull << (h & 63);
-            ++t.start[h + 1];
+        std::map<std::size_t, std::vector<std::uint32_t>> byClass;  // shortest length -> members
+        std::size_t shortestLong = 0;
+        for (std::size_t i = 0; i < patterns_.size(); ++i) {
+            const std::size_t m = patterns_[i].text.size();
+            if (m >= 6) shortestLong = shortestLong ? std::min(shortestLong, m) : m;
+            else byClass[m].push_back(std::uint32_t(i));
         }
-        for (std::size_t h = 1; h < t.start.size(); ++h) t.start[h] += t.start[h - 1];
-        t.entries.resize(members.size());
-        std::vector<std::uint32_t> fill(t.start.begin(), t.start.end() - 1);
-        for (std::uint32_t i : members) t.entries[fill[Hash(patterns_[i].key, t.shift)]++] = i;
-        tables_.push_back(std::move(t));
+        for (auto& [m, members] : byClass) BuildClass(m, 1, members);
+        if (shortestLong) {
+            std::vector<std::uint32_t> members;
+            for (std::size_t i = 0; i < patterns_.size(); ++i)
+                if (patterns_[i].text.size() >= 6) members.push_back(std::uint32_t(i));
+            const std::size_t step = std::min<std::size_t>(8, shortestLong - 5);
+            BuildClass(std::min(kKeyUnits, shortestLong - step + 1), step, members);
+        }
     }
 
-    void Confirm(const Table& t, std::uint64_t h, std::uint64_t key, const Unit* text, std::size_t n,
-                 std::size_t s, std::size_t firstPair, std::int64_t stamp,
+    void BuildClass(std::size_t q, std::size_t d, const std::vector<std::uint32_t>& members)
+    {
+        std::vector<Entry> entries;
+        for (std::uint32_t i : members)
+            for (std::size_t j = 0; j < d; ++j)
+                entries.push_back({Key(patterns_[i].text.data() + j, q), i, std::uint32_t(j)});
+        // About 64 bits per entry keeps false alarms near one sample in 64.
+        const unsigned logBits = std::clamp(unsigned(std::bit_width(entries.size() * 64)), 9u, 24u);
+        Class c{q, d, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
+                std::vector<std::uint32_t>((std::size_t(1) << logBits) + 1, 0), {}};
+        for (const Entry& e : entries) {
+            const std::uint64_t h = Hash(e.key, c.shift);
+            c.bits[h >> 6] |= 1ull << (h & 63);
+            ++c.start[h + 1];
+        }
+        for (std::size_t h = 1; h < c.start.size(); ++h) c.start[h] += c.start[h - 1];
+        c.entries.resize(entries.size());
+        std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
+        for (const Entry& e : entries) c.entries[fill[Hash(e.key, c.shift)]++] = e;
+        classes_.push_back(std::move(c));
+    }
+
+    // Checks the bucket of a sample at s that passed the bitmap.
+    void Confirm(const Class& c, std::uint64_t h, const Key128& key, const Unit* text, std::size_t n,
+                 std::size_t startLimit, std::size_t s, std::size_t firstPair, std::int64_t stamp,
                  std::vector<std::int64_t>& lastHit) const
     {
-        for (std::uint32_t e = t.start[h]; e < t.start[h + 1]; ++e) {
-            const std::uint32_t i = t.entries[e];
-            const Pattern& p = patterns_[i];
-            Mark& mark = marked_[i];
+        for (std::uint32_t e = c.start[h]; e < c.start[h + 1]; ++e) {
+            const Entry& entry = c.entries[e];
+            if (!(entry.key == key) || entry.offset > s) continue;
+            Mark& mark = marked_[entry.pattern];
             if (mark.stamp == stamp && mark.from <= firstPair) continue;  // already reported
-            if (p.key != key || p.text.size() > n - s) continue;
-            if (std::memcmp(text + s, p.text.data(), p.text.size() * sizeof(Unit)) != 0) continue;
+            const Pattern& p = patterns_[entry.pattern];
+            const std::size_t at = s - entry.offset;
+            if (at >= startLimit || p.text.size() > n - at) continue;
+            if (std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0) continue;
             mark = {stamp, mark.stamp == stamp ? std::min(mark.from, firstPair) : firstPair};
             for (auto k = std::lower_bound(p.pairs.begin(), p.pairs.end(), firstPair); k != p.pairs.end(); ++k)
                 lastHit[*k] = stamp;
@@ -141,7 +184,7 @@ private:
     }
 
     std::vector<Pattern> patterns_;
-    std::vector<Table> tables_;
+    std::vector<Class> classes_;
     std::size_t longest_ = 0;
     mutable std::vector<Mark> marked_;  // skips re-confirming a text already reported
 };
