@@ -43,11 +43,11 @@ def block(rng, words, size, apple_every, extra=()):
             next_apple += rng.expovariate(1 / apple_every)
         line.append(w)
         length += len(w.encode()) + 1
-        if len(line) >= rng.randint(6, 12):
+        if len(line) >= rng.randint(40, 90):
             parts.append(" ".join(line) + "\r\n")
             length += 1
             line = []
-            if length > size - 200:
+            if length > size - 1200:
                 break
     text = "".join(parts)
     pad = size - len(text.encode())
@@ -134,6 +134,27 @@ def text_d(work, rng, words):
     write_pairs(os.path.join(work, "D", "pairs.txt"), [("apple", "Orange")])
 
 
+def tree_l(work):
+    """100,000 empty .txt files in 1,000 folders (10 parents of 100), and a
+    list file of 1,000,000 paths."""
+    root = os.path.join(work, "L")
+    if os.path.exists(os.path.join(root, "list1m.txt")):
+        return
+    shutil.rmtree(root, ignore_errors=True)
+    paths = []
+    for g in range(10):
+        for f in range(100):
+            folder = os.path.join(root, "tree", f"g{g:02d}", f"f{f:03d}")
+            os.makedirs(folder)
+            for n in range(100):
+                path = os.path.join(folder, f"file{n:03d}.txt")
+                open(path, "wb").close()
+                paths.append(path)
+    with open(os.path.join(root, "list1m.txt"), "w") as f:
+        for _ in range(10):
+            f.write("".join(p + "\n" for p in paths))
+
+
 def main():
     work, wanted = sys.argv[1], set(sys.argv[2:])
     os.makedirs(work, exist_ok=True)
@@ -149,6 +170,8 @@ def main():
         tree_c(work, random.Random(5), words)
     if "D" in wanted:
         text_d(work, random.Random(6), words)
+    if "L" in wanted:
+        tree_l(work)
 
 
 if __name__ == "__main__":
