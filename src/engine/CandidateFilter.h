@@ -52,21 +52,8 @@ public:
         startLimit = std::min(startLimit, n);
         if (startLimit == 0) return;
         for (const Class& c : classes_) {
-            // Samples up to startLimit + d - 2 cover every start before startLimit.
-            const std::size_t end = std::min(startLimit + c.step - 1, n - std::min(n, c.units - 1));
-            const std::size_t fast = n >= kKeyUnits ? std::min(end, n - kKeyUnits + 1) : 0;
-            std::size_t s = 0;
-            for (; s < fast; s += c.step) {
-                const Key128 word = Key(text + s, kKeyUnits);
-                const Key128 key{word.lo & c.mask.lo, word.hi & c.mask.hi};
-                const std::uint64_t h = Hash(key, c.shift);
-                if ((c.bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
-            }
-            for (; s < end; s += c.step) {  // the last few samples: no full-width load
-                const Key128 key = Key(text + s, c.units);
-                const std::uint64_t h = Hash(key, c.shift);
-                if ((c.bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
-            }
+            if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, firstPair, stamp, lastHit);
+            else ScanClass<false>(c, text, n, startLimit, firstPair, stamp, lastHit);
         }
     }
 
@@ -99,6 +86,36 @@ private:
         std::int64_t stamp = -1;
         std::size_t from = 0;
     };
+
+    // One class's samples; Wide classes have keys of more than 8 bytes.
+    template <bool Wide>
+    void ScanClass(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit,
+                   std::size_t firstPair, std::int64_t stamp, std::vector<std::int64_t>& lastHit) const
+    {
+        constexpr std::size_t loadUnits = (Wide ? 16 : 8) / sizeof(Unit);
+        // Samples up to startLimit + d - 2 cover every start before startLimit.
+        const std::size_t end = std::min(startLimit + c.step - 1, n - std::min(n, c.units - 1));
+        const std::size_t fast = n >= loadUnits ? std::min(end, n - loadUnits + 1) : 0;
+        const std::uint64_t* bits = c.bits.data();
+        const Key128 mask = c.mask;
+        const unsigned shift = c.shift;
+        const std::size_t step = c.step;
+        std::size_t s = 0;
+        for (; s < fast; s += step) {
+            Key128 key;
+            std::memcpy(&key.lo, text + s, 8);
+            if constexpr (Wide) std::memcpy(&key.hi, reinterpret_cast<const char*>(text + s) + 8, 8);
+            key.lo &= mask.lo;
+            key.hi &= mask.hi;
+            const std::uint64_t h = Hash(key, shift);
+            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
+        }
+        for (; s < end; s += step) {  // the last few samples: no full-width load
+            const Key128 key = Key(text + s, c.units);
+            const std::uint64_t h = Hash(key, shift);
+            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
+        }
+    }
 
     static Key128 Key(const Unit* p, std::size_t units)
     {

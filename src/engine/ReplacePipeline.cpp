@@ -5,6 +5,7 @@
 #include "Search.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -29,17 +30,25 @@ namespace quorvane {
 
 template <typename Unit>
 struct ReplacePipeline<Unit>::Impl {
+    // What every stretch touches for every pair, kept small: with thousands of
+    // pairs most stages only move their tail and history.
     struct Stage {
+        std::size_t find = 0;       // find length; 0 passes everything through
+        std::size_t tailLen = 0;    // input not yet settled: it may begin a match
+        std::size_t historyLen = 0; // filter only: the last emitted units
+        std::size_t pending = 0;    // filter only: window units still to come
+        std::int64_t tailStamp = 0;
+        Unit* tail = nullptr;       // find - 1 units of `store`, then the history
+    };
+    struct Work {
         LiteralFinder<Unit> finder;
         String replace;
-        String tail;                // input not yet settled: it may begin a match
-        std::int64_t tailStamp = 0;
-        String history;             // filter only: the last emitted units
-        std::size_t pending = 0;    // filter only: window units still to come
     };
     using Span = std::pair<std::size_t, std::size_t>;
 
     std::vector<Stage> stages;
+    std::vector<Work> work;
+    std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
     std::size_t stretch = 0;
     std::size_t room = 0;  // room for every stage's tail in front of the text
@@ -57,8 +66,10 @@ struct ReplacePipeline<Unit>::Impl {
     void run(bool final, const Sink& sink);
     void scanInput();
     void runStage(std::size_t k, bool final, std::int64_t& minStamp);
-    void scanWindows(Stage& s, std::size_t k);
+    void keepHistory(Stage& s);
+    void scanWindows(const Stage& s, std::size_t k);
     void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
+    Unit* history(const Stage& s) const { return s.tail + (s.find - 1); }
 };
 
 // Keeps the last `keep` units of history + added in history.
@@ -85,14 +96,24 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
         filter = std::move(candidates);
         lastHit.assign(pairs.size(), -1);
     }
-    stages.reserve(pairs.size());
-    for (auto& p : pairs) {
-        if (!p.find.empty()) room += p.find.size() - 1;
-        stages.push_back(Stage{LiteralFinder<Unit>(std::move(p.find)), std::move(p.replace), {}, 0, {}, 0});
+    std::size_t stored = 0;
+    for (const auto& p : pairs)
+        if (!p.find.empty()) stored += p.find.size() - 1 + (filter ? reach : 0);
+    store.reset(new Unit[stored + 1]);
+    stages.resize(pairs.size());
+    work.reserve(pairs.size());
+    for (std::size_t k = 0, at = 0; k < pairs.size(); ++k) {
+        if (const std::size_t m = pairs[k].find.size()) {
+            stages[k].find = m;
+            stages[k].tail = store.get() + at;
+            at += m - 1 + (filter ? reach : 0);
+            room += m - 1;
+        }
+        work.push_back(Work{LiteralFinder<Unit>(std::move(pairs[k].find)), std::move(pairs[k].replace)});
     }
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text.
-    const std::size_t perStretch = filter ? room + stages.size() * reach : 0;
+    const std::size_t perStretch = filter ? stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(8 * perStretch, std::size_t(1) << 16, std::size_t(1) << 22);
     cur.reset(room);
@@ -128,12 +149,12 @@ template <typename Unit>
 void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64_t& minStamp)
 {
     Stage& s = stages[k];
-    const std::size_t m = s.finder.needle().size();
+    const std::size_t m = s.find;
     if (m == 0) return;  // an empty find changes nothing
-    const std::size_t oldTail = s.tail.size();
+    const std::size_t oldTail = s.tailLen;
     const std::int64_t incoming = minStamp;
     if (oldTail) {
-        cur.prepend(s.tail.data(), oldTail);
+        cur.prepend(s.tail, oldTail);
         minStamp = std::min(minStamp, s.tailStamp);
     }
     const Unit* text = cur.data();
@@ -142,39 +163,63 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     // to end inside the text, and all such matches are found below.
     std::size_t settled = final ? n : n - std::min(n, m - 1);
     const bool candidate = !filter || lastHit[k] >= minStamp;
-    std::size_t p = candidate ? s.finder.find(text, n) : n;
+    const LiteralFinder<Unit>& finder = work[k].finder;
+    std::size_t p = candidate ? finder.find(text, n) : n;
     inserts.clear();
     if (p == n) {
-        s.tail.assign(text + settled, n - settled);
+        s.tailLen = n - settled;
+        std::memcpy(s.tail, text + settled, s.tailLen * sizeof(Unit));
         cur.truncate(settled);
     } else {
+        const String& replace = work[k].replace;
         spare.reset(room);
         std::size_t pos = 0;
         do {
             spare.append(text + pos, p - pos);
             const std::size_t at = spare.size();
-            spare.append(s.replace.data(), s.replace.size());
+            spare.append(replace.data(), replace.size());
             if (filter) inserts.emplace_back(at, spare.size());
             pos = p + m;
             ++counts[k];
-            p = pos + s.finder.find(text + pos, n - pos);
+            p = pos + finder.find(text + pos, n - pos);
         } while (p < n);
         settled = std::max(settled, pos);
         spare.append(text + pos, settled - pos);
-        s.tail.assign(text + settled, n - settled);
+        s.tailLen = n - settled;
+        std::memcpy(s.tail, text + settled, s.tailLen * sizeof(Unit));
         std::swap(cur, spare);
     }
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
-    if (filter) scanWindows(s, k);
+    if (filter) {
+        if (s.pending || !inserts.empty()) scanWindows(s, k);
+        keepHistory(s);
+    }
+}
+
+// Keeps the last `reach` units this stage has emitted.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::keepHistory(Stage& s)
+{
+    Unit* h = history(s);
+    const std::size_t n = cur.size();
+    if (n >= reach) {
+        std::memcpy(h, cur.data() + n - reach, reach * sizeof(Unit));
+        s.historyLen = reach;
+        return;
+    }
+    const std::size_t keep = std::min(s.historyLen, reach - n);
+    std::memmove(h, h + s.historyLen - keep, keep * sizeof(Unit));
+    std::memcpy(h + keep, cur.data(), n * sizeof(Unit));
+    s.historyLen = keep + n;
 }
 
 // Scans the windows around this stage's insertions in what it emitted, plus
 // the part of an earlier window that runs into it, for later pairs' finds.
 template <typename Unit>
-void ReplacePipeline<Unit>::Impl::scanWindows(Stage& s, std::size_t k)
+void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
 {
     const auto emitted = std::ptrdiff_t(cur.size());
-    const auto before = std::ptrdiff_t(s.history.size());
+    const auto before = std::ptrdiff_t(s.historyLen);
     const auto r = std::ptrdiff_t(reach);
     bool open = s.pending > 0;
     std::ptrdiff_t from = -before, to = std::ptrdiff_t(s.pending);
@@ -189,12 +234,12 @@ void ReplacePipeline<Unit>::Impl::scanWindows(Stage& s, std::size_t k)
         to = t;
         open = true;
     }
-    s.pending = 0;
+    auto& pending = stages[k].pending;
+    pending = 0;
     if (open) {
-        if (to > emitted) s.pending = std::size_t(to - emitted);
+        if (to > emitted) pending = std::size_t(to - emitted);
         scanWindow(s, from, std::min(to, emitted), k);
     }
-    KeepLast(s.history, cur.data(), cur.size(), reach);
 }
 
 // Scans output units [from, to) of stage k; negative positions are history.
@@ -207,7 +252,7 @@ void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from
         filter->scan(text + from, std::size_t(to - from), std::size_t(to - from), k + 1, stamp, lastHit);
         return;
     }
-    scratch.assign(s.history, s.history.size() - std::size_t(-from), std::string::npos);
+    scratch.assign(history(s) + s.historyLen - std::size_t(-from), std::size_t(-from));
     scratch.append(text, std::size_t(std::max<std::ptrdiff_t>(to, 0)));
     filter->scan(scratch.data(), scratch.size(), scratch.size(), k + 1, stamp, lastHit);
 }
