@@ -1,10 +1,12 @@
 #include "Form1.h"
 
 #include "BatchRun.h"
+#include "Form2.h"
 #include "Help.h"
 #include "Hover.h"
 #include "LoadSamples.h"
 #include "OutputLocation.h"
+#include "SetList.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -64,6 +66,7 @@ void Form1::connectHandlers()
     m_listView->viewport()->installEventFilter(this);
 
     // set list
+    m_sets = new SetList(m_combo1, m_combo2, this);
     connect(m_buttons[2], &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_buttons[4], &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton5_Click);
@@ -115,11 +118,11 @@ void Form1::ListView1_OLEDragDrop(QDropEvent*) {}
 
 // ---- set list --------------------------------------------------------------
 
-void Form1::PushButton2_Click() {}
-void Form1::PushButton4_Click() {}
-void Form1::PushButton5_Click() {}
-void Form1::PushButton6_Click() {}
-void Form1::PushButton7_Click() {}
+void Form1::PushButton2_Click() { Form2::RunModal(this, m_prompts, *m_sets, this); }
+void Form1::PushButton4_Click() { m_sets->clearAllClicked(m_prompts); }
+void Form1::PushButton5_Click() { m_sets->saveSetsClicked(m_prompts); }
+void Form1::PushButton6_Click() { m_sets->removeSelectedClicked(m_prompts); }
+void Form1::PushButton7_Click() { m_sets->addSetClicked(m_prompts); }
 void Form1::Combo1_Click(int) {}
 void Form1::Combo2_Click(int) {}
 

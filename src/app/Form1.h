@@ -27,6 +27,8 @@ class QTreeView;
 
 namespace quorvane {
 
+class SetList;
+
 class Form1 : public QMainWindow, public PointerHost {
     Q_OBJECT
 public:
@@ -140,6 +142,7 @@ private:
     QPlainTextEdit* m_text2 = nullptr;
     QComboBox* m_combo1 = nullptr;
     QComboBox* m_combo2 = nullptr;
+    SetList* m_sets = nullptr;   // binds Combo1 and Combo2
     QGroupBox* m_frame2 = nullptr;
     QGroupBox* m_frame1 = nullptr;
     QRadioButton* m_option1 = nullptr;
