@@ -1,4 +1,5 @@
 // "Load Sample/Example Files" and "Help" through scripted prompts.
+#include "Failure.h"
 #include "FileListModel.h"
 #include "Help.h"
 #include "LoadSamples.h"
@@ -145,4 +146,37 @@ TEST(Help, ShowsTheTwoParagraphsAndTheSupportAddressAsANotice)
     EXPECT_EQ(DisplayText(prompts.shown[0].text),
               "This software is intended to be used on text based files, not images, "
               "executables, etc.\n\nIf you have any questions, please email support@quorvane.app");
+}
+
+namespace {
+// Prompts whose question box cannot be shown.
+class BrokenQuestion : public ScriptedPrompts {
+public:
+    bool question(const QString& text, const QString& title) override
+    {
+        ScriptedPrompts::question(text, title);
+        throw Failure("Out of memory");
+    }
+};
+} // namespace
+
+TEST(SamplesButton, AFailureWhileLoadingIsReportedAndTheExampleIsStillFilledIn)
+{
+    TestEnv env;
+    SetProgramFolder(env.mkdir("program"));
+    const QString one = env.write("program/Samples/one.txt", "a");
+    WriteSetting("Snapshot", one);
+    BrokenQuestion prompts;
+    FileListModel list;
+    Boxes boxes;
+
+    LoadSamplesButton(list, &boxes.find, &boxes.replace, &boxes.tabs, prompts);
+
+    EXPECT_EQ(list.entries(), QStringList({one}));
+    EXPECT_EQ(prompts.texts("error"),
+              QStringList({"Out of memory\r\nin Halderik2021/08/31.Form1.PushButton8_Click at line 100"
+                           "\r\rPlease email screenshot of this message to support@quorvane.app"}));
+    EXPECT_EQ(boxes.find.toPlainText(), "a");
+    EXPECT_EQ(boxes.replace.toPlainText(), "b");
+    EXPECT_EQ(boxes.tabs.currentIndex(), 0);
 }
