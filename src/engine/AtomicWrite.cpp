@@ -18,6 +18,9 @@ namespace quorvane {
 namespace {
 
 constexpr qint64 kBufferBytes = 1 << 20;
+// Large results start their way to disk while later parts are still being
+// made, so the final sync has little left to wait for.
+constexpr qint64 kWritebackStep = qint64(8) << 20;
 
 mode_t ProcessUmask()
 {
@@ -133,12 +136,24 @@ bool AtomicFile::openTemp()
     return true;
 }
 
+bool AtomicFile::writeOut(const char* data, qint64 len)
+{
+    if (!openTemp() || !WriteFully(m_fd, data, len))
+        return fail();
+    m_written += len;
+    if (m_written - m_kicked >= kWritebackStep) {
+        ::sync_file_range(m_fd, m_kicked, m_written - m_kicked, SYNC_FILE_RANGE_WRITE);
+        m_kicked = m_written;
+    }
+    return true;
+}
+
 bool AtomicFile::flushBuffer()
 {
     if (m_buffer.empty())
         return true;
-    if (!openTemp() || !WriteFully(m_fd, m_buffer.data(), qint64(m_buffer.size())))
-        return fail();
+    if (!writeOut(m_buffer.data(), qint64(m_buffer.size())))
+        return false;
     m_buffer.clear();
     return true;
 }
@@ -155,7 +170,7 @@ bool AtomicFile::append(const char* data, qint64 len)
     if (!flushBuffer())
         return false;
     if (len >= kBufferBytes)
-        return WriteFully(m_fd, data, len) || fail();
+        return writeOut(data, len);
     m_buffer.append(data, size_t(len));
     return true;
 }

@@ -43,6 +43,7 @@ public:
 private:
     bool openTemp();
     bool flushBuffer();
+    bool writeOut(const char* data, qint64 len);
     bool fail();
 
     QString m_final;
@@ -51,6 +52,8 @@ private:
     int m_errno = 0;
     dev_t m_device = 0;
     qint64 m_size = 0;
+    qint64 m_written = 0;   // bytes in the temporary file
+    qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
     bool m_finished = false;
 };
