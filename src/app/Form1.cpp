@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "BatchRun.h"
+#include "FileListActions.h"
 #include "Form2.h"
 #include "Help.h"
 #include "Hover.h"
@@ -101,12 +102,14 @@ void Form1::TabControl1_SelectedChanged(int index) { StoreSelectedTab(index); }
 
 // ---- file list -------------------------------------------------------------
 
-void Form1::PushButton1_Click() {}
-void Form1::PushButton3_Click() {}
-void Form1::PushButton9_Click() {}
-void Form1::PushButton11_Click() {}
-void Form1::PushButton13_Click() {}
-void Form1::PushButton17_Click() {}
+void Form1::PushButton1_Click() { ClearList(m_fileList, *this, m_prompts); }
+void Form1::PushButton3_Click() { AddAllFilesInFolder(m_fileList, m_prompts, *this, WindowYield()); }
+void Form1::PushButton9_Click() { LoadListsFromDialog(m_fileList, m_prompts, *this); }
+void Form1::PushButton11_Click() { AskRemoveEntriesNotContaining(m_fileList, m_prompts, *this, WindowYield()); }
+void Form1::PushButton13_Click() { AddFilesFromDialog(m_fileList, m_prompts); }
+void Form1::PushButton17_Click() { AskRemoveEntriesContaining(m_fileList, m_prompts, *this, WindowYield()); }
+// ListView1 is a FileListView, which handles its own mouse, key and drop
+// events (removal, drag reordering, drops); doing it here as well would act twice.
 void Form1::ListView1_DblClick(const QModelIndex&) {}
 void Form1::ListView1_KeyDown(QKeyEvent*) {}
 void Form1::ListView1_MouseDown(QMouseEvent*) {}

@@ -3,6 +3,8 @@
 // Option" frame and "Start Replacing", level with the progress bar.
 #include "Form1.h"
 
+#include "FileListView.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -63,7 +65,9 @@ QWidget* Form1::composeLeftColumn()
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    m_listView = new QTreeView;
+    auto* listView = new FileListView;
+    listView->setPrompts(&m_prompts);
+    m_listView = listView;
     m_listView->setObjectName("ListView1");
     m_listView->setModel(&m_fileList);
     m_listView->setRootIsDecorated(false);
