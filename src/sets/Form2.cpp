@@ -63,6 +63,9 @@ void Form2::buildControls()
     m_help = button("PushButton3", "?");
     m_load = button("PushButton1", "Load");
     m_cancel = button("PushButton2", "Cancel");
+    // The two small buttons only need room for their captions.
+    for (QPushButton* small : {m_browse, m_help})
+        small->setMaximumWidth(small->fontMetrics().horizontalAdvance("....") * 3);
 
     auto* grid = new QGridLayout;
     grid->addWidget(m_label1, 0, 0);
