@@ -1,0 +1,138 @@
+// Runs one "Start Replacing" through the real main window on the offscreen
+// platform and prints how long the click took, so the window's own cost per
+// file can be set against quorvane-batch on the same files.
+//
+//   quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...
+//                         [--generate N DIR] (--output-folder DIR | --in-place) [FILE]...
+//
+// Pairs become the lines of the two single-mode boxes. --generate writes N
+// small files into DIR first and adds them. Prints the elapsed milliseconds
+// on stdout; failures reported by the window go to stderr.
+#include "Chance.h"
+#include "Form1.h"
+#include "ProgramFolder.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+class BenchPrompts : public quorvane::Prompts {
+public:
+    int failures = 0;
+    void notice(const QString& text, const QString&) override
+    {
+        if (text != "Done.")
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    void errorBox(const QString& text, const QString&) override
+    {
+        ++failures;
+        std::fprintf(stderr, "%s\n", qPrintable(quorvane::DisplayText(text)));
+    }
+    bool question(const QString&, const QString&) override { return false; }
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    QStringList openFiles(const QString&, const QString&, bool) override { return {}; }
+    QString saveFile(const QString&, const QString&) override { return {}; }
+    QString pickFolder(const QString&, const QString&) override { return {}; }
+    void openUrl(const QUrl&) override {}
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...\n"
+                         "       [--generate N DIR] (--output-folder DIR | --in-place) [FILE]...\n");
+    return 2;
+}
+
+// N files of a few hundred bytes, each with some occurrences of "apple".
+QStringList Generate(int count, const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QByteArray body = QByteArray("an apple a day keeps the doctor away; ").repeated(8) + "\n";
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString path = QStringLiteral("%1/f%2.txt").arg(folder).arg(i, 6, 10, QLatin1Char('0'));
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(body);
+        paths << path;
+    }
+    return paths;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QStringList finds, replaces, files;
+    QString outputFolder;
+    bool inPlace = false;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
+        if (a == "--find") finds << next();
+        else if (a == "--replace") replaces << next();
+        else if (a == "--output-folder") outputFolder = next();
+        else if (a == "--in-place") inPlace = true;
+        else if (a == "--list") {
+            QFile list(next());
+            if (!list.open(QIODevice::ReadOnly)) return Usage();
+            for (const QByteArray& line : list.readAll().split('\n'))
+                if (!line.trimmed().isEmpty()) files << QString::fromUtf8(line).remove('\r');
+        } else if (a == "--generate") {
+            const int n = next().toInt();
+            files << Generate(n, next());
+        } else if (a.startsWith("--")) return Usage();
+        else files << a;
+    }
+    if (finds.size() != replaces.size() || inPlace == !outputFolder.isEmpty())
+        return Usage();
+    if (finds.isEmpty()) {
+        finds << "apple";
+        replaces << "pear";
+    }
+
+    // A settings store and program folder of the run's own, so nothing of the
+    // user's is read or written.
+    QTemporaryDir sandbox;
+    quorvane::SetSettingsFolder(sandbox.path());
+    quorvane::SetProgramFolder(sandbox.path());
+    quorvane::SetRandomFractionSource([] { return 0.0; });
+
+    BenchPrompts prompts;
+    quorvane::Form1 window(prompts);
+    window.show();
+    window.fileList().addEntries(files);
+    window.findText()->setPlainText(finds.join('\n'));
+    window.replaceText()->setPlainText(replaces.join('\n'));
+    // The folder must exist for either option; in place it is only checked.
+    window.outputFolderText()->setText(inPlace ? sandbox.path() + "/" : outputFolder);
+    (inPlace ? window.option2() : window.option1())->click();
+    QCoreApplication::processEvents();
+
+    QElapsedTimer timer;
+    timer.start();
+    window.pushButton(12)->click();
+    const qint64 ms = timer.elapsed();
+    std::printf("%lld\n", static_cast<long long>(ms));
+    std::fprintf(stderr, "%lld files through the window in %lld ms\n",
+                 static_cast<long long>(files.size()), static_cast<long long>(ms));
+    return prompts.failures ? 1 : 0;
+}
