@@ -2,6 +2,7 @@
 
 #include "FileAccess.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -70,20 +71,31 @@ bool SourceReader::open(const QString& path)
     // Whatever followed the mark among the first four bytes starts the text.
     m_carryLen = int(got - m_detected.markLength);
     std::memcpy(m_carry, first + m_detected.markLength, size_t(m_carryLen));
-    // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in place.
-    m_block.reset(new char16_t[kBlockBytes / 2 + 2]);
-    if (m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE)
-        m_units.reset(new char16_t[kBlockBytes / 2 + 4]);
+    m_sizeHint = st.st_size;
     return true;
+}
+
+void SourceReader::allocate()
+{
+    if (m_block)
+        return;
+    // Small files get a small block: a batch of many small files should not
+    // pay for a megabyte each. A file that grows meanwhile just takes more blocks.
+    m_blockBytes = std::clamp<qint64>((m_sizeHint + 4095) / 4096 * 4096, 4096, kBlockBytes);
+    // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in place.
+    m_block.reset(new char16_t[size_t(m_blockBytes / 2 + 2)]);
+    if (m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE)
+        m_units.reset(new char16_t[size_t(m_blockBytes / 2 + 4)]);
 }
 
 bool SourceReader::readRaw(char* into, qint64 len, qint64& got)
 {
-    got = ReadFully(m_fd, into, len);
+    got = m_eof ? 0 : ReadFully(m_fd, into, len);
     if (got < 0) {
         m_errno = errno;
         return false;
     }
+    m_eof = m_eof || got < len;   // reads of a regular file come up short only at its end
     return true;
 }
 
@@ -92,14 +104,15 @@ bool SourceReader::nextBytes(std::string_view& block)
     block = {};
     if (m_ended)
         return true;
+    allocate();
     char* raw = reinterpret_cast<char*>(m_block.get());
     std::memcpy(raw, m_carry, size_t(m_carryLen));
     qint64 got = 0;
-    if (!readRaw(raw + m_carryLen, kBlockBytes, got))
+    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
         return false;
     const qint64 total = m_carryLen + got;
     m_carryLen = 0;
-    m_ended = got == 0;
+    m_ended = m_eof;
     block = std::string_view(raw, size_t(total));
     return true;
 }
@@ -127,18 +140,19 @@ bool SourceReader::nextUnits(std::u16string_view& block)
     block = {};
     if (m_ended)
         return true;
+    allocate();
     const bool utf32 = m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE;
     const int unitBytes = utf32 ? 4 : 2;
     char* raw = reinterpret_cast<char*>(m_block.get());
     std::memcpy(raw, m_carry, size_t(m_carryLen));
     qint64 got = 0;
-    if (!readRaw(raw + m_carryLen, kBlockBytes, got))
+    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
         return false;
     const qint64 total = m_carryLen + got;
     const qint64 whole = total / unitBytes * unitBytes;
     m_carryLen = int(total - whole);
     std::memcpy(m_carry, raw + whole, size_t(m_carryLen));
-    m_ended = got == 0;
+    m_ended = m_eof;
 
     char16_t* units = m_block.get();
     qint64 n = whole / 2;

@@ -39,6 +39,7 @@ public:
 
 private:
     bool readRaw(char* into, qint64 len, qint64& got);
+    void allocate();
 
     int m_fd = -1;
     int m_errno = 0;
@@ -47,7 +48,10 @@ private:
     std::unique_ptr<char16_t[]> m_units;    // converted units (UTF-32 sources)
     char m_carry[4] = {};                   // bytes of a unit cut by a block end
     int m_carryLen = 0;
-    bool m_ended = false;
+    qint64 m_sizeHint = 0;       // the file's size when opened
+    qint64 m_blockBytes = 0;
+    bool m_eof = false;          // the last read reached the end of the file
+    bool m_ended = false;        // everything has been handed out
     QByteArray m_trailing;
 };
 

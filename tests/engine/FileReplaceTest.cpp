@@ -101,6 +101,20 @@ TEST(FileReplace, MatchesAcrossChunkBoundariesAreReplacedAtEveryChunkSize)
     wide += Hex("6300 6100 7400");     // starts on the last unit of the first 65,536
     QByteArray wideExpected = Hex("FFFE") + QByteArray(2 * 65535, 'x') + Hex("6400 6F00 6700");
     EXPECT_EQ(Replaced(box, wide, {{"cat", "dog"}}), wideExpected);
+
+    // Files larger than one read: matches across every megabyte boundary.
+    QByteArray large(3 * (1 << 20) + 100, '.'), largeExpected = large;
+    for (int k = 1; k <= 3; ++k) {
+        large.replace(k * (1 << 20) + 1, 6, "catcat");
+        largeExpected.replace(k * (1 << 20) + 1, 6, "dogdog");
+    }
+    EXPECT_TRUE(Replaced(box, large, {{"cat", "dog"}}) == largeExpected);
+    QByteArray be = Hex("FEFF"), beExpected = Hex("FFFE");
+    for (int i = 0; i < (1 << 19) + 3; ++i) {
+        be += i % 100000 == 99999 ? Hex("0063 0061 0074") : Hex("0078");
+        beExpected += i % 100000 == 99999 ? Hex("6400 6F00 6700") : Hex("7800");
+    }
+    EXPECT_TRUE(Replaced(box, be, {{"cat", "dog"}}) == beExpected);
 }
 
 TEST(FileReplace, PairsApplyInOrderAndCountPerPairWithEmptyFindsChangingNothing)
@@ -208,6 +222,18 @@ TEST(FileReplace, InPlaceResultsKeepOwnerModeAndExtendedAttributesAndLinksStayLi
         EXPECT_STREQ(value, "kept");
     }
     EXPECT_EQ(box.entries(), (QStringList{"link.txt", "real.txt"}));
+}
+
+TEST(FileReplace, AHardLinkedFileGetsANewFileUnderTheWrittenNameOnly)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat");
+    const QString b = box.path("b.txt");
+    ASSERT_EQ(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()), 0);
+    ASSERT_TRUE(ProcessFile(a, a, Job({{"cat", "dog"}})).ok);
+    EXPECT_EQ(IoSandbox::read(a), "dog");
+    EXPECT_EQ(IoSandbox::read(b), "cat");
+    EXPECT_EQ(StatOf(b).st_nlink, 1u);
 }
 
 TEST(FileReplace, AnUnchangedInPlaceResultLeavesTheSourceAloneUnlessItsFormChanges)
