@@ -35,7 +35,6 @@ public:
             patterns_[it->second].pairs.push_back(std::uint32_t(k));
             longest_ = std::max(longest_, f.size());
         }
-        marked_.assign(patterns_.size(), Mark{});
         BuildClasses();
     }
 
@@ -44,16 +43,21 @@ public:
     // Length of the longest find text.
     std::size_t longest() const { return longest_; }
 
-    // Sets lastHit[k] = stamp for every pair k >= firstPair whose find text
-    // occurs inside text[0..n) at a position before startLimit.
-    void scan(const Unit* text, std::size_t n, std::size_t startLimit, std::size_t firstPair,
-              std::int64_t stamp, std::vector<std::int64_t>& lastHit) const
+    // The pairs (ascending) whose find text is distinct text i.
+    const std::vector<std::uint32_t>& pairsOf(std::size_t i) const { return patterns_[i].pairs; }
+
+    // Calls report.found(i, start) for every occurrence of distinct text i
+    // inside text[0..n) that starts before startLimit. Where report.known(i)
+    // says i was already found, a sample that matches its key is passed on
+    // unconfirmed: the caller only widens a range with it.
+    template <typename Report>
+    void scan(const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
         startLimit = std::min(startLimit, n);
         if (startLimit == 0) return;
         for (const Class& c : classes_) {
-            if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, firstPair, stamp, lastHit);
-            else ScanClass<false>(c, text, n, startLimit, firstPair, stamp, lastHit);
+            if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, report);
+            else ScanClass<false>(c, text, n, startLimit, report);
         }
     }
 
@@ -82,15 +86,10 @@ private:
         std::vector<std::uint32_t> start;  // bucket h holds entries[start[h]..start[h+1])
         std::vector<Entry> entries;
     };
-    struct Mark {
-        std::int64_t stamp = -1;
-        std::size_t from = 0;
-    };
 
     // One class's samples; Wide classes have keys of more than 8 bytes.
-    template <bool Wide>
-    void ScanClass(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit,
-                   std::size_t firstPair, std::int64_t stamp, std::vector<std::int64_t>& lastHit) const
+    template <bool Wide, typename Report>
+    void ScanClass(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
         constexpr std::size_t loadUnits = (Wide ? 16 : 8) / sizeof(Unit);
         // Samples up to startLimit + d - 2 cover every start before startLimit.
@@ -108,12 +107,12 @@ private:
             key.lo &= mask.lo;
             key.hi &= mask.hi;
             const std::uint64_t h = Hash(key, shift);
-            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
+            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, report);
         }
         for (; s < end; s += step) {  // the last few samples: no full-width load
             const Key128 key = Key(text + s, c.units);
             const std::uint64_t h = Hash(key, shift);
-            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, firstPair, stamp, lastHit);
+            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, report);
         }
     }
 
@@ -181,29 +180,26 @@ private:
     }
 
     // Checks the bucket of a sample at s that passed the bitmap.
+    template <typename Report>
     void Confirm(const Class& c, std::uint64_t h, const Key128& key, const Unit* text, std::size_t n,
-                 std::size_t startLimit, std::size_t s, std::size_t firstPair, std::int64_t stamp,
-                 std::vector<std::int64_t>& lastHit) const
+                 std::size_t startLimit, std::size_t s, Report& report) const
     {
         for (std::uint32_t e = c.start[h]; e < c.start[h + 1]; ++e) {
             const Entry& entry = c.entries[e];
             if (!(entry.key == key) || entry.offset > s) continue;
-            Mark& mark = marked_[entry.pattern];
-            if (mark.stamp == stamp && mark.from <= firstPair) continue;  // already reported
             const Pattern& p = patterns_[entry.pattern];
             const std::size_t at = s - entry.offset;
             if (at >= startLimit || p.text.size() > n - at) continue;
-            if (std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0) continue;
-            mark = {stamp, mark.stamp == stamp ? std::min(mark.from, firstPair) : firstPair};
-            for (auto k = std::lower_bound(p.pairs.begin(), p.pairs.end(), firstPair); k != p.pairs.end(); ++k)
-                lastHit[*k] = stamp;
+            if (!report.known(entry.pattern) &&
+                std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0)
+                continue;
+            report.found(entry.pattern, at);
         }
     }
 
     std::vector<Pattern> patterns_;
     std::vector<Class> classes_;
     std::size_t longest_ = 0;
-    mutable std::vector<Mark> marked_;  // skips re-confirming a text already reported
 };
 
 } // namespace quorvane

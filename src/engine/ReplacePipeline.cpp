@@ -1,6 +1,7 @@
 #include "ReplacePipeline.h"
 
 #include "CandidateFilter.h"
+#include "HitLog.h"
 #include "RoomBuffer.h"
 #include "Search.h"
 
@@ -23,8 +24,10 @@
 // pair, in which case it lies within (longest find - 1) units of that
 // insertion in the earlier pair's output, and that window is scanned too. Each
 // stretch gets a stamp; units carry (a lower bound of) the stamp of the stretch
-// that brought or inserted them, tails included. Pair k searches when it was
-// reported at a stamp no older than the oldest unit in its input.
+// that brought or inserted them, tails included. Pair k searches only where it
+// was reported in this stretch, and in the part put in front from the tails
+// when it was reported earlier at a stamp no older than the oldest unit in its
+// input (HitLog keeps those ranges).
 
 namespace quorvane {
 
@@ -56,10 +59,10 @@ struct ReplacePipeline<Unit>::Impl {
 
     std::unique_ptr<CandidateFilter<Unit>> filter;
     std::size_t reach = 0;  // longest find length - 1
-    std::vector<std::int64_t> lastHit;
-    std::int64_t stamp = 0;
+    HitLog hits;
     String inputHistory;    // the last original units before this stretch
     std::vector<Span> inserts;
+    std::vector<Span> ranges;  // where the current stage searches
     String scratch;
 
     Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
@@ -71,6 +74,13 @@ struct ReplacePipeline<Unit>::Impl {
     void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
     Unit* history(const Stage& s) const { return s.tail + (s.find - 1); }
 };
+
+// memcpy for units; empty copies may come with null pointers.
+template <typename Unit>
+void CopyUnits(Unit* to, const Unit* from, std::size_t n)
+{
+    if (n) std::memcpy(to, from, n * sizeof(Unit));
+}
 
 // Keeps the last `keep` units of history + added in history.
 template <typename String, typename Unit>
@@ -94,7 +104,13 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
     if (candidates->size() >= std::max<std::size_t>(1, tuning.filterFromFindTexts)) {
         reach = candidates->longest() - 1;
         filter = std::move(candidates);
-        lastHit.assign(pairs.size(), -1);
+        std::vector<std::vector<std::uint32_t>> textPairs;
+        std::vector<std::size_t> lengths;
+        for (std::size_t i = 0; i < filter->size(); ++i) {
+            textPairs.push_back(filter->pairsOf(i));
+            lengths.push_back(finds[textPairs.back().front()]->size());
+        }
+        hits.init(pairs.size(), std::move(textPairs), std::move(lengths));
     }
     std::size_t stored = 0;
     for (const auto& p : pairs)
@@ -112,19 +128,20 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
         work.push_back(Work{LiteralFinder<Unit>(std::move(pairs[k].find)), std::move(pairs[k].replace)});
     }
     // Stages that skip a stretch still move their tail and history, so with
-    // many pairs the stretch grows to keep that work small beside the text.
+    // many pairs the stretch grows to keep that work small beside the text;
+    // a stage that replaces copies its whole stretch, which caps the growth.
     const std::size_t perStretch = filter ? stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
-                                  : std::clamp<std::size_t>(8 * perStretch, std::size_t(1) << 16, std::size_t(1) << 22);
+                                  : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
     cur.reset(room);
 }
 
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
 {
-    ++stamp;
+    hits.next();
     if (filter) scanInput();
-    std::int64_t minStamp = stamp;
+    std::int64_t minStamp = hits.stamp;
     for (std::size_t k = 0; k < stages.size(); ++k) runStage(k, final, minStamp);
     if (cur.size()) sink(View(cur.data(), cur.size()));
     cur.reset(room);
@@ -139,9 +156,11 @@ void ReplacePipeline<Unit>::Impl::scanInput()
     if (!inputHistory.empty()) {
         scratch.assign(inputHistory);
         scratch.append(cur.data(), std::min(n, reach));
-        filter->scan(scratch.data(), scratch.size(), inputHistory.size(), 0, stamp, lastHit);
+        HitLog::InputReport overlap{hits, -std::int64_t(inputHistory.size())};
+        filter->scan(scratch.data(), scratch.size(), inputHistory.size(), overlap);
     }
-    filter->scan(cur.data(), n, n, 0, stamp, lastHit);
+    HitLog::InputReport report{hits, 0};
+    filter->scan(cur.data(), n, n, report);
     KeepLast(inputHistory, cur.data(), n, reach);
 }
 
@@ -155,6 +174,7 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     const std::int64_t incoming = minStamp;
     if (oldTail) {
         cur.prepend(s.tail, oldTail);
+        hits.prepended += std::int64_t(oldTail);
         minStamp = std::min(minStamp, s.tailStamp);
     }
     const Unit* text = cur.data();
@@ -162,13 +182,27 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     // Everything before `settled` is final: a match starting there would have
     // to end inside the text, and all such matches are found below.
     std::size_t settled = final ? n : n - std::min(n, m - 1);
-    const bool candidate = !filter || lastHit[k] >= minStamp;
+    if (filter) hits.ranges(k, minStamp, n, ranges);
+    else ranges.assign(1, Span(0, n));
+    // Next match at or after pos within the ranges, or n. Every occurrence
+    // lies inside one range, so taking them in order keeps leftmost-first.
     const LiteralFinder<Unit>& finder = work[k].finder;
-    std::size_t p = candidate ? finder.find(text, n) : n;
+    std::size_t range = 0;
+    auto next = [&](std::size_t pos) {
+        for (; range < ranges.size(); ++range) {
+            const auto [a, b] = ranges[range];
+            const std::size_t from = std::max(a, pos);
+            if (from + m > b) continue;
+            const std::size_t q = finder.find(text + from, b - from);
+            if (q < b - from) return from + q;
+        }
+        return n;
+    };
+    std::size_t p = next(0);
     inserts.clear();
     if (p == n) {
         s.tailLen = n - settled;
-        std::memcpy(s.tail, text + settled, s.tailLen * sizeof(Unit));
+        CopyUnits(s.tail, text + settled, s.tailLen);
         cur.truncate(settled);
     } else {
         const String& replace = work[k].replace;
@@ -181,12 +215,14 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
             if (filter) inserts.emplace_back(at, spare.size());
             pos = p + m;
             ++counts[k];
-            p = pos + finder.find(text + pos, n - pos);
+            if (replace.size() > m) hits.grown += std::int64_t(replace.size() - m);
+            else hits.shrunk += std::int64_t(m - replace.size());
+            p = next(pos);
         } while (p < n);
         settled = std::max(settled, pos);
         spare.append(text + pos, settled - pos);
         s.tailLen = n - settled;
-        std::memcpy(s.tail, text + settled, s.tailLen * sizeof(Unit));
+        CopyUnits(s.tail, text + settled, s.tailLen);
         std::swap(cur, spare);
     }
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
@@ -203,13 +239,13 @@ void ReplacePipeline<Unit>::Impl::keepHistory(Stage& s)
     Unit* h = history(s);
     const std::size_t n = cur.size();
     if (n >= reach) {
-        std::memcpy(h, cur.data() + n - reach, reach * sizeof(Unit));
+        CopyUnits(h, cur.data() + n - reach, reach);
         s.historyLen = reach;
         return;
     }
     const std::size_t keep = std::min(s.historyLen, reach - n);
     std::memmove(h, h + s.historyLen - keep, keep * sizeof(Unit));
-    std::memcpy(h + keep, cur.data(), n * sizeof(Unit));
+    CopyUnits(h + keep, cur.data(), n);
     s.historyLen = keep + n;
 }
 
@@ -248,13 +284,14 @@ void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from
 {
     if (from >= to) return;
     const Unit* text = cur.data();
+    HitLog::WindowReport report{hits, k + 1, from >= 0 ? from : HitLog::kFromStart, to};
     if (from >= 0) {
-        filter->scan(text + from, std::size_t(to - from), std::size_t(to - from), k + 1, stamp, lastHit);
+        filter->scan(text + from, std::size_t(to - from), std::size_t(to - from), report);
         return;
     }
     scratch.assign(history(s) + s.historyLen - std::size_t(-from), std::size_t(-from));
     scratch.append(text, std::size_t(std::max<std::ptrdiff_t>(to, 0)));
-    filter->scan(scratch.data(), scratch.size(), scratch.size(), k + 1, stamp, lastHit);
+    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
 }
 
 template <typename Unit>
@@ -298,33 +335,7 @@ const std::vector<std::int64_t>& ReplacePipeline<Unit>::counts() const
     return d->counts;
 }
 
-template <typename Unit>
-std::basic_string<Unit> ReplaceAllReference(std::basic_string<Unit> text,
-                                            const std::vector<UnitPair<Unit>>& pairs,
-                                            std::vector<std::int64_t>* counts)
-{
-    if (counts) counts->assign(pairs.size(), 0);
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const auto& [find, replace] = pairs[k];
-        if (find.empty()) continue;
-        std::basic_string<Unit> out;
-        std::size_t pos = 0;
-        for (std::size_t p; (p = text.find(find, pos)) != text.npos; pos = p + find.size()) {
-            out.append(text, pos, p - pos);
-            out += replace;
-            if (counts) ++(*counts)[k];
-        }
-        out.append(text, pos);
-        text.swap(out);
-    }
-    return text;
-}
-
 template class ReplacePipeline<char>;
 template class ReplacePipeline<char16_t>;
-template std::string ReplaceAllReference(std::string, const std::vector<UnitPair<char>>&,
-                                         std::vector<std::int64_t>*);
-template std::u16string ReplaceAllReference(std::u16string, const std::vector<UnitPair<char16_t>>&,
-                                            std::vector<std::int64_t>*);
 
 } // namespace quorvane
