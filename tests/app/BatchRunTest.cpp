@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QSignalSpy>
+#include <QTimer>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -245,4 +246,32 @@ TEST_F(BatchRun, ClosingTheWindowMidRunFinishesTheFileInHandAndStops)
     EXPECT_EQ(TestEnv::read(out + "a.txt"), "b");
     EXPECT_TRUE(notices().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(BatchRun, ClosingTheWindowMidRunEndsTheProgramOnceTheRunHasStopped)
+{
+    Form1& f = openWithOutput();
+    f.show();
+    for (const char* name : {"a.txt", "b.txt"})
+        f.fileList().addEntry(env.write(QString("src/") + name, "a"));
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("b");
+    bool runReturned = false;
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v == 50)
+            f.close();
+    });
+    QTimer::singleShot(0, [&] {
+        start();
+        runReturned = true;
+    });
+    // Only a loop that never ends would need this.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    watchdog.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(runReturned);
+    EXPECT_EQ(outputNames(), QStringList({"a.txt"}));
+    EXPECT_TRUE(notices().isEmpty());
 }
