@@ -32,8 +32,9 @@ bool isRoot(const QByteArray& path) { return path == "/"; }
 // Nothing here ever carries the system bit, so this only keeps the rule's shape.
 bool isExcludedFolder(const QString& folder)
 {
+    constexpr int hiddenSystemFolder = kAttrHidden | kAttrSystem | kAttrDirectory;
     const int value = FileAttributes(folder);
-    return value == 22 || value == 1046;
+    return value == hiddenSystemFolder || value == (hiddenSystemFolder | kAttrReparsePoint);
 }
 
 bool acceptedName(const QByteArray& raw)

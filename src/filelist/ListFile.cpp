@@ -6,15 +6,19 @@
 #include "Prompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace quorvane {
 
 QStringList ReadListFileEntries(const QString& path)
 {
+    // Only regular files: opening a FIFO for reading would wait for a writer forever.
+    if (!QFileInfo(path).isFile())
+        throw Failure(QFileInfo::exists(path) ? "Path/File access error" : "File not found");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(file.error() == QFileDevice::PermissionsError ? "Permission denied"
-                                                                    : "File not found");
+                                                                    : "Path/File access error");
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure("Input past end of file");

@@ -5,7 +5,9 @@
 #include "ScriptedPrompts.h"
 #include "TestEnv.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using quorvane::test::ScriptedPrompts;
 using quorvane::test::TestEnv;
@@ -34,6 +36,9 @@ TEST(ReadListFileEntries, DropsALeadingUtf8MarkAndKeepsTextVerbatim)
     EXPECT_TRUE(ReadListFileEntries(env.write("bomonly.txt", "\xEF\xBB\xBF")).isEmpty());
     EXPECT_EQ(ReadListFileEntries(env.write("blank.txt", "\r\n")), QStringList({""}));
     EXPECT_THROW(ReadListFileEntries(env.path("missing.txt")), Failure);
+    // A FIFO would block the window until something writes to it.
+    ASSERT_EQ(mkfifo(QFile::encodeName(env.path("fifo")).constData(), 0644), 0);
+    EXPECT_THROW(ReadListFileEntries(env.path("fifo")), Failure);
 }
 
 TEST(LoadListFile, AppendsEntriesAndSaysFileNotFoundForAMissingList)
