@@ -3,6 +3,7 @@
 #include "FileAccess.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -24,8 +25,16 @@ constexpr qint64 kWritebackStep = qint64(8) << 20;
 
 mode_t ProcessUmask()
 {
-    // umask can only be read by setting it; do it once, before any concurrency.
     static const mode_t mask = [] {
+        // The kernel shows the umask without changing it; setting and restoring
+        // it is the fallback for kernels that do not.
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:"))
+                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
         const mode_t m = ::umask(022);
         ::umask(m);
         return m;
@@ -119,9 +128,15 @@ bool AtomicFile::openTemp()
     }
     struct stat st;
     const QByteArray finalNative = NativePath(m_final);
-    if (::stat(finalNative.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return fail();
+    if (::stat(finalNative.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return fail();
+        }
+        // A read-only target stays protected even though the rename would be
+        // allowed by its folder.
+        if (::faccessat(AT_FDCWD, finalNative.constData(), W_OK, AT_EACCESS) != 0)
+            return fail();
     }
     // A short fixed name: the target's own name plus a suffix could exceed the
     // file system's name length limit.

@@ -127,6 +127,10 @@ TEST(FileReplace, PairsApplyInOrderAndCountPerPairWithEmptyFindsChangingNothing)
     EXPECT_EQ(r.counts, (std::vector<std::int64_t>{2, 0, 4}));
     EXPECT_EQ(r.encoding, TextEncoding::Ansi);
     EXPECT_TRUE(r.written);
+    // A new output gets the usual mode of a new file, not the private mode of a temporary one.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    EXPECT_EQ(StatOf(box.path("out.txt")).st_mode & 07777, 0666 & ~mask);
 }
 
 TEST(FileReplace, ReadFailuresLeaveNoOutputAndAreNamedForTheReadStage)
@@ -165,6 +169,19 @@ TEST(FileReplace, WriteFailuresLeaveTheTargetUntouchedAndNoTemporaryFile)
     }
     EXPECT_EQ(box.entries(), (QStringList{"folder.txt", "in.txt", "plain"}));
     EXPECT_TRUE(box.entries("folder.txt").isEmpty());
+}
+
+TEST(FileReplace, AReadOnlyTargetIsNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root";
+    IoSandbox box;
+    const QString file = box.write("ro.txt", "cat");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    const FileOutcome r = ProcessFile(file, file, Job({{"cat", "dog"}}));
+    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write);
+    EXPECT_EQ(r.error, "Permission denied");
+    EXPECT_EQ(IoSandbox::read(file), "cat");
 }
 
 TEST(FileReplace, AWriteFailingMidwayInPlaceKeepsTheSourceWhole)
