@@ -191,7 +191,9 @@ QGroupBox* Form1::composeSaveOption()
     m_text3 = new QLineEdit;
     m_text3->setObjectName("Text3");
     row->addWidget(m_text3, 1);
-    row->addWidget(makeButton(14, "..."));
+    QPushButton* browse = makeButton(14, "...");
+    browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance("...") * 3 + 16);
+    row->addWidget(browse);
     layout->addWidget(m_frame1);
 
     m_option2 = new QRadioButton("Save results in folder of original file");

@@ -20,9 +20,31 @@ QWidget* owner()
     return QApplication::activeWindow();
 }
 
+// A dialog opened while a long operation shows the hourglass gets the arrow,
+// so the user sees that it waits for an answer.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : m_busy(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool m_busy;
+};
+
 QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                     const QString& title, QMessageBox::StandardButtons buttons)
 {
+    ArrowWhileAsking arrow;
     QMessageBox box(icon, title, DisplayText(text), buttons, owner());
     box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -58,6 +80,7 @@ bool QtPrompts::question(const QString& text, const QString& title)
 
 QString QtPrompts::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
+    ArrowWhileAsking arrow;
     bool ok = false;
     const QString answer = QInputDialog::getText(owner(), title, DisplayText(prompt),
                                                  QLineEdit::Normal, defaultAnswer, &ok);
@@ -66,6 +89,7 @@ QString QtPrompts::inputBox(const QString& prompt, const QString& title, const Q
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple)
 {
+    ArrowWhileAsking arrow;
     if (multiple)
         return QFileDialog::getOpenFileNames(owner(), title, QString(), filter);
     const QString one = QFileDialog::getOpenFileName(owner(), title, QString(), filter);
@@ -74,12 +98,14 @@ QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bo
 
 QString QtPrompts::saveFile(const QString& title, const QString& filter)
 {
+    ArrowWhileAsking arrow;
     return QFileDialog::getSaveFileName(owner(), title, QString(), filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder)
 {
+    ArrowWhileAsking arrow;
     QString chosen = QFileDialog::getExistingDirectory(owner(), title, initialFolder);
     while (chosen.size() > 1 && chosen.endsWith('/'))
         chosen.chop(1);
