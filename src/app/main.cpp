@@ -7,6 +7,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the window to the installed entry and its icon.
+    QApplication::setDesktopFileName("quorvane");
     app.setWindowIcon(quorvane::ApplicationIcon());
     quorvane::QtPrompts prompts;
     quorvane::Form1 window(prompts);
