@@ -48,8 +48,6 @@ QString OutputPath(Form1& form, const QString& source)
     return NormalizePath(WithTrailingSlash(form.outputFolderText()->text()) + FileNameOfPath(source));
 }
 
-void Yield() { QCoreApplication::processEvents(); }
-
 // The bar takes its caption and value for every file, but is redrawn at most
 // once a frame: redrawing it for each of thousands of small files would cost
 // more than the files themselves.
@@ -57,16 +55,26 @@ class BarPacer {
 public:
     explicit BarPacer(QProgressBar* bar) : m_bar(bar) {}
     ~BarPacer() { m_bar->setUpdatesEnabled(true); }
-    // Before a file's changes to the bar: they are drawn only when a frame is due.
-    void nextFile()
+    // Before a file's changes to the bar: drawn at once when a frame is due,
+    // held back otherwise.
+    void nextFile() { m_bar->setUpdatesEnabled(frameDue()); }
+    // Before each yield: held-back changes are drawn once a frame is due, so a
+    // long file shows its own name while it is being worked on.
+    void tick()
     {
-        const bool due = !m_clock.isValid() || m_clock.hasExpired(kFrameMs);
-        if (due)
-            m_clock.start();
-        m_bar->setUpdatesEnabled(due);
+        if (!m_bar->updatesEnabled() && frameDue())
+            m_bar->setUpdatesEnabled(true);
     }
 
 private:
+    bool frameDue()
+    {
+        if (m_clock.isValid() && !m_clock.hasExpired(kFrameMs))
+            return false;
+        m_clock.start();
+        return true;
+    }
+
     static constexpr qint64 kFrameMs = 40;
     QProgressBar* m_bar;
     QElapsedTimer m_clock;
@@ -114,9 +122,14 @@ void RunBatch(Form1& form)
     // group of files; the group's late failures are reported under the per-file
     // procedure's write step, and a window closed mid-run still commits them.
     CommitGroup group;
+    BarPacer pacer(form.progressBar());
+    const auto yield = [&pacer] {
+        pacer.tick();
+        QCoreApplication::processEvents();
+    };
     ReplaceContext ctx;
     ctx.group = &group;
-    ctx.yield = Yield;
+    ctx.yield = yield;
     ctx.report = [&prompts](const QString& procedure, int step, const QString& description) {
         ReportFailure(prompts, description, procedure, step);
     };
@@ -140,9 +153,8 @@ void RunBatch(Form1& form)
 
     int count = 0;
     trap.step(106, [&] { count = list.count(); });
-    BarPacer pacer(form.progressBar());
     for (int i = 1; i <= count; ++i) {
-        trap.step(108, Yield);
+        trap.step(108, yield);
         if (form.closeRequested)
             break;
         trap.step(110, [&] { form.setPointer(PointerStyle::Hourglass); });
@@ -152,7 +164,7 @@ void RunBatch(Form1& form)
         if (!trap.step(112, [&] { source = list.entryText(i); }))
             continue;
         trap.step(114, [&] { form.progressBar()->setFormat("Processing: " + FileNameOfPath(source)); });
-        trap.step(116, Yield);
+        trap.step(116, yield);
         if (form.closeRequested)
             break;
         trap.step(118, [&] {

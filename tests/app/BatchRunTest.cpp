@@ -101,6 +101,7 @@ TEST_F(BatchRun, FourFilesShowTheirNamesAndQuarterStepsThenTheIdleBar)
                                      "Processing: z.txt", "Processing: z.txt"}));
     EXPECT_EQ(busy, (std::vector<bool>{true, true, true, true, false}));
     EXPECT_EQ(f.progressBar()->format(), "Progress Bar");
+    EXPECT_TRUE(f.progressBar()->updatesEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(notices(), QStringList({"Done."}));
     EXPECT_EQ(outputNames(), QStringList({"w.txt", "x.txt", "y.txt", "z.txt"}));
