@@ -32,4 +32,10 @@ TEST(Settings, TruthAndWholeNumberConversions)
     EXPECT_EQ(ReadWholeNumber("1"), 1);
     EXPECT_EQ(ReadWholeNumber("-12"), -12);
     EXPECT_THROW(ReadWholeNumber("one"), Failure);
+    EXPECT_EQ(ReadWholeNumber("1.0"), 1);
+    EXPECT_EQ(ReadWholeNumber("2.5"), 2);
+    EXPECT_THROW(ReadWholeNumber("99999999999"), Failure);
+    EXPECT_THROW(ReadTruth("nan"), Failure);
+    EXPECT_THROW(ReadTruth("inf"), Failure);
+    EXPECT_TRUE(ReadTruth("0.5"));
 }

@@ -1,6 +1,10 @@
 #include "Settings.h"
 
+#include <QRegularExpression>
 #include <QSettings>
+
+#include <cmath>
+#include <limits>
 
 namespace quorvane {
 
@@ -25,26 +29,43 @@ void WriteSetting(const QString& key, const QString& value)
 
 QString TruthText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
+namespace {
+// A decimal number as the store keeps them: optional sign, digits with an
+// optional fraction, optional exponent. Words such as "nan" or "inf" are not numbers.
+bool ReadNumber(const QString& text, double& value)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)([eE][-+]?\\d+)?\\s*$"));
+    if (!number.match(text).hasMatch())
+        return false;
+    bool ok = false;
+    value = text.trimmed().toDouble(&ok);
+    return ok;
+}
+} // namespace
+
 bool ReadTruth(const QString& text)
 {
     if (text.compare("True", Qt::CaseInsensitive) == 0)
         return true;
     if (text.compare("False", Qt::CaseInsensitive) == 0)
         return false;
-    bool ok = false;
-    const double n = text.trimmed().toDouble(&ok);
-    if (!ok)
+    double n = 0;
+    if (!ReadNumber(text, n))
         throw Failure("Type mismatch");
     return n != 0;
 }
 
 int ReadWholeNumber(const QString& text)
 {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    if (!ok)
+    double n = 0;
+    if (!ReadNumber(text, n))
         throw Failure("Type mismatch");
-    return n;
+    // A fraction rounds to the nearest whole number, halves to the even one.
+    const double whole = std::nearbyint(n);
+    if (whole < std::numeric_limits<int>::min() || whole > std::numeric_limits<int>::max())
+        throw Failure("Overflow");
+    return int(whole);
 }
 
 void SetSettingsFolder(const QString& folder)

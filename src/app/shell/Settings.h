@@ -16,7 +16,8 @@ void WriteSetting(const QString& key, const QString& value);
 QString TruthText(bool value);
 // true for "True" or a non-zero number, false for "False" or "0"; throws Failure otherwise.
 bool ReadTruth(const QString& text);
-// Decimal whole number (optional leading minus); throws Failure otherwise.
+// Decimal number (optional sign), a fraction rounded half to even; throws
+// Failure for anything else or a number beyond int.
 int ReadWholeNumber(const QString& text);
 
 // Points the store at another folder; tests give each case its own.
