@@ -10,11 +10,13 @@
 // passes is confirmed against the entries of its bucket. Long find texts thus
 // cost a fraction of a probe per position, and keys of six or more units keep
 // ordinary text ("inte", "cons") from passing the bitmap all the time.
+// Classes are chosen by their shortest member: see BuildClasses.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -136,24 +138,47 @@ private:
         return (key.lo * 0x9E3779B97F4A7C15ull + key.hi * 0xC2B2AE3D27D4EB4Full) >> shift;
     }
 
-    // Find texts of 6 units or more share one class whose key and step follow
-    // the shortest of them; shorter ones get a class per length, keyed whole.
+    // Key length and step of a class whose shortest find text has m units:
+    // keys of six or more units where possible, and the longest step that
+    // still puts a whole key inside every occurrence.
+    static std::pair<std::size_t, std::size_t> KeyAndStep(std::size_t m)
+    {
+        if (m < 6) return {m, 1};
+        const std::size_t step = std::min<std::size_t>(8, m - 5);
+        return {std::min(kKeyUnits, m - step + 1), step};
+    }
+
+    // Splits the find texts by length into classes, each class taking every
+    // text from its shortest length up to the next class. The split minimizes
+    // the probes per position (the sum of 1 / step), so a few short texts do
+    // not make a second full pass when one class at step 1 does the same.
     void BuildClasses()
     {
-        std::map<std::size_t, std::vector<std::uint32_t>> byClass;  // shortest length -> members
-        std::size_t shortestLong = 0;
-        for (std::size_t i = 0; i < patterns_.size(); ++i) {
-            const std::size_t m = patterns_[i].text.size();
-            if (m >= 6) shortestLong = shortestLong ? std::min(shortestLong, m) : m;
-            else byClass[m].push_back(std::uint32_t(i));
+        std::map<std::size_t, std::vector<std::uint32_t>> byLength;
+        for (std::size_t i = 0; i < patterns_.size(); ++i)
+            byLength[patterns_[i].text.size()].push_back(std::uint32_t(i));
+        std::vector<std::size_t> lengths;
+        for (const auto& entry : byLength) lengths.push_back(entry.first);
+        const std::size_t count = lengths.size();
+        // best[a] = cost of classing lengths[a..]; cut[a] = where a's class ends.
+        std::vector<double> best(count + 1, 0.0);
+        std::vector<std::size_t> cut(count + 1, count);
+        for (std::size_t a = count; a-- > 0;) {
+            best[a] = -1;
+            for (std::size_t b = a + 1; b <= count; ++b) {
+                const double cost = 1.0 / double(KeyAndStep(lengths[a]).second) + best[b];
+                if (best[a] < 0 || cost < best[a] - 1e-9) {
+                    best[a] = cost;
+                    cut[a] = b;
+                }
+            }
         }
-        for (auto& [m, members] : byClass) BuildClass(m, 1, members);
-        if (shortestLong) {
+        for (std::size_t a = 0; a < count; a = cut[a]) {
             std::vector<std::uint32_t> members;
-            for (std::size_t i = 0; i < patterns_.size(); ++i)
-                if (patterns_[i].text.size() >= 6) members.push_back(std::uint32_t(i));
-            const std::size_t step = std::min<std::size_t>(8, shortestLong - 5);
-            BuildClass(std::min(kKeyUnits, shortestLong - step + 1), step, members);
+            for (std::size_t b = a; b < cut[a]; ++b)
+                members.insert(members.end(), byLength[lengths[b]].begin(), byLength[lengths[b]].end());
+            const auto [q, step] = KeyAndStep(lengths[a]);
+            BuildClass(q, step, members);
         }
     }
 

@@ -99,5 +99,39 @@ TEST(StreamDifferential, MatchesTheReferenceWithThousandsOfPairs)
                                43, 4, 2000);
 }
 
+// Long find texts, taken from the text so that they occur, exercise the
+// filter's long sampled keys; replacements built from other pieces of the
+// text create and destroy occurrences of later pairs.
+template <typename Unit>
+void CompareLongFinds(const std::basic_string<Unit>& alphabet, unsigned seed, int cases)
+{
+    std::mt19937 rng(seed);
+    for (int c = 0; c < cases; ++c) {
+        const auto text = test::RandomText(rng, alphabet, 200 + rng() % 800);
+        auto piece = [&](std::size_t m) { return text.substr(rng() % (text.size() - m), m); };
+        std::vector<UnitPair<Unit>> pairs;
+        const std::size_t count = 20 + rng() % 60;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t m = rng() % 4 ? 6 + rng() % 25 : 1 + rng() % 5;
+            pairs.push_back({piece(m), rng() % 3 ? piece(rng() % (m + 1)) : std::basic_string<Unit>()});
+        }
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        for (std::size_t stretch : {std::size_t(5), std::size_t(31), std::size_t(0)}) {
+            const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 40,
+                                                            PipelineTuning{stretch, 1}, &got);
+            ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
+            ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
+        }
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWithLongFindTexts)
+{
+    CompareLongFinds<char>("ab", 61, 150);
+    CompareLongFinds<char>("abc", 62, 150);
+    CompareLongFinds<char16_t>(std::u16string{u'a', u'\x0161'}, 63, 100);
+}
+
 } // namespace
 } // namespace quorvane
