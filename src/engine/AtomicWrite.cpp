@@ -196,6 +196,7 @@ bool AtomicFile::finish(bool sync)
         return false;
     if (!openTemp() || !flushBuffer())
         return false;
+    std::string().swap(m_buffer);   // a finished file may wait long in a group
     CopyMetadata(NativePath(m_final), m_fd);
     if (sync && ::fsync(m_fd) != 0)
         return fail();

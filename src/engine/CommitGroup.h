@@ -22,7 +22,7 @@ struct CommitFailure {
 class CommitGroup {
 public:
     // Flushes by itself once maxFiles results or maxBytes of them are waiting.
-    explicit CommitGroup(int maxFiles = 512, qint64 maxBytes = qint64(256) << 20);
+    explicit CommitGroup(int maxFiles = 2048, qint64 maxBytes = qint64(256) << 20);
     // Flushes what is still waiting; failures then reach only the files' own
     // callbacks, so callers that count failures should flush() first.
     ~CommitGroup();
