@@ -65,6 +65,7 @@ public:
 
 private:
     static constexpr std::size_t kKeyUnits = 8;  // at most 16 bytes
+    static constexpr unsigned kBucketBits = 4;   // bitmap bits per bucket, as a power of two
 
     struct Key128 {
         std::uint64_t lo = 0, hi = 0;
@@ -85,7 +86,7 @@ private:
         Key128 mask;
         unsigned shift;
         std::vector<std::uint64_t> bits;
-        std::vector<std::uint32_t> start;  // bucket h holds entries[start[h]..start[h+1])
+        std::vector<std::uint32_t> start;  // bucket b holds entries[start[b]..start[b+1])
         std::vector<Entry> entries;
     };
 
@@ -190,17 +191,19 @@ private:
                 entries.push_back({Key(patterns_[i].text.data() + j, q), i, std::uint32_t(j)});
         // About 64 bits per entry keeps false alarms near one sample in 64.
         const unsigned logBits = std::clamp(unsigned(std::bit_width(entries.size() * 64)), 9u, 24u);
+        // Buckets are coarser than bitmap bits, which keeps the bucket index
+        // small; the keys in a bucket tell its entries apart.
         Class c{q, d, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
-                std::vector<std::uint32_t>((std::size_t(1) << logBits) + 1, 0), {}};
+                std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}};
         for (const Entry& e : entries) {
             const std::uint64_t h = Hash(e.key, c.shift);
             c.bits[h >> 6] |= 1ull << (h & 63);
-            ++c.start[h + 1];
+            ++c.start[(h >> kBucketBits) + 1];
         }
-        for (std::size_t h = 1; h < c.start.size(); ++h) c.start[h] += c.start[h - 1];
+        for (std::size_t b = 1; b < c.start.size(); ++b) c.start[b] += c.start[b - 1];
         c.entries.resize(entries.size());
         std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
-        for (const Entry& e : entries) c.entries[fill[Hash(e.key, c.shift)]++] = e;
+        for (const Entry& e : entries) c.entries[fill[Hash(e.key, c.shift) >> kBucketBits]++] = e;
         classes_.push_back(std::move(c));
     }
 
@@ -209,7 +212,8 @@ private:
     void Confirm(const Class& c, std::uint64_t h, const Key128& key, const Unit* text, std::size_t n,
                  std::size_t startLimit, std::size_t s, Report& report) const
     {
-        for (std::uint32_t e = c.start[h]; e < c.start[h + 1]; ++e) {
+        const std::uint64_t b = h >> kBucketBits;
+        for (std::uint32_t e = c.start[b]; e < c.start[b + 1]; ++e) {
             const Entry& entry = c.entries[e];
             if (!(entry.key == key) || entry.offset > s) continue;
             const Pattern& p = patterns_[entry.pattern];
