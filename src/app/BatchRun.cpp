@@ -32,6 +32,13 @@ QString BoxText(const QPlainTextEdit* box)
     return text;
 }
 
+// The bar reads "%p", "%v" and "%m" in its caption as placeholders; an
+// invisible word joiner after each '%' shows a file name such as "50%value.txt" as it is.
+QString BarCaption(QString text)
+{
+    return text.replace(QLatin1Char('%'), QStringLiteral("%\u2060"));
+}
+
 QStringList Items(const QComboBox* box)
 {
     QStringList items;
@@ -163,7 +170,7 @@ void RunBatch(Form1& form)
         // An entry that vanished while the run yielded is reported and skipped.
         if (!trap.step(112, [&] { source = list.entryText(i); }))
             continue;
-        trap.step(114, [&] { form.progressBar()->setFormat("Processing: " + FileNameOfPath(source)); });
+        trap.step(114, [&] { form.progressBar()->setFormat(BarCaption("Processing: " + FileNameOfPath(source))); });
         trap.step(116, yield);
         if (form.closeRequested)
             break;

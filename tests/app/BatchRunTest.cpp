@@ -276,3 +276,19 @@ TEST_F(BatchRun, ClosingTheWindowMidRunEndsTheProgramOnceTheRunHasStopped)
     EXPECT_EQ(outputNames(), QStringList({"a.txt"}));
     EXPECT_TRUE(notices().isEmpty());
 }
+
+TEST_F(BatchRun, FileNamesWithPercentSignsAreShownAsTheyAre)
+{
+    Form1& f = openWithOutput();
+    f.fileList().addEntry(env.write("src/50%value %p%m.txt", "a"));
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("b");
+    QString shown;
+    QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v == 100)
+            shown = f.progressBar()->text().remove(QChar(0x2060));
+    });
+    start();
+    EXPECT_EQ(shown, "Processing: 50%value %p%m.txt");
+    EXPECT_EQ(TestEnv::read(out + "50%value %p%m.txt"), "b");
+}
