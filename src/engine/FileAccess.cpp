@@ -21,15 +21,23 @@ int OpenRegularForReading(const QString& path)
         errno = ENOENT;
         return -1;
     }
-    // O_NONBLOCK keeps a FIFO without writer from hanging the open; the type
-    // check on the open descriptor then turns it away without a race.
+    // Devices are never opened at all (opening some has side effects); should
+    // the path change in between, O_NONBLOCK keeps a FIFO without writer from
+    // hanging the open and the type check on the descriptor turns it away.
+    const QByteArray native = NativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return -1;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
     int fd;
     do {
-        fd = ::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return -1;
-    struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         errno = EINVAL;

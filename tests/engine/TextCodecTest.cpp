@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace quorvane;
 using quorvane::test::Hex;
@@ -49,6 +53,19 @@ TEST(TextCodec, DetectionFailsWithAShortReasonForWhatCannotBeRead)
     const QString fifo = box.path("pipe");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     EXPECT_FALSE(DetectTextEncoding(fifo, d, &error));   // returns at once, no writer needed
+    EXPECT_EQ(error, "Not a regular file");
+
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(box.path("sock"));
+    ASSERT_LT(size_t(socketPath.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_FALSE(DetectTextEncoding(box.path("sock"), d, &error));
+    EXPECT_EQ(error, "Not a regular file");
+    ::close(sock);
+    EXPECT_FALSE(DetectTextEncoding("/dev/null", d, &error));
     EXPECT_EQ(error, "Not a regular file");
 }
 
