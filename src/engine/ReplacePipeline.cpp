@@ -54,8 +54,12 @@ struct ReplacePipeline<Unit>::Impl {
     std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
     std::size_t stretch = 0;
-    std::size_t room = 0;  // room for every stage's tail in front of the text
+    std::size_t room = 0;         // room for every stage's tail in front of the text
+    std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
+    std::vector<std::size_t> laterRoom;  // room the stages after k may still take
     RoomBuffer<Unit> cur, spare;
+    std::vector<std::size_t> matches;
+    String middle;
 
     std::unique_ptr<CandidateFilter<Unit>> filter;
     std::size_t reach = 0;  // longest find length - 1
@@ -69,6 +73,9 @@ struct ReplacePipeline<Unit>::Impl {
     void run(bool final, const Sink& sink);
     void scanInput();
     void runStage(std::size_t k, bool final, std::int64_t& minStamp);
+    void applyMatches(std::size_t k, std::size_t settled);
+    template <typename Out>
+    void rebuild(std::size_t k, Out& out, std::size_t base, std::size_t from, std::size_t to);
     void keepHistory(Stage& s);
     void scanWindows(const Stage& s, std::size_t k);
     void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
@@ -133,7 +140,11 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
     const std::size_t perStretch = filter ? stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
-    cur.reset(room);
+    laterRoom.assign(stages.size(), 0);
+    for (std::size_t k = stages.size(); k-- > 1;)
+        laterRoom[k - 1] = laterRoom[k] + (stages[k].find ? stages[k].find - 1 : 0);
+    front = room + stretch / 8 + 64;
+    cur.reset(front);
 }
 
 template <typename Unit>
@@ -144,7 +155,7 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
     std::int64_t minStamp = hits.stamp;
     for (std::size_t k = 0; k < stages.size(); ++k) runStage(k, final, minStamp);
     if (cur.size()) sink(View(cur.data(), cur.size()));
-    cur.reset(room);
+    cur.reset(front);
 }
 
 // Reports every find text that ends in the new stretch, including those that
@@ -198,38 +209,71 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
         }
         return n;
     };
-    std::size_t p = next(0);
     inserts.clear();
-    if (p == n) {
-        s.tailLen = n - settled;
-        CopyUnits(s.tail, text + settled, s.tailLen);
-        cur.truncate(settled);
-    } else {
-        const String& replace = work[k].replace;
-        spare.reset(room);
-        std::size_t pos = 0;
-        do {
-            spare.append(text + pos, p - pos);
-            const std::size_t at = spare.size();
-            spare.append(replace.data(), replace.size());
-            if (filter) inserts.emplace_back(at, spare.size());
-            pos = p + m;
-            ++counts[k];
-            if (replace.size() > m) hits.grown += std::int64_t(replace.size() - m);
-            else hits.shrunk += std::int64_t(m - replace.size());
-            p = next(pos);
-        } while (p < n);
-        settled = std::max(settled, pos);
-        spare.append(text + pos, settled - pos);
-        s.tailLen = n - settled;
-        CopyUnits(s.tail, text + settled, s.tailLen);
-        std::swap(cur, spare);
-    }
+    matches.clear();
+    for (std::size_t p = next(0); p < n; p = next(p + m)) matches.push_back(p);
+    if (!matches.empty()) settled = std::max(settled, matches.back() + m);
+    s.tailLen = n - settled;
+    CopyUnits(s.tail, text + settled, s.tailLen);
+    if (matches.empty()) cur.truncate(settled);
+    else applyMatches(k, settled);
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
     if (filter) {
         if (s.pending || !inserts.empty()) scanWindows(s, k);
         keepHistory(s);
     }
+}
+
+// Writes text [from, to) of the stage's input with its matches replaced to
+// out, whose first unit is output position base; records the insertions.
+template <typename Unit>
+template <typename Out>
+void ReplacePipeline<Unit>::Impl::rebuild(std::size_t k, Out& out, std::size_t base, std::size_t from, std::size_t to)
+{
+    const Unit* text = cur.data();
+    const String& replace = work[k].replace;
+    std::size_t pos = from;
+    for (std::size_t p : matches) {
+        out.append(text + pos, p - pos);
+        if (filter) inserts.emplace_back(base + out.size(), base + out.size() + replace.size());
+        out.append(replace.data(), replace.size());
+        pos = p + stages[k].find;
+    }
+    out.append(text + pos, to - pos);
+}
+
+// Replaces the matches in cur, leaving the stage's output up to `settled`.
+// Matches spread over the stretch rebuild it whole into the spare buffer;
+// otherwise only the part from the first to the last match is rebuilt and the
+// shorter of the text before and after it is moved to make the room.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::applyMatches(std::size_t k, std::size_t settled)
+{
+    const std::size_t m = stages[k].find, r = work[k].replace.size(), n = cur.size();
+    const std::size_t first = matches.front(), lastEnd = matches.back() + m;
+    const auto delta = std::ptrdiff_t(matches.size()) * (std::ptrdiff_t(r) - std::ptrdiff_t(m));
+    counts[k] += std::int64_t(matches.size());
+    if (delta > 0) hits.grown += delta;
+    else hits.shrunk -= delta;
+    if (2 * (lastEnd - first) > n) {
+        spare.reset(front);
+        rebuild(k, spare, 0, 0, settled);
+        std::swap(cur, spare);
+        return;
+    }
+    middle.clear();
+    rebuild(k, middle, first, first, lastEnd);
+    const std::size_t after = settled - lastEnd;
+    const auto newLength = std::size_t(std::ptrdiff_t(settled) + delta);
+    if (first <= after && (delta <= 0 || cur.frontSpace() >= laterRoom[k] + std::size_t(delta))) {
+        cur.slideFront(first, delta);
+    } else {
+        if (newLength > n) cur.resize(newLength);
+        Unit* text = cur.data();
+        if (after) std::memmove(text + std::ptrdiff_t(lastEnd) + delta, text + lastEnd, after * sizeof(Unit));
+    }
+    CopyUnits(cur.data() + first, middle.data(), middle.size());
+    cur.truncate(newLength);
 }
 
 // Keeps the last `reach` units this stage has emitted.

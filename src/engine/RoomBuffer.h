@@ -37,7 +37,24 @@ public:
     }
     // Keeps only the first len units.
     void truncate(std::size_t len) { end_ = begin_ + len; }
+    // Sets the length; units beyond the old end are left unset.
+    void resize(std::size_t len)
+    {
+        if (begin_ + len > capacity_) grow(std::max(capacity_ * 2, begin_ + len));
+        end_ = begin_ + len;
+    }
+    // Moves the first len units delta places towards the front (back when
+    // delta is negative) and starts the text there; needs delta <= frontSpace().
+    void slideFront(std::size_t len, std::ptrdiff_t delta)
+    {
+        assert(delta <= std::ptrdiff_t(begin_));
+        Unit* from = data_.get() + begin_;
+        if (len) std::memmove(from - delta, from, len * sizeof(Unit));
+        begin_ = std::size_t(std::ptrdiff_t(begin_) - delta);
+    }
+    std::size_t frontSpace() const { return begin_; }
     const Unit* data() const { return data_.get() + begin_; }
+    Unit* data() { return data_.get() + begin_; }
     std::size_t size() const { return end_ - begin_; }
 
 private:
