@@ -44,12 +44,16 @@ TARGETS = [
 ]
 
 NOTES = {
-    "B": "sed, perl and python run once here (sed alone needs about half a minute); "
+    "B": "sed, perl and python run once here; "
          "sd applies one pair per run and is left out.",
-    "C": "Files are regenerated before every run. quorvane syncs every result to disk "
+    "C": "Files are regenerated before every run, and synced so that no contender pays for writing "
+         "out the fresh copy. quorvane syncs every result to disk "
          "before renaming it over the source; sed, perl, sd and python do not sync.",
     "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
     "E": "sed, perl and python run once here.",
+    "W": "Both run the same 3 pairs over the 20,000 files of C in place, files regenerated before "
+         "every run; times are whole processes (the window's start-up included). The window runs "
+         "single mode through its own \"Start Replacing\" (quorvane-window-bench).",
     "L": "quorvane-filelist-bench runs the list's own button handlers (Add All with the answer "
          "\"txt\", the two name filters with \"FILE00\", Load List with one list file of "
          "1,000,000 paths) over a shown list view on the offscreen platform, yielding to the "
@@ -73,8 +77,11 @@ def load(results):
         path = os.path.join(results, name)
         stem, ext = os.path.splitext(name)
         if ext == ".json":
-            with open(path) as f:
-                r = json.load(f)["results"][0]
+            try:
+                with open(path) as f:
+                    r = json.load(f)["results"][0]
+            except (ValueError, KeyError, IndexError):
+                continue
             medians[stem], runs[stem] = r["median"], len(r["times"])
             if "user" in r:
                 cpu[stem] = r["user"] + r["system"]
@@ -122,6 +129,10 @@ def main():
     for w, text, num, den, limit in TARGETS:
         if w not in wanted:
             continue
+        failed = [i for i in (num, den) if i and f"{i}.failed" in extra]
+        if failed:
+            md.append(f"| {w} | {text} | {', '.join(failed)} failed | - | FAIL |")
+            continue
         if num not in medians or (den and den not in medians):
             md.append(f"| {w} | {text} | not measured | - | - |")
             continue
@@ -151,8 +162,14 @@ def main():
             ratio = f"{base / medians[i]:.3f}" if base and i != f"{w}.quorvane" else "-"
             used = f"{cpu[i]:.3f}" if i in cpu else "-"
             md.append(f"| {i} | {medians[i]:.3f} | {used} | {runs[i]} | {ratio} | {checks.get(i, '-')} |")
+        for name in sorted(extra):
+            if name.endswith(".failed") and (name.startswith(w + ".") or (w == "F" and name.startswith("A32."))):
+                md.append(f"| {name[:-len('.failed')]} | command failed | - | - | - | - |")
         if w in NOTES:
             md += ["", NOTES[w]]
+        if w == "W" and extra.get("W.click-ms", "").isdigit():
+            md += ["", f"The click on \"Start Replacing\" alone took {int(extra['W.click-ms']) / 1000:.3f} s "
+                       f"in a separate run."]
         if w == "A" and "A.memory-kb" in extra:
             md += ["", f"Peak resident memory of quorvane-batch (/usr/bin/time -v): "
                        f"{int(extra['A.memory-kb']) / 1024:.1f} MB."]
