@@ -1,0 +1,105 @@
+#pragma once
+// The state behind ReplacePipeline, shared by the files that implement it.
+#include "CandidateFilter.h"
+#include "HitLog.h"
+#include "ReplacePipeline.h"
+#include "RoomBuffer.h"
+#include "Search.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace quorvane {
+
+// Input is gathered into stretches; each stretch runs through every stage
+// before the next one is gathered, so the text stays in cache while the pairs
+// work on it. A stage holds back the last (find length - 1) units it saw after
+// its last match: they may begin a match that the next stretch completes.
+// Stages without a match in their stretch only move their tail; the text
+// itself is copied only by stages that change it.
+//
+// With many pairs a candidate filter decides which stages need to search at
+// all. Pair k must search whenever its find text occurs in its input. Such an
+// occurrence either is untouched original text, which the filter saw when its
+// last unit arrived, or overlaps text inserted (or a join left) by an earlier
+// pair, in which case it lies within (longest find - 1) units of that
+// insertion in the earlier pair's output, and that window is scanned too. Each
+// stretch gets a stamp; units carry (a lower bound of) the stamp of the stretch
+// that brought or inserted them, tails included. Pair k searches only where it
+// was reported in this stretch, and in the part put in front from the tails
+// when it was reported earlier at a stamp no older than the oldest unit in its
+// input (HitLog keeps those ranges).
+
+template <typename Unit>
+struct ReplacePipeline<Unit>::Impl {
+    // What every stretch touches for every pair, kept small: with thousands of
+    // pairs most stages only move their tail and history.
+    struct Stage {
+        std::size_t find = 0;       // find length; 0 passes everything through
+        std::size_t tailLen = 0;    // input not yet settled: it may begin a match
+        std::size_t historyLen = 0; // filter only: the last emitted units
+        std::size_t pending = 0;    // filter only: window units still to come
+        std::int64_t tailStamp = 0;
+        Unit* tail = nullptr;       // find - 1 units of `store`, then the history
+    };
+    struct Work {
+        LiteralFinder<Unit> finder;
+        String replace;
+    };
+    using Span = std::pair<std::size_t, std::size_t>;
+
+    std::vector<Stage> stages;
+    std::vector<Work> work;
+    std::unique_ptr<Unit[]> store;
+    std::vector<std::int64_t> counts;
+    std::size_t stretch = 0;
+    std::size_t room = 0;         // room for every stage's tail in front of the text
+    std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
+    std::vector<std::size_t> laterRoom;  // room the stages after k may still take
+    RoomBuffer<Unit> cur, spare;
+    std::vector<std::size_t> matches;
+    String middle;
+
+    std::unique_ptr<CandidateFilter<Unit>> filter;
+    std::size_t reach = 0;  // longest find length - 1
+    HitLog hits;
+    String inputHistory;    // the last original units before this stretch
+    std::vector<Span> inserts;
+    std::vector<Span> ranges;  // where the current stage searches
+    String scratch;
+
+    Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
+    void run(bool final, const Sink& sink);
+    void scanInput();
+    void runStage(std::size_t k, bool final, std::int64_t& minStamp);
+    void applyMatches(std::size_t k, std::size_t settled);
+    template <typename Out>
+    void rebuild(std::size_t k, Out& out, std::size_t base, std::size_t from, std::size_t to);
+    void keepHistory(Stage& s);
+    void scanWindows(const Stage& s, std::size_t k);
+    void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
+    Unit* history(const Stage& s) const { return s.tail + (s.find - 1); }
+};
+
+// memcpy for units; empty copies may come with null pointers.
+template <typename Unit>
+void CopyUnits(Unit* to, const Unit* from, std::size_t n)
+{
+    if (n) std::memcpy(to, from, n * sizeof(Unit));
+}
+
+// Keeps the last `keep` units of history + added in history.
+template <typename String, typename Unit>
+void KeepLast(String& history, const Unit* added, std::size_t n, std::size_t keep)
+{
+    if (n >= keep) {
+        history.assign(added + n - keep, keep);
+    } else {
+        history.append(added, n);
+        if (history.size() > keep) history.erase(0, history.size() - keep);
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,90 @@
+#include "PipelineImpl.h"
+
+// The candidate filter's side of the pipeline: the scan of each new stretch
+// and of the windows around what the stages insert.
+
+namespace quorvane {
+
+// Reports every find text that ends in the new stretch, including those that
+// begin in the previous one.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::scanInput()
+{
+    const std::size_t n = cur.size();
+    if (!inputHistory.empty()) {
+        scratch.assign(inputHistory);
+        scratch.append(cur.data(), std::min(n, reach));
+        HitLog::InputReport overlap{hits, -std::int64_t(inputHistory.size())};
+        filter->scan(scratch.data(), scratch.size(), inputHistory.size(), overlap);
+    }
+    HitLog::InputReport report{hits, 0};
+    filter->scan(cur.data(), n, n, report);
+    KeepLast(inputHistory, cur.data(), n, reach);
+}
+
+// Keeps the last `reach` units this stage has emitted.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::keepHistory(Stage& s)
+{
+    Unit* h = history(s);
+    const std::size_t n = cur.size();
+    if (n >= reach) {
+        CopyUnits(h, cur.data() + n - reach, reach);
+        s.historyLen = reach;
+        return;
+    }
+    const std::size_t keep = std::min(s.historyLen, reach - n);
+    std::memmove(h, h + s.historyLen - keep, keep * sizeof(Unit));
+    CopyUnits(h + keep, cur.data(), n);
+    s.historyLen = keep + n;
+}
+
+// Scans the windows around this stage's insertions in what it emitted, plus
+// the part of an earlier window that runs into it, for later pairs' finds.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
+{
+    const auto emitted = std::ptrdiff_t(cur.size());
+    const auto before = std::ptrdiff_t(s.historyLen);
+    const auto r = std::ptrdiff_t(reach);
+    bool open = s.pending > 0;
+    std::ptrdiff_t from = -before, to = std::ptrdiff_t(s.pending);
+    for (const auto& [a, b] : inserts) {
+        const std::ptrdiff_t f = std::max(std::ptrdiff_t(a) - r, -before), t = std::ptrdiff_t(b) + r;
+        if (open && f <= to) {
+            to = std::max(to, t);
+            continue;
+        }
+        if (open) scanWindow(s, from, to, k);
+        from = f;
+        to = t;
+        open = true;
+    }
+    auto& pending = stages[k].pending;
+    pending = 0;
+    if (open) {
+        if (to > emitted) pending = std::size_t(to - emitted);
+        scanWindow(s, from, std::min(to, emitted), k);
+    }
+}
+
+// Scans output units [from, to) of stage k; negative positions are history.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k)
+{
+    if (from >= to) return;
+    const Unit* text = cur.data();
+    HitLog::WindowReport report{hits, k + 1, from >= 0 ? from : HitLog::kFromStart, to};
+    if (from >= 0) {
+        filter->scan(text + from, std::size_t(to - from), std::size_t(to - from), report);
+        return;
+    }
+    scratch.assign(history(s) + s.historyLen - std::size_t(-from), std::size_t(-from));
+    scratch.append(text, std::size_t(std::max<std::ptrdiff_t>(to, 0)));
+    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
+}
+
+template struct ReplacePipeline<char>::Impl;
+template struct ReplacePipeline<char16_t>::Impl;
+
+} // namespace quorvane
