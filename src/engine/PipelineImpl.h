@@ -70,16 +70,29 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<Span> ranges;  // where the current stage searches
     String scratch;
 
+    // Takes the pairs' texts (moved from) and sets up every stage.
     Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
+    // Runs the gathered stretch through every stage and hands the result to
+    // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);
+    // Reports the find texts that end in the gathered stretch.
     void scanInput();
+    // Runs stage k over cur after putting its tail in front; lowers minStamp
+    // to the oldest stamp the text may now carry.
     void runStage(std::size_t k, bool final, std::int64_t& minStamp);
+    // Replaces `matches` in cur, leaving stage k's output up to settled.
     void applyMatches(std::size_t k, std::size_t settled);
+    // Appends input [from, to) with the matches replaced to out, whose first
+    // unit is output position base.
     template <typename Out>
     void rebuild(std::size_t k, Out& out, std::size_t base, std::size_t from, std::size_t to);
+    // Keeps the last `reach` units stage s has emitted.
     void keepHistory(Stage& s);
+    // Scans the windows around stage k's insertions for later pairs' finds.
     void scanWindows(const Stage& s, std::size_t k);
+    // Scans stage k's output [from, to); negative positions are its history.
     void scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k);
+    // Where stage s keeps its history.
     Unit* history(const Stage& s) const { return s.tail + (s.find - 1); }
 };
 

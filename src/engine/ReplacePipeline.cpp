@@ -42,7 +42,7 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
     }
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text;
-    // a stage that replaces copies its whole stretch, which caps the growth.
+    // a stage that replaces may rewrite up to its whole stretch, which caps it.
     const std::size_t perStretch = filter ? stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
