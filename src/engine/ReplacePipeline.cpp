@@ -14,7 +14,11 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
     std::vector<const String*> finds;
     for (auto& p : pairs) finds.push_back(&p.find);
     auto candidates = std::make_unique<CandidateFilter<Unit>>(finds);
-    if (candidates->size() >= std::max<std::size_t>(1, tuning.filterFromFindTexts)) {
+    // With the filter every stage keeps (longest find - 1) units of history;
+    // one huge find among thousands of pairs would make that a memory hog, and
+    // then the stages simply all search.
+    const bool affordable = candidates->longest() * pairs.size() <= (std::size_t(1) << 26);
+    if (affordable && candidates->size() >= std::max<std::size_t>(1, tuning.filterFromFindTexts)) {
         reach = candidates->longest() - 1;
         filter = std::move(candidates);
         std::vector<std::vector<std::uint32_t>> textPairs;

@@ -104,5 +104,24 @@ TEST(ReplacePipeline, LetsReplacementsGrowTheText)
     EXPECT_EQ(RunPipeline<char>(std::string(200, 'a'), Pairs{{"a", big + "-"}}, 7, PipelineTuning{5}), expected);
 }
 
+TEST(ReplacePipeline, HandlesOneHugeFindAmongThousandsOfPairs)
+{
+    // A find of 20,000 units beside 4,000 short ones, found across many
+    // chunks; short pairs rewrite the text around and inside it first.
+    std::mt19937 rng(7);
+    const std::string huge = test::RandomText<char>(rng, "xyz", 20000);
+    const std::string text = "head " + huge + " middle " + huge.substr(0, 19999) + " tail";
+    Pairs pairs;
+    for (int k = 0; k < 4000; ++k) pairs.push_back({"q" + std::to_string(k) + "w", "-"});
+    pairs.push_back({"middle", "center"});
+    pairs.push_back({huge, "<huge>"});
+    pairs.push_back({"xyzzy", "!"});
+    std::vector<std::int64_t> want, got;
+    const std::string expected = ReplaceAllReference(text, pairs, &want);
+    EXPECT_EQ(RunPipeline(text, pairs, 4096, {}, &got), expected);
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(want[4001], 1);
+}
+
 } // namespace
 } // namespace quorvane
