@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <type_traits>
 
 // Candidate positions come from comparing two probe units of the needle against
@@ -13,6 +14,8 @@
 // with memcmp. Probes on rare-looking units keep candidates (and so memcmp
 // calls) scarce. Vector loads never start past hay + n - width, and the last
 // few positions are checked one by one, so nothing past the haystack is read.
+// Text that keeps passing both probes without matching (periodic text) hands
+// the rest of the search to a linear-time method.
 
 namespace quorvane {
 namespace {
@@ -58,10 +61,11 @@ std::size_t ScalarFrom(const Unit* h, std::size_t n, const Unit* nd, std::size_t
     return n;
 }
 
-// Checks the candidate positions i + lane for each set lane of mask.
+// Checks the candidate positions i + lane for each set lane of mask; counts
+// the candidates that turn out not to match.
 template <typename Unit, typename Mask>
 bool Confirm(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::size_t i,
-             Mask mask, std::size_t& found)
+             Mask mask, std::size_t& found, std::size_t& misses)
 {
     while (mask) {
         const std::size_t pos = i + static_cast<std::size_t>(__builtin_ctzll(mask)) / sizeof(Unit);
@@ -69,9 +73,31 @@ bool Confirm(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::s
             found = pos;
             return true;
         }
+        ++misses;
         mask &= mask - 1;
     }
     return false;
+}
+
+// Periodic text such as "abab..." can make both probes match almost
+// everywhere while the needle does not; past this many failed candidates
+// (plus one per 16 positions) the search goes on in guaranteed linear time.
+bool TooManyMisses(std::size_t misses, std::size_t scanned)
+{
+    return misses > 64 + scanned / 16;
+}
+
+// Linear-time search from i on, for haystacks that defeat the probes.
+template <typename Unit>
+std::size_t FindLinear(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::size_t i)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* p = memmem(h + i, n - i, nd, m);  // glibc's two-way search
+        return p ? static_cast<std::size_t>(static_cast<const Unit*>(p) - h) : n;
+    } else {
+        const auto p = std::search(h + i, h + n, std::boyer_moore_searcher(nd, nd + m));
+        return static_cast<std::size_t>(p - h);
+    }
 }
 
 template <typename Unit>
@@ -80,7 +106,7 @@ std::size_t FindSse2(const Unit* h, std::size_t n, const Unit* nd, std::size_t m
 {
     constexpr std::size_t lanes = 16 / sizeof(Unit);
     const std::size_t reach = std::max(p1, p2) + lanes;
-    std::size_t i = 0;
+    std::size_t i = 0, misses = 0;
     if (n >= reach) {
         __m128i a, b;
         if constexpr (sizeof(Unit) == 1) {
@@ -99,7 +125,8 @@ std::size_t FindSse2(const Unit* h, std::size_t n, const Unit* nd, std::size_t m
             else
                 mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, a), _mm_cmpeq_epi16(y, b)))) & 0x5555u;
             std::size_t found;
-            if (mask && Confirm(h, n, nd, m, i, mask, found)) return found;
+            if (mask && Confirm(h, n, nd, m, i, mask, found, misses)) return found;
+            if (TooManyMisses(misses, i)) return FindLinear(h, n, nd, m, i);
         }
     }
     return ScalarFrom(h, n, nd, m, p1, p2, i);
@@ -112,7 +139,7 @@ std::size_t FindAvx2(const Unit* h, std::size_t n, const Unit* nd, std::size_t m
 {
     constexpr std::size_t lanes = 32 / sizeof(Unit);
     const std::size_t reach = std::max(p1, p2) + lanes;
-    std::size_t i = 0;
+    std::size_t i = 0, misses = 0;
     if (n >= reach) {
         __m256i a, b;
         if constexpr (sizeof(Unit) == 1) {
@@ -131,7 +158,8 @@ std::size_t FindAvx2(const Unit* h, std::size_t n, const Unit* nd, std::size_t m
             else
                 mask = std::uint32_t(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi16(x, a), _mm256_cmpeq_epi16(y, b)))) & 0x55555555u;
             std::size_t found;
-            if (mask && Confirm(h, n, nd, m, i, mask, found)) return found;
+            if (mask && Confirm(h, n, nd, m, i, mask, found, misses)) return found;
+            if (TooManyMisses(misses, i)) return FindLinear(h, n, nd, m, i);
         }
     }
     return FindSse2(h + i, n - i, nd, m, p1, p2) + i;

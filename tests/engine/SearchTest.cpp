@@ -87,5 +87,23 @@ TEST(FindLiteral, FindsTheFirstOfManyOccurrencesInALongRunOfTheSameUnit)
     EXPECT_EQ(FindLiteral(wide.data(), wide.size(), u"a", 1), 0u);
 }
 
+TEST(FindLiteral, StaysExactOnPeriodicTextWhereBothProbesMatchEverywhere)
+{
+    // Every 8th position passes both probe units but fails the full compare,
+    // until the needle itself appears at the end.
+    std::string period = "aaaaaaa ", text;
+    std::string needle;
+    for (int i = 0; i < 10; ++i) needle += period;
+    needle += "aa a";
+    for (int i = 0; i < 2000; ++i) text += period;
+    text += needle + period;
+    const std::size_t want = text.size() - period.size() - needle.size();
+    EXPECT_EQ(FindLiteral(text.data(), text.size(), needle.data(), needle.size()), want);
+    EXPECT_EQ(FindLiteral(text.data(), want + needle.size() - 1, needle.data(), needle.size()), want + needle.size() - 1);
+    const std::u16string wide(text.begin(), text.end()), wideNeedle(needle.begin(), needle.end());
+    EXPECT_EQ(FindLiteral(wide.data(), wide.size(), wideNeedle.data(), wideNeedle.size()), want);
+    EXPECT_EQ(LiteralFinder<char16_t>(wideNeedle).find(wide.data(), want + 5), want + 5);
+}
+
 } // namespace
 } // namespace quorvane
