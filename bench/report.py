@@ -117,7 +117,8 @@ def main():
     medians, runs, checks, extra, cpu = load(results)
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     md = ["# Benchmark results", "",
-          f"Measured {now} by `scripts/bench {' '.join(wanted)}`, all contenders in the same run.",
+          f"Measured {now} by `scripts/bench {' '.join(wanted)}` on revision "
+          f"{os.environ.get('BENCH_REVISION', 'unknown')}, all contenders in the same run.",
           "Times are medians of hyperfine runs (wall clock, warm page cache); ratios are quorvane's time",
           "over the contender's. \"same\" means the output was compared byte for byte with the reference",
           "(a python bytes.replace of every pair in order). The CPU column is hyperfine's mean",
