@@ -51,7 +51,8 @@ public:
     // Calls report.found(i, start) for every occurrence of distinct text i
     // inside text[0..n) that starts before startLimit. Where report.known(i)
     // says i was already found, a sample that matches its key is passed on
-    // unconfirmed: the caller only widens a range with it.
+    // unconfirmed: the caller only widens a range with it. report.missed(i)
+    // hears of each sample that matched i's key but not i.
     template <typename Report>
     void scan(const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
@@ -220,8 +221,10 @@ private:
             const std::size_t at = s - entry.offset;
             if (at >= startLimit || p.text.size() > n - at) continue;
             if (!report.known(entry.pattern) &&
-                std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0)
+                std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0) {
+                report.missed(entry.pattern);
                 continue;
+            }
             report.found(entry.pattern, at);
         }
     }

@@ -27,6 +27,8 @@ struct HitLog {
     std::vector<std::uint32_t> textOf;           // the pair's distinct find text
     // Per distinct find text: its range in this stretch's input.
     std::vector<std::int64_t> textStamp, textLo, textHi;
+    std::vector<std::int64_t> missStamp;  // per text: stretch of the misses counted
+    std::vector<std::uint32_t> misses;    // samples that matched its key but not it
     std::vector<std::size_t> textLength;
     std::vector<std::vector<std::uint32_t>> pairsOf;
 
@@ -46,6 +48,8 @@ struct HitLog {
         textStamp.assign(pairsOf.size(), -1);
         textLo.assign(pairsOf.size(), 0);
         textHi.assign(pairsOf.size(), 0);
+        missStamp.assign(pairsOf.size(), -1);
+        misses.assign(pairsOf.size(), 0);
     }
 
     // Starts a stretch.
@@ -63,11 +67,26 @@ struct HitLog {
         lastHit[k] = stamp;
     }
 
+    // Past this many key matches without a match in one stretch (periodic
+    // text), a find text is taken as present rather than compared again.
+    static constexpr std::uint32_t kMissBudget = 256;
+
     // Reports from the scan of the input; origin places the scanned text.
     struct InputReport {
         HitLog& log;
         std::int64_t origin;
-        bool known(std::uint32_t i) const { return log.textStamp[i] == log.stamp; }
+        bool known(std::uint32_t i) const
+        {
+            return log.textStamp[i] == log.stamp || (log.missStamp[i] == log.stamp && log.misses[i] > kMissBudget);
+        }
+        void missed(std::uint32_t i)
+        {
+            if (log.missStamp[i] != log.stamp) {
+                log.missStamp[i] = log.stamp;
+                log.misses[i] = 0;
+            }
+            ++log.misses[i];
+        }
         void found(std::uint32_t i, std::size_t start)
         {
             const std::int64_t lo = origin + std::int64_t(start), hi = lo + std::int64_t(log.textLength[i]);
@@ -90,6 +109,7 @@ struct HitLog {
         std::size_t firstPair;
         std::int64_t from, to;
         bool known(std::uint32_t) const { return false; }
+        void missed(std::uint32_t) {}
         void found(std::uint32_t i, std::size_t)
         {
             const auto& pairs = log.pairsOf[i];

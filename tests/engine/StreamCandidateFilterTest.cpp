@@ -16,6 +16,7 @@ namespace {
 struct Collect {
     std::set<std::uint32_t> seen;
     bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
     void found(std::uint32_t i, std::size_t) { seen.insert(i); }
 };
 

@@ -104,6 +104,22 @@ TEST(ReplacePipeline, LetsReplacementsGrowTheText)
     EXPECT_EQ(RunPipeline<char>(std::string(200, 'a'), Pairs{{"a", big + "-"}}, 7, PipelineTuning{5}), expected);
 }
 
+TEST(ReplacePipeline, StaysExactWhenPeriodicTextKeepsAlmostMatchingAFindText)
+{
+    // The find texts share their first units with the period, so the filter
+    // sees thousands of near misses before the real occurrences.
+    std::string text;
+    for (int i = 0; i < 9000; ++i) text += "aaaaaaa ";
+    text += "aaaaaaa aaaaaaa aab aaaaaaa aaa!";
+    for (int i = 0; i < 9000; ++i) text += "aaaaaaa ";
+    const Pairs pairs{{"aaaaaaa aaaaaaa aab", "<1>"}, {"aaaaaaa aaa!", "<2>"}, {"1> <2", "3"}};
+    std::vector<std::int64_t> want, got;
+    const std::string expected = ReplaceAllReference(text, pairs, &want);
+    EXPECT_EQ(RunPipeline(text, pairs, 4096, PipelineTuning{0, 1}, &got), expected);
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(want, (std::vector<std::int64_t>{1, 1, 1}));
+}
+
 TEST(ReplacePipeline, HandlesOneHugeFindAmongThousandsOfPairs)
 {
     // A find of 20,000 units beside 4,000 short ones, found across many
