@@ -11,14 +11,20 @@ template <typename Unit>
 ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning)
     : counts(pairs.size(), 0)
 {
-    std::vector<const String*> finds;
-    for (auto& p : pairs) finds.push_back(&p.find);
-    auto candidates = std::make_unique<CandidateFilter<Unit>>(finds);
+    std::vector<const String*> finds;  // by pair index, empty ones included
+    std::size_t nonEmpty = 0;
+    for (auto& p : pairs) {
+        finds.push_back(&p.find);
+        nonEmpty += !p.find.empty();
+    }
+    const std::size_t filterFrom = std::max<std::size_t>(1, tuning.filterFromFindTexts);
+    // Few pairs (the common case, once per file) need no filter at all.
+    auto candidates = nonEmpty >= filterFrom ? std::make_unique<CandidateFilter<Unit>>(finds) : nullptr;
     // With the filter every stage keeps (longest find - 1) units of history;
     // one huge find among thousands of pairs would make that a memory hog, and
     // then the stages simply all search.
-    const bool affordable = candidates->longest() * pairs.size() <= (std::size_t(1) << 26);
-    if (affordable && candidates->size() >= std::max<std::size_t>(1, tuning.filterFromFindTexts)) {
+    if (candidates && candidates->size() >= filterFrom
+        && candidates->longest() * pairs.size() <= (std::size_t(1) << 26)) {
         reach = candidates->longest() - 1;
         filter = std::move(candidates);
         std::vector<std::vector<std::uint32_t>> textPairs;
