@@ -27,6 +27,8 @@ struct HitLog {
     std::vector<std::uint32_t> textOf;           // the pair's distinct find text
     // Per distinct find text: its range in this stretch's input.
     std::vector<std::int64_t> textStamp, textLo, textHi;
+    std::vector<std::int64_t> windowTextStamp;  // per text: stretch it was seen in a window
+    std::vector<std::size_t> windowTextFrom;    // and the first pair it was reported for
     std::vector<std::int64_t> missStamp;  // per text: stretch of the misses counted
     std::vector<std::uint32_t> misses;    // samples that matched its key but not it
     std::vector<std::size_t> textLength;
@@ -48,6 +50,8 @@ struct HitLog {
         textStamp.assign(pairsOf.size(), -1);
         textLo.assign(pairsOf.size(), 0);
         textHi.assign(pairsOf.size(), 0);
+        windowTextStamp.assign(pairsOf.size(), -1);
+        windowTextFrom.assign(pairsOf.size(), 0);
         missStamp.assign(pairsOf.size(), -1);
         misses.assign(pairsOf.size(), 0);
     }
@@ -108,10 +112,20 @@ struct HitLog {
         HitLog& log;
         std::size_t firstPair;
         std::int64_t from, to;
-        bool known(std::uint32_t) const { return false; }
+        // Seen already for these pairs: a key match then only widens ranges.
+        bool known(std::uint32_t i) const
+        {
+            return log.windowTextStamp[i] == log.stamp && log.windowTextFrom[i] <= firstPair;
+        }
         void missed(std::uint32_t) {}
         void found(std::uint32_t i, std::size_t)
         {
+            if (log.windowTextStamp[i] != log.stamp) {
+                log.windowTextStamp[i] = log.stamp;
+                log.windowTextFrom[i] = firstPair;
+            } else {
+                log.windowTextFrom[i] = std::min(log.windowTextFrom[i], firstPair);
+            }
             const auto& pairs = log.pairsOf[i];
             const std::int64_t lo = from == kFromStart ? kFromStart : from - log.prepended + log.shrunk;
             const std::int64_t hi = to - log.prepended - log.grown;

@@ -63,11 +63,16 @@ struct ReplacePipeline<Unit>::Impl {
     String middle;
 
     std::unique_ptr<CandidateFilter<Unit>> filter;
+    bool dropCostlyFilter = true;
+    std::uint64_t filterUnits = 0;  // units the filter has scanned so far
+    std::uint64_t skippedUnits = 0; // units the stages did not have to search
     std::size_t reach = 0;  // longest find length - 1
     HitLog hits;
     String inputHistory;    // the last original units before this stretch
     std::vector<Span> inserts;
+    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> windows;
     std::vector<Span> ranges;  // where the current stage searches
+    static constexpr std::size_t kFewLaterPairs = 32;
     String scratch;
 
     // Takes the pairs' texts (moved from) and sets up every stage.
@@ -77,6 +82,9 @@ struct ReplacePipeline<Unit>::Impl {
     void run(bool final, const Sink& sink);
     // Reports the find texts that end in the gathered stretch.
     void scanInput();
+    // Drops the filter for good once scanning has cost more than the searches
+    // it spared (dense replacements make every pair search everywhere).
+    void weighFilter();
     // Runs stage k over cur after putting its tail in front; lowers minStamp
     // to the oldest stamp the text may now carry.
     void runStage(std::size_t k, bool final, std::int64_t& minStamp);

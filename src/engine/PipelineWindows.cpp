@@ -1,5 +1,7 @@
 #include "PipelineImpl.h"
 
+#include <limits>
+
 // The candidate filter's side of the pipeline: the scan of each new stretch
 // and of the windows around what the stages insert.
 
@@ -19,6 +21,7 @@ void ReplacePipeline<Unit>::Impl::scanInput()
     }
     HitLog::InputReport report{hits, 0};
     filter->scan(cur.data(), n, n, report);
+    filterUnits += n;
     KeepLast(inputHistory, cur.data(), n, reach);
 }
 
@@ -41,31 +44,37 @@ void ReplacePipeline<Unit>::Impl::keepHistory(Stage& s)
 
 // Scans the windows around this stage's insertions in what it emitted, plus
 // the part of an earlier window that runs into it, for later pairs' finds.
+// When the windows cover much of the output and only a few pairs follow,
+// those pairs simply search all of it: cheaper than the scan.
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
 {
     const auto emitted = std::ptrdiff_t(cur.size());
     const auto before = std::ptrdiff_t(s.historyLen);
     const auto r = std::ptrdiff_t(reach);
-    bool open = s.pending > 0;
-    std::ptrdiff_t from = -before, to = std::ptrdiff_t(s.pending);
+    windows.clear();
+    if (s.pending) windows.emplace_back(-before, std::ptrdiff_t(s.pending));
+    std::ptrdiff_t covered = 0;
     for (const auto& [a, b] : inserts) {
         const std::ptrdiff_t f = std::max(std::ptrdiff_t(a) - r, -before), t = std::ptrdiff_t(b) + r;
-        if (open && f <= to) {
-            to = std::max(to, t);
-            continue;
-        }
-        if (open) scanWindow(s, from, to, k);
-        from = f;
-        to = t;
-        open = true;
+        if (!windows.empty() && f <= windows.back().second) windows.back().second = std::max(windows.back().second, t);
+        else windows.emplace_back(f, t);
     }
     auto& pending = stages[k].pending;
     pending = 0;
-    if (open) {
-        if (to > emitted) pending = std::size_t(to - emitted);
-        scanWindow(s, from, std::min(to, emitted), k);
+    if (windows.empty()) return;
+    if (windows.back().second > emitted) pending = std::size_t(windows.back().second - emitted);
+    for (auto& [f, t] : windows) {
+        t = std::min(t, emitted);
+        covered += std::max<std::ptrdiff_t>(0, t - f);
     }
+    if (stages.size() - k - 1 <= kFewLaterPairs && covered * 4 > emitted) {
+        HitLog::WindowReport everywhere{hits, k + 1, HitLog::kFromStart, std::numeric_limits<std::int64_t>::max() / 4};
+        for (std::size_t j = k + 1; j < stages.size(); ++j)
+            if (stages[j].find) everywhere.found(hits.textOf[j], 0);
+        return;
+    }
+    for (const auto& [f, t] : windows) scanWindow(s, f, t, k);
 }
 
 // Scans output units [from, to) of stage k; negative positions are history.
@@ -73,6 +82,7 @@ template <typename Unit>
 void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from, std::ptrdiff_t to, std::size_t k)
 {
     if (from >= to) return;
+    filterUnits += std::uint64_t(to - from);
     const Unit* text = cur.data();
     HitLog::WindowReport report{hits, k + 1, from >= 0 ? from : HitLog::kFromStart, to};
     if (from >= 0) {

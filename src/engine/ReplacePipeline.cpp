@@ -56,6 +56,7 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
     const std::size_t perStretch = filter ? stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
+    dropCostlyFilter = tuning.dropCostlyFilter;
     laterRoom.assign(stages.size(), 0);
     for (std::size_t k = stages.size(); k-- > 1;)
         laterRoom[k - 1] = laterRoom[k] + (stages[k].find ? stages[k].find - 1 : 0);
@@ -72,6 +73,16 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
     for (std::size_t k = 0; k < stages.size(); ++k) runStage(k, final, minStamp);
     if (cur.size()) sink(View(cur.data(), cur.size()));
     cur.reset(front);
+    if (filter && dropCostlyFilter) weighFilter();
+}
+
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::weighFilter()
+{
+    // A plain search runs some 24 times faster per unit than the filter's
+    // scan. Without the filter every stage searches everything, which is
+    // always exact, so dropping it midway is safe.
+    if (filterUnits > 1u << 20 && filterUnits * 24 > skippedUnits) filter.reset();
 }
 
 template <typename Unit>
@@ -92,8 +103,13 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     // Everything before `settled` is final: a match starting there would have
     // to end inside the text, and all such matches are found below.
     std::size_t settled = final ? n : n - std::min(n, m - 1);
-    if (filter) hits.ranges(k, minStamp, n, ranges);
-    else ranges.assign(1, Span(0, n));
+    if (filter) {
+        hits.ranges(k, minStamp, n, ranges);
+        skippedUnits += n;
+        for (const Span& r : ranges) skippedUnits -= r.second - r.first;
+    } else {
+        ranges.assign(1, Span(0, n));
+    }
     // Next match at or after pos within the ranges, or n. Every occurrence
     // lies inside one range, so taking them in order keeps leftmost-first.
     const LiteralFinder<Unit>& finder = work[k].finder;

@@ -21,7 +21,8 @@ struct UnitPair {
 // Knobs for tests and measurements; the defaults suit real files.
 struct PipelineTuning {
     std::size_t stretchUnits = 0;        // input gathered before the pairs run; 0 picks a size
-    std::size_t filterFromFindTexts = 16; // candidate filter in use from this many distinct finds
+    std::size_t filterFromFindTexts = 32; // candidate filter in use from this many distinct finds
+    bool dropCostlyFilter = true;         // stop filtering when it costs more than it saves
 };
 
 template <typename Unit>

@@ -34,7 +34,7 @@ void CompareWithReference(const std::basic_string<Unit>& alphabet, unsigned seed
         const auto text = test::RandomText(rng, alphabet, rng() % 80);
         std::vector<std::int64_t> want, got;
         const auto expected = ReplaceAllReference(text, pairs, &want);
-        const PipelineTuning tuning{1 + rng() % 9, filterFrom};
+        const PipelineTuning tuning{1 + rng() % 9, filterFrom, rng() % 2 == 0};
         const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 12, tuning, &got);
         ASSERT_EQ(result, expected) << "seed " << seed << " case " << c;
         ASSERT_EQ(got, want) << "seed " << seed << " case " << c;
@@ -84,7 +84,7 @@ void CompareManyPairs(const std::basic_string<Unit>& textAlphabet, const std::ba
         const auto expected = ReplaceAllReference(text, pairs, &want);
         for (std::size_t stretch : {std::size_t(2), std::size_t(13), std::size_t(64), std::size_t(0)}) {
             const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 100,
-                                                            PipelineTuning{stretch, 16}, &got);
+                                                            PipelineTuning{stretch, 16, rng() % 2 == 0}, &got);
             ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
             ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
         }
@@ -119,7 +119,7 @@ void CompareLongFinds(const std::basic_string<Unit>& alphabet, unsigned seed, in
         const auto expected = ReplaceAllReference(text, pairs, &want);
         for (std::size_t stretch : {std::size_t(5), std::size_t(31), std::size_t(0)}) {
             const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 40,
-                                                            PipelineTuning{stretch, 1}, &got);
+                                                            PipelineTuning{stretch, 1, false}, &got);
             ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
             ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
         }

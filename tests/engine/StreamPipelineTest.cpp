@@ -115,9 +115,23 @@ TEST(ReplacePipeline, StaysExactWhenPeriodicTextKeepsAlmostMatchingAFindText)
     const Pairs pairs{{"aaaaaaa aaaaaaa aab", "<1>"}, {"aaaaaaa aaa!", "<2>"}, {"1> <2", "3"}};
     std::vector<std::int64_t> want, got;
     const std::string expected = ReplaceAllReference(text, pairs, &want);
-    EXPECT_EQ(RunPipeline(text, pairs, 4096, PipelineTuning{0, 1}, &got), expected);
+    EXPECT_EQ(RunPipeline(text, pairs, 4096, PipelineTuning{0, 1, false}, &got), expected);
     EXPECT_EQ(got, want);
     EXPECT_EQ(want, (std::vector<std::int64_t>{1, 1, 1}));
+}
+
+TEST(ReplacePipeline, StaysExactWhenDenseReplacementsMakeItStopFiltering)
+{
+    // Every pair replaces all over the text, so the filter spares no search
+    // and is given up after the first megabyte or so, in mid-stream.
+    std::mt19937 rng(3);
+    const std::string text = test::RandomText<char>(rng, "abc", 2 << 20);
+    Pairs pairs;
+    for (int k = 0; k < 32; ++k) pairs.push_back({test::RandomText<char>(rng, "abc", 2), test::RandomText<char>(rng, "abc", 2)});
+    std::vector<std::int64_t> want, got;
+    const std::string expected = ReplaceAllReference(text, pairs, &want);
+    EXPECT_EQ(RunPipeline(text, pairs, 65536, PipelineTuning{100000, 1, true}, &got), expected);
+    EXPECT_EQ(got, want);
 }
 
 TEST(ReplacePipeline, HandlesOneHugeFindAmongThousandsOfPairs)
