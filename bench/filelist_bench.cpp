@@ -1,6 +1,6 @@
-// Times the file list's long operations the way the window runs them: a shown
-// list view (offscreen) over the model, the buttons' own handlers, and a yield
-// that processes window events.
+// Times the file list's long operations through the real main window on the
+// offscreen platform: its own buttons, clicked, with scripted answers to the
+// questions they ask.
 //
 //   quorvane-filelist-bench TREE LISTFILE OUTDIR RUNS
 //
@@ -8,19 +8,18 @@
 // extension "txt"), L.filter1.json and L.filter2.json (the two name filters
 // over the entries Add All gave) and L.list.json ("Load List Of Files From
 // File" with LISTFILE), each {"results":[{"median":s,"times":[...]}]}.
-#include "FileListActions.h"
+#include "Chance.h"
 #include "FileListModel.h"
-#include "FileListView.h"
-#include "Pointer.h"
+#include "Form1.h"
+#include "ProgramFolder.h"
 #include "Prompts.h"
 #include "Settings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -30,48 +29,32 @@ namespace {
 
 using namespace quorvane;
 
-// The window's part in these handlers: its pointer, and prompts whose answers
-// are set before each click. Anything else shown is a failure of the run.
-class BenchWindow : public QWidget, public PointerHost, public Prompts {
+// Answers set before each click; an error report is a failure of the run.
+class BenchPrompts : public Prompts {
 public:
-    BenchWindow()
-    {
-        auto* layout = new QVBoxLayout(this);
-        view = new FileListView(this);
-        view->setModel(&model);
-        view->setPointerHost(this);
-        layout->addWidget(view);
-        resize(800, 600);
-    }
-    FileListModel model;
-    FileListView* view;
     QStringList inputs;
     QString folder;
     QString listFile;
-    int unexpected = 0;
+    int failures = 0;
 
-    PointerStyle pointer() const override { return m_pointer; }
-    void setPointer(PointerStyle style) override { m_pointer = style; }
-
-    void notice(const QString& text, const QString&) override { fail(text); }
-    void errorBox(const QString& text, const QString&) override { fail(text); }
-    bool question(const QString& text, const QString&) override { return fail(text), false; }
+    void notice(const QString& text, const QString&) override
+    {
+        std::fprintf(stderr, "notice: %s\n", qPrintable(text));
+    }
+    void errorBox(const QString& text, const QString&) override
+    {
+        std::fprintf(stderr, "error report: %s\n", qPrintable(DisplayText(text)));
+        ++failures;
+    }
+    bool question(const QString&, const QString&) override { return false; }
     QString inputBox(const QString&, const QString&, const QString&) override
     {
         return inputs.isEmpty() ? QString() : inputs.takeFirst();
     }
     QStringList openFiles(const QString&, const QString&, bool) override { return {listFile}; }
-    QString saveFile(const QString& title, const QString&) override { return fail(title), QString(); }
+    QString saveFile(const QString&, const QString&) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return folder; }
     void openUrl(const QUrl&) override {}
-
-private:
-    void fail(const QString& text)
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        ++unexpected;
-    }
-    PointerStyle m_pointer = PointerStyle::Default;
 };
 
 // Runs prepare (untimed) then step (timed, with the events it leaves) runs times.
@@ -109,6 +92,8 @@ void WriteResult(const QString& folder, const QString& id, std::vector<double> t
 
 int main(int argc, char* argv[])
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() != 5) {
@@ -117,44 +102,44 @@ int main(int argc, char* argv[])
     }
     const QString tree = args[1], listFile = args[2], outDir = args[3];
     const int runs = std::max(1, args[4].toInt());
-    QTemporaryDir settings;
-    SetSettingsFolder(settings.path());
+    // A settings store and program folder of the run's own.
+    QTemporaryDir sandbox;
+    SetSettingsFolder(sandbox.path());
+    SetProgramFolder(sandbox.path());
+    SetRandomFractionSource([] { return 0.5; });
 
-    BenchWindow window;
-    window.folder = tree;
-    window.listFile = listFile;
+    BenchPrompts prompts;
+    prompts.folder = tree;
+    prompts.listFile = listFile;
+    Form1 window(prompts);
     window.show();
     QApplication::processEvents();
+    FileListModel& list = window.fileList();
+    const auto click = [&](int button) { window.pushButton(button)->click(); };
 
-    const auto addAll = Time(runs, [&] { window.model.clear(); window.inputs = {"txt"}; },
-                             [&] { AddAllFilesInFolder(window.model, window, window, WindowYield()); });
-    const QStringList scanned = window.model.entries();
+    const auto addAll = Time(runs, [&] { list.clear(); prompts.inputs = {"txt"}; }, [&] { click(3); });
+    const QStringList scanned = list.entries();
     std::fprintf(stderr, "Add All: %lld entries\n", static_cast<long long>(scanned.size()));
 
     // "file00" is in one name of ten: the first filter removes a tenth, the
     // second keeps only that tenth.
     const auto refill = [&] {
-        window.model.clear();
-        window.model.addEntries(scanned);
-        window.inputs = {"FILE00"};
+        list.clear();
+        list.addEntries(scanned);
+        prompts.inputs = {"FILE00"};
     };
-    const auto filter1 = Time(runs, refill, [&] {
-        AskRemoveEntriesContaining(window.model, window, window, WindowYield());
-    });
-    const qsizetype left1 = window.model.count();
-    const auto filter2 = Time(runs, refill, [&] {
-        AskRemoveEntriesNotContaining(window.model, window, window, WindowYield());
-    });
+    const auto filter1 = Time(runs, refill, [&] { click(17); });
+    const qsizetype left1 = list.count();
+    const auto filter2 = Time(runs, refill, [&] { click(11); });
     std::fprintf(stderr, "filters: %lld and %lld entries left\n", static_cast<long long>(left1),
-                 static_cast<long long>(window.model.count()));
+                 static_cast<long long>(list.count()));
 
-    const auto list = Time(runs, [&] { window.model.clear(); },
-                           [&] { LoadListsFromDialog(window.model, window, window); });
-    std::fprintf(stderr, "list: %d entries\n", window.model.count());
+    const auto loaded = Time(runs, [&] { list.clear(); }, [&] { click(9); });
+    std::fprintf(stderr, "list: %d entries\n", list.count());
 
     WriteResult(outDir, "L.addall", addAll);
     WriteResult(outDir, "L.filter1", filter1);
     WriteResult(outDir, "L.filter2", filter2);
-    WriteResult(outDir, "L.list", list);
-    return window.unexpected ? 1 : 0;
+    WriteResult(outDir, "L.list", loaded);
+    return prompts.failures ? 1 : 0;
 }

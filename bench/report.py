@@ -54,10 +54,10 @@ NOTES = {
     "W": "Both run the same 3 pairs over the 20,000 files of C in place, files regenerated before "
          "every run; times are whole processes (the window's start-up included). The window runs "
          "single mode through its own \"Start Replacing\" (quorvane-window-bench).",
-    "L": "quorvane-filelist-bench runs the list's own button handlers (Add All with the answer "
-         "\"txt\", the two name filters with \"FILE00\", Load List with one list file of "
-         "1,000,000 paths) over a shown list view on the offscreen platform, yielding to the "
-         "window's event loop as the window does; each time includes the events left pending. "
+    "L": "quorvane-filelist-bench clicks the main window's own buttons (offscreen): \"Add All "
+         "File(s) In Folder\" answered \"txt\" and the tree, the two name filters answered "
+         "\"FILE00\" over the 100,000 entries Add All gave, \"Load List Of Files From File\" with one "
+         "list file of 1,000,000 paths; each time includes the window events left pending. "
          "find writes its names to /dev/null.",
     "F": "sed (about 10 x its time in E) and python are left out to keep the run short; "
          "the output is still checked against the reference.",
