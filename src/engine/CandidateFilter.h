@@ -143,9 +143,10 @@ private:
     // Key length and step of a class whose shortest find text has m units:
     // keys of six or more units where possible, and the longest step that
     // still puts a whole key inside every occurrence.
+    static constexpr std::size_t kShortKey = 6;
     static std::pair<std::size_t, std::size_t> KeyAndStep(std::size_t m)
     {
-        if (m < 6) return {m, 1};
+        if (m < kShortKey) return {m, 1};
         const std::size_t step = std::min<std::size_t>(8, m - 5);
         return {std::min(kKeyUnits, m - step + 1), step};
     }
@@ -168,6 +169,10 @@ private:
         for (std::size_t a = count; a-- > 0;) {
             best[a] = -1;
             for (std::size_t b = a + 1; b <= count; ++b) {
+                // Short keys pass on ordinary text all the time: a class of
+                // short find texts never takes in long ones, whose longer keys
+                // would otherwise be cut down to the short length.
+                if (lengths[a] < kShortKey && lengths[b - 1] >= kShortKey) break;
                 const double cost = 1.0 / double(KeyAndStep(lengths[a]).second) + best[b];
                 if (best[a] < 0 || cost < best[a] - 1e-9) {
                     best[a] = cost;

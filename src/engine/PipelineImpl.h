@@ -63,6 +63,7 @@ struct ReplacePipeline<Unit>::Impl {
     String middle;
 
     std::unique_ptr<CandidateFilter<Unit>> filter;
+    std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
     bool dropCostlyFilter = true;
     std::uint64_t filterUnits = 0;  // units the filter has scanned so far
     std::uint64_t skippedUnits = 0; // units the stages did not have to search
@@ -80,6 +81,8 @@ struct ReplacePipeline<Unit>::Impl {
     // Runs the gathered stretch through every stage and hands the result to
     // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);
+    // Fills mayCreate from the pairs' texts, before they are moved.
+    void findCreators(const std::vector<UnitPair<Unit>>& pairs);
     // Reports the find texts that end in the gathered stretch.
     void scanInput();
     // Drops the filter for good once scanning has cost more than the searches

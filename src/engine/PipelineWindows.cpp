@@ -1,11 +1,44 @@
 #include "PipelineImpl.h"
 
 #include <limits>
+#include <type_traits>
 
 // The candidate filter's side of the pipeline: the scan of each new stretch
 // and of the windows around what the stages insert.
 
 namespace quorvane {
+
+// A later find text that an insertion of pair k forms anew overlaps the
+// inserted text: it holds the first or the last inserted unit, or lies inside
+// the units between them. When no later find text can, k's insertions need no
+// window scan at all: with many replacements by pairs whose replace texts share
+// nothing with what follows, those scans would cost more than the text itself.
+// A deletion joins its neighbours and may form anything.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::findCreators(const std::vector<UnitPair<Unit>>& pairs)
+{
+    using U = std::make_unsigned_t<Unit>;
+    std::vector<std::int64_t> lastWith(std::size_t(1) << (8 * sizeof(Unit)), -1);
+    for (std::size_t j = 0; j < pairs.size(); ++j)
+        for (const Unit u : pairs[j].find) lastWith[U(u)] = std::int64_t(j);
+    struct InsideReport {
+        const CandidateFilter<Unit>& filter;
+        std::size_t k;
+        bool any = false;
+        bool known(std::size_t) const { return false; }
+        void found(std::size_t i, std::size_t) { any = any || filter.pairsOf(i).back() > k; }
+        void missed(std::size_t) {}
+    };
+    mayCreate.assign(pairs.size(), 1);
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const String& r = pairs[k].replace;
+        if (r.empty() || lastWith[U(r.front())] > std::int64_t(k) || lastWith[U(r.back())] > std::int64_t(k))
+            continue;
+        InsideReport inside{*filter, k};
+        if (r.size() > 2) filter->scan(r.data() + 1, r.size() - 2, r.size() - 2, inside);
+        mayCreate[k] = inside.any;
+    }
+}
 
 // Reports every find text that ends in the new stretch, including those that
 // begin in the previous one.

@@ -34,6 +34,7 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
             lengths.push_back(finds[textPairs.back().front()]->size());
         }
         hits.init(pairs.size(), std::move(textPairs), std::move(lengths));
+        findCreators(pairs);
     }
     std::size_t stored = 0;
     for (const auto& p : pairs)
@@ -134,7 +135,7 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     else applyMatches(k, settled);
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
     if (filter) {
-        if (s.pending || !inserts.empty()) scanWindows(s, k);
+        if (s.pending || (!inserts.empty() && mayCreate[k])) scanWindows(s, k);
         keepHistory(s);
     }
 }
