@@ -99,18 +99,27 @@ bool SourceReader::readRaw(char* into, qint64 len, qint64& got)
     return true;
 }
 
+bool SourceReader::readBlock(char*& raw, qint64& total)
+{
+    allocate();
+    raw = reinterpret_cast<char*>(m_block.get());
+    std::memcpy(raw, m_carry, size_t(m_carryLen));
+    qint64 got = 0;
+    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
+        return false;
+    total = m_carryLen + got;
+    return true;
+}
+
 bool SourceReader::nextBytes(std::string_view& block)
 {
     block = {};
     if (m_ended)
         return true;
-    allocate();
-    char* raw = reinterpret_cast<char*>(m_block.get());
-    std::memcpy(raw, m_carry, size_t(m_carryLen));
-    qint64 got = 0;
-    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
+    char* raw = nullptr;
+    qint64 total = 0;
+    if (!readBlock(raw, total))
         return false;
-    const qint64 total = m_carryLen + got;
     m_carryLen = 0;
     m_ended = m_eof;
     block = std::string_view(raw, size_t(total));
@@ -140,15 +149,12 @@ bool SourceReader::nextUnits(std::u16string_view& block)
     block = {};
     if (m_ended)
         return true;
-    allocate();
     const bool utf32 = m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE;
     const int unitBytes = utf32 ? 4 : 2;
-    char* raw = reinterpret_cast<char*>(m_block.get());
-    std::memcpy(raw, m_carry, size_t(m_carryLen));
-    qint64 got = 0;
-    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
+    char* raw = nullptr;
+    qint64 total = 0;
+    if (!readBlock(raw, total))
         return false;
-    const qint64 total = m_carryLen + got;
     const qint64 whole = total / unitBytes * unitBytes;
     m_carryLen = int(total - whole);
     std::memcpy(m_carry, raw + whole, size_t(m_carryLen));

@@ -39,6 +39,8 @@ public:
 
 private:
     bool readRaw(char* into, qint64 len, qint64& got);
+    // Puts the carried bytes in front of the next read; raw/total give the block.
+    bool readBlock(char*& raw, qint64& total);
     void allocate();
 
     int m_fd = -1;
