@@ -52,7 +52,7 @@ QString OutputPath(Form1& form, const QString& source)
 {
     if (!form.option1()->isChecked())
         return source;
-    return NormalizePath(WithTrailingSlash(form.outputFolderText()->text()) + FileNameOfPath(source));
+    return OutputPathInFolder(form.outputFolderText()->text(), source);
 }
 
 // The bar takes its caption and value for every file, but is redrawn at most

@@ -102,7 +102,6 @@ int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
 
     std::int64_t written = 0, unchanged = 0, failed = 0, replacements = 0;
     const QStringList files = GatherFiles(a, failed, err);
-    const QString folder = a.outputFolder.endsWith('/') ? a.outputFolder : a.outputFolder + '/';
 
     // Results wait in a group so that a batch of small files pays for one
     // sync per group instead of one per file; a commit that fails there is
@@ -115,7 +114,7 @@ int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
 
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& source = files.at(i);
-        const QString output = a.inPlace ? source : NormalizePath(folder + FileNameOfPath(source));
+        const QString output = a.inPlace ? source : OutputPathInFolder(a.outputFolder, source);
         const FileOutcome outcome = ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
             lateFailures.emplace_back(i, why);
         });

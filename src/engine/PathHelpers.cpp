@@ -25,6 +25,12 @@ QString FileNameOfPath(const QString& path)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
+QString OutputPathInFolder(const QString& folder, const QString& source)
+{
+    const QString joint = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return NormalizePath(joint + FileNameOfPath(source));
+}
+
 // One left-to-right pass: each non-overlapping "//" becomes "/", so three
 // slashes become two and four become two.
 static QString CollapsePairs(QStringView text)

@@ -15,6 +15,9 @@ QString FileNameOfPath(const QString& path);
 // Collapses each non-overlapping "//" to "/" in one pass. A leading single '/'
 // stays single; a leading run of two or more becomes exactly two.
 QString NormalizePath(const QString& path);
+// Where a source's result goes in an output folder: the folder (given a '/'
+// when it lacks one) joined with the source's file name, then normalized.
+QString OutputPathInFolder(const QString& folder, const QString& source);
 // Size in bytes of a regular file that can be opened for reading; -1 otherwise.
 qint64 FileSize2(const QString& path);
 

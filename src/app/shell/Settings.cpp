@@ -8,17 +8,24 @@
 
 namespace quorvane {
 
+namespace {
+// The one place that names where the user's choices live.
+QSettings OpenStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Plenmark", "Quorvane");
+}
+} // namespace
 
 QString ReadSetting(const QString& key, const QString& def)
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Plenmark", "Quorvane");
+    QSettings store = OpenStore();
     const QVariant v = store.value(key);
     return v.isValid() ? v.toString() : def;
 }
 
 void WriteSetting(const QString& key, const QString& value)
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Plenmark", "Quorvane");
+    QSettings store = OpenStore();
     if (!store.isWritable())
         throw Failure("Permission denied");
     store.setValue(key, value);
