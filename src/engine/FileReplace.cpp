@@ -185,6 +185,17 @@ std::vector<std::int64_t> RunAndReport(const QString& source, const QString& out
 
 } // namespace
 
+// Pairs entry k of finds with entry k of replaces; a find without a partner
+// is paired with the empty text (it deletes).
+static std::vector<Pair> PairLists(const QStringList& finds, const QStringList& replaces)
+{
+    std::vector<Pair> pairs;
+    pairs.reserve(size_t(finds.size()));
+    for (qsizetype k = 0; k < finds.size(); ++k)
+        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
+    return pairs;
+}
+
 std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString& findText,
                                             const QString& replaceText, const QString& output,
                                             const ReplaceContext& ctx)
@@ -193,11 +204,7 @@ std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString
     // reach this file.
     const QStringList finds = SplitLines(findText);
     const QStringList replaces = SplitLines(replaceText);
-    std::vector<Pair> pairs;
-    pairs.reserve(size_t(finds.size()));
-    for (qsizetype k = 0; k < finds.size(); ++k)
-        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
-    return RunAndReport(source, output, std::move(pairs), ctx,
+    return RunAndReport(source, output, PairLists(finds, replaces), ctx,
                         QStringLiteral("ReplaceText.ReplaceTextInFile"), 110);
 }
 
@@ -205,11 +212,7 @@ std::vector<std::int64_t> ReplaceTextInFileCombo(const QString& source, const QS
                                                  const QStringList& replaces, const QString& output,
                                                  const ReplaceContext& ctx)
 {
-    std::vector<Pair> pairs;
-    pairs.reserve(size_t(finds.size()));
-    for (qsizetype k = 0; k < finds.size(); ++k)
-        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
-    return RunAndReport(source, output, std::move(pairs), ctx,
+    return RunAndReport(source, output, PairLists(finds, replaces), ctx,
                         QStringLiteral("ReplaceText.ReplaceTextInFileCombo"), 106);
 }
 
