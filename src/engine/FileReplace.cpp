@@ -44,14 +44,18 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
         return reader.nextUnits(block);
 }
 
+enum class PumpResult { Done, ReadFailed, Restart };
+
 // Streams the whole source through the pairs, handing output to `out` (null on
-// a dry run). Returns false on a read failure; a write failure stops the pump
-// and shows in out's error.
+// a dry run). A write failure stops the pump and shows in out's error. Restart
+// means the pipeline's one-pass mode ended midway: run again with it off.
 template <typename Unit>
-bool Pump(SourceReader& reader, const FileJob& job, AtomicFile* out, FileOutcome& outcome)
+PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, AtomicFile* out, FileOutcome& outcome)
 {
     std::vector<size_t> kept;
-    ReplacePipeline<Unit> pipeline(EncodePairs<Unit>(job.pairs, kept));
+    PipelineTuning tuning;
+    tuning.onePass = onePass;
+    ReplacePipeline<Unit> pipeline(EncodePairs<Unit>(job.pairs, kept), tuning);
     bool writeOk = true;
     const auto sink = [&](std::basic_string_view<Unit> piece) {
         if (out && writeOk && !piece.empty())
@@ -65,16 +69,21 @@ bool Pump(SourceReader& reader, const FileJob& job, AtomicFile* out, FileOutcome
     while (writeOk && (readOk = NextBlock<Unit>(reader, block)) && !block.empty()) {
         for (size_t at = 0; at < block.size() && writeOk; at += chunk) {
             pipeline.feed(block.substr(at, chunk), sink);
+            if (pipeline.restartNeeded())
+                return PumpResult::Restart;
             if (job.yield)
                 job.yield();
         }
     }
-    if (readOk && writeOk)
+    if (readOk && writeOk) {
         pipeline.finish(sink);
+        if (pipeline.restartNeeded())
+            return PumpResult::Restart;
+    }
     const std::vector<std::int64_t>& counts = pipeline.counts();
     for (size_t k = 0; k < kept.size() && k < counts.size(); ++k)
         outcome.counts[kept[k]] = counts[k];
-    return readOk;
+    return readOk ? PumpResult::Done : PumpResult::ReadFailed;
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -110,27 +119,34 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
     if (job.group && (job.group->isPending(source) || job.group->isPending(output)))
         job.group->flush();
 
-    SourceReader reader;
-    if (!reader.open(source))
-        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader.errorNumber()));
-    const Detected detected = reader.detected();
-    outcome.encoding = detected.encoding;
-
+    std::unique_ptr<SourceReader> reader;
     std::unique_ptr<AtomicFile> out;
-    if (!job.dryRun) {
-        out = std::make_unique<AtomicFile>(output);
-        if (detected.encoding == TextEncoding::Unicode)
-            out->append("\xFF\xFE", 2);
+    PumpResult pumped = PumpResult::Restart;
+    // The first run tries the one-pass mode; when that has to end midway, the
+    // file is read again from the start with the stages alone.
+    for (bool onePass : {true, false}) {
+        reader = std::make_unique<SourceReader>();
+        if (!reader->open(source))
+            return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
+        outcome.encoding = reader->detected().encoding;
+        if (!job.dryRun) {
+            out = std::make_unique<AtomicFile>(output);
+            if (outcome.encoding == TextEncoding::Unicode)
+                out->append("\xFF\xFE", 2);
+        }
+        pumped = reader->wide() ? Pump<char16_t>(*reader, job, onePass, out.get(), outcome)
+                               : Pump<char>(*reader, job, onePass, out.get(), outcome);
+        if (pumped != PumpResult::Restart)
+            break;
     }
-    const bool readOk = reader.wide() ? Pump<char16_t>(reader, job, out.get(), outcome)
-                                      : Pump<char>(reader, job, out.get(), outcome);
-    if (!readOk)
-        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader.errorNumber()));
+    if (pumped == PumpResult::ReadFailed)
+        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
+    const Detected detected = reader->detected();
     if (job.dryRun) {
         outcome.ok = true;
         return outcome;
     }
-    const QByteArray odd = reader.trailingByte();
+    const QByteArray odd = reader->trailingByte();
     if (!odd.isEmpty())
         out->append(odd.constData(), odd.size());
 

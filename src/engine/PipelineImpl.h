@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <utility>
 
@@ -76,11 +77,36 @@ struct ReplacePipeline<Unit>::Impl {
     static constexpr std::size_t kFewLaterPairs = 32;
     String scratch;
 
+    // One-pass mode (filter only): see PipelineOnePass.cpp.
+    struct Occurrence {
+        std::size_t pos;
+        std::uint32_t text;
+    };
+    bool onePass = false;
+    bool emitted = false;   // output has been handed on
+    bool restart = false;   // the mode ended after output was handed on
+    std::size_t held = 0;   // units kept back from the last stretch
+    std::vector<Occurrence> occurrences, picks;
+    std::vector<std::uint32_t> clusterTexts;
+    static constexpr std::size_t kLongestMixedCluster = 64;
+    std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
+    bool lastPickCreates = false;
+
     // Takes the pairs' texts (moved from) and sets up every stage.
     Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
     // Runs the gathered stretch through every stage and hands the result to
     // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);
+    // Replaces every pair's occurrences in the gathered stretch at once and
+    // hands the settled part to sink. False, with nothing handed on and cur
+    // unchanged, when the stretch breaks the mode's conditions.
+    bool runOnePass(bool final, const Sink& sink);
+    // Adds the replacements chosen among occurrences [a, b) (one cluster of
+    // overlapping ones; mixed when of several texts) to picks. False when
+    // the cluster is too long to sort out here.
+    bool pickCluster(std::size_t a, std::size_t b, bool mixed);
+    // Whether pair k's replacement of [pos, pos + len) forms a later find.
+    bool formsLaterFind(std::size_t k, std::size_t pos, std::size_t len);
     // Fills mayCreate from the pairs' texts, before they are moved.
     void findCreators(const std::vector<UnitPair<Unit>>& pairs);
     // Reports the find texts that end in the gathered stretch.

@@ -35,6 +35,7 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
         }
         hits.init(pairs.size(), std::move(textPairs), std::move(lengths));
         findCreators(pairs);
+        onePass = tuning.onePass;
     }
     std::size_t stored = 0;
     for (const auto& p : pairs)
@@ -68,6 +69,14 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
 {
+    if (onePass) {
+        if (runOnePass(final, sink)) return;
+        if (emitted) {
+            restart = true;
+            return;
+        }
+        onePass = false;  // nothing handed on yet: the stages take over here
+    }
     hits.next();
     if (filter) scanInput();
     std::int64_t minStamp = hits.stamp;
@@ -213,18 +222,32 @@ ReplacePipeline<Unit>::~ReplacePipeline()
 template <typename Unit>
 void ReplacePipeline<Unit>::feed(View chunk, const Sink& sink)
 {
-    while (!chunk.empty()) {
-        const std::size_t take = std::min(chunk.size(), d->stretch - std::min(d->stretch, d->cur.size()));
+    while (!chunk.empty() && !d->restart) {
+        // One pass keeps text back (usually twice the reach); the stretch counts new text.
+        const std::size_t full = d->stretch + (d->onePass ? d->held : 0);
+        const std::size_t take = std::min(chunk.size(), full - std::min(full, d->cur.size()));
         d->cur.append(chunk.data(), take);
         chunk.remove_prefix(take);
-        if (d->cur.size() >= d->stretch) d->run(false, sink);
+        if (d->cur.size() >= full) d->run(false, sink);
     }
 }
 
 template <typename Unit>
 void ReplacePipeline<Unit>::finish(const Sink& sink)
 {
-    d->run(true, sink);
+    if (!d->restart) d->run(true, sink);
+}
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::restartNeeded() const
+{
+    return d->restart;
+}
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::onePass() const
+{
+    return d->onePass;
 }
 
 template <typename Unit>

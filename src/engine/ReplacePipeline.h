@@ -23,6 +23,7 @@ struct PipelineTuning {
     std::size_t stretchUnits = 0;        // input gathered before the pairs run; 0 picks a size
     std::size_t filterFromFindTexts = 32; // candidate filter in use from this many distinct finds
     bool dropCostlyFilter = true;         // stop filtering when it costs more than it saves
+    bool onePass = true;                  // with the filter, try all pairs in one pass first
 };
 
 template <typename Unit>
@@ -45,6 +46,12 @@ public:
     void finish(const Sink& sink);
     // Replacements made so far by each pair, in pair order.
     const std::vector<std::int64_t>& counts() const;
+    // True when the one-pass mode had to end after output was handed on: the
+    // output so far must be dropped and the whole input run again through a
+    // pipeline with PipelineTuning::onePass off. Further input is ignored.
+    bool restartNeeded() const;
+    // True while all pairs are applied in one pass per stretch.
+    bool onePass() const;
 
 private:
     struct Impl;

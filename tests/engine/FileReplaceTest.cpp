@@ -133,6 +133,31 @@ TEST(FileReplace, PairsApplyInOrderAndCountPerPairWithEmptyFindsChangingNothing)
     EXPECT_EQ(StatOf(box.path("out.txt")).st_mode & 07777, 0666 & ~mask);
 }
 
+TEST(FileReplace, AFileWhoseLatePartNeedsThePairsInTurnIsReadAgainAndComesOutExact)
+{
+    // Many pairs put all of them in one pass; far into the file "a" -> "b"
+    // meets a "c" and forms the later find "bc", so the file is read again
+    // with the pairs in turn. In place: the source must still be whole then.
+    IoSandbox box;
+    std::vector<Pair> pairs{{"word", "W"}, {"a", "b"}, {"bc", "X"}};
+    for (int k = 0; k < 40; ++k)
+        pairs.push_back({QString("zz%1").arg(k), "-"});
+    QByteArray text;
+    for (int i = 0; i < 300000; ++i)
+        text += "word ";
+    text += "ac word";
+    const QString in = box.write("in.txt", text);
+    const FileOutcome r = ProcessFile(in, in, Job(pairs));
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    QByteArray expected = text;
+    expected.replace("word", "W").replace("a", "b").replace("bc", "X");
+    EXPECT_EQ(IoSandbox::read(in), expected);
+    EXPECT_EQ(r.counts[0], 300001);
+    EXPECT_EQ(r.counts[1], 1);
+    EXPECT_EQ(r.counts[2], 1);
+    EXPECT_EQ(box.entries(), QStringList{"in.txt"});
+}
+
 TEST(FileReplace, ReadFailuresLeaveNoOutputAndAreNamedForTheReadStage)
 {
     IoSandbox box;

@@ -10,6 +10,34 @@
 namespace quorvane::test {
 
 
+// Feeds text in pieces chosen by nextPiece(remaining), then finishes; when
+// the pipeline asks for a restart, runs the text again with one pass off, as
+// the file code does.
+template <typename Unit, typename NextPiece>
+std::basic_string<Unit> RunPipelineInPieces(const std::basic_string<Unit>& text,
+                                            const std::vector<UnitPair<Unit>>& pairs, NextPiece nextPiece,
+                                            PipelineTuning tuning, std::vector<std::int64_t>* counts)
+{
+    for (;;) {
+        ReplacePipeline<Unit> pipeline(pairs, tuning);
+        std::basic_string<Unit> out;
+        auto sink = [&out](std::basic_string_view<Unit> v) { out.append(v); };
+        std::basic_string_view<Unit> rest(text);
+        while (!rest.empty() && !pipeline.restartNeeded()) {
+            const std::size_t take = std::min(nextPiece(rest.size()), rest.size());
+            pipeline.feed(rest.substr(0, take), sink);
+            rest.remove_prefix(take);
+        }
+        pipeline.finish(sink);
+        if (pipeline.restartNeeded()) {
+            tuning.onePass = false;
+            continue;
+        }
+        if (counts) *counts = pipeline.counts();
+        return out;
+    }
+}
+
 // Feeds text in pieces of `piece` units (the last one shorter), then finishes.
 template <typename Unit>
 std::basic_string<Unit> RunPipeline(const std::basic_string<Unit>& text,
@@ -17,14 +45,7 @@ std::basic_string<Unit> RunPipeline(const std::basic_string<Unit>& text,
                                     const PipelineTuning& tuning = {},
                                     std::vector<std::int64_t>* counts = nullptr)
 {
-    ReplacePipeline<Unit> pipeline(pairs, tuning);
-    std::basic_string<Unit> out;
-    auto sink = [&out](std::basic_string_view<Unit> v) { out.append(v); };
-    for (std::size_t i = 0; i < text.size(); i += piece)
-        pipeline.feed(std::basic_string_view<Unit>(text).substr(i, piece), sink);
-    pipeline.finish(sink);
-    if (counts) *counts = pipeline.counts();
-    return out;
+    return RunPipelineInPieces(text, pairs, [piece](std::size_t) { return piece; }, tuning, counts);
 }
 
 // Feeds text cut at random points (pieces of 1..maxPiece units), then finishes.
@@ -35,18 +56,8 @@ std::basic_string<Unit> RunPipelineRandomCuts(const std::basic_string<Unit>& tex
                                               const PipelineTuning& tuning,
                                               std::vector<std::int64_t>* counts)
 {
-    ReplacePipeline<Unit> pipeline(pairs, tuning);
-    std::basic_string<Unit> out;
-    auto sink = [&out](std::basic_string_view<Unit> v) { out.append(v); };
-    std::basic_string_view<Unit> rest(text);
-    while (!rest.empty()) {
-        const std::size_t take = std::uniform_int_distribution<std::size_t>(1, maxPiece)(rng);
-        pipeline.feed(rest.substr(0, take), sink);
-        rest.remove_prefix(std::min(take, rest.size()));
-    }
-    pipeline.finish(sink);
-    if (counts) *counts = pipeline.counts();
-    return out;
+    auto next = [&rng, maxPiece](std::size_t) { return std::uniform_int_distribution<std::size_t>(1, maxPiece)(rng); };
+    return RunPipelineInPieces(text, pairs, next, tuning, counts);
 }
 
 // A random string of length n drawn from the given units.

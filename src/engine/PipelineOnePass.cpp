@@ -1,0 +1,199 @@
+#include "PipelineImpl.h"
+
+#include <algorithm>
+#include <limits>
+
+// One-pass mode: every pair applied to a stretch in a single rebuild.
+//
+// Applying the pairs one after another gives the same text as replacing all
+// of their original occurrences at once when
+// - no occurrence of one find text overlaps an occurrence of another (each
+//   text then keeps its own occurrences whatever the others do, and takes
+//   them leftmost-first exactly as its pair alone would), and
+// - no replacement forms an occurrence of a later pair's find. A pair whose
+//   replace text cannot form one (mayCreate) needs no check. For one that may,
+//   no other replacement may come within `reach` units of it, so its
+//   neighbours are the original text, and that original text around the
+//   inserted units must not hold a later find touching them.
+// A stretch that breaks a condition ends the mode. If nothing has been handed
+// on yet, the stretch simply runs through the stages; otherwise the caller
+// starts the file again with the stages (restartNeeded).
+
+namespace quorvane {
+
+namespace {
+
+// Collects every occurrence the filter confirms.
+template <typename Occurrence>
+struct AllOccurrences {
+    std::vector<Occurrence>& out;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t i, std::size_t at) { out.push_back({at, i}); }
+};
+
+// Notes whether a later pair's find touches the inserted units [from, to) of
+// a window (for a deletion from == to: the find spans the join).
+template <typename Unit>
+struct FormedReport {
+    const CandidateFilter<Unit>& filter;
+    const std::vector<std::size_t>& lengths;
+    std::size_t pair, from, to;
+    bool formed = false;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t i, std::size_t at)
+    {
+        const std::size_t end = at + lengths[i];
+        const bool touches = from == to ? at < from && end > from : at < to && end > from;
+        formed = formed || (touches && filter.pairsOf(i).back() > pair);
+    }
+};
+
+} // namespace
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
+{
+    const Unit* x = cur.data();
+    const std::size_t n = cur.size();
+    occurrences.clear();
+    AllOccurrences<Occurrence> all{occurrences};
+    filter->scan(x, n, n, all);
+    auto before = [](const Occurrence& a, const Occurrence& b) { return a.pos < b.pos || (a.pos == b.pos && a.text < b.text); };
+    if (!std::is_sorted(occurrences.begin(), occurrences.end(), before))
+        std::sort(occurrences.begin(), occurrences.end(), before);
+
+    // Overlapping occurrences form clusters, each settled on its own. Clusters
+    // that start before `cut` are settled now, when no occurrence still to come
+    // can join them; each then has reach units of text after it.
+    const std::size_t cut = final ? n : n - std::min(n, 2 * reach);
+    const std::size_t complete = final ? n : n - std::min(n, reach);
+    picks.clear();
+    std::size_t settled = cut;
+    for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
+        std::size_t clusterEnd = occurrences[a].pos + hits.textLength[occurrences[a].text];
+        bool mixed = false;
+        for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
+            clusterEnd = std::max(clusterEnd, occurrences[b].pos + hits.textLength[occurrences[b].text]);
+            mixed = mixed || occurrences[b].text != occurrences[a].text;
+        }
+        if (clusterEnd > complete) {
+            if (occurrences[a].pos == 0) return false;  // a chain longer than a stretch
+            settled = occurrences[a].pos;
+            break;
+        }
+        const std::size_t first = picks.size();
+        if (!pickCluster(a, b, mixed)) return false;
+        for (std::size_t p = first; p < picks.size(); ++p) {
+            const Occurrence& o = picks[p];
+            const std::size_t len = hits.textLength[o.text], k = filter->pairsOf(o.text).front();
+            const bool creates = mayCreate[k] != 0;
+            if ((creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
+                return false;
+            if (creates && formsLaterFind(k, o.pos, len)) return false;
+            lastPickEnd = std::ptrdiff_t(o.pos + len);
+            lastPickCreates = creates;
+        }
+        settled = std::max(settled, clusterEnd);
+    }
+
+    spare.reset(front);
+    std::size_t pos = 0;
+    for (const Occurrence& o : picks) {
+        const std::size_t k = filter->pairsOf(o.text).front();
+        spare.append(x + pos, o.pos - pos);
+        spare.append(work[k].replace.data(), work[k].replace.size());
+        pos = o.pos + hits.textLength[o.text];
+        ++counts[k];
+    }
+    spare.append(x + pos, settled - pos);
+    if (settled) {
+        emitted = true;
+        if (spare.size()) sink(View(spare.data(), spare.size()));
+    }
+
+    // What the next stretch needs: the original text before it and where the
+    // last pick ended, counted from its start. No occurrence crosses `settled`.
+    KeepLast(inputHistory, x, settled, reach);
+    lastPickEnd -= std::ptrdiff_t(settled);
+    held = n - settled;
+    spare.reset(front);
+    spare.append(x + settled, n - settled);
+    std::swap(cur, spare);
+    return true;
+}
+
+// Picks the replacements among occurrences [a, b), one cluster. Pairs take
+// their turns in order: each takes its text's occurrences leftmost-first,
+// leaving those that overlap what an earlier pair took (that text is gone).
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool mixed)
+{
+    const std::size_t first = picks.size();
+    if (!mixed) {
+        std::size_t end = 0;
+        for (std::size_t i = a; i < b; ++i) {
+            const Occurrence& o = occurrences[i];
+            if (i > a && o.pos < end) continue;
+            picks.push_back(o);
+            end = o.pos + hits.textLength[o.text];
+        }
+        return true;
+    }
+    // Long mixed chains (periodic text) are left to the stages.
+    if (b - a > kLongestMixedCluster) return false;
+    clusterTexts.clear();
+    for (std::size_t i = a; i < b; ++i) clusterTexts.push_back(occurrences[i].text);
+    std::sort(clusterTexts.begin(), clusterTexts.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return filter->pairsOf(x).front() < filter->pairsOf(y).front();
+    });
+    clusterTexts.erase(std::unique(clusterTexts.begin(), clusterTexts.end()), clusterTexts.end());
+    for (std::uint32_t text : clusterTexts) {
+        const std::size_t len = hits.textLength[text];
+        std::size_t end = 0;
+        bool any = false;
+        for (std::size_t i = a; i < b; ++i) {
+            const Occurrence& o = occurrences[i];
+            if (o.text != text || (any && o.pos < end)) continue;
+            bool free = true;
+            for (std::size_t p = first; p < picks.size() && free; ++p)
+                free = o.pos + len <= picks[p].pos || picks[p].pos + hits.textLength[picks[p].text] <= o.pos;
+            if (!free) continue;
+            picks.push_back(o);
+            end = o.pos + len;
+            any = true;
+        }
+    }
+    std::sort(picks.begin() + std::ptrdiff_t(first), picks.end(),
+              [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
+    return true;
+}
+
+// Whether replacing pair k's occurrence at [pos, pos + len) of the stretch
+// forms a later pair's find with the original text around it.
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::formsLaterFind(std::size_t k, std::size_t pos, std::size_t len)
+{
+    const Unit* x = cur.data();
+    const std::size_t n = cur.size();
+    scratch.clear();
+    if (pos < reach) {
+        const std::size_t older = std::min(inputHistory.size(), reach - pos);
+        scratch.append(inputHistory.data() + inputHistory.size() - older, older);
+    }
+    const std::size_t from = pos - std::min(pos, reach);
+    scratch.append(x + from, pos - from);
+    const std::size_t left = scratch.size();
+    const String& r = work[k].replace;
+    scratch.append(r);
+    scratch.append(x + pos + len, std::min(reach, n - (pos + len)));
+    FormedReport<Unit> report{*filter, hits.textLength, k, left, left + r.size()};
+    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
+    return report.formed;
+}
+
+template struct ReplacePipeline<char>::Impl;
+template struct ReplacePipeline<char16_t>::Impl;
+
+} // namespace quorvane
