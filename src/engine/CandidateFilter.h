@@ -4,8 +4,10 @@
 //
 // Find texts are grouped by length into classes. A class looks at keys of q
 // units taken every d positions of the text; each of its find texts (all at
-// least q + d - 1 long) is entered under its keys at offsets 0..d-1, so every
-// occurrence contains a sampled key. A bitmap of key hashes rejects almost
+// least q + d - 1 long) is entered under its keys at d consecutive offsets, so
+// every occurrence contains a sampled key. Longer texts choose where those
+// offsets start: at the keys least likely in ordinary text ("word#12" keys on
+// the '#', not on a word that occurs everywhere). A bitmap of key hashes rejects almost
 // every sample at the cost of a multiply and a bit test; the rare sample that
 // passes is confirmed against the entries of its bucket. Long find texts thus
 // cost a fraction of a probe per position, and keys of six or more units keep
@@ -13,6 +15,8 @@
 // Classes are chosen by their shortest member: see BuildClasses.
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <type_traits>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -52,13 +56,16 @@ public:
     // inside text[0..n) that starts before startLimit. Where report.known(i)
     // says i was already found, a sample that matches its key is passed on
     // unconfirmed: the caller only widens a range with it. report.missed(i)
-    // hears of each sample that matched i's key but not i.
+    // hears of each sample that matched i's key but not i. A report with
+    // nextClass(disorder) hears when the next class starts: within a class,
+    // starts come in ascending order but for a lag of up to `disorder`.
     template <typename Report>
     void scan(const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
         startLimit = std::min(startLimit, n);
         if (startLimit == 0) return;
         for (const Class& c : classes_) {
+            if constexpr (requires { report.nextClass(c.maxOffset + c.step); }) report.nextClass(c.maxOffset + c.step);
             if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, report);
             else ScanClass<false>(c, text, n, startLimit, report);
         }
@@ -84,6 +91,7 @@ private:
     struct Class {
         std::size_t units;  // key length q
         std::size_t step;   // sampling distance d
+        std::size_t maxOffset;  // where the latest key of a find text may start
         Key128 mask;
         unsigned shift;
         std::vector<std::uint64_t> bits;
@@ -96,8 +104,8 @@ private:
     void ScanClass(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
         constexpr std::size_t loadUnits = (Wide ? 16 : 8) / sizeof(Unit);
-        // Samples up to startLimit + d - 2 cover every start before startLimit.
-        const std::size_t end = std::min(startLimit + c.step - 1, n - std::min(n, c.units - 1));
+        // Samples up to startLimit + maxOffset + d - 2 cover every start before startLimit.
+        const std::size_t end = std::min(startLimit + c.maxOffset + c.step - 1, n - std::min(n, c.units - 1));
         const std::size_t fast = n >= loadUnits ? std::min(end, n - loadUnits + 1) : 0;
         const std::uint64_t* bits = c.bits.data();
         const Key128 mask = c.mask;
@@ -147,7 +155,8 @@ private:
     static std::pair<std::size_t, std::size_t> KeyAndStep(std::size_t m)
     {
         if (m < kShortKey) return {m, 1};
-        const std::size_t step = std::min<std::size_t>(8, m - 5);
+        // Steps stay short enough that longer texts have offsets to choose from.
+        const std::size_t step = std::min<std::size_t>(4, m - 5);
         return {std::min(kKeyUnits, m - step + 1), step};
     }
 
@@ -189,17 +198,63 @@ private:
         }
     }
 
+    // Rough log2 frequency of a unit in ordinary text: spaces and lower-case
+    // letters are everywhere, punctuation other than the commonest is rare.
+    static double LogCommonness(Unit unit)
+    {
+        const auto u = static_cast<std::make_unsigned_t<Unit>>(unit);
+        if (u == ' ') return -2.6;
+        if (u >= 'a' && u <= 'z') return -4.3;
+        if ((u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')) return -6.6;
+        if (u == '\r' || u == '\n' || u == '\t') return -5.6;
+        if (u >= 0x80) return -6.6;
+        switch (u) {
+        case ',': case '.': case '-': case '\'': case '"': case ':': case ';': case '(': case ')': case '/': case '_':
+            return -7.6;
+        default:
+            return -10.0;
+        }
+    }
+
+    // The first of the d consecutive key offsets (keys of q units) in text
+    // whose keys are together least likely in ordinary text.
+    static std::size_t RarestOffsets(const std::basic_string<Unit>& text, std::size_t q, std::size_t d)
+    {
+        const std::size_t last = text.size() - q - d + 1;
+        if (last == 0) return 0;
+        std::vector<double> prefix(text.size() + 1, 0.0);
+        for (std::size_t i = 0; i < text.size(); ++i) prefix[i + 1] = prefix[i] + LogCommonness(text[i]);
+        std::vector<double> key(text.size() - q + 1);
+        for (std::size_t j = 0; j < key.size(); ++j) key[j] = std::exp2(prefix[j + q] - prefix[j]);
+        double window = 0;
+        for (std::size_t j = 0; j < d; ++j) window += key[j];
+        std::size_t best = 0;
+        double bestWindow = window;
+        for (std::size_t o = 1; o <= last; ++o) {
+            window += key[o + d - 1] - key[o - 1];
+            if (window < bestWindow * (1 - 1e-9)) {
+                best = o;
+                bestWindow = window;
+            }
+        }
+        return best;
+    }
+
     void BuildClass(std::size_t q, std::size_t d, const std::vector<std::uint32_t>& members)
     {
         std::vector<Entry> entries;
-        for (std::uint32_t i : members)
-            for (std::size_t j = 0; j < d; ++j)
+        std::size_t maxOffset = 0;
+        for (std::uint32_t i : members) {
+            const std::size_t o = RarestOffsets(patterns_[i].text, q, d);
+            maxOffset = std::max(maxOffset, o);
+            for (std::size_t j = o; j < o + d; ++j)
                 entries.push_back({Key(patterns_[i].text.data() + j, q), i, std::uint32_t(j)});
+        }
         // About 64 bits per entry keeps false alarms near one sample in 64.
         const unsigned logBits = std::clamp(unsigned(std::bit_width(entries.size() * 64)), 9u, 24u);
         // Buckets are coarser than bitmap bits, which keeps the bucket index
         // small; the keys in a bucket tell its entries apart.
-        Class c{q, d, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
+        Class c{q, d, maxOffset, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
                 std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}};
         for (const Entry& e : entries) {
             const std::uint64_t h = Hash(e.key, c.shift);

@@ -23,13 +23,34 @@ namespace quorvane {
 
 namespace {
 
-// Collects every occurrence the filter confirms.
+// Collects every occurrence the filter confirms, in order of position.
+// Each class reports nearly in order, so sorting is an insertion sort within
+// a class and a merge of the classes.
 template <typename Occurrence>
 struct AllOccurrences {
     std::vector<Occurrence>& out;
+    std::size_t classStart = 0;
+    static bool Before(const Occurrence& a, const Occurrence& b)
+    {
+        return a.pos < b.pos || (a.pos == b.pos && a.text < b.text);
+    }
     bool known(std::uint32_t) const { return false; }
     void missed(std::uint32_t) {}
-    void found(std::uint32_t i, std::size_t at) { out.push_back({at, i}); }
+    void found(std::uint32_t i, std::size_t at)
+    {
+        const Occurrence o{at, i};
+        std::size_t j = out.size();
+        out.push_back(o);
+        for (; j > classStart && Before(o, out[j - 1]); --j) out[j] = out[j - 1];
+        out[j] = o;
+    }
+    void nextClass(std::size_t) { merge(); }
+    void merge()
+    {
+        if (classStart && classStart < out.size() && Before(out[classStart], out[classStart - 1]))
+            std::inplace_merge(out.begin(), out.begin() + std::ptrdiff_t(classStart), out.end(), Before);
+        classStart = out.size();
+    }
 };
 
 // Notes whether a later pair's find touches the inserted units [from, to) of
@@ -60,9 +81,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     occurrences.clear();
     AllOccurrences<Occurrence> all{occurrences};
     filter->scan(x, n, n, all);
-    auto before = [](const Occurrence& a, const Occurrence& b) { return a.pos < b.pos || (a.pos == b.pos && a.text < b.text); };
-    if (!std::is_sorted(occurrences.begin(), occurrences.end(), before))
-        std::sort(occurrences.begin(), occurrences.end(), before);
+    all.merge();
 
     // Overlapping occurrences form clusters, each settled on its own. Clusters
     // that start before `cut` are settled now, when no occurrence still to come
