@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "Search.h"
+
 namespace quorvane {
 
 template <typename Unit>
@@ -65,6 +67,10 @@ public:
         startLimit = std::min(startLimit, n);
         if (startLimit == 0) return;
         for (const Class& c : classes_) {
+            if (!c.literals.empty()) {
+                ScanLiterals(c, text, n, startLimit, report);
+                continue;
+            }
             if constexpr (requires { report.nextClass(c.maxOffset + c.step); }) report.nextClass(c.maxOffset + c.step);
             if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, report);
             else ScanClass<false>(c, text, n, startLimit, report);
@@ -97,7 +103,30 @@ private:
         std::vector<std::uint64_t> bits;
         std::vector<std::uint32_t> start;  // bucket b holds entries[start[b]..start[b+1])
         std::vector<Entry> entries;
+        // A literal class has no keys: each of its texts is searched in turn.
+        std::vector<std::uint32_t> literals;
+        std::vector<LiteralFinder<Unit>> finders;
     };
+
+    // One vector search over the text costs about a tenth of a probe per unit.
+    static constexpr double kLiteralCost = 0.1;
+
+    template <typename Report>
+    void ScanLiterals(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
+    {
+        for (std::size_t t = 0; t < c.literals.size(); ++t) {
+            if constexpr (requires { report.nextClass(0); }) report.nextClass(0);
+            const std::uint32_t i = c.literals[t];
+            const std::size_t m = patterns_[i].text.size();
+            const std::size_t limit = std::min(n, startLimit + m - 1);
+            for (std::size_t p = 0; p + m <= limit;) {
+                const std::size_t q = c.finders[t].find(text + p, limit - p);
+                if (q == limit - p) break;
+                report.found(i, p + q);
+                p += q + 1;
+            }
+        }
+    }
 
     // One class's samples; Wide classes have keys of more than 8 bytes.
     template <bool Wide, typename Report>
@@ -175,6 +204,14 @@ private:
         // best[a] = cost of classing lengths[a..]; cut[a] = where a's class ends.
         std::vector<double> best(count + 1, 0.0);
         std::vector<std::size_t> cut(count + 1, count);
+        // members[a][b]: how many texts have lengths[a..b).
+        std::vector<std::size_t> upTo(count + 1, 0);
+        for (std::size_t b = 0; b < count; ++b) upTo[b + 1] = upTo[b] + byLength[lengths[b]].size();
+        // A class of a few texts is cheaper searched text by text with the
+        // vector search than probed at every step.
+        auto classCost = [&](std::size_t a, std::size_t b) {
+            return std::min(1.0 / double(KeyAndStep(lengths[a]).second), kLiteralCost * double(upTo[b] - upTo[a]));
+        };
         for (std::size_t a = count; a-- > 0;) {
             best[a] = -1;
             for (std::size_t b = a + 1; b <= count; ++b) {
@@ -182,7 +219,7 @@ private:
                 // short find texts never takes in long ones, whose longer keys
                 // would otherwise be cut down to the short length.
                 if (lengths[a] < kShortKey && lengths[b - 1] >= kShortKey) break;
-                const double cost = 1.0 / double(KeyAndStep(lengths[a]).second) + best[b];
+                const double cost = classCost(a, b) + best[b];
                 if (best[a] < 0 || cost < best[a] - 1e-9) {
                     best[a] = cost;
                     cut[a] = b;
@@ -194,7 +231,17 @@ private:
             for (std::size_t b = a; b < cut[a]; ++b)
                 members.insert(members.end(), byLength[lengths[b]].begin(), byLength[lengths[b]].end());
             const auto [q, step] = KeyAndStep(lengths[a]);
-            BuildClass(q, step, members);
+            if (kLiteralCost * double(members.size()) < 1.0 / double(step)) {
+                Class c{};
+                c.units = q;
+                for (std::uint32_t i : members) {
+                    c.literals.push_back(i);
+                    c.finders.emplace_back(patterns_[i].text);
+                }
+                classes_.push_back(std::move(c));
+            } else {
+                BuildClass(q, step, members);
+            }
         }
     }
 
@@ -255,7 +302,7 @@ private:
         // Buckets are coarser than bitmap bits, which keeps the bucket index
         // small; the keys in a bucket tell its entries apart.
         Class c{q, d, maxOffset, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
-                std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}};
+                std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}, {}, {}};
         for (const Entry& e : entries) {
             const std::uint64_t h = Hash(e.key, c.shift);
             c.bits[h >> 6] |= 1ull << (h & 63);
@@ -280,7 +327,9 @@ private:
             const Pattern& p = patterns_[entry.pattern];
             const std::size_t at = s - entry.offset;
             if (at >= startLimit || p.text.size() > n - at) continue;
-            if (!report.known(entry.pattern) &&
+            // A key that is the whole find text needs no comparison.
+            const bool whole = entry.offset == 0 && p.text.size() == c.units;
+            if (!whole && !report.known(entry.pattern) &&
                 std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0) {
                 report.missed(entry.pattern);
                 continue;
