@@ -1,9 +1,6 @@
 #include "ListFile.h"
 
 #include "Failure.h"
-#include "FileListModel.h"
-#include "PathHelpers.h"
-#include "Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,15 +42,6 @@ QStringList ReadListFileEntries(const QString& path)
         start = i + 1;
     }
     return entries;
-}
-
-void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts)
-{
-    if (!FileExists(path)) {
-        prompts.notice("File not found", ApplicationTitle());
-        return;
-    }
-    model.addEntries(ReadListFileEntries(path));
 }
 
 } // namespace quorvane
