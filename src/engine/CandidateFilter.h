@@ -219,6 +219,10 @@ private:
                 // short find texts never takes in long ones, whose longer keys
                 // would otherwise be cut down to the short length.
                 if (lengths[a] < kShortKey && lengths[b - 1] >= kShortKey) break;
+                // Nor does it take in a longer short text: its key would be
+                // shared by every text that begins alike, and a sample would
+                // have to be compared with all of them.
+                if (lengths[a] < kShortKey && b - 1 > a) break;
                 const double cost = classCost(a, b) + best[b];
                 if (best[a] < 0 || cost < best[a] - 1e-9) {
                     best[a] = cost;

@@ -29,6 +29,7 @@ struct HitLog {
     std::vector<std::int64_t> textStamp, textLo, textHi;
     std::vector<std::int64_t> windowTextStamp;  // per text: stretch it was seen in a window
     std::vector<std::size_t> windowTextFrom;    // and the first pair it was reported for
+    std::vector<std::int64_t> windowTextLo, windowTextHi;  // the envelope of those windows
     std::vector<std::int64_t> missStamp;  // per text: stretch of the misses counted
     std::vector<std::uint32_t> misses;    // samples that matched its key but not it
     std::vector<std::size_t> textLength;
@@ -52,6 +53,8 @@ struct HitLog {
         textHi.assign(pairsOf.size(), 0);
         windowTextStamp.assign(pairsOf.size(), -1);
         windowTextFrom.assign(pairsOf.size(), 0);
+        windowTextLo.assign(pairsOf.size(), 0);
+        windowTextHi.assign(pairsOf.size(), 0);
         missStamp.assign(pairsOf.size(), -1);
         misses.assign(pairsOf.size(), 0);
     }
@@ -120,15 +123,24 @@ struct HitLog {
         void missed(std::uint32_t) {}
         void found(std::uint32_t i, std::size_t)
         {
+            const std::int64_t lo = from == kFromStart ? kFromStart : from - log.prepended + log.shrunk;
+            const std::int64_t hi = to - log.prepended - log.grown;
             if (log.windowTextStamp[i] != log.stamp) {
                 log.windowTextStamp[i] = log.stamp;
                 log.windowTextFrom[i] = firstPair;
+                log.windowTextLo[i] = lo;
+                log.windowTextHi[i] = hi;
             } else {
+                // Stages report in pair order, so every earlier report reached
+                // all the pairs this one concerns: inside their envelope there
+                // is nothing to add (dense text reports the same text over and
+                // over, and thousands of pairs may share it).
+                if (lo >= log.windowTextLo[i] && hi <= log.windowTextHi[i]) return;
                 log.windowTextFrom[i] = std::min(log.windowTextFrom[i], firstPair);
+                log.windowTextLo[i] = std::min(log.windowTextLo[i], lo);
+                log.windowTextHi[i] = std::max(log.windowTextHi[i], hi);
             }
             const auto& pairs = log.pairsOf[i];
-            const std::int64_t lo = from == kFromStart ? kFromStart : from - log.prepended + log.shrunk;
-            const std::int64_t hi = to - log.prepended - log.grown;
             for (auto k = std::lower_bound(pairs.begin(), pairs.end(), firstPair); k != pairs.end(); ++k) {
                 log.hit(*k);
                 if (log.windowStamp[*k] != log.stamp) {

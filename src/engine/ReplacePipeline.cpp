@@ -80,7 +80,12 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
     hits.next();
     if (filter) scanInput();
     std::int64_t minStamp = hits.stamp;
-    for (std::size_t k = 0; k < stages.size(); ++k) runStage(k, final, minStamp);
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        runStage(k, final, minStamp);
+        // Weighed every few stages too: one stretch of dense text can hold
+        // thousands of window scans.
+        if (filter && dropCostlyFilter && k % 16 == 15) weighFilter();
+    }
     if (cur.size()) sink(View(cur.data(), cur.size()));
     cur.reset(front);
     if (filter && dropCostlyFilter) weighFilter();
