@@ -8,73 +8,75 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 namespace quorvane {
 namespace {
 
 using Pairs = std::vector<UnitPair<char>>;
 
+template <typename Unit>
 struct OnePassRun {
-    std::string out;
+    std::basic_string<Unit> out;
     bool restarted = false;
     bool fellBack = false;  // left the mode before handing anything on
 };
 
 // Runs the text through a pipeline in pieces of `piece`, reporting how the
 // one-pass mode fared (restartNeeded is handled by the support helpers).
-OnePassRun RunOnce(const std::string& text, const Pairs& pairs, std::size_t piece, const PipelineTuning& tuning)
+template <typename Unit>
+OnePassRun<Unit> RunOnce(const std::basic_string<Unit>& text, const std::vector<UnitPair<Unit>>& pairs,
+                         std::size_t piece, const PipelineTuning& tuning)
 {
-    ReplacePipeline<char> pipeline(pairs, tuning);
-    OnePassRun run;
-    auto sink = [&run](std::string_view v) { run.out.append(v); };
+    ReplacePipeline<Unit> pipeline(pairs, tuning);
+    OnePassRun<Unit> run;
+    auto sink = [&run](std::basic_string_view<Unit> v) { run.out.append(v); };
     for (std::size_t i = 0; i < text.size() && !pipeline.restartNeeded(); i += piece)
-        pipeline.feed(std::string_view(text).substr(i, piece), sink);
+        pipeline.feed(std::basic_string_view<Unit>(text).substr(i, piece), sink);
     pipeline.finish(sink);
     run.restarted = pipeline.restartNeeded();
     run.fellBack = !run.restarted && !pipeline.onePass();
     return run;
 }
 
-std::string Word(std::mt19937& rng, const std::string& letters)
+// Word texts over `letters`; some finds also hold `extra` units, which the
+// text lacks. The units of `other` appear only in replacements, so those
+// replacements form nothing later.
+template <typename Unit>
+void CompareWordTexts(unsigned seed, const std::basic_string<Unit>& letters, const std::basic_string<Unit>& extra,
+                      const std::basic_string<Unit>& other)
 {
-    return test::RandomText(rng, letters, 2 + rng() % 5);
-}
-
-TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
-{
-    std::mt19937 rng(71);
-    const std::string letters = "abcdefgh";
+    using String = std::basic_string<Unit>;
+    std::mt19937 rng(seed);
+    auto word = [&](const String& from) { return test::RandomText(rng, from, 2 + rng() % 5); };
     int stayed = 0, restarted = 0;
-    for (int c = 0; c < 300; ++c) {
-        std::vector<std::string> words;
-        for (int w = 0; w < 40; ++w) words.push_back(Word(rng, letters));
-        std::string text;
+    for (int c = 0; c < 200; ++c) {
+        std::vector<String> words;
+        for (int w = 0; w < 40; ++w) words.push_back(word(letters));
+        String text;
         const std::size_t length = 200 + rng() % 3000;
-        while (text.size() < length) text += words[rng() % words.size()] + (rng() % 9 ? " " : "\r\n");
-        Pairs pairs;
+        while (text.size() < length) {
+            text += words[rng() % words.size()];
+            text += rng() % 9 ? String(1, Unit(' ')) : String{Unit('\r'), Unit('\n')};
+        }
+        std::vector<UnitPair<Unit>> pairs;
         const std::size_t count = 32 + rng() % 200;
         const bool creators = c % 2 == 1;  // half the cases only replace with text no find holds
         for (std::size_t k = 0; k < count; ++k) {
-            std::string find = rng() % 4 ? words[rng() % words.size()] : Word(rng, letters + "xyz");
+            String find = rng() % 4 ? words[rng() % words.size()] : word(letters + extra);
             if (rng() % 5 == 0) find = find.substr(rng() % find.size());  // a part of a word
-            std::string replace;
+            String replace;
             switch (creators ? rng() % 10 : 2) {
             case 0: replace = words[rng() % words.size()]; break;  // may form later finds
             case 1: break;                                         // deletion
-            case 2: case 3: case 4: replace = "Q" + std::to_string(k) + "Q"; break;
-            default:                                               // forms nothing later
-                replace = "<" + find + ">";
-                for (char& u : replace) u = char(std::toupper(static_cast<unsigned char>(u)));
+            default: replace = test::RandomText(rng, other, 1 + rng() % 4); break;
             }
             pairs.push_back({find, replace});
         }
         std::vector<std::int64_t> want, got;
-        const std::string expected = ReplaceAllReference(text, pairs, &want);
+        const String expected = ReplaceAllReference(text, pairs, &want);
         for (std::size_t stretch : {std::size_t(1), std::size_t(7), std::size_t(50), std::size_t(0)}) {
             const PipelineTuning tuning{stretch, 1 + rng() % 40, rng() % 2 == 0};
             const std::size_t piece = 1 + rng() % 64;
-            const OnePassRun once = RunOnce(text, pairs, piece, tuning);
+            const OnePassRun<Unit> once = RunOnce(text, pairs, piece, tuning);
             if (!once.restarted) {
                 ASSERT_EQ(once.out, expected) << "case " << c << " stretch " << stretch;
                 stayed += !once.fellBack;
@@ -85,8 +87,14 @@ TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
         }
     }
     // Both the mode itself and its endings midway must have been exercised.
-    EXPECT_GT(stayed, 400);
-    EXPECT_GT(restarted, 100);
+    EXPECT_GT(stayed, 260);
+    EXPECT_GT(restarted, 60);
+}
+
+TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
+{
+    CompareWordTexts<char>(71, "abcdefgh", "xyz", "XYZ<>");
+    CompareWordTexts<char16_t>(72, std::u16string(u"abcd\u0161\u00E9") + char16_t(0xD800), u"\u0444z", u"XY\u20AC");
 }
 
 TEST(StreamOnePass, PairsTakeOverlappingOccurrencesInTheirOrder)
@@ -98,7 +106,7 @@ TEST(StreamOnePass, PairsTakeOverlappingOccurrencesInTheirOrder)
     const std::string text = "cabd xbd cab";
     const std::string expected = ReplaceAllReference(text, pairs);
     EXPECT_EQ(expected, "c#d x& c#");
-    const OnePassRun run = RunOnce(text, pairs, 3, PipelineTuning{4, 1, true});
+    const OnePassRun<char> run = RunOnce(text, pairs, 3, PipelineTuning{4, 1, true});
     EXPECT_FALSE(run.restarted);
     EXPECT_FALSE(run.fellBack);
     EXPECT_EQ(run.out, expected);
@@ -112,7 +120,7 @@ TEST(StreamOnePass, AReplacementThatFormsALaterFindEndsTheModeAndStaysExact)
     const std::string text = std::string(5000, '.') + "ac" + std::string(100, '.');
     const std::string expected = ReplaceAllReference(text, pairs);
     EXPECT_EQ(expected.substr(5000, 3), "X..");
-    const OnePassRun run = RunOnce(text, pairs, 256, PipelineTuning{512, 1, true});
+    const OnePassRun<char> run = RunOnce(text, pairs, 256, PipelineTuning{512, 1, true});
     EXPECT_TRUE(run.restarted);  // output was handed on before the stretch with "ac"
     EXPECT_EQ(test::RunPipeline(text, pairs, 256, PipelineTuning{512, 1, true}), expected);
 }
