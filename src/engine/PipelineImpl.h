@@ -87,6 +87,12 @@ struct ReplacePipeline<Unit>::Impl {
     bool restart = false;   // the mode ended after output was handed on
     std::size_t held = 0;   // units kept back from the last stretch
     std::vector<Occurrence> occurrences, picks;
+    struct TextInfo {
+        std::uint32_t length;  // of the find text
+        std::uint32_t pair;    // the first pair with it: the one that replaces it
+        bool creates;          // that pair's replacement may form a later find
+    };
+    std::vector<TextInfo> texts;  // per distinct find text
     std::vector<std::uint32_t> clusterTexts;
     static constexpr std::size_t kLongestMixedCluster = 64;
     std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;

@@ -90,11 +90,12 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     const std::size_t complete = final ? n : n - std::min(n, reach);
     picks.clear();
     std::size_t settled = cut;
+    std::ptrdiff_t growth = 0;
     for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
-        std::size_t clusterEnd = occurrences[a].pos + hits.textLength[occurrences[a].text];
+        std::size_t clusterEnd = occurrences[a].pos + texts[occurrences[a].text].length;
         bool mixed = false;
         for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
-            clusterEnd = std::max(clusterEnd, occurrences[b].pos + hits.textLength[occurrences[b].text]);
+            clusterEnd = std::max(clusterEnd, occurrences[b].pos + texts[occurrences[b].text].length);
             mixed = mixed || occurrences[b].text != occurrences[a].text;
         }
         if (clusterEnd > complete) {
@@ -103,30 +104,36 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             break;
         }
         const std::size_t first = picks.size();
-        if (!pickCluster(a, b, mixed)) return false;
+        if (b == a + 1) picks.push_back(occurrences[a]);
+        else if (!pickCluster(a, b, mixed)) return false;
         for (std::size_t p = first; p < picks.size(); ++p) {
             const Occurrence& o = picks[p];
-            const std::size_t len = hits.textLength[o.text], k = filter->pairsOf(o.text).front();
-            const bool creates = mayCreate[k] != 0;
-            if ((creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
+            const TextInfo& t = texts[o.text];
+            if ((t.creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
                 return false;
-            if (creates && formsLaterFind(k, o.pos, len)) return false;
-            lastPickEnd = std::ptrdiff_t(o.pos + len);
-            lastPickCreates = creates;
+            if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
+            lastPickEnd = std::ptrdiff_t(o.pos + t.length);
+            lastPickCreates = t.creates;
+            growth += std::ptrdiff_t(work[t.pair].replace.size()) - std::ptrdiff_t(t.length);
         }
         settled = std::max(settled, clusterEnd);
     }
 
     spare.reset(front);
+    spare.resize(std::size_t(std::ptrdiff_t(settled) + growth));
+    Unit* out = spare.data();
     std::size_t pos = 0;
     for (const Occurrence& o : picks) {
-        const std::size_t k = filter->pairsOf(o.text).front();
-        spare.append(x + pos, o.pos - pos);
-        spare.append(work[k].replace.data(), work[k].replace.size());
-        pos = o.pos + hits.textLength[o.text];
-        ++counts[k];
+        const TextInfo& t = texts[o.text];
+        const String& r = work[t.pair].replace;
+        CopyUnits(out, x + pos, o.pos - pos);
+        out += o.pos - pos;
+        CopyUnits(out, r.data(), r.size());
+        out += r.size();
+        pos = o.pos + t.length;
+        ++counts[t.pair];
     }
-    spare.append(x + pos, settled - pos);
+    CopyUnits(out, x + pos, settled - pos);
     if (settled) {
         emitted = true;
         if (spare.size()) sink(View(spare.data(), spare.size()));
@@ -156,7 +163,7 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
             const Occurrence& o = occurrences[i];
             if (i > a && o.pos < end) continue;
             picks.push_back(o);
-            end = o.pos + hits.textLength[o.text];
+            end = o.pos + texts[o.text].length;
         }
         return true;
     }
@@ -165,11 +172,11 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
     clusterTexts.clear();
     for (std::size_t i = a; i < b; ++i) clusterTexts.push_back(occurrences[i].text);
     std::sort(clusterTexts.begin(), clusterTexts.end(), [&](std::uint32_t x, std::uint32_t y) {
-        return filter->pairsOf(x).front() < filter->pairsOf(y).front();
+        return texts[x].pair < texts[y].pair;
     });
     clusterTexts.erase(std::unique(clusterTexts.begin(), clusterTexts.end()), clusterTexts.end());
     for (std::uint32_t text : clusterTexts) {
-        const std::size_t len = hits.textLength[text];
+        const std::size_t len = texts[text].length;
         std::size_t end = 0;
         bool any = false;
         for (std::size_t i = a; i < b; ++i) {
@@ -177,7 +184,7 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
             if (o.text != text || (any && o.pos < end)) continue;
             bool free = true;
             for (std::size_t p = first; p < picks.size() && free; ++p)
-                free = o.pos + len <= picks[p].pos || picks[p].pos + hits.textLength[picks[p].text] <= o.pos;
+                free = o.pos + len <= picks[p].pos || picks[p].pos + texts[picks[p].text].length <= o.pos;
             if (!free) continue;
             picks.push_back(o);
             end = o.pos + len;

@@ -36,6 +36,10 @@ ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const Pipe
         hits.init(pairs.size(), std::move(textPairs), std::move(lengths));
         findCreators(pairs);
         onePass = tuning.onePass;
+        for (std::size_t i = 0; i < filter->size(); ++i) {
+            const std::uint32_t k = filter->pairsOf(i).front();
+            texts.push_back({std::uint32_t(finds[k]->size()), k, mayCreate[k] != 0});
+        }
     }
     std::size_t stored = 0;
     for (const auto& p : pairs)
