@@ -119,7 +119,8 @@ def main():
     md = ["# Benchmark results", "",
           f"Measured {now} by `scripts/bench {' '.join(wanted)}` on revision "
           f"{os.environ.get('BENCH_REVISION', 'unknown')}, all contenders in the same run.",
-          "Times are medians of hyperfine runs (wall clock, warm page cache); ratios are quorvane's time",
+          "Times are medians of hyperfine runs (wall clock, warm page cache; commands run more than once",
+          "get one unmeasured warm-up run first); ratios are quorvane's time",
           "over the contender's. \"same\" means the output was compared byte for byte with the reference",
           "(a python bytes.replace of every pair in order). The CPU column is hyperfine's mean",
           "user+system time, which helps where other work on the machine stretched wall times.",
