@@ -6,6 +6,7 @@
 #include "ReplacePipeline.h"
 #include "SourceReader.h"
 
+#include <mutex>
 #include <sys/stat.h>
 
 namespace quorvane {
@@ -46,6 +47,31 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
 
 enum class PumpResult { Done, ReadFailed, Restart };
 
+// The pairs of the latest job made ready for each unit width. A batch runs the
+// same pairs over every file, and with thousands of pairs getting them ready
+// costs far more than a small file itself.
+template <typename Unit>
+struct PreparedCache {
+    std::mutex lock;
+    std::vector<Pair> pairs;
+    std::vector<size_t> kept;
+    std::shared_ptr<const PreparedPairs<Unit>> prepared;
+};
+
+template <typename Unit>
+std::shared_ptr<const PreparedPairs<Unit>> Prepared(const std::vector<Pair>& pairs, std::vector<size_t>& kept)
+{
+    static PreparedCache<Unit> cache;
+    std::lock_guard<std::mutex> hold(cache.lock);
+    if (!cache.prepared || cache.pairs != pairs) {
+        cache.kept.clear();
+        cache.prepared = PreparePairs(EncodePairs<Unit>(pairs, cache.kept));
+        cache.pairs = pairs;
+    }
+    kept = cache.kept;
+    return cache.prepared;
+}
+
 // Streams the whole source through the pairs, handing output to `out` (null on
 // a dry run). A write failure stops the pump and shows in out's error. Restart
 // means the pipeline's one-pass mode ended midway: run again with it off.
@@ -53,9 +79,7 @@ template <typename Unit>
 PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, AtomicFile* out, FileOutcome& outcome)
 {
     std::vector<size_t> kept;
-    PipelineTuning tuning;
-    tuning.onePass = onePass;
-    ReplacePipeline<Unit> pipeline(EncodePairs<Unit>(job.pairs, kept), tuning);
+    ReplacePipeline<Unit> pipeline(Prepared<Unit>(job.pairs, kept), onePass);
     bool writeOk = true;
     const auto sink = [&](std::basic_string_view<Unit> piece) {
         if (out && writeOk && !piece.empty())

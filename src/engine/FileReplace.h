@@ -15,6 +15,7 @@ namespace quorvane {
 struct Pair {
     QString find;
     QString replace;
+    bool operator==(const Pair&) const = default;
 };
 
 class CommitGroup;

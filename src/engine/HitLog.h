@@ -13,6 +13,14 @@
 
 namespace quorvane {
 
+// Which find text each pair has, and the pairs and length of each text:
+// the same for every file, so built once for a list of pairs.
+struct HitShape {
+    std::vector<std::uint32_t> textOf;                  // per pair
+    std::vector<std::vector<std::uint32_t>> pairsOf;    // per text, ascending
+    std::vector<std::size_t> textLength;                // per text
+};
+
 struct HitLog {
     using Span = std::pair<std::size_t, std::size_t>;
     static constexpr std::int64_t kFromStart = std::numeric_limits<std::int64_t>::min() / 4;
@@ -21,10 +29,10 @@ struct HitLog {
     std::int64_t prepended = 0;        // tail units put in front during this stretch
     std::int64_t grown = 0, shrunk = 0; // replacement growth and shrinkage in this stretch
 
+    const HitShape* shape = nullptr;
     // Per pair.
     std::vector<std::int64_t> lastHit, prevHit;  // newest stamp reported, newest before this stretch
     std::vector<std::int64_t> windowStamp, windowLo, windowHi;
-    std::vector<std::uint32_t> textOf;           // the pair's distinct find text
     // Per distinct find text: its range in this stretch's input.
     std::vector<std::int64_t> textStamp, textLo, textHi;
     std::vector<std::int64_t> windowTextStamp;  // per text: stretch it was seen in a window
@@ -32,31 +40,26 @@ struct HitLog {
     std::vector<std::int64_t> windowTextLo, windowTextHi;  // the envelope of those windows
     std::vector<std::int64_t> missStamp;  // per text: stretch of the misses counted
     std::vector<std::uint32_t> misses;    // samples that matched its key but not it
-    std::vector<std::size_t> textLength;
-    std::vector<std::vector<std::uint32_t>> pairsOf;
 
-    // Sizes the log for the given distinct texts (pairs ascending) and lengths.
-    void init(std::size_t pairs, std::vector<std::vector<std::uint32_t>> textPairs, std::vector<std::size_t> lengths)
+    // Sizes the log for the pairs and texts of shape, which must outlive it.
+    void init(const HitShape& s)
     {
+        shape = &s;
+        const std::size_t pairs = s.textOf.size(), texts = s.pairsOf.size();
         lastHit.assign(pairs, -1);
         prevHit.assign(pairs, -1);
         windowStamp.assign(pairs, -1);
         windowLo.assign(pairs, 0);
         windowHi.assign(pairs, 0);
-        textOf.assign(pairs, 0);
-        for (std::size_t i = 0; i < textPairs.size(); ++i)
-            for (std::uint32_t k : textPairs[i]) textOf[k] = std::uint32_t(i);
-        pairsOf = std::move(textPairs);
-        textLength = std::move(lengths);
-        textStamp.assign(pairsOf.size(), -1);
-        textLo.assign(pairsOf.size(), 0);
-        textHi.assign(pairsOf.size(), 0);
-        windowTextStamp.assign(pairsOf.size(), -1);
-        windowTextFrom.assign(pairsOf.size(), 0);
-        windowTextLo.assign(pairsOf.size(), 0);
-        windowTextHi.assign(pairsOf.size(), 0);
-        missStamp.assign(pairsOf.size(), -1);
-        misses.assign(pairsOf.size(), 0);
+        textStamp.assign(texts, -1);
+        textLo.assign(texts, 0);
+        textHi.assign(texts, 0);
+        windowTextStamp.assign(texts, -1);
+        windowTextFrom.assign(texts, 0);
+        windowTextLo.assign(texts, 0);
+        windowTextHi.assign(texts, 0);
+        missStamp.assign(texts, -1);
+        misses.assign(texts, 0);
     }
 
     // Starts a stretch.
@@ -96,12 +99,12 @@ struct HitLog {
         }
         void found(std::uint32_t i, std::size_t start)
         {
-            const std::int64_t lo = origin + std::int64_t(start), hi = lo + std::int64_t(log.textLength[i]);
+            const std::int64_t lo = origin + std::int64_t(start), hi = lo + std::int64_t(log.shape->textLength[i]);
             if (log.textStamp[i] != log.stamp) {
                 log.textStamp[i] = log.stamp;
                 log.textLo[i] = lo;
                 log.textHi[i] = hi;
-                for (std::uint32_t k : log.pairsOf[i]) log.hit(k);
+                for (std::uint32_t k : log.shape->pairsOf[i]) log.hit(k);
             } else {
                 log.textLo[i] = std::min(log.textLo[i], lo);
                 log.textHi[i] = std::max(log.textHi[i], hi);
@@ -140,7 +143,7 @@ struct HitLog {
                 log.windowTextLo[i] = std::min(log.windowTextLo[i], lo);
                 log.windowTextHi[i] = std::max(log.windowTextHi[i], hi);
             }
-            const auto& pairs = log.pairsOf[i];
+            const auto& pairs = log.shape->pairsOf[i];
             for (auto k = std::lower_bound(pairs.begin(), pairs.end(), firstPair); k != pairs.end(); ++k) {
                 log.hit(*k);
                 if (log.windowStamp[*k] != log.stamp) {
@@ -166,7 +169,7 @@ struct HitLog {
             if (lo < hi) out.emplace_back(std::size_t(lo), std::size_t(hi));
         };
         if (lastHit[k] == stamp) {
-            const std::uint32_t i = textOf[k];
+            const std::uint32_t i = shape->textOf[k];
             if (textStamp[i] == stamp) add(textLo[i] + prepended - shrunk, textHi[i] + prepended + grown);
             if (windowStamp[k] == stamp)
                 add(windowLo[k] == kFromStart ? 0 : windowLo[k] + prepended - shrunk, windowHi[k] + prepended + grown);

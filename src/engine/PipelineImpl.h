@@ -33,6 +33,31 @@ namespace quorvane {
 // when it was reported earlier at a stamp no older than the oldest unit in its
 // input (HitLog keeps those ranges).
 
+// What a list of pairs needs before any text is seen. It never changes, so
+// every pipeline over the same list (one per file of a batch) shares it.
+template <typename Unit>
+struct PreparedPairs {
+    using String = std::basic_string<Unit>;
+    struct TextInfo {
+        std::uint32_t length;  // of the find text
+        std::uint32_t pair;    // the first pair with it: the one that replaces it
+        bool creates;          // that pair's replacement may form a later find
+    };
+    PipelineTuning tuning;
+    std::vector<LiteralFinder<Unit>> finders;  // per pair; the needle is its find text
+    std::vector<String> replaces;
+    std::shared_ptr<const CandidateFilter<Unit>> filter;  // null: every stage searches everything
+    std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
+    std::vector<TextInfo> texts;  // filter only: per distinct find text
+    HitShape shape;               // filter only
+    std::size_t reach = 0;        // filter only: longest find length - 1
+    std::size_t stored = 0;       // units every stage's tail (and history) needs
+};
+
+// Which pairs' insertions can form a later pair's find text.
+template <typename Unit>
+std::vector<char> FindCreators(const CandidateFilter<Unit>& filter, const std::vector<UnitPair<Unit>>& pairs);
+
 template <typename Unit>
 struct ReplacePipeline<Unit>::Impl {
     // What every stretch touches for every pair, kept small: with thousands of
@@ -45,14 +70,11 @@ struct ReplacePipeline<Unit>::Impl {
         std::int64_t tailStamp = 0;
         Unit* tail = nullptr;       // find - 1 units of `store`, then the history
     };
-    struct Work {
-        LiteralFinder<Unit> finder;
-        String replace;
-    };
     using Span = std::pair<std::size_t, std::size_t>;
+    using TextInfo = typename PreparedPairs<Unit>::TextInfo;
 
+    std::shared_ptr<const PreparedPairs<Unit>> prep;
     std::vector<Stage> stages;
-    std::vector<Work> work;
     std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
     std::size_t stretch = 0;
@@ -63,8 +85,7 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<std::size_t> matches;
     String middle;
 
-    std::unique_ptr<CandidateFilter<Unit>> filter;
-    std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
+    std::shared_ptr<const CandidateFilter<Unit>> filter;  // the prepared one until dropped
     bool dropCostlyFilter = true;
     std::uint64_t filterUnits = 0;  // units the filter has scanned so far
     std::uint64_t skippedUnits = 0; // units the stages did not have to search
@@ -87,19 +108,14 @@ struct ReplacePipeline<Unit>::Impl {
     bool restart = false;   // the mode ended after output was handed on
     std::size_t held = 0;   // units kept back from the last stretch
     std::vector<Occurrence> occurrences, picks;
-    struct TextInfo {
-        std::uint32_t length;  // of the find text
-        std::uint32_t pair;    // the first pair with it: the one that replaces it
-        bool creates;          // that pair's replacement may form a later find
-    };
-    std::vector<TextInfo> texts;  // per distinct find text
     std::vector<std::uint32_t> clusterTexts;
     static constexpr std::size_t kLongestMixedCluster = 64;
     std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
     bool lastPickCreates = false;
 
-    // Takes the pairs' texts (moved from) and sets up every stage.
-    Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning);
+    // Sets up every stage for the prepared pairs; onePass false keeps the
+    // one-pass mode off.
+    Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass);
     // Runs the gathered stretch through every stage and hands the result to
     // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);
@@ -113,8 +129,6 @@ struct ReplacePipeline<Unit>::Impl {
     bool pickCluster(std::size_t a, std::size_t b, bool mixed);
     // Whether pair k's replacement of [pos, pos + len) forms a later find.
     bool formsLaterFind(std::size_t k, std::size_t pos, std::size_t len);
-    // Fills mayCreate from the pairs' texts, before they are moved.
-    void findCreators(const std::vector<UnitPair<Unit>>& pairs);
     // Reports the find texts that end in the gathered stretch.
     void scanInput();
     // Drops the filter for good once scanning has cost more than the searches

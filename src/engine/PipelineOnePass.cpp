@@ -92,10 +92,10 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     std::size_t settled = cut;
     std::ptrdiff_t growth = 0;
     for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
-        std::size_t clusterEnd = occurrences[a].pos + texts[occurrences[a].text].length;
+        std::size_t clusterEnd = occurrences[a].pos + prep->texts[occurrences[a].text].length;
         bool mixed = false;
         for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
-            clusterEnd = std::max(clusterEnd, occurrences[b].pos + texts[occurrences[b].text].length);
+            clusterEnd = std::max(clusterEnd, occurrences[b].pos + prep->texts[occurrences[b].text].length);
             mixed = mixed || occurrences[b].text != occurrences[a].text;
         }
         if (clusterEnd > complete) {
@@ -108,13 +108,13 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         else if (!pickCluster(a, b, mixed)) return false;
         for (std::size_t p = first; p < picks.size(); ++p) {
             const Occurrence& o = picks[p];
-            const TextInfo& t = texts[o.text];
+            const TextInfo& t = prep->texts[o.text];
             if ((t.creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
                 return false;
             if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
             lastPickEnd = std::ptrdiff_t(o.pos + t.length);
             lastPickCreates = t.creates;
-            growth += std::ptrdiff_t(work[t.pair].replace.size()) - std::ptrdiff_t(t.length);
+            growth += std::ptrdiff_t(prep->replaces[t.pair].size()) - std::ptrdiff_t(t.length);
         }
         settled = std::max(settled, clusterEnd);
     }
@@ -124,8 +124,8 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     Unit* out = spare.data();
     std::size_t pos = 0;
     for (const Occurrence& o : picks) {
-        const TextInfo& t = texts[o.text];
-        const String& r = work[t.pair].replace;
+        const TextInfo& t = prep->texts[o.text];
+        const String& r = prep->replaces[t.pair];
         CopyUnits(out, x + pos, o.pos - pos);
         out += o.pos - pos;
         CopyUnits(out, r.data(), r.size());
@@ -163,7 +163,7 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
             const Occurrence& o = occurrences[i];
             if (i > a && o.pos < end) continue;
             picks.push_back(o);
-            end = o.pos + texts[o.text].length;
+            end = o.pos + prep->texts[o.text].length;
         }
         return true;
     }
@@ -172,11 +172,11 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
     clusterTexts.clear();
     for (std::size_t i = a; i < b; ++i) clusterTexts.push_back(occurrences[i].text);
     std::sort(clusterTexts.begin(), clusterTexts.end(), [&](std::uint32_t x, std::uint32_t y) {
-        return texts[x].pair < texts[y].pair;
+        return prep->texts[x].pair < prep->texts[y].pair;
     });
     clusterTexts.erase(std::unique(clusterTexts.begin(), clusterTexts.end()), clusterTexts.end());
     for (std::uint32_t text : clusterTexts) {
-        const std::size_t len = texts[text].length;
+        const std::size_t len = prep->texts[text].length;
         std::size_t end = 0;
         bool any = false;
         for (std::size_t i = a; i < b; ++i) {
@@ -184,7 +184,7 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
             if (o.text != text || (any && o.pos < end)) continue;
             bool free = true;
             for (std::size_t p = first; p < picks.size() && free; ++p)
-                free = o.pos + len <= picks[p].pos || picks[p].pos + texts[picks[p].text].length <= o.pos;
+                free = o.pos + len <= picks[p].pos || picks[p].pos + prep->texts[picks[p].text].length <= o.pos;
             if (!free) continue;
             picks.push_back(o);
             end = o.pos + len;
@@ -211,10 +211,10 @@ bool ReplacePipeline<Unit>::Impl::formsLaterFind(std::size_t k, std::size_t pos,
     const std::size_t from = pos - std::min(pos, reach);
     scratch.append(x + from, pos - from);
     const std::size_t left = scratch.size();
-    const String& r = work[k].replace;
+    const String& r = prep->replaces[k];
     scratch.append(r);
     scratch.append(x + pos + len, std::min(reach, n - (pos + len)));
-    FormedReport<Unit> report{*filter, hits.textLength, k, left, left + r.size()};
+    FormedReport<Unit> report{*filter, prep->shape.textLength, k, left, left + r.size()};
     filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
     return report.formed;
 }

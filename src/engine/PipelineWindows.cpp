@@ -15,7 +15,7 @@ namespace quorvane {
 // nothing with what follows, those scans would cost more than the text itself.
 // A deletion joins its neighbours and may form anything.
 template <typename Unit>
-void ReplacePipeline<Unit>::Impl::findCreators(const std::vector<UnitPair<Unit>>& pairs)
+std::vector<char> FindCreators(const CandidateFilter<Unit>& filter, const std::vector<UnitPair<Unit>>& pairs)
 {
     using U = std::make_unsigned_t<Unit>;
     std::vector<std::int64_t> lastWith(std::size_t(1) << (8 * sizeof(Unit)), -1);
@@ -29,15 +29,16 @@ void ReplacePipeline<Unit>::Impl::findCreators(const std::vector<UnitPair<Unit>>
         void found(std::size_t i, std::size_t) { any = any || filter.pairsOf(i).back() > k; }
         void missed(std::size_t) {}
     };
-    mayCreate.assign(pairs.size(), 1);
+    std::vector<char> mayCreate(pairs.size(), 1);
     for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const String& r = pairs[k].replace;
+        const std::basic_string<Unit>& r = pairs[k].replace;
         if (r.empty() || lastWith[U(r.front())] > std::int64_t(k) || lastWith[U(r.back())] > std::int64_t(k))
             continue;
-        InsideReport inside{*filter, k};
-        if (r.size() > 2) filter->scan(r.data() + 1, r.size() - 2, r.size() - 2, inside);
+        InsideReport inside{filter, k};
+        if (r.size() > 2) filter.scan(r.data() + 1, r.size() - 2, r.size() - 2, inside);
         mayCreate[k] = inside.any;
     }
+    return mayCreate;
 }
 
 // Reports every find text that ends in the new stretch, including those that
@@ -104,7 +105,7 @@ void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
     if (stages.size() - k - 1 <= kFewLaterPairs && covered * 4 > emitted) {
         HitLog::WindowReport everywhere{hits, k + 1, HitLog::kFromStart, std::numeric_limits<std::int64_t>::max() / 4};
         for (std::size_t j = k + 1; j < stages.size(); ++j)
-            if (stages[j].find) everywhere.found(hits.textOf[j], 0);
+            if (stages[j].find) everywhere.found(prep->shape.textOf[j], 0);
         return;
     }
     for (const auto& [f, t] : windows) scanWindow(s, f, t, k);
@@ -129,5 +130,7 @@ void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from
 
 template struct ReplacePipeline<char>::Impl;
 template struct ReplacePipeline<char16_t>::Impl;
+template std::vector<char> FindCreators(const CandidateFilter<char>&, const std::vector<UnitPair<char>>&);
+template std::vector<char> FindCreators(const CandidateFilter<char16_t>&, const std::vector<UnitPair<char16_t>>&);
 
 } // namespace quorvane

@@ -8,58 +8,72 @@
 namespace quorvane {
 
 template <typename Unit>
-ReplacePipeline<Unit>::Impl::Impl(std::vector<UnitPair<Unit>>& pairs, const PipelineTuning& tuning)
-    : counts(pairs.size(), 0)
+std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
 {
-    std::vector<const String*> finds;  // by pair index, empty ones included
+    auto prep = std::make_shared<PreparedPairs<Unit>>();
+    prep->tuning = tuning;
+    std::vector<const std::basic_string<Unit>*> finds;  // by pair index, empty ones included
     std::size_t nonEmpty = 0;
     for (auto& p : pairs) {
         finds.push_back(&p.find);
         nonEmpty += !p.find.empty();
     }
     const std::size_t filterFrom = std::max<std::size_t>(1, tuning.filterFromFindTexts);
-    // Few pairs (the common case, once per file) need no filter at all.
-    auto candidates = nonEmpty >= filterFrom ? std::make_unique<CandidateFilter<Unit>>(finds) : nullptr;
+    // Few pairs (the common case) need no filter at all.
+    auto candidates = nonEmpty >= filterFrom ? std::make_shared<CandidateFilter<Unit>>(finds) : nullptr;
     // With the filter every stage keeps (longest find - 1) units of history;
     // one huge find among thousands of pairs would make that a memory hog, and
     // then the stages simply all search.
     if (candidates && candidates->size() >= filterFrom
         && candidates->longest() * pairs.size() <= (std::size_t(1) << 26)) {
-        reach = candidates->longest() - 1;
-        filter = std::move(candidates);
-        std::vector<std::vector<std::uint32_t>> textPairs;
-        std::vector<std::size_t> lengths;
-        for (std::size_t i = 0; i < filter->size(); ++i) {
-            textPairs.push_back(filter->pairsOf(i));
-            lengths.push_back(finds[textPairs.back().front()]->size());
+        const CandidateFilter<Unit>& filter = *candidates;
+        prep->reach = filter.longest() - 1;
+        prep->mayCreate = FindCreators(filter, pairs);
+        HitShape& shape = prep->shape;
+        shape.textOf.assign(pairs.size(), 0);
+        for (std::size_t i = 0; i < filter.size(); ++i) {
+            const std::uint32_t k = filter.pairsOf(i).front();
+            shape.pairsOf.push_back(filter.pairsOf(i));
+            shape.textLength.push_back(finds[k]->size());
+            for (std::uint32_t j : filter.pairsOf(i)) shape.textOf[j] = std::uint32_t(i);
+            prep->texts.push_back({std::uint32_t(finds[k]->size()), k, prep->mayCreate[k] != 0});
         }
-        hits.init(pairs.size(), std::move(textPairs), std::move(lengths));
-        findCreators(pairs);
-        onePass = tuning.onePass;
-        for (std::size_t i = 0; i < filter->size(); ++i) {
-            const std::uint32_t k = filter->pairsOf(i).front();
-            texts.push_back({std::uint32_t(finds[k]->size()), k, mayCreate[k] != 0});
-        }
+        prep->filter = std::move(candidates);
     }
-    std::size_t stored = 0;
     for (const auto& p : pairs)
-        if (!p.find.empty()) stored += p.find.size() - 1 + (filter ? reach : 0);
-    store.reset(new Unit[stored + 1]);
-    stages.resize(pairs.size());
-    work.reserve(pairs.size());
-    for (std::size_t k = 0, at = 0; k < pairs.size(); ++k) {
-        if (const std::size_t m = pairs[k].find.size()) {
+        if (!p.find.empty()) prep->stored += p.find.size() - 1 + prep->reach;
+    prep->finders.reserve(pairs.size());
+    prep->replaces.reserve(pairs.size());
+    for (auto& p : pairs) {
+        prep->finders.emplace_back(std::move(p.find));
+        prep->replaces.push_back(std::move(p.replace));
+    }
+    return prep;
+}
+
+template <typename Unit>
+ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool allowOnePass)
+    : prep(std::move(prepared)), counts(prep->finders.size(), 0), filter(prep->filter), reach(prep->reach)
+{
+    const PipelineTuning& tuning = prep->tuning;
+    if (filter) {
+        hits.init(prep->shape);
+        onePass = tuning.onePass && allowOnePass;
+    }
+    store.reset(new Unit[prep->stored + 1]);
+    stages.resize(prep->finders.size());
+    for (std::size_t k = 0, at = 0; k < stages.size(); ++k) {
+        if (const std::size_t m = prep->finders[k].needle().size()) {
             stages[k].find = m;
             stages[k].tail = store.get() + at;
-            at += m - 1 + (filter ? reach : 0);
+            at += m - 1 + reach;
             room += m - 1;
         }
-        work.push_back(Work{LiteralFinder<Unit>(std::move(pairs[k].find)), std::move(pairs[k].replace)});
     }
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text;
     // a stage that replaces may rewrite up to its whole stretch, which caps it.
-    const std::size_t perStretch = filter ? stored : 0;
+    const std::size_t perStretch = filter ? prep->stored : 0;
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
     dropCostlyFilter = tuning.dropCostlyFilter;
@@ -131,7 +145,7 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     }
     // Next match at or after pos within the ranges, or n. Every occurrence
     // lies inside one range, so taking them in order keeps leftmost-first.
-    const LiteralFinder<Unit>& finder = work[k].finder;
+    const LiteralFinder<Unit>& finder = prep->finders[k];
     std::size_t range = 0;
     auto next = [&](std::size_t pos) {
         for (; range < ranges.size(); ++range) {
@@ -153,7 +167,7 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     else applyMatches(k, settled);
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
     if (filter) {
-        if (s.pending || (!inserts.empty() && mayCreate[k])) scanWindows(s, k);
+        if (s.pending || (!inserts.empty() && prep->mayCreate[k])) scanWindows(s, k);
         keepHistory(s);
     }
 }
@@ -165,7 +179,7 @@ template <typename Out>
 void ReplacePipeline<Unit>::Impl::rebuild(std::size_t k, Out& out, std::size_t base, std::size_t from, std::size_t to)
 {
     const Unit* text = cur.data();
-    const String& replace = work[k].replace;
+    const String& replace = prep->replaces[k];
     std::size_t pos = from;
     for (std::size_t p : matches) {
         out.append(text + pos, p - pos);
@@ -183,7 +197,7 @@ void ReplacePipeline<Unit>::Impl::rebuild(std::size_t k, Out& out, std::size_t b
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::applyMatches(std::size_t k, std::size_t settled)
 {
-    const std::size_t m = stages[k].find, r = work[k].replace.size(), n = cur.size();
+    const std::size_t m = stages[k].find, r = prep->replaces[k].size(), n = cur.size();
     const std::size_t first = matches.front(), lastEnd = matches.back() + m;
     const auto delta = std::ptrdiff_t(matches.size()) * (std::ptrdiff_t(r) - std::ptrdiff_t(m));
     counts[k] += std::int64_t(matches.size());
@@ -218,7 +232,13 @@ ReplacePipeline<Unit>::ReplacePipeline(std::vector<UnitPair<Unit>> pairs)
 
 template <typename Unit>
 ReplacePipeline<Unit>::ReplacePipeline(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
-    : d(new Impl(pairs, tuning))
+    : ReplacePipeline(PreparePairs(std::move(pairs), tuning))
+{
+}
+
+template <typename Unit>
+ReplacePipeline<Unit>::ReplacePipeline(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass)
+    : d(new Impl(std::move(prepared), onePass))
 {
 }
 
@@ -267,5 +287,8 @@ const std::vector<std::int64_t>& ReplacePipeline<Unit>::counts() const
 
 template class ReplacePipeline<char>;
 template class ReplacePipeline<char16_t>;
+template std::shared_ptr<const PreparedPairs<char>> PreparePairs(std::vector<UnitPair<char>>, const PipelineTuning&);
+template std::shared_ptr<const PreparedPairs<char16_t>> PreparePairs(std::vector<UnitPair<char16_t>>,
+                                                                     const PipelineTuning&);
 
 } // namespace quorvane

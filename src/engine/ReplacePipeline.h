@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,15 @@ struct PipelineTuning {
     bool onePass = true;                  // with the filter, try all pairs in one pass first
 };
 
+// A list of pairs made ready for pipelines: search tables, the candidate
+// filter and what the pairs can do to one another. Build it once and share it
+// among the pipelines of many files.
+template <typename Unit>
+struct PreparedPairs;
+template <typename Unit>
+std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs,
+                                                        const PipelineTuning& tuning = {});
+
 template <typename Unit>
 class ReplacePipeline {
 public:
@@ -35,6 +45,9 @@ public:
 
     explicit ReplacePipeline(std::vector<UnitPair<Unit>> pairs);
     ReplacePipeline(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning);
+    // Runs prepared pairs; onePass false keeps the one-pass mode off (for the
+    // run again after restartNeeded).
+    explicit ReplacePipeline(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass = true);
     ~ReplacePipeline();
     ReplacePipeline(const ReplacePipeline&) = delete;
     ReplacePipeline& operator=(const ReplacePipeline&) = delete;
@@ -67,5 +80,9 @@ std::basic_string<Unit> ReplaceAllReference(std::basic_string<Unit> text,
 
 extern template class ReplacePipeline<char>;
 extern template class ReplacePipeline<char16_t>;
+extern template std::shared_ptr<const PreparedPairs<char>> PreparePairs(std::vector<UnitPair<char>>,
+                                                                        const PipelineTuning&);
+extern template std::shared_ptr<const PreparedPairs<char16_t>> PreparePairs(std::vector<UnitPair<char16_t>>,
+                                                                            const PipelineTuning&);
 
 } // namespace quorvane

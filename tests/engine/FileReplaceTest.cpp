@@ -158,6 +158,27 @@ TEST(FileReplace, AFileWhoseLatePartNeedsThePairsInTurnIsReadAgainAndComesOutExa
     EXPECT_EQ(box.entries(), QStringList{"in.txt"});
 }
 
+TEST(FileReplace, FilesOneAfterAnotherGetTheirOwnJobsPairsInEitherWidth)
+{
+    // Prepared pairs are kept from file to file; a job whose pairs differ in
+    // one replacement only must not get the previous job's.
+    IoSandbox box;
+    std::vector<Pair> pairs{{"cat", "dog"}};
+    for (int k = 0; k < 40; ++k)
+        pairs.push_back({QString("zz%1").arg(k), "-"});
+    const QString bytes = box.write("bytes.txt", "a cat zz7");
+    const QString wide = box.write("wide.txt", Bytes("\xFF\xFE" "c\0a\0t\0"));
+    EXPECT_EQ(Replaced(box, "a cat zz7", pairs), "a dog -");
+    ASSERT_TRUE(ProcessFile(wide, box.path("wide.out"), Job(pairs)).ok);
+    EXPECT_EQ(IoSandbox::read(box.path("wide.out")), Bytes("\xFF\xFE" "d\0o\0g\0"));
+    pairs[0].replace = "cow";
+    EXPECT_EQ(Replaced(box, "a cat zz7", pairs), "a cow -");
+    ASSERT_TRUE(ProcessFile(wide, box.path("wide.out"), Job(pairs)).ok);
+    EXPECT_EQ(IoSandbox::read(box.path("wide.out")), Bytes("\xFF\xFE" "c\0o\0w\0"));
+    EXPECT_EQ(Replaced(box, "a cat zz7", {{"cat", "dog"}}), "a dog zz7");
+    EXPECT_EQ(IoSandbox::read(bytes), "a cat zz7");
+}
+
 TEST(FileReplace, ReadFailuresLeaveNoOutputAndAreNamedForTheReadStage)
 {
     IoSandbox box;
