@@ -59,8 +59,8 @@ public:
     // says i was already found, a sample that matches its key is passed on
     // unconfirmed: the caller only widens a range with it. report.missed(i)
     // hears of each sample that matched i's key but not i. A report with
-    // nextClass(disorder) hears when the next class starts: within a class,
-    // starts come in ascending order but for a lag of up to `disorder`.
+    // nextClass() hears when the next class (or literal text) starts: within
+    // one, starts come nearly in ascending order.
     template <typename Report>
     void scan(const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
@@ -71,7 +71,7 @@ public:
                 ScanLiterals(c, text, n, startLimit, report);
                 continue;
             }
-            if constexpr (requires { report.nextClass(c.maxOffset + c.step); }) report.nextClass(c.maxOffset + c.step);
+            if constexpr (requires { report.nextClass(); }) report.nextClass();
             if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, report);
             else ScanClass<false>(c, text, n, startLimit, report);
         }
@@ -115,7 +115,7 @@ private:
     void ScanLiterals(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
         for (std::size_t t = 0; t < c.literals.size(); ++t) {
-            if constexpr (requires { report.nextClass(0); }) report.nextClass(0);
+            if constexpr (requires { report.nextClass(); }) report.nextClass();
             const std::uint32_t i = c.literals[t];
             const std::size_t m = patterns_[i].text.size();
             const std::size_t limit = std::min(n, startLimit + m - 1);

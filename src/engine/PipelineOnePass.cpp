@@ -5,16 +5,18 @@
 
 // One-pass mode: every pair applied to a stretch in a single rebuild.
 //
-// Applying the pairs one after another gives the same text as replacing all
-// of their original occurrences at once when
-// - no occurrence of one find text overlaps an occurrence of another (each
-//   text then keeps its own occurrences whatever the others do, and takes
-//   them leftmost-first exactly as its pair alone would), and
-// - no replacement forms an occurrence of a later pair's find. A pair whose
-//   replace text cannot form one (mayCreate) needs no check. For one that may,
-//   no other replacement may come within `reach` units of it, so its
-//   neighbours are the original text, and that original text around the
-//   inserted units must not hold a later find touching them.
+// Applying the pairs one after another gives the same text as replacing
+// their original occurrences at once, chosen as follows, when no replacement
+// forms an occurrence of a later pair's find:
+// - each text's occurrences go to the first pair with that text, which takes
+//   them leftmost-first, as it would alone;
+// - where occurrences of different texts overlap, the pairs take their turns
+//   in list order, and an occurrence overlapping what an earlier pair took is
+//   gone (sequentially, that pair's replacement destroyed it).
+// A pair whose replace text cannot form a later find (mayCreate) needs no
+// check. For one that may, no other replacement may come within `reach` units
+// of it, so its neighbours are the original text, and that original text
+// around the inserted units must not hold a later find touching them.
 // A stretch that breaks a condition ends the mode. If nothing has been handed
 // on yet, the stretch simply runs through the stages; otherwise the caller
 // starts the file again with the stages (restartNeeded).
@@ -44,7 +46,7 @@ struct AllOccurrences {
         for (; j > classStart && Before(o, out[j - 1]); --j) out[j] = out[j - 1];
         out[j] = o;
     }
-    void nextClass(std::size_t) { merge(); }
+    void nextClass() { merge(); }
     void merge()
     {
         if (classStart && classStart < out.size() && Before(out[classStart], out[classStart - 1]))
