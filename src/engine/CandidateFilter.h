@@ -10,7 +10,7 @@
 // the '#', not on a word that occurs everywhere). A bitmap of key hashes rejects almost
 // every sample at the cost of a multiply and a bit test; the rare sample that
 // passes is confirmed against the entries of its bucket. Long find texts thus
-// cost a fraction of a probe per position, and keys of six or more units keep
+// cost a fraction of a probe per position, and keys of five or more units keep
 // ordinary text ("inte", "cons") from passing the bitmap all the time.
 // Classes are chosen by their shortest member: see BuildClasses.
 #include <algorithm>
@@ -178,14 +178,14 @@ private:
     }
 
     // Key length and step of a class whose shortest find text has m units:
-    // keys of six or more units where possible, and the longest step that
+    // keys of five or more units where possible, and the longest step that
     // still puts a whole key inside every occurrence.
-    static constexpr std::size_t kShortKey = 6;
+    static constexpr std::size_t kShortKey = 5;
     static std::pair<std::size_t, std::size_t> KeyAndStep(std::size_t m)
     {
         if (m < kShortKey) return {m, 1};
         // Steps stay short enough that longer texts have offsets to choose from.
-        const std::size_t step = std::min<std::size_t>(4, m - 5);
+        const std::size_t step = std::min<std::size_t>(4, m - kShortKey + 1);
         return {std::min(kKeyUnits, m - step + 1), step};
     }
 
