@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "FilterProbe.h"
 #include "Search.h"
 
 namespace quorvane {
@@ -72,8 +73,7 @@ public:
                 continue;
             }
             if constexpr (requires { report.nextClass(); }) report.nextClass();
-            if (c.units * sizeof(Unit) > 8) ScanClass<true>(c, text, n, startLimit, report);
-            else ScanClass<false>(c, text, n, startLimit, report);
+            ScanClass(c, text, n, startLimit, report);
         }
     }
 
@@ -81,16 +81,12 @@ private:
     static constexpr std::size_t kKeyUnits = 8;  // at most 16 bytes
     static constexpr unsigned kBucketBits = 4;   // bitmap bits per bucket, as a power of two
 
-    struct Key128 {
-        std::uint64_t lo = 0, hi = 0;
-        bool operator==(const Key128&) const = default;
-    };
     struct Pattern {
         std::basic_string<Unit> text;
         std::vector<std::uint32_t> pairs;  // ascending
     };
     struct Entry {
-        Key128 key;
+        FilterKey key;
         std::uint32_t pattern;
         std::uint32_t offset;  // where the key sits in the find text
     };
@@ -98,8 +94,7 @@ private:
         std::size_t units;  // key length q
         std::size_t step;   // sampling distance d
         std::size_t maxOffset;  // where the latest key of a find text may start
-        Key128 mask;
-        unsigned shift;
+        unsigned logBits;       // the bitmap has 2^logBits bits
         std::vector<std::uint64_t> bits;
         std::vector<std::uint32_t> start;  // bucket b holds entries[start[b]..start[b+1])
         std::vector<Entry> entries;
@@ -128,54 +123,22 @@ private:
         }
     }
 
-    // One class's samples; Wide classes have keys of more than 8 bytes.
-    template <bool Wide, typename Report>
+    // One class's samples, each passing the bitmap confirmed against its bucket.
+    template <typename Report>
     void ScanClass(const Class& c, const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
-        constexpr std::size_t loadUnits = (Wide ? 16 : 8) / sizeof(Unit);
         // Samples up to startLimit + maxOffset + d - 2 cover every start before startLimit.
         const std::size_t end = std::min(startLimit + c.maxOffset + c.step - 1, n - std::min(n, c.units - 1));
-        const std::size_t fast = n >= loadUnits ? std::min(end, n - loadUnits + 1) : 0;
-        const std::uint64_t* bits = c.bits.data();
-        const Key128 mask = c.mask;
-        const unsigned shift = c.shift;
-        const std::size_t step = c.step;
-        std::size_t s = 0;
-        for (; s < fast; s += step) {
-            Key128 key;
-            std::memcpy(&key.lo, text + s, 8);
-            if constexpr (Wide) std::memcpy(&key.hi, reinterpret_cast<const char*>(text + s) + 8, 8);
-            key.lo &= mask.lo;
-            key.hi &= mask.hi;
-            const std::uint64_t h = Hash(key, shift);
-            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, report);
-        }
-        for (; s < end; s += step) {  // the last few samples: no full-width load
-            const Key128 key = Key(text + s, c.units);
-            const std::uint64_t h = Hash(key, shift);
-            if ((bits[h >> 6] >> (h & 63)) & 1) Confirm(c, h, key, text, n, startLimit, s, report);
-        }
+        const ProbePlan plan{c.units * sizeof(Unit), c.step * sizeof(Unit), c.logBits, c.bits.data()};
+        ProbeSamples(reinterpret_cast<const char*>(text), n * sizeof(Unit), end * sizeof(Unit), plan,
+                     [&](std::size_t byteAt, std::uint32_t h) {
+                         const std::size_t s = byteAt / sizeof(Unit);
+                         const FilterKey key = LoadFilterKey(text + s, plan.keyBytes, (n - s) * sizeof(Unit));
+                         Confirm(c, h, key, text, n, startLimit, s, report);
+                     });
     }
 
-    static Key128 Key(const Unit* p, std::size_t units)
-    {
-        unsigned char bytes[16] = {};
-        std::memcpy(bytes, p, units * sizeof(Unit));  // little-endian: first unit lowest
-        Key128 key;
-        std::memcpy(&key.lo, bytes, 8);
-        std::memcpy(&key.hi, bytes + 8, 8);
-        return key;
-    }
-    static Key128 Mask(std::size_t units)
-    {
-        const std::size_t bits = units * sizeof(Unit) * 8;
-        return {bits >= 64 ? ~0ull : (1ull << bits) - 1,
-                bits >= 128 ? ~0ull : bits > 64 ? (1ull << (bits - 64)) - 1 : 0};
-    }
-    static std::uint64_t Hash(const Key128& key, unsigned shift)
-    {
-        return (key.lo * 0x9E3779B97F4A7C15ull + key.hi * 0xC2B2AE3D27D4EB4Full) >> shift;
-    }
+    static FilterKey Key(const Unit* p, std::size_t units) { return LoadFilterKey(p, units * sizeof(Unit), 0); }
 
     // Key length and step of a class whose shortest find text has m units:
     // keys of five or more units where possible, and the longest step that
@@ -305,26 +268,26 @@ private:
         const unsigned logBits = std::clamp(unsigned(std::bit_width(entries.size() * 64)), 9u, 24u);
         // Buckets are coarser than bitmap bits, which keeps the bucket index
         // small; the keys in a bucket tell its entries apart.
-        Class c{q, d, maxOffset, Mask(q), 64 - logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
+        Class c{q, d, maxOffset, logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
                 std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}, {}, {}};
         for (const Entry& e : entries) {
-            const std::uint64_t h = Hash(e.key, c.shift);
+            const std::uint32_t h = FilterHash(e.key, logBits);
             c.bits[h >> 6] |= 1ull << (h & 63);
             ++c.start[(h >> kBucketBits) + 1];
         }
         for (std::size_t b = 1; b < c.start.size(); ++b) c.start[b] += c.start[b - 1];
         c.entries.resize(entries.size());
         std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
-        for (const Entry& e : entries) c.entries[fill[Hash(e.key, c.shift) >> kBucketBits]++] = e;
+        for (const Entry& e : entries) c.entries[fill[FilterHash(e.key, logBits) >> kBucketBits]++] = e;
         classes_.push_back(std::move(c));
     }
 
     // Checks the bucket of a sample at s that passed the bitmap.
     template <typename Report>
-    void Confirm(const Class& c, std::uint64_t h, const Key128& key, const Unit* text, std::size_t n,
+    void Confirm(const Class& c, std::uint32_t h, const FilterKey& key, const Unit* text, std::size_t n,
                  std::size_t startLimit, std::size_t s, Report& report) const
     {
-        const std::uint64_t b = h >> kBucketBits;
+        const std::uint32_t b = h >> kBucketBits;
         for (std::uint32_t e = c.start[b]; e < c.start[b + 1]; ++e) {
             const Entry& entry = c.entries[e];
             if (!(entry.key == key) || entry.offset > s) continue;
