@@ -40,7 +40,7 @@ public:
             const auto& f = *finds[k];
             if (f.empty()) continue;
             auto [it, fresh] = seen.emplace(f, patterns_.size());
-            if (fresh) patterns_.push_back({f, {}});
+            if (fresh) patterns_.push_back({f, {}, LoadFilterKey(f.data(), std::min<std::size_t>(16, f.size() * sizeof(Unit)), 0)});
             patterns_[it->second].pairs.push_back(std::uint32_t(k));
             longest_ = std::max(longest_, f.size());
         }
@@ -84,6 +84,7 @@ private:
     struct Pattern {
         std::basic_string<Unit> text;
         std::vector<std::uint32_t> pairs;  // ascending
+        FilterKey head;  // the first 16 bytes, for comparing short texts without memcmp
     };
     struct Entry {
         FilterKey key;
@@ -296,13 +297,20 @@ private:
             if (at >= startLimit || p.text.size() > n - at) continue;
             // A key that is the whole find text needs no comparison.
             const bool whole = entry.offset == 0 && p.text.size() == c.units;
-            if (!whole && !report.known(entry.pattern) &&
-                std::memcmp(text + at, p.text.data(), p.text.size() * sizeof(Unit)) != 0) {
+            if (!whole && !report.known(entry.pattern) && !Same(p, text + at, n - at)) {
                 report.missed(entry.pattern);
                 continue;
             }
             report.found(entry.pattern, at);
         }
+    }
+
+    // Whether p's text is at `at`, where `avail` units can be read.
+    static bool Same(const Pattern& p, const Unit* at, std::size_t avail)
+    {
+        const std::size_t bytes = p.text.size() * sizeof(Unit);
+        if (bytes <= 16 && avail * sizeof(Unit) >= 16) return LoadFilterKey(at, bytes, 16) == p.head;
+        return std::memcmp(at, p.text.data(), bytes) == 0;
     }
 
     std::vector<Pattern> patterns_;

@@ -100,14 +100,16 @@ struct ReplacePipeline<Unit>::Impl {
 
     // One-pass mode (filter only): see PipelineOnePass.cpp.
     struct Occurrence {
-        std::size_t pos;
         std::uint32_t text;
+        std::uint32_t pos;
+        // Position first, then text: one comparison of 64 bits.
+        std::uint64_t order() const { return std::uint64_t(pos) << 32 | text; }
     };
     bool onePass = false;
     bool emitted = false;   // output has been handed on
     bool restart = false;   // the mode ended after output was handed on
     std::size_t held = 0;   // units kept back from the last stretch
-    std::vector<Occurrence> occurrences, picks;
+    std::vector<Occurrence> occurrences, picks, mergedOccurrences;
     std::vector<std::uint32_t> clusterTexts;
     static constexpr std::size_t kLongestMixedCluster = 64;
     std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
@@ -158,6 +160,33 @@ template <typename Unit>
 void CopyUnits(Unit* to, const Unit* from, std::size_t n)
 {
     if (n) std::memcpy(to, from, n * sizeof(Unit));
+}
+
+// memcpy for the many short pieces of a one-pass rebuild: up to 32 bytes
+// move as two fixed-size overlapping loads and stores, with no library call.
+template <typename Unit>
+inline void CopyShort(Unit* to, const Unit* from, std::size_t n)
+{
+    const std::size_t bytes = n * sizeof(Unit);
+    auto* d = reinterpret_cast<unsigned char*>(to);
+    const auto* s = reinterpret_cast<const unsigned char*>(from);
+    auto overlapping = [&](auto word) {
+        decltype(word) head, last;
+        std::memcpy(&head, s, sizeof head);
+        std::memcpy(&last, s + bytes - sizeof last, sizeof last);
+        std::memcpy(d, &head, sizeof head);
+        std::memcpy(d + bytes - sizeof last, &last, sizeof last);
+    };
+    struct Sixteen { std::uint64_t a, b; };
+    if (bytes > 32) std::memcpy(d, s, bytes);
+    else if (bytes >= 16) overlapping(Sixteen{});
+    else if (bytes >= 8) overlapping(std::uint64_t{});
+    else if (bytes >= 4) overlapping(std::uint32_t{});
+    else if (bytes) {
+        d[0] = s[0];
+        d[bytes / 2] = s[bytes / 2];
+        d[bytes - 1] = s[bytes - 1];
+    }
 }
 
 // Keeps the last `keep` units of history + added in history.

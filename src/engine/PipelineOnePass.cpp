@@ -27,30 +27,32 @@ namespace {
 
 // Collects every occurrence the filter confirms, in order of position.
 // Each class reports nearly in order, so sorting is an insertion sort within
-// a class and a merge of the classes.
+// a class and a merge of the classes (through `merged`, kept between stretches).
 template <typename Occurrence>
 struct AllOccurrences {
     std::vector<Occurrence>& out;
+    std::vector<Occurrence>& merged;
     std::size_t classStart = 0;
-    static bool Before(const Occurrence& a, const Occurrence& b)
-    {
-        return a.pos < b.pos || (a.pos == b.pos && a.text < b.text);
-    }
     bool known(std::uint32_t) const { return false; }
     void missed(std::uint32_t) {}
     void found(std::uint32_t i, std::size_t at)
     {
-        const Occurrence o{at, i};
+        const Occurrence o{i, std::uint32_t(at)};
         std::size_t j = out.size();
         out.push_back(o);
-        for (; j > classStart && Before(o, out[j - 1]); --j) out[j] = out[j - 1];
+        for (; j > classStart && o.order() < out[j - 1].order(); --j) out[j] = out[j - 1];
         out[j] = o;
     }
     void nextClass() { merge(); }
     void merge()
     {
-        if (classStart && classStart < out.size() && Before(out[classStart], out[classStart - 1]))
-            std::inplace_merge(out.begin(), out.begin() + std::ptrdiff_t(classStart), out.end(), Before);
+        if (classStart && classStart < out.size() && out[classStart].order() < out[classStart - 1].order()) {
+            merged.resize(out.size());
+            std::merge(out.begin(), out.begin() + std::ptrdiff_t(classStart), out.begin() + std::ptrdiff_t(classStart),
+                       out.end(), merged.begin(),
+                       [](const Occurrence& a, const Occurrence& b) { return a.order() < b.order(); });
+            std::swap(out, merged);
+        }
         classStart = out.size();
     }
 };
@@ -80,8 +82,10 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
 {
     const Unit* x = cur.data();
     const std::size_t n = cur.size();
+    // Positions are kept in 32 bits; a stretch that long is left to the stages.
+    if (n > std::numeric_limits<std::uint32_t>::max()) return false;
     occurrences.clear();
-    AllOccurrences<Occurrence> all{occurrences};
+    AllOccurrences<Occurrence> all{occurrences, mergedOccurrences};
     filter->scan(x, n, n, all);
     all.merge();
 
@@ -94,10 +98,10 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     std::size_t settled = cut;
     std::ptrdiff_t growth = 0;
     for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
-        std::size_t clusterEnd = occurrences[a].pos + prep->texts[occurrences[a].text].length;
+        std::size_t clusterEnd = std::size_t(occurrences[a].pos) + prep->texts[occurrences[a].text].length;
         bool mixed = false;
         for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
-            clusterEnd = std::max(clusterEnd, occurrences[b].pos + prep->texts[occurrences[b].text].length);
+            clusterEnd = std::max(clusterEnd, std::size_t(occurrences[b].pos) + prep->texts[occurrences[b].text].length);
             mixed = mixed || occurrences[b].text != occurrences[a].text;
         }
         if (clusterEnd > complete) {
@@ -128,9 +132,9 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     for (const Occurrence& o : picks) {
         const TextInfo& t = prep->texts[o.text];
         const String& r = prep->replaces[t.pair];
-        CopyUnits(out, x + pos, o.pos - pos);
+        CopyShort(out, x + pos, o.pos - pos);
         out += o.pos - pos;
-        CopyUnits(out, r.data(), r.size());
+        CopyShort(out, r.data(), r.size());
         out += r.size();
         pos = o.pos + t.length;
         ++counts[t.pair];
