@@ -57,9 +57,10 @@ public:
 
     // Calls report.found(i, start) for every occurrence of distinct text i
     // inside text[0..n) that starts before startLimit. Where report.known(i)
-    // says i was already found, a sample that matches its key is passed on
-    // unconfirmed: the caller only widens a range with it. report.missed(i)
-    // hears of each sample that matched i's key but not i. A report with
+    // says i was already found, a sample that matches its first 16 bytes is
+    // passed on unconfirmed: the caller only widens a range with it.
+    // report.missed(i) hears of each sample checked against i that was not i.
+    // A report with
     // nextClass() hears when the next class (or literal text) starts: within
     // one, starts come nearly in ascending order.
     template <typename Report>
@@ -86,10 +87,13 @@ private:
         std::vector<std::uint32_t> pairs;  // ascending
         FilterKey head;  // the first 16 bytes, for comparing short texts without memcmp
     };
+    // What a sample that passes the bitmap is checked against, without
+    // leaving the entry: a find text up to 16 bytes long is all in `head`.
     struct Entry {
-        FilterKey key;
+        FilterKey head;          // the find text's first 16 bytes
         std::uint32_t pattern;
-        std::uint32_t offset;  // where the key sits in the find text
+        std::uint32_t offset;    // where the key sits in the find text
+        std::uint32_t length;    // of the find text
     };
     struct Class {
         std::size_t units;  // key length q
@@ -134,8 +138,7 @@ private:
         ProbeSamples(reinterpret_cast<const char*>(text), n * sizeof(Unit), end * sizeof(Unit), plan,
                      [&](std::size_t byteAt, std::uint32_t h) {
                          const std::size_t s = byteAt / sizeof(Unit);
-                         const FilterKey key = LoadFilterKey(text + s, plan.keyBytes, (n - s) * sizeof(Unit));
-                         Confirm(c, h, key, text, n, startLimit, s, report);
+                         Confirm(c, h, text, n, startLimit, s, report);
                      });
     }
 
@@ -257,60 +260,57 @@ private:
 
     void BuildClass(std::size_t q, std::size_t d, const std::vector<std::uint32_t>& members)
     {
-        std::vector<Entry> entries;
+        std::vector<std::pair<FilterKey, Entry>> keyed;
         std::size_t maxOffset = 0;
         for (std::uint32_t i : members) {
-            const std::size_t o = RarestOffsets(patterns_[i].text, q, d);
+            const Pattern& p = patterns_[i];
+            const std::size_t o = RarestOffsets(p.text, q, d);
             maxOffset = std::max(maxOffset, o);
             for (std::size_t j = o; j < o + d; ++j)
-                entries.push_back({Key(patterns_[i].text.data() + j, q), i, std::uint32_t(j)});
+                keyed.push_back({Key(p.text.data() + j, q), {p.head, i, std::uint32_t(j), std::uint32_t(p.text.size())}});
         }
-        // About 64 bits per entry keeps false alarms near one sample in 64.
-        const unsigned logBits = std::clamp(unsigned(std::bit_width(entries.size() * 64)), 9u, 24u);
+        // About 64 bits per entry keeps false alarms near one sample in 64; a
+        // small class gets at least 4 KB, which still stays in the first-level cache.
+        const unsigned logBits = std::clamp(unsigned(std::bit_width(keyed.size() * 64)), 15u, 24u);
         // Buckets are coarser than bitmap bits, which keeps the bucket index
-        // small; the keys in a bucket tell its entries apart.
+        // small; comparing the text tells a bucket's entries apart.
         Class c{q, d, maxOffset, logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
                 std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}, {}, {}};
-        for (const Entry& e : entries) {
-            const std::uint32_t h = FilterHash(e.key, logBits);
+        std::vector<std::uint32_t> hashes;
+        for (const auto& [key, entry] : keyed) {
+            const std::uint32_t h = FilterHash(key, logBits);
+            hashes.push_back(h);
             c.bits[h >> 6] |= 1ull << (h & 63);
             ++c.start[(h >> kBucketBits) + 1];
         }
         for (std::size_t b = 1; b < c.start.size(); ++b) c.start[b] += c.start[b - 1];
-        c.entries.resize(entries.size());
+        c.entries.resize(keyed.size());
         std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
-        for (const Entry& e : entries) c.entries[fill[FilterHash(e.key, logBits) >> kBucketBits]++] = e;
+        for (std::size_t e = 0; e < keyed.size(); ++e) c.entries[fill[hashes[e] >> kBucketBits]++] = keyed[e].second;
         classes_.push_back(std::move(c));
     }
 
     // Checks the bucket of a sample at s that passed the bitmap.
     template <typename Report>
-    void Confirm(const Class& c, std::uint32_t h, const FilterKey& key, const Unit* text, std::size_t n,
-                 std::size_t startLimit, std::size_t s, Report& report) const
+    void Confirm(const Class& c, std::uint32_t h, const Unit* text, std::size_t n, std::size_t startLimit,
+                 std::size_t s, Report& report) const
     {
         const std::uint32_t b = h >> kBucketBits;
         for (std::uint32_t e = c.start[b]; e < c.start[b + 1]; ++e) {
             const Entry& entry = c.entries[e];
-            if (!(entry.key == key) || entry.offset > s) continue;
-            const Pattern& p = patterns_[entry.pattern];
+            if (entry.offset > s) continue;
             const std::size_t at = s - entry.offset;
-            if (at >= startLimit || p.text.size() > n - at) continue;
-            // A key that is the whole find text needs no comparison.
-            const bool whole = entry.offset == 0 && p.text.size() == c.units;
-            if (!whole && !report.known(entry.pattern) && !Same(p, text + at, n - at)) {
-                report.missed(entry.pattern);
-                continue;
-            }
-            report.found(entry.pattern, at);
+            if (at >= startLimit || entry.length > n - at) continue;
+            const std::size_t bytes = entry.length * sizeof(Unit);
+            const Unit* here = text + at;
+            bool same = LoadFilterKey(here, std::min<std::size_t>(bytes, 16), (n - at) * sizeof(Unit)) == entry.head;
+            // Past 16 bytes a text already reported needs no comparison: the
+            // caller only widens a range with it.
+            if (same && bytes > 16 && !report.known(entry.pattern))
+                same = std::memcmp(here, patterns_[entry.pattern].text.data(), bytes) == 0;
+            if (same) report.found(entry.pattern, at);
+            else report.missed(entry.pattern);
         }
-    }
-
-    // Whether p's text is at `at`, where `avail` units can be read.
-    static bool Same(const Pattern& p, const Unit* at, std::size_t avail)
-    {
-        const std::size_t bytes = p.text.size() * sizeof(Unit);
-        if (bytes <= 16 && avail * sizeof(Unit) >= 16) return LoadFilterKey(at, bytes, 16) == p.head;
-        return std::memcmp(at, p.text.data(), bytes) == 0;
     }
 
     std::vector<Pattern> patterns_;

@@ -35,8 +35,11 @@ inline FilterKey LoadFilterKey(const void* p, std::size_t bytes, std::size_t ava
     if (avail >= 16) {  // whole words, then cut: no byte-by-byte copy
         std::memcpy(&key.lo, p, 8);
         std::memcpy(&key.hi, static_cast<const char*>(p) + 8, 8);
-        key.lo &= bytes >= 8 ? ~0ull : (1ull << (8 * bytes)) - 1;
-        key.hi &= bytes >= 16 ? ~0ull : bytes > 8 ? (1ull << (8 * (bytes - 8))) - 1 : 0;
+        // Shifts by up to 64 bits are done in two steps, so no branch is needed.
+        const unsigned loCut = unsigned(64 - 8 * std::min<std::size_t>(bytes, 8));
+        const unsigned hiCut = unsigned(64 - 8 * (std::max<std::size_t>(bytes, 8) - 8));
+        key.lo &= (~0ull >> (loCut / 2)) >> (loCut - loCut / 2);
+        key.hi &= (~0ull >> (hiCut / 2)) >> (hiCut - hiCut / 2);
         return key;
     }
     unsigned char b[16] = {};
