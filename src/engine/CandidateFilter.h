@@ -14,12 +14,14 @@
 // ordinary text ("inte", "cons") from passing the bitmap all the time.
 // Classes are chosen by their shortest member: see BuildClasses.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <type_traits>
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <string>
 #include <vector>
@@ -35,7 +37,9 @@ public:
     // finds[k] is pair k's find text; empty ones are never reported.
     explicit CandidateFilter(const std::vector<const std::basic_string<Unit>*>& finds)
     {
-        std::map<std::basic_string<Unit>, std::size_t> seen;
+        std::unordered_map<std::basic_string<Unit>, std::size_t> seen;
+        seen.reserve(finds.size());
+        patterns_.reserve(finds.size());
         for (std::size_t k = 0; k < finds.size(); ++k) {
             const auto& f = *finds[k];
             if (f.empty()) continue;
@@ -234,16 +238,32 @@ private:
         }
     }
 
+    // Rough frequency of a unit in ordinary text (2 to the LogCommonness).
+    static double Frequency(Unit unit)
+    {
+        static const auto table = [] {
+            std::array<double, 129> t{};
+            for (unsigned u = 0; u < 128; ++u) t[u] = std::exp2(LogCommonness(Unit(u)));
+            t[128] = std::exp2(LogCommonness(Unit(0x80)));
+            return t;
+        }();
+        const auto u = static_cast<std::make_unsigned_t<Unit>>(unit);
+        return table[std::min<unsigned>(u, 128)];
+    }
+
     // The first of the d consecutive key offsets (keys of q units) in text
     // whose keys are together least likely in ordinary text.
     static std::size_t RarestOffsets(const std::basic_string<Unit>& text, std::size_t q, std::size_t d)
     {
         const std::size_t last = text.size() - q - d + 1;
         if (last == 0) return 0;
-        std::vector<double> prefix(text.size() + 1, 0.0);
-        for (std::size_t i = 0; i < text.size(); ++i) prefix[i + 1] = prefix[i] + LogCommonness(text[i]);
+        // key[j]: how likely the key at j is, as the product of its units'.
         std::vector<double> key(text.size() - q + 1);
-        for (std::size_t j = 0; j < key.size(); ++j) key[j] = std::exp2(prefix[j + q] - prefix[j]);
+        for (std::size_t j = 0; j < key.size(); ++j) {
+            double likely = 1;
+            for (std::size_t u = j; u < j + q; ++u) likely *= Frequency(text[u]);
+            key[j] = likely;
+        }
         double window = 0;
         for (std::size_t j = 0; j < d; ++j) window += key[j];
         std::size_t best = 0;
@@ -261,6 +281,7 @@ private:
     void BuildClass(std::size_t q, std::size_t d, const std::vector<std::uint32_t>& members)
     {
         std::vector<std::pair<FilterKey, Entry>> keyed;
+        keyed.reserve(members.size() * d);
         std::size_t maxOffset = 0;
         for (std::uint32_t i : members) {
             const Pattern& p = patterns_[i];

@@ -61,7 +61,8 @@ struct PreparedCache {
 template <typename Unit>
 std::shared_ptr<const PreparedPairs<Unit>> Prepared(const std::vector<Pair>& pairs, std::vector<size_t>& kept)
 {
-    static PreparedCache<Unit> cache;
+    // Never destroyed: freeing thousands of prepared pairs at exit is wasted time.
+    static PreparedCache<Unit>& cache = *new PreparedCache<Unit>;
     std::lock_guard<std::mutex> hold(cache.lock);
     if (!cache.prepared || cache.pairs != pairs) {
         cache.kept.clear();

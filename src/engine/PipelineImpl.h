@@ -42,6 +42,8 @@ struct PreparedPairs {
         std::uint32_t length;  // of the find text
         std::uint32_t pair;    // the first pair with it: the one that replaces it
         bool creates;          // that pair's replacement may form a later find
+        std::uint32_t replaceLength;
+        std::size_t replaceAt; // that pair's replace text in replaceStore
     };
     PipelineTuning tuning;
     std::vector<LiteralFinder<Unit>> finders;  // per pair; the needle is its find text
@@ -49,6 +51,7 @@ struct PreparedPairs {
     std::shared_ptr<const CandidateFilter<Unit>> filter;  // null: every stage searches everything
     std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
     std::vector<TextInfo> texts;  // filter only: per distinct find text
+    String replaceStore;          // filter only: the replace texts of `texts`, one after another
     HitShape shape;               // filter only
     std::size_t reach = 0;        // filter only: longest find length - 1
     std::size_t stored = 0;       // units every stage's tail (and history) needs
@@ -165,7 +168,7 @@ void CopyUnits(Unit* to, const Unit* from, std::size_t n)
 // memcpy for the many short pieces of a one-pass rebuild: up to 32 bytes
 // move as two fixed-size overlapping loads and stores, with no library call.
 template <typename Unit>
-inline void CopyShort(Unit* to, const Unit* from, std::size_t n)
+[[gnu::always_inline]] inline void CopyShort(Unit* to, const Unit* from, std::size_t n)
 {
     const std::size_t bytes = n * sizeof(Unit);
     auto* d = reinterpret_cast<unsigned char*>(to);

@@ -35,7 +35,7 @@ struct AllOccurrences {
     std::size_t classStart = 0;
     bool known(std::uint32_t) const { return false; }
     void missed(std::uint32_t) {}
-    void found(std::uint32_t i, std::size_t at)
+    [[gnu::always_inline]] void found(std::uint32_t i, std::size_t at)
     {
         const Occurrence o{i, std::uint32_t(at)};
         std::size_t j = out.size();
@@ -120,7 +120,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
             lastPickEnd = std::ptrdiff_t(o.pos + t.length);
             lastPickCreates = t.creates;
-            growth += std::ptrdiff_t(prep->replaces[t.pair].size()) - std::ptrdiff_t(t.length);
+            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
         }
         settled = std::max(settled, clusterEnd);
     }
@@ -131,11 +131,10 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     std::size_t pos = 0;
     for (const Occurrence& o : picks) {
         const TextInfo& t = prep->texts[o.text];
-        const String& r = prep->replaces[t.pair];
         CopyShort(out, x + pos, o.pos - pos);
         out += o.pos - pos;
-        CopyShort(out, r.data(), r.size());
-        out += r.size();
+        CopyShort(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
+        out += t.replaceLength;
         pos = o.pos + t.length;
         ++counts[t.pair];
     }

@@ -36,7 +36,10 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
             shape.pairsOf.push_back(filter.pairsOf(i));
             shape.textLength.push_back(finds[k]->size());
             for (std::uint32_t j : filter.pairsOf(i)) shape.textOf[j] = std::uint32_t(i);
-            prep->texts.push_back({std::uint32_t(finds[k]->size()), k, prep->mayCreate[k] != 0});
+            const auto& replace = pairs[k].replace;
+            prep->texts.push_back({std::uint32_t(finds[k]->size()), k, prep->mayCreate[k] != 0,
+                                   std::uint32_t(replace.size()), prep->replaceStore.size()});
+            prep->replaceStore += replace;
         }
         prep->filter = std::move(candidates);
     }

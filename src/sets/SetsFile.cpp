@@ -15,12 +15,19 @@ void AppendSetsFromLines(const QStringList& lines, const QString& separator,
     // An empty separator would match everywhere; callers refuse it first.
     if (separator.isEmpty())
         return;
+    finds.reserve(finds.size() + lines.size());
+    replaces.reserve(replaces.size() + lines.size());
+    // The find text is what comes before the first separator, the replace
+    // text what lies between it and the next one (or the end); the pieces are
+    // cut out directly rather than splitting every line into a list.
     for (const QString& line : lines) {
-        if (line.isEmpty() || !line.contains(separator, Qt::CaseSensitive))
+        const qsizetype first = line.indexOf(separator, 0, Qt::CaseSensitive);
+        if (first < 0)
             continue;
-        const QStringList pieces = line.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
-        finds << pieces.at(0);
-        replaces << pieces.at(1);
+        const qsizetype from = first + separator.size();
+        const qsizetype next = line.indexOf(separator, from, Qt::CaseSensitive);
+        finds << line.left(first);
+        replaces << line.mid(from, next < 0 ? -1 : next - from);
     }
 }
 

@@ -91,6 +91,12 @@ TEST(SetsFile, LinesSplitAtTheFirstTwoSeparatorsAndOddLinesAreSkipped)
     AppendSetsFromLines({"aXb", "cxd"}, "X", f3, r3);
     EXPECT_EQ(f3, (QStringList{"one", "a"}));
     EXPECT_EQ(r3, (QStringList{"uno", "b"}));
+
+    // Separators are found left to right without overlapping, as a split does.
+    QStringList f4, r4;
+    AppendSetsFromLines({"a:::b", "::::", "a::::b::c"}, "::", f4, r4);
+    EXPECT_EQ(f4, (QStringList{"a", "", "a"}));
+    EXPECT_EQ(r4, (QStringList{":b", "", ""}));
 }
 
 TEST(SetsFile, SameSetsLoadFromEveryEncodingClass)
