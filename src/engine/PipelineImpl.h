@@ -51,7 +51,7 @@ struct PreparedPairs {
     std::shared_ptr<const CandidateFilter<Unit>> filter;  // null: every stage searches everything
     std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
     std::vector<TextInfo> texts;  // filter only: per distinct find text
-    String replaceStore;          // filter only: the replace texts of `texts`, one after another
+    String replaceStore;          // filter only: the replace texts of `texts`, one after another, then 64 bytes of padding
     HitShape shape;               // filter only
     std::size_t reach = 0;        // filter only: longest find length - 1
     std::size_t stored = 0;       // units every stage's tail (and history) needs
@@ -165,31 +165,21 @@ void CopyUnits(Unit* to, const Unit* from, std::size_t n)
     if (n) std::memcpy(to, from, n * sizeof(Unit));
 }
 
-// memcpy for the many short pieces of a one-pass rebuild: up to 32 bytes
-// move as two fixed-size overlapping loads and stores, with no library call.
+// Copies n units from `from` to `to`, both of which have at least 64 bytes
+// of room behind the n units (RoomBuffer's slack, a padded store): the first
+// 64 bytes move as one fixed block whatever n is, so the many short pieces
+// of a one-pass rebuild cost no library call and no mispredicted size test.
 template <typename Unit>
-[[gnu::always_inline]] inline void CopyShort(Unit* to, const Unit* from, std::size_t n)
+[[gnu::always_inline]] inline void CopyWithSlack(Unit* to, const Unit* from, std::size_t n)
 {
-    const std::size_t bytes = n * sizeof(Unit);
+    constexpr std::size_t kBlock = 64;
     auto* d = reinterpret_cast<unsigned char*>(to);
     const auto* s = reinterpret_cast<const unsigned char*>(from);
-    auto overlapping = [&](auto word) {
-        decltype(word) head, last;
-        std::memcpy(&head, s, sizeof head);
-        std::memcpy(&last, s + bytes - sizeof last, sizeof last);
-        std::memcpy(d, &head, sizeof head);
-        std::memcpy(d + bytes - sizeof last, &last, sizeof last);
-    };
-    struct Sixteen { std::uint64_t a, b; };
-    if (bytes > 32) std::memcpy(d, s, bytes);
-    else if (bytes >= 16) overlapping(Sixteen{});
-    else if (bytes >= 8) overlapping(std::uint64_t{});
-    else if (bytes >= 4) overlapping(std::uint32_t{});
-    else if (bytes) {
-        d[0] = s[0];
-        d[bytes / 2] = s[bytes / 2];
-        d[bytes - 1] = s[bytes - 1];
-    }
+    unsigned char block[kBlock];
+    std::memcpy(block, s, kBlock);
+    std::memcpy(d, block, kBlock);
+    const std::size_t bytes = n * sizeof(Unit);
+    if (bytes > kBlock) std::memcpy(d + kBlock, s + kBlock, bytes - kBlock);
 }
 
 // Keeps the last `keep` units of history + added in history.

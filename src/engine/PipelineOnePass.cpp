@@ -131,9 +131,9 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     std::size_t pos = 0;
     for (const Occurrence& o : picks) {
         const TextInfo& t = prep->texts[o.text];
-        CopyShort(out, x + pos, o.pos - pos);
+        CopyWithSlack(out, x + pos, o.pos - pos);
         out += o.pos - pos;
-        CopyShort(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
+        CopyWithSlack(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
         out += t.replaceLength;
         pos = o.pos + t.length;
         ++counts[t.pair];

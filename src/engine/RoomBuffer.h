@@ -1,6 +1,8 @@
 #pragma once
 // A growable run of code units with spare room in front, so the replacement
 // stages can put their held-back tails before the text without moving it.
+// Every allocation has kSlackBytes more behind its end, so copies may move
+// whole blocks past the end of what they copy (see CopyWithSlack).
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
@@ -12,6 +14,8 @@ namespace quorvane {
 template <typename Unit>
 class RoomBuffer {
 public:
+    static constexpr std::size_t kSlackBytes = 64;
+
     // Empties the buffer and keeps `room` units free in front for prepend().
     void reset(std::size_t room)
     {
@@ -60,7 +64,7 @@ public:
 private:
     void grow(std::size_t capacity)
     {
-        std::unique_ptr<Unit[]> bigger(new Unit[capacity]);
+        std::unique_ptr<Unit[]> bigger(new Unit[capacity + kSlackBytes / sizeof(Unit)]);
         if (end_ > begin_) std::memcpy(bigger.get() + begin_, data_.get() + begin_, (end_ - begin_) * sizeof(Unit));
         data_ = std::move(bigger);
         capacity_ = capacity;
