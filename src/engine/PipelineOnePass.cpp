@@ -48,9 +48,21 @@ struct AllOccurrences {
     {
         if (classStart && classStart < out.size() && out[classStart].order() < out[classStart - 1].order()) {
             merged.resize(out.size());
-            std::merge(out.begin(), out.begin() + std::ptrdiff_t(classStart), out.begin() + std::ptrdiff_t(classStart),
-                       out.end(), merged.begin(),
-                       [](const Occurrence& a, const Occurrence& b) { return a.order() < b.order(); });
+            // Which run goes next is a coin toss on mixed text: the choice is
+            // made with selects, not branches.
+            const Occurrence* a = out.data();
+            const Occurrence* const aEnd = a + classStart;
+            const Occurrence* b = aEnd;
+            const Occurrence* const bEnd = out.data() + out.size();
+            Occurrence* to = merged.data();
+            while (a < aEnd && b < bEnd) {
+                const bool takeB = b->order() < a->order();
+                *to++ = takeB ? *b : *a;
+                b += takeB;
+                a += !takeB;
+            }
+            to = std::copy(a, aEnd, to);
+            std::copy(b, bEnd, to);
             std::swap(out, merged);
         }
         classStart = out.size();
