@@ -280,34 +280,36 @@ private:
 
     void BuildClass(std::size_t q, std::size_t d, const std::vector<std::uint32_t>& members)
     {
-        std::vector<std::pair<FilterKey, Entry>> keyed;
-        keyed.reserve(members.size() * d);
-        std::size_t maxOffset = 0;
-        for (std::uint32_t i : members) {
-            const Pattern& p = patterns_[i];
-            const std::size_t o = RarestOffsets(p.text, q, d);
-            maxOffset = std::max(maxOffset, o);
-            for (std::size_t j = o; j < o + d; ++j)
-                keyed.push_back({Key(p.text.data() + j, q), {p.head, i, std::uint32_t(j), std::uint32_t(p.text.size())}});
-        }
+        const std::size_t count = members.size() * d;
         // About 64 bits per entry keeps false alarms near one sample in 64; a
         // small class gets at least 4 KB, which still stays in the first-level cache.
-        const unsigned logBits = std::clamp(unsigned(std::bit_width(keyed.size() * 64)), 15u, 24u);
+        const unsigned logBits = std::clamp(unsigned(std::bit_width(count * 64)), 15u, 24u);
         // Buckets are coarser than bitmap bits, which keeps the bucket index
         // small; comparing the text tells a bucket's entries apart.
-        Class c{q, d, maxOffset, logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
+        Class c{q, d, 0, logBits, std::vector<std::uint64_t>((std::size_t(1) << logBits) / 64, 0),
                 std::vector<std::uint32_t>((std::size_t(1) << (logBits - kBucketBits)) + 1, 0), {}, {}, {}};
-        std::vector<std::uint32_t> hashes;
-        for (const auto& [key, entry] : keyed) {
-            const std::uint32_t h = FilterHash(key, logBits);
-            hashes.push_back(h);
-            c.bits[h >> 6] |= 1ull << (h & 63);
-            ++c.start[(h >> kBucketBits) + 1];
+        std::vector<std::uint32_t> offsets(members.size()), hashes(count);
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            const Pattern& p = patterns_[members[m]];
+            const std::size_t o = RarestOffsets(p.text, q, d);
+            offsets[m] = std::uint32_t(o);
+            c.maxOffset = std::max(c.maxOffset, o);
+            for (std::size_t j = 0; j < d; ++j) {
+                const std::uint32_t h = FilterHash(Key(p.text.data() + o + j, q), logBits);
+                hashes[m * d + j] = h;
+                c.bits[h >> 6] |= 1ull << (h & 63);
+                ++c.start[(h >> kBucketBits) + 1];
+            }
         }
         for (std::size_t b = 1; b < c.start.size(); ++b) c.start[b] += c.start[b - 1];
-        c.entries.resize(keyed.size());
+        c.entries.resize(count);
         std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
-        for (std::size_t e = 0; e < keyed.size(); ++e) c.entries[fill[hashes[e] >> kBucketBits]++] = keyed[e].second;
+        for (std::size_t m = 0; m < members.size(); ++m) {
+            const Pattern& p = patterns_[members[m]];
+            for (std::size_t j = 0; j < d; ++j)
+                c.entries[fill[hashes[m * d + j] >> kBucketBits]++] = {p.head, members[m], offsets[m] + std::uint32_t(j),
+                                                                       std::uint32_t(p.text.size())};
+        }
         classes_.push_back(std::move(c));
     }
 

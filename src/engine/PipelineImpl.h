@@ -121,6 +121,10 @@ struct ReplacePipeline<Unit>::Impl {
     // Sets up every stage for the prepared pairs; onePass false keeps the
     // one-pass mode off.
     Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass);
+    // Sizes the stages, their tails and the hit log; the one-pass mode needs
+    // none of them, so they wait until the stages first run.
+    void setUpStages();
+    bool stagesReady = false;
     // Runs the gathered stretch through every stage and hands the result to
     // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);

@@ -60,20 +60,9 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
     : prep(std::move(prepared)), counts(prep->finders.size(), 0), filter(prep->filter), reach(prep->reach)
 {
     const PipelineTuning& tuning = prep->tuning;
-    if (filter) {
-        hits.init(prep->shape);
-        onePass = tuning.onePass && allowOnePass;
-    }
-    store.reset(new Unit[prep->stored + 1]);
-    stages.resize(prep->finders.size());
-    for (std::size_t k = 0, at = 0; k < stages.size(); ++k) {
-        if (const std::size_t m = prep->finders[k].needle().size()) {
-            stages[k].find = m;
-            stages[k].tail = store.get() + at;
-            at += m - 1 + reach;
-            room += m - 1;
-        }
-    }
+    if (filter) onePass = tuning.onePass && allowOnePass;
+    for (const LiteralFinder<Unit>& finder : prep->finders)
+        if (const std::size_t m = finder.needle().size()) room += m - 1;
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text;
     // a stage that replaces may rewrite up to its whole stretch, which caps it.
@@ -81,11 +70,29 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
     dropCostlyFilter = tuning.dropCostlyFilter;
+    front = room + stretch / 8 + 64;
+    cur.reset(front);
+    if (!onePass) setUpStages();
+}
+
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::setUpStages()
+{
+    if (stagesReady) return;
+    stagesReady = true;
+    if (filter) hits.init(prep->shape);
+    store.reset(new Unit[prep->stored + 1]);
+    stages.resize(prep->finders.size());
+    for (std::size_t k = 0, at = 0; k < stages.size(); ++k) {
+        if (const std::size_t m = prep->finders[k].needle().size()) {
+            stages[k].find = m;
+            stages[k].tail = store.get() + at;
+            at += m - 1 + reach;
+        }
+    }
     laterRoom.assign(stages.size(), 0);
     for (std::size_t k = stages.size(); k-- > 1;)
         laterRoom[k - 1] = laterRoom[k] + (stages[k].find ? stages[k].find - 1 : 0);
-    front = room + stretch / 8 + 64;
-    cur.reset(front);
 }
 
 template <typename Unit>
@@ -98,6 +105,7 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
             return;
         }
         onePass = false;  // nothing handed on yet: the stages take over here
+        setUpStages();
     }
     hits.next();
     if (filter) scanInput();
