@@ -112,7 +112,7 @@ struct ReplacePipeline<Unit>::Impl {
     bool emitted = false;   // output has been handed on
     bool restart = false;   // the mode ended after output was handed on
     std::size_t held = 0;   // units kept back from the last stretch
-    std::vector<Occurrence> occurrences, picks, mergedOccurrences;
+    std::vector<Occurrence> occurrences, picks, mergedOccurrences, secondHalf, mergedSecondHalf;
     std::vector<std::uint32_t> clusterTexts;
     static constexpr std::size_t kLongestMixedCluster = 64;
     std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
@@ -132,6 +132,8 @@ struct ReplacePipeline<Unit>::Impl {
     // hands the settled part to sink. False, with nothing handed on and cur
     // unchanged, when the stretch breaks the mode's conditions.
     bool runOnePass(bool final, const Sink& sink);
+    // Every occurrence the filter confirms in x[0..n), in order.
+    void findOccurrences(const Unit* x, std::size_t n);
     // Adds the replacements chosen among occurrences [a, b) (one cluster of
     // overlapping ones; mixed when of several texts) to picks. False when
     // the cluster is too long to sort out here.

@@ -1,4 +1,5 @@
 #include "PipelineImpl.h"
+#include "SideBySide.h"
 
 #include <algorithm>
 #include <limits>
@@ -32,12 +33,13 @@ template <typename Occurrence>
 struct AllOccurrences {
     std::vector<Occurrence>& out;
     std::vector<Occurrence>& merged;
+    std::size_t base = 0;  // where the scanned text starts in the stretch
     std::size_t classStart = 0;
     bool known(std::uint32_t) const { return false; }
     void missed(std::uint32_t) {}
     [[gnu::always_inline]] void found(std::uint32_t i, std::size_t at)
     {
-        const Occurrence o{i, std::uint32_t(at)};
+        const Occurrence o{i, std::uint32_t(base + at)};
         std::size_t j = out.size();
         out.push_back(o);
         for (; j > classStart && o.order() < out[j - 1].order(); --j) out[j] = out[j - 1];
@@ -96,10 +98,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     const std::size_t n = cur.size();
     // Positions are kept in 32 bits; a stretch that long is left to the stages.
     if (n > std::numeric_limits<std::uint32_t>::max()) return false;
-    occurrences.clear();
-    AllOccurrences<Occurrence> all{occurrences, mergedOccurrences};
-    filter->scan(x, n, n, all);
-    all.merge();
+    findOccurrences(x, n);
 
     // Overlapping occurrences form clusters, each settled on its own. Clusters
     // that start before `cut` are settled now, when no occurrence still to come
@@ -165,6 +164,27 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     spare.append(x + settled, n - settled);
     std::swap(cur, spare);
     return true;
+}
+
+// Fills `occurrences` for the stretch. A long stretch is scanned in two
+// halves side by side, the second on the helper thread: every occurrence
+// starts in one half, and the first half's scan reads on past its end.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::findOccurrences(const Unit* x, std::size_t n)
+{
+    occurrences.clear();
+    AllOccurrences<Occurrence> all{occurrences, mergedOccurrences};
+    const std::size_t half = n / 2;
+    if (n < std::max<std::size_t>(2, prep->tuning.splitScanFrom)) {
+        filter->scan(x, n, n, all);
+        all.merge();
+        return;
+    }
+    secondHalf.clear();
+    AllOccurrences<Occurrence> second{secondHalf, mergedSecondHalf, half};
+    RunSideBySide([&] { filter->scan(x, n, half, all); all.merge(); },
+                  [&] { filter->scan(x + half, n - half, n - half, second); second.merge(); });
+    occurrences.insert(occurrences.end(), secondHalf.begin(), secondHalf.end());
 }
 
 // Picks the replacements among occurrences [a, b), one cluster. Pairs take

@@ -25,6 +25,10 @@ struct PipelineTuning {
     std::size_t filterFromFindTexts = 32; // candidate filter in use from this many distinct finds
     bool dropCostlyFilter = true;         // stop filtering when it costs more than it saves
     bool onePass = true;                  // with the filter, try all pairs in one pass first
+    // One-pass stretches of this many units or more are scanned in two halves
+    // at once, the second on a helper thread (handing work over costs some
+    // microseconds, which shorter stretches do not repay).
+    std::size_t splitScanFrom = std::size_t(1) << 18;
 };
 
 // A list of pairs made ready for pipelines: search tables, the candidate
