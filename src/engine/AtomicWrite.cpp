@@ -19,6 +19,8 @@ namespace quorvane {
 namespace {
 
 constexpr qint64 kBufferBytes = 1 << 20;
+// A piece this long is written as it stands rather than copied into the buffer.
+constexpr qint64 kDirectBytes = 1 << 18;
 // Large results start their way to disk while later parts are still being
 // made, so the final sync has little left to wait for.
 constexpr qint64 kWritebackStep = qint64(8) << 20;
@@ -178,14 +180,10 @@ bool AtomicFile::append(const char* data, qint64 len)
     if (m_errno)
         return false;
     m_size += len;
-    if (qint64(m_buffer.size()) + len <= kBufferBytes) {
-        m_buffer.append(data, size_t(len));
-        return true;
-    }
-    if (!flushBuffer())
+    if (len >= kDirectBytes)
+        return flushBuffer() && writeOut(data, len);
+    if (qint64(m_buffer.size()) + len > kBufferBytes && !flushBuffer())
         return false;
-    if (len >= kBufferBytes)
-        return writeOut(data, len);
     m_buffer.append(data, size_t(len));
     return true;
 }

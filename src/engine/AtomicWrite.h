@@ -21,8 +21,9 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Appends to the new content. Small contents stay in memory, so a file that
-    // ends up not written never creates a temporary file. False on failure.
+    // Appends to the new content. Short pieces gather in memory (up to 1 MB),
+    // so a small file that ends up not written never creates a temporary file;
+    // a piece of 256 KB or more is written out as it stands. False on failure.
     bool append(const char* data, qint64 len);
     // Finishes the temporary file: everything written, the existing target's
     // owner, group, extended attributes and mode bits (setuid/setgid included)
