@@ -1,14 +1,15 @@
 #pragma once
 // The candidate filter's inner loop: hashes the key at every sampled position
 // of a text and tests the hash in a bitmap. With AVX2 eight samples go through
-// at once (the keys fetched with a gather, the bitmap words with another); the
-// scalar loop computes the same hash, so either builds on the same bitmap.
+// at once (the keys fetched with byte shuffles or a gather, the bitmap words
+// with a gather); the scalar loop computes the same hash, so either works on
+// the same bitmap.
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <algorithm>
 
 namespace quorvane {
 
@@ -21,10 +22,11 @@ struct FilterKey {
 // The key's hash: its four 32-bit words multiplied by odd constants and
 // summed; the top logBits bits index the bitmap. Words past the key are zero
 // and add nothing, so a sample loads only the words its key has.
+inline constexpr std::uint32_t kFilterMul[4] = {0x9E3779B1u, 0x85EBCA77u, 0xC2B2AE3Du, 0x27D4EB2Fu};
 inline std::uint32_t FilterHash(const FilterKey& key, unsigned logBits)
 {
-    const std::uint32_t sum = std::uint32_t(key.lo) * 0x9E3779B1u + std::uint32_t(key.lo >> 32) * 0x85EBCA77u +
-                              std::uint32_t(key.hi) * 0xC2B2AE3Du + std::uint32_t(key.hi >> 32) * 0x27D4EB2Fu;
+    const std::uint32_t sum = std::uint32_t(key.lo) * kFilterMul[0] + std::uint32_t(key.lo >> 32) * kFilterMul[1] +
+                              std::uint32_t(key.hi) * kFilterMul[2] + std::uint32_t(key.hi >> 32) * kFilterMul[3];
     return sum >> (32 - logBits);
 }
 
@@ -91,7 +93,6 @@ struct KeyFetch {
 template <unsigned Words, bool Shuffle>
 __attribute__((target("avx2"))) inline __m256i HashEight(const char* at, std::size_t step, const KeyFetch& f)
 {
-    static constexpr std::uint32_t kMul[4] = {0x9E3779B1u, 0x85EBCA77u, 0xC2B2AE3Du, 0x27D4EB2Fu};
     __m256i bytes = _mm256_setzero_si256();
     if constexpr (Shuffle)
         bytes = _mm256_inserti128_si256(
@@ -102,7 +103,7 @@ __attribute__((target("avx2"))) inline __m256i HashEight(const char* at, std::si
         __m256i word = Shuffle ? _mm256_shuffle_epi8(bytes, f.pick[w])
                                : _mm256_i32gather_epi32(reinterpret_cast<const int*>(at + 4 * w), f.lanes, 1);
         if (w == Words - 1) word = _mm256_and_si256(word, f.lastMask);
-        sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(word, _mm256_set1_epi32(int(kMul[w]))));
+        sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(word, _mm256_set1_epi32(int(kFilterMul[w]))));
     }
     return sum;
 }
@@ -122,8 +123,11 @@ __attribute__((target("avx2"))) void ProbeAvx2(const char* text, std::size_t siz
     f.lanes = _mm256_setr_epi32(0, int(step), int(2 * step), int(3 * step), int(4 * step), int(5 * step),
                                 int(6 * step), int(7 * step));
     for (unsigned w = 0; w < 4; ++w) {
+        // Byte b of a half belongs to sample b / 4 of that half; words the key
+        // does not have point anywhere inside the 16 bytes.
         alignas(32) unsigned char pick[32];
-        for (unsigned b = 0; b < 32; ++b) pick[b] = (unsigned char)(std::min<std::size_t>(15, (b % 16) / 4 * step + 4 * w + b % 4));
+        for (unsigned b = 0; b < 32; ++b)
+            pick[b] = static_cast<unsigned char>(std::min<std::size_t>(15, (b % 16) / 4 * step + 4 * w + b % 4));
         f.pick[w] = _mm256_load_si256(reinterpret_cast<const __m256i*>(pick));
     }
     const std::size_t lastBytes = plan.keyBytes - 4 * (Words - 1);
