@@ -51,7 +51,7 @@ struct PreparedPairs {
     std::shared_ptr<const CandidateFilter<Unit>> filter;  // null: every stage searches everything
     std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
     std::vector<TextInfo> texts;  // filter only: per distinct find text
-    String replaceStore;          // filter only: the replace texts of `texts`, one after another, then 64 bytes of padding
+    String replaceStore;          // filter only: the replace texts of `texts` in turn, then slack padding
     HitShape shape;               // filter only
     std::size_t reach = 0;        // filter only: longest find length - 1
     std::size_t stored = 0;       // units every stage's tail (and history) needs
@@ -171,14 +171,14 @@ void CopyUnits(Unit* to, const Unit* from, std::size_t n)
     if (n) std::memcpy(to, from, n * sizeof(Unit));
 }
 
-// Copies n units from `from` to `to`, both of which have at least 64 bytes
-// of room behind the n units (RoomBuffer's slack, a padded store): the first
-// 64 bytes move as one fixed block whatever n is, so the many short pieces
-// of a one-pass rebuild cost no library call and no mispredicted size test.
+// Copies n units from `from` to `to`, both of which have kCopySlackBytes of
+// room behind the n units (RoomBuffer's slack, a padded store): that many
+// bytes move as one fixed block whatever n is, so the many short pieces of a
+// one-pass rebuild cost no library call and no mispredicted size test.
 template <typename Unit>
 [[gnu::always_inline]] inline void CopyWithSlack(Unit* to, const Unit* from, std::size_t n)
 {
-    constexpr std::size_t kBlock = 64;
+    constexpr std::size_t kBlock = kCopySlackBytes;
     auto* d = reinterpret_cast<unsigned char*>(to);
     const auto* s = reinterpret_cast<const unsigned char*>(from);
     unsigned char block[kBlock];

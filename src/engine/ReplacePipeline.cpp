@@ -41,7 +41,7 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
                                    std::uint32_t(replace.size()), prep->replaceStore.size()});
             prep->replaceStore += replace;
         }
-        prep->replaceStore.append(64 / sizeof(Unit), Unit(0));  // for CopyWithSlack
+        prep->replaceStore.append(kCopySlackBytes / sizeof(Unit), Unit(0));  // for CopyWithSlack
         prep->filter = std::move(candidates);
     }
     for (const auto& p : pairs)

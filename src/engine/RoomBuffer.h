@@ -1,8 +1,8 @@
 #pragma once
 // A growable run of code units with spare room in front, so the replacement
 // stages can put their held-back tails before the text without moving it.
-// Every allocation has kSlackBytes more behind its end, so copies may move
-// whole blocks past the end of what they copy (see CopyWithSlack).
+// Every allocation has kCopySlackBytes more behind its end, so copies may
+// move whole blocks past the end of what they copy (see CopyWithSlack).
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
@@ -11,10 +11,13 @@
 
 namespace quorvane {
 
+// Room every RoomBuffer keeps behind its end, and what CopyWithSlack may move
+// past the end of what it copies.
+inline constexpr std::size_t kCopySlackBytes = 64;
+
 template <typename Unit>
 class RoomBuffer {
 public:
-    static constexpr std::size_t kSlackBytes = 64;
 
     // Empties the buffer and keeps `room` units free in front for prepend().
     void reset(std::size_t room)
@@ -64,7 +67,7 @@ public:
 private:
     void grow(std::size_t capacity)
     {
-        std::unique_ptr<Unit[]> bigger(new Unit[capacity + kSlackBytes / sizeof(Unit)]);
+        std::unique_ptr<Unit[]> bigger(new Unit[capacity + kCopySlackBytes / sizeof(Unit)]);
         if (end_ > begin_) std::memcpy(bigger.get() + begin_, data_.get() + begin_, (end_ - begin_) * sizeof(Unit));
         data_ = std::move(bigger);
         capacity_ = capacity;
