@@ -44,7 +44,10 @@ public:
             const auto& f = *finds[k];
             if (f.empty()) continue;
             auto [it, fresh] = seen.emplace(f, patterns_.size());
-            if (fresh) patterns_.push_back({f, {}, LoadFilterKey(f.data(), std::min<std::size_t>(16, f.size() * sizeof(Unit)), 0)});
+            if (fresh) {
+                const std::size_t headBytes = std::min<std::size_t>(16, f.size() * sizeof(Unit));
+                patterns_.push_back({f, {}, LoadFilterKey(f.data(), headBytes, 0)});
+            }
             patterns_[it->second].pairs.push_back(std::uint32_t(k));
             longest_ = std::max(longest_, f.size());
         }
@@ -64,9 +67,8 @@ public:
     // says i was already found, a sample that matches its first 16 bytes is
     // passed on unconfirmed: the caller only widens a range with it.
     // report.missed(i) hears of each sample checked against i that was not i.
-    // A report with
-    // nextClass() hears when the next class (or literal text) starts: within
-    // one, starts come nearly in ascending order.
+    // A report with nextClass() hears when the next class (or literal text)
+    // starts: within one, starts come nearly in ascending order.
     template <typename Report>
     void scan(const Unit* text, std::size_t n, std::size_t startLimit, Report& report) const
     {
@@ -89,7 +91,7 @@ private:
     struct Pattern {
         std::basic_string<Unit> text;
         std::vector<std::uint32_t> pairs;  // ascending
-        FilterKey head;  // the first 16 bytes, for comparing short texts without memcmp
+        FilterKey head;  // the first 16 bytes, copied into the text's entries
     };
     // What a sample that passes the bitmap is checked against, without
     // leaving the entry: a find text up to 16 bytes long is all in `head`.
