@@ -55,6 +55,8 @@ struct PreparedPairs {
     HitShape shape;               // filter only
     std::size_t reach = 0;        // filter only: longest find length - 1
     std::size_t stored = 0;       // units every stage's tail (and history) needs
+    std::size_t room = 0;         // units every stage's tail takes in front of the text
+    std::vector<std::size_t> laterRoom;  // per pair: what the stages after it may still take
 };
 
 // Which pairs' insertions can form a later pair's find text.
@@ -81,9 +83,7 @@ struct ReplacePipeline<Unit>::Impl {
     std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
     std::size_t stretch = 0;
-    std::size_t room = 0;         // room for every stage's tail in front of the text
     std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
-    std::vector<std::size_t> laterRoom;  // room the stages after k may still take
     RoomBuffer<Unit> cur, spare;
     std::vector<std::size_t> matches;
     String middle;

@@ -44,8 +44,15 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
         prep->replaceStore.append(kCopySlackBytes / sizeof(Unit), Unit(0));  // for CopyWithSlack
         prep->filter = std::move(candidates);
     }
-    for (const auto& p : pairs)
-        if (!p.find.empty()) prep->stored += p.find.size() - 1 + prep->reach;
+    prep->laterRoom.assign(pairs.size(), 0);
+    for (std::size_t k = pairs.size(); k-- > 0;) {
+        const std::size_t m = pairs[k].find.size();
+        if (m) {
+            prep->stored += m - 1 + prep->reach;
+            prep->room += m - 1;
+        }
+        if (k > 0) prep->laterRoom[k - 1] = prep->laterRoom[k] + (m ? m - 1 : 0);
+    }
     prep->finders.reserve(pairs.size());
     prep->replaces.reserve(pairs.size());
     for (auto& p : pairs) {
@@ -61,8 +68,6 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
 {
     const PipelineTuning& tuning = prep->tuning;
     if (filter) onePass = tuning.onePass && allowOnePass;
-    for (const LiteralFinder<Unit>& finder : prep->finders)
-        if (const std::size_t m = finder.needle().size()) room += m - 1;
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text;
     // a stage that replaces may rewrite up to its whole stretch, which caps it.
@@ -70,7 +75,7 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
     stretch = tuning.stretchUnits ? tuning.stretchUnits
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
     dropCostlyFilter = tuning.dropCostlyFilter;
-    front = room + stretch / 8 + 64;
+    front = prep->room + stretch / 8 + 64;
     cur.reset(front);
     if (!onePass) setUpStages();
 }
@@ -90,9 +95,6 @@ void ReplacePipeline<Unit>::Impl::setUpStages()
             at += m - 1 + reach;
         }
     }
-    laterRoom.assign(stages.size(), 0);
-    for (std::size_t k = stages.size(); k-- > 1;)
-        laterRoom[k - 1] = laterRoom[k] + (stages[k].find ? stages[k].find - 1 : 0);
 }
 
 template <typename Unit>
@@ -225,7 +227,7 @@ void ReplacePipeline<Unit>::Impl::applyMatches(std::size_t k, std::size_t settle
     rebuild(k, middle, first, first, lastEnd);
     const std::size_t after = settled - lastEnd;
     const auto newLength = std::size_t(std::ptrdiff_t(settled) + delta);
-    if (first <= after && (delta <= 0 || cur.frontSpace() >= laterRoom[k] + std::size_t(delta))) {
+    if (first <= after && (delta <= 0 || cur.frontSpace() >= prep->laterRoom[k] + std::size_t(delta))) {
         cur.slideFront(first, delta);
     } else {
         if (newLength > n) cur.resize(newLength);
