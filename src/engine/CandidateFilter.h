@@ -44,10 +44,7 @@ public:
             const auto& f = *finds[k];
             if (f.empty()) continue;
             auto [it, fresh] = seen.emplace(f, patterns_.size());
-            if (fresh) {
-                const std::size_t headBytes = std::min<std::size_t>(16, f.size() * sizeof(Unit));
-                patterns_.push_back({f, {}, LoadFilterKey(f.data(), headBytes, 0)});
-            }
+            if (fresh) patterns_.push_back({f, {}});
             patterns_[it->second].pairs.push_back(std::uint32_t(k));
             longest_ = std::max(longest_, f.size());
         }
@@ -91,7 +88,6 @@ private:
     struct Pattern {
         std::basic_string<Unit> text;
         std::vector<std::uint32_t> pairs;  // ascending
-        FilterKey head;  // the first 16 bytes, copied into the text's entries
     };
     // What a sample that passes the bitmap is checked against, without
     // leaving the entry: a find text up to 16 bytes long is all in `head`.
@@ -308,8 +304,9 @@ private:
         std::vector<std::uint32_t> fill(c.start.begin(), c.start.end() - 1);
         for (std::size_t m = 0; m < members.size(); ++m) {
             const Pattern& p = patterns_[members[m]];
+            const FilterKey head = LoadFilterKey(p.text.data(), std::min<std::size_t>(16, p.text.size() * sizeof(Unit)), 0);
             for (std::size_t j = 0; j < d; ++j)
-                c.entries[fill[hashes[m * d + j] >> kBucketBits]++] = {p.head, members[m], offsets[m] + std::uint32_t(j),
+                c.entries[fill[hashes[m * d + j] >> kBucketBits]++] = {head, members[m], offsets[m] + std::uint32_t(j),
                                                                        std::uint32_t(p.text.size())};
         }
         classes_.push_back(std::move(c));
