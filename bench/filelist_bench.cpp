@@ -8,12 +8,12 @@
 // extension "txt"), L.filter1.json and L.filter2.json (the two name filters
 // over the entries Add All gave) and L.list.json ("Load List Of Files From
 // File" with LISTFILE), each {"results":[{"median":s,"times":[...]}]}.
-#include "Chance.h"
-#include "FileListModel.h"
-#include "Form1.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
-#include "Settings.h"
+#include "app/Form1.h"
+#include "filelist/FileListModel.h"
+#include "shell/Chance.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

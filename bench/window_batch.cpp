@@ -8,10 +8,10 @@
 // Pairs become the lines of the two single-mode boxes. --generate writes N
 // small files into DIR first and adds them. Prints the elapsed milliseconds
 // on stdout; failures reported by the window go to stderr.
-#include "Chance.h"
-#include "Form1.h"
-#include "ProgramFolder.h"
-#include "Settings.h"
+#include "app/Form1.h"
+#include "shell/Chance.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "BatchRun.h"
+#include "app/BatchRun.h"
 
-#include "CommitGroup.h"
-#include "ErrorReport.h"
-#include "FileReplace.h"
-#include "Form1.h"
-#include "OutputLocation.h"
-#include "PathHelpers.h"
+#include "app/Form1.h"
+#include "app/OutputLocation.h"
+#include "engine/FileReplace.h"
+#include "engine/files/PathHelpers.h"
+#include "engine/write/CommitGroup.h"
+#include "shell/ErrorReport.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

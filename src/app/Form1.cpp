@@ -1,14 +1,14 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "BatchRun.h"
-#include "FileListActions.h"
-#include "Form2.h"
-#include "Help.h"
-#include "Hover.h"
-#include "LoadSamples.h"
-#include "OutputLocation.h"
-#include "SetList.h"
-#include "Startup.h"
+#include "app/BatchRun.h"
+#include "app/Help.h"
+#include "app/Hover.h"
+#include "app/LoadSamples.h"
+#include "app/OutputLocation.h"
+#include "app/Startup.h"
+#include "filelist/FileListActions.h"
+#include "sets/Form2.h"
+#include "sets/SetList.h"
 
 #include <QApplication>
 #include <QCloseEvent>

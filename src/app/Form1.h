@@ -2,9 +2,9 @@
 // The main window: composes every control, restores the saved state at start-up
 // and routes each control's events to its handler. Handlers stay one-line
 // delegations to the files that own the behaviour.
-#include "FileListModel.h"
-#include "Pointer.h"
-#include "Prompts.h"
+#include "filelist/FileListModel.h"
+#include "shell/Pointer.h"
+#include "shell/Prompts.h"
 
 #include <QCursor>
 #include <QMainWindow>

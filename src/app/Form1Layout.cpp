@@ -1,9 +1,9 @@
 // Composition of the main window: two equal columns. Left: the file list, four
 // rows of two buttons, the progress bar. Right: the tab control, the "Save
 // Option" frame and "Start Replacing", level with the progress bar.
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "FileListView.h"
+#include "filelist/FileListView.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
-#include "Help.h"
+#include "app/Help.h"
 
-#include "ErrorReport.h"
-#include "Prompts.h"
+#include "shell/ErrorReport.h"
+#include "shell/Prompts.h"
 
 namespace quorvane {
 

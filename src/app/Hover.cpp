@@ -1,4 +1,4 @@
-#include "Hover.h"
+#include "app/Hover.h"
 
 namespace quorvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Pointer rules for mouse moves over the main window. Neither rule touches the
 // pointer while the hourglass shows, so a long operation keeps its busy look.
-#include "Pointer.h"
+#include "shell/Pointer.h"
 
 namespace quorvane {
 

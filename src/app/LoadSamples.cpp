@@ -1,11 +1,11 @@
-#include "LoadSamples.h"
+#include "app/LoadSamples.h"
 
-#include "ErrorReport.h"
-#include "FileListModel.h"
-#include "PathHelpers.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
-#include "Settings.h"
+#include "engine/files/PathHelpers.h"
+#include "filelist/FileListModel.h"
+#include "shell/ErrorReport.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QPlainTextEdit>
 #include <QTabWidget>

@@ -1,8 +1,8 @@
-#include "OutputLocation.h"
+#include "app/OutputLocation.h"
 
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "Settings.h"
+#include "app/Form1.h"
+#include "shell/ErrorReport.h"
+#include "shell/Settings.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

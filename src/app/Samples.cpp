@@ -1,8 +1,8 @@
-#include "Samples.h"
+#include "app/Samples.h"
 
-#include "FolderScan.h"
-#include "ProgramFolder.h"
-#include "Settings.h"
+#include "filelist/FolderScan.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
 
 namespace quorvane {
 

@@ -1,14 +1,14 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "AppIcon.h"
-#include "Chance.h"
-#include "CursorFile.h"
-#include "ErrorReport.h"
-#include "Form1.h"
-#include "PathHelpers.h"
-#include "ProgramFolder.h"
-#include "Samples.h"
-#include "Settings.h"
+#include "app/AppIcon.h"
+#include "app/Form1.h"
+#include "app/Samples.h"
+#include "engine/files/PathHelpers.h"
+#include "shell/Chance.h"
+#include "shell/CursorFile.h"
+#include "shell/ErrorReport.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
 
 #include <QApplication>
 #include <QFile>

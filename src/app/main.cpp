@@ -1,6 +1,6 @@
-#include "AppIcon.h"
-#include "Form1.h"
-#include "Prompts.h"
+#include "app/AppIcon.h"
+#include "app/Form1.h"
+#include "shell/Prompts.h"
 
 #include <QApplication>
 

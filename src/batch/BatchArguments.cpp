@@ -1,4 +1,4 @@
-#include "BatchArguments.h"
+#include "batch/BatchArguments.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

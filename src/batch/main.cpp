@@ -1,7 +1,7 @@
 // quorvane-batch: the replacement engine from the command line, for scripts
 // and for measuring. No window and no settings are involved.
-#include "BatchArguments.h"
-#include "BatchRun.h"
+#include "batch/BatchArguments.h"
+#include "batch/CommandRun.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "FileReplace.h"
+#include "engine/FileReplace.h"
 
-#include "AtomicWrite.h"
-#include "CommitGroup.h"
-#include "FileAccess.h"
-#include "ReplacePipeline.h"
-#include "SourceReader.h"
+#include "engine/files/FileAccess.h"
+#include "engine/replace/ReplacePipeline.h"
+#include "engine/text/SourceReader.h"
+#include "engine/write/AtomicWrite.h"
+#include "engine/write/CommitGroup.h"
 
 #include <mutex>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // Per-file replacement: reads a source by its mark, streams it through the pairs
 // and writes the result atomically. The target is replaced only by a complete,
 // synced result; a failure leaves it untouched and no temporary file behind.
-#include "TextCodec.h"
+#include "engine/text/TextCodec.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,13 +1,13 @@
-#include "FileListActions.h"
+#include "filelist/FileListActions.h"
 
-#include "ErrorReport.h"
-#include "FileListModel.h"
-#include "ListFile.h"
-#include "NameFilter.h"
-#include "PathHelpers.h"
-#include "Pointer.h"
-#include "Prompts.h"
-#include "Settings.h"
+#include "engine/files/PathHelpers.h"
+#include "filelist/FileListModel.h"
+#include "filelist/ListFile.h"
+#include "filelist/NameFilter.h"
+#include "shell/ErrorReport.h"
+#include "shell/Pointer.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

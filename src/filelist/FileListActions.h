@@ -1,7 +1,7 @@
 #pragma once
 // The file list's button handlers, as functions of what they work on so the
 // main window's slots stay one-line delegations.
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
 #include <QModelIndex>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "FileListModel.h"
+#include "filelist/FileListModel.h"
 
-#include "Failure.h"
+#include "shell/Failure.h"
 
 namespace quorvane {
 

@@ -1,9 +1,9 @@
-#include "FileListView.h"
+#include "filelist/FileListView.h"
 
-#include "FileListActions.h"
-#include "FileListModel.h"
-#include "Pointer.h"
-#include "ProgramFolder.h"
+#include "filelist/FileListActions.h"
+#include "filelist/FileListModel.h"
+#include "shell/Pointer.h"
+#include "shell/ProgramFolder.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

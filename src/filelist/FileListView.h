@@ -2,7 +2,7 @@
 // The file list's view: one column of paths, removal by double-click and
 // Delete, reordering by dragging an entry, and files or folders dropped from
 // outside. A drop-in QTreeView whose objectName is "ListView1".
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>

@@ -1,6 +1,6 @@
-#include "FolderListing.h"
+#include "filelist/FolderListing.h"
 
-#include "NameOrder.h"
+#include "filelist/NameOrder.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
-#include "FolderListing.h"
+#include "filelist/FolderListing.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
 // The folder-tree scan and the collection of a tree's files built on it.
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
-#include "ErrorReport.h"
-#include "FolderListing.h"
-#include "NameOrder.h"
-#include "PathHelpers.h"
+#include "engine/files/PathHelpers.h"
+#include "filelist/FolderListing.h"
+#include "filelist/NameOrder.h"
+#include "shell/ErrorReport.h"
 
 #include <QFile>
 

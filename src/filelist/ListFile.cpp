@@ -1,6 +1,6 @@
-#include "ListFile.h"
+#include "filelist/ListFile.h"
 
-#include "Failure.h"
+#include "shell/Failure.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "ListFile.h"
+#include "filelist/ListFile.h"
 
 // Filling the list from a list file; apart from the reading so that the
 // command without windows does not carry the list's widgets.
-#include "FileListModel.h"
-#include "PathHelpers.h"
-#include "Prompts.h"
+#include "engine/files/PathHelpers.h"
+#include "filelist/FileListModel.h"
+#include "shell/Prompts.h"
 
 namespace quorvane {
 

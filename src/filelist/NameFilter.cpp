@@ -1,6 +1,6 @@
-#include "NameFilter.h"
+#include "filelist/NameFilter.h"
 
-#include "FileListModel.h"
+#include "filelist/FileListModel.h"
 
 namespace quorvane {
 

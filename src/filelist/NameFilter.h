@@ -1,6 +1,6 @@
 #pragma once
 // Whole-list queries and the two name filters of the file list.
-#include "FolderScan.h"
+#include "filelist/FolderScan.h"
 
 #include <QString>
 

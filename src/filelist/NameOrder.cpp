@@ -1,4 +1,4 @@
-#include "NameOrder.h"
+#include "filelist/NameOrder.h"
 
 
 namespace quorvane {

@@ -1,13 +1,13 @@
-#include "Form2.h"
+#include "sets/Form2.h"
 
-#include "CursorFile.h"
-#include "ErrorReport.h"
-#include "Pointer.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
-#include "SetList.h"
-#include "SetsFile.h"
-#include "Settings.h"
+#include "sets/SetList.h"
+#include "sets/SetsFile.h"
+#include "shell/CursorFile.h"
+#include "shell/ErrorReport.h"
+#include "shell/Pointer.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
 
 #include <QApplication>
 #include <QEvent>

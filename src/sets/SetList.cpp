@@ -1,8 +1,8 @@
-#include "SetList.h"
+#include "sets/SetList.h"
 
-#include "ErrorReport.h"
-#include "Prompts.h"
-#include "SetsFile.h"
+#include "sets/SetsFile.h"
+#include "shell/ErrorReport.h"
+#include "shell/Prompts.h"
 
 #include <QComboBox>
 

@@ -1,9 +1,9 @@
-#include "SetsFile.h"
+#include "sets/SetsFile.h"
 
-#include "Failure.h"
-#include "PathHelpers.h"
-#include "Prompts.h"
-#include "TextCodec.h"
+#include "engine/files/PathHelpers.h"
+#include "engine/text/TextCodec.h"
+#include "shell/Failure.h"
+#include "shell/Prompts.h"
 
 #include <QSaveFile>
 

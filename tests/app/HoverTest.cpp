@@ -1,5 +1,5 @@
-#include "Hover.h"
-#include "WindowFixture.h"
+#include "app/Hover.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QApplication>
 #include <QEnterEvent>

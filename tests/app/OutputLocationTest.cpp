@@ -1,5 +1,5 @@
-#include "Settings.h"
-#include "WindowFixture.h"
+#include "shell/Settings.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QTest>
 

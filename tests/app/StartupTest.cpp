@@ -1,7 +1,7 @@
-#include "Chance.h"
-#include "Settings.h"
-#include "Startup.h"
-#include "WindowFixture.h"
+#include "app/Startup.h"
+#include "shell/Chance.h"
+#include "shell/Settings.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QHeaderView>
 #include <QLabel>

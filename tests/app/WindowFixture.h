@@ -2,10 +2,10 @@
 // A main window on its own settings store and program folder, with scripted
 // prompts. Stored settings and files beside the program are prepared before
 // open() so that start-up sees them.
-#include "Form1.h"
-#include "ProgramFolder.h"
-#include "ScriptedPrompts.h"
-#include "TestEnv.h"
+#include "app/Form1.h"
+#include "shell/ProgramFolder.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QComboBox>
 #include <QGroupBox>

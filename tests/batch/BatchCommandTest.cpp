@@ -1,6 +1,6 @@
 // quorvane-batch end to end: arguments, outputs, messages and exit codes.
-#include "BatchProcess.h"
-#include "TestEnv.h"
+#include "tests/batch/BatchProcess.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

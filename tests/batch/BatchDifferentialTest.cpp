@@ -1,8 +1,8 @@
 // quorvane-batch against a plain sequential replace-all, with thousands of
 // random pairs over a tiny alphabet so that pairs keep creating and destroying
 // each other's occurrences, across chunk boundaries and in both text forms.
-#include "BatchProcess.h"
-#include "TestEnv.h"
+#include "tests/batch/BatchProcess.h"
+#include "tests/support/TestEnv.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

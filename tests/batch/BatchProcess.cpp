@@ -1,4 +1,4 @@
-#include "BatchProcess.h"
+#include "tests/batch/BatchProcess.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,6 +1,6 @@
 // The installed program as a user meets it: files in their standard places, and
 // the real executable started under Xvfb on a fresh profile.
-#include "XScreen.h"
+#include "tests/e2e/XScreen.h"
 
 #include <QDir>
 #include <QFile>

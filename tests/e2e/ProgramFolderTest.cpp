@@ -1,6 +1,6 @@
 // Where the program finds HAND-M.CUR, drag.ico and Samples: beside the executable
 // in the build tree, or <prefix>/share/quorvane once installed in <prefix>/bin.
-#include "TestEnv.h"
+#include "tests/support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The samples as the main window sees them: recorded at start-up, loaded and
 // explained by the window's own buttons.
-#include "Form1.h"
-#include "ProgramFolder.h"
-#include "ScriptedPrompts.h"
-#include "Settings.h"
-#include "TestEnv.h"
+#include "app/Form1.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

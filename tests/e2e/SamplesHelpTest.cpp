@@ -1,13 +1,13 @@
 // "Load Sample/Example Files" and "Help" through scripted prompts.
-#include "Failure.h"
-#include "FileListModel.h"
-#include "Help.h"
-#include "LoadSamples.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
-#include "ScriptedPrompts.h"
-#include "Settings.h"
-#include "TestEnv.h"
+#include "app/Help.h"
+#include "app/LoadSamples.h"
+#include "filelist/FileListModel.h"
+#include "shell/Failure.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

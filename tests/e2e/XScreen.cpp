@@ -1,4 +1,4 @@
-#include "XScreen.h"
+#include "tests/e2e/XScreen.h"
 
 #include <QElapsedTimer>
 #include <QThread>

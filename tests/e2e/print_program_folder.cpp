@@ -1,6 +1,6 @@
 // Prints the folder where the program would look for its resources, as seen
 // from wherever this executable is copied to.
-#include "ProgramFolder.h"
+#include "shell/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <cstdio>

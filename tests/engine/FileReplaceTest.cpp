@@ -1,6 +1,6 @@
-#include "CommitGroup.h"
-#include "FileReplace.h"
-#include "IoSandbox.h"
+#include "engine/FileReplace.h"
+#include "engine/write/CommitGroup.h"
+#include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
 

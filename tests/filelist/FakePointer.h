@@ -1,6 +1,6 @@
 #pragma once
 // A window pointer for tests that records every style it was given.
-#include "Pointer.h"
+#include "shell/Pointer.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
-#include "FakePointer.h"
-#include "FileListActions.h"
-#include "FileListModel.h"
-#include "NameFilter.h"
-#include "ScriptedPrompts.h"
-#include "Settings.h"
-#include "TestEnv.h"
+#include "filelist/FileListActions.h"
+#include "filelist/FileListModel.h"
+#include "filelist/NameFilter.h"
+#include "shell/Settings.h"
+#include "tests/filelist/FakePointer.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QListView>
 #include <gtest/gtest.h>

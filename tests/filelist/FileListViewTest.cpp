@@ -1,8 +1,8 @@
-#include "FakePointer.h"
-#include "FileListModel.h"
-#include "FileListView.h"
-#include "ProgramFolder.h"
-#include "TestEnv.h"
+#include "filelist/FileListModel.h"
+#include "filelist/FileListView.h"
+#include "shell/ProgramFolder.h"
+#include "tests/filelist/FakePointer.h"
+#include "tests/support/TestEnv.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,9 +1,9 @@
 // The file list inside the real main window: buttons reach their handlers and
 // the list's own events act exactly once.
-#include "Form1.h"
-#include "ProgramFolder.h"
-#include "ScriptedPrompts.h"
-#include "TestEnv.h"
+#include "app/Form1.h"
+#include "shell/ProgramFolder.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

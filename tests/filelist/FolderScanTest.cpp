@@ -1,6 +1,6 @@
-#include "FolderScan.h"
-#include "NameOrder.h"
-#include "TestEnv.h"
+#include "filelist/FolderScan.h"
+#include "filelist/NameOrder.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "FolderScan.h"
-#include "ScriptedPrompts.h"
-#include "TestEnv.h"
+#include "filelist/FolderScan.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

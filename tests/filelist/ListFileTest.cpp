@@ -1,9 +1,9 @@
-#include "Failure.h"
-#include "FileListModel.h"
-#include "ListFile.h"
-#include "Prompts.h"
-#include "ScriptedPrompts.h"
-#include "TestEnv.h"
+#include "filelist/FileListModel.h"
+#include "filelist/ListFile.h"
+#include "shell/Failure.h"
+#include "shell/Prompts.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The Load Sets dialog: its controls, the remembered separator, browsing, the
 // help text, the checks of "Load" and what loading adds to the set list.
-#include "Form2.h"
-#include "Pointer.h"
-#include "ProgramFolder.h"
-#include "Prompts.h"
-#include "ScriptedPrompts.h"
-#include "SetList.h"
-#include "Settings.h"
-#include "TestEnv.h"
+#include "sets/Form2.h"
+#include "sets/SetList.h"
+#include "shell/Pointer.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
+#include "shell/Settings.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // The set list on two combo boxes: mirroring, removal at the selected index,
 // appending without selecting, and the handlers of its buttons.
-#include "Prompts.h"
-#include "ScriptedPrompts.h"
-#include "SetList.h"
-#include "TestEnv.h"
+#include "sets/SetList.h"
+#include "shell/Prompts.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QComboBox>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Sets files: the exact bytes written, the overwrite question, and reading
 // sets back with any separator from any encoding class.
-#include "Failure.h"
-#include "Prompts.h"
-#include "ScriptedPrompts.h"
-#include "SetsFile.h"
-#include "TestEnv.h"
+#include "sets/SetsFile.h"
+#include "shell/Failure.h"
+#include "shell/Prompts.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>

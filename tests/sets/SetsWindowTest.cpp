@@ -1,10 +1,10 @@
 // The set list in the real main window: its buttons, the Load Sets dialog
 // opened from it, and a batch run in sets mode over what was built.
-#include "Form1.h"
-#include "Form2.h"
-#include "ProgramFolder.h"
-#include "ScriptedPrompts.h"
-#include "TestEnv.h"
+#include "app/Form1.h"
+#include "sets/Form2.h"
+#include "shell/ProgramFolder.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TestEnv.h"
 
 #include <QApplication>
 #include <QComboBox>

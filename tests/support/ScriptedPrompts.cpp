@@ -1,4 +1,4 @@
-#include "ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 namespace quorvane::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Prompts for tests: records everything shown and returns queued answers.
 // An unqueued question answers No, an unqueued input box or dialog is cancelled.
-#include "Prompts.h"
+#include "shell/Prompts.h"
 
 #include <QStringList>
 #include <deque>

@@ -1,8 +1,8 @@
-#include "TestEnv.h"
+#include "tests/support/TestEnv.h"
 
-#include "Chance.h"
-#include "ProgramFolder.h"
-#include "Settings.h"
+#include "shell/Chance.h"
+#include "shell/ProgramFolder.h"
+#include "shell/Settings.h"
 
 #include <QDir>
 #include <QFile>

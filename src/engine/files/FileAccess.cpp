@@ -1,0 +1,112 @@
+#include "engine/files/FileAccess.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane {
+
+QByteArray NativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+int OpenRegularForReading(const QString& path)
+{
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    // Devices are never opened at all (opening some has side effects); should
+    // the path change in between, O_NONBLOCK keeps a FIFO without writer from
+    // hanging the open and the type check on the descriptor turns it away.
+    const QByteArray native = NativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return -1;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    // Regular files ignore O_NONBLOCK, but clear it so later reads are plain.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+qint64 ReadFully(int fd, void* buffer, qint64 len)
+{
+    char* p = static_cast<char*>(buffer);
+    qint64 done = 0;
+    while (done < len) {
+        const ssize_t n = ::read(fd, p + done, size_t(len - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+bool WriteFully(int fd, const void* buffer, qint64 len)
+{
+    const char* p = static_cast<const char*>(buffer);
+    while (len > 0) {
+        const ssize_t n = ::write(fd, p, size_t(len));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        len -= n;
+    }
+    return true;
+}
+
+static QString SystemText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+QString DescribeReadError(int err)
+{
+    switch (err) {
+    case ENOENT: return QStringLiteral("File not found");
+    case ENOTDIR: return QStringLiteral("Path not found");
+    case EACCES: case EPERM: case EROFS: return QStringLiteral("Permission denied");
+    case EINVAL: return QStringLiteral("Not a regular file");
+    default: return SystemText(err);
+    }
+}
+
+QString DescribeWriteError(int err)
+{
+    switch (err) {
+    case ENOENT: case ENOTDIR: return QStringLiteral("Path not found");
+    case EACCES: case EPERM: case EROFS: return QStringLiteral("Permission denied");
+    default: return SystemText(err);
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,262 @@
+#include "engine/replace/PipelineImpl.h"
+#include "engine/replace/SideBySide.h"
+
+#include <algorithm>
+#include <limits>
+
+// One-pass mode: every pair applied to a stretch in a single rebuild.
+//
+// Applying the pairs one after another gives the same text as replacing
+// their original occurrences at once, chosen as follows, when no replacement
+// forms an occurrence of a later pair's find:
+// - each text's occurrences go to the first pair with that text, which takes
+//   them leftmost-first, as it would alone;
+// - where occurrences of different texts overlap, the pairs take their turns
+//   in list order, and an occurrence overlapping what an earlier pair took is
+//   gone (sequentially, that pair's replacement destroyed it).
+// A pair whose replace text cannot form a later find (mayCreate) needs no
+// check. For one that may, no other replacement may come within `reach` units
+// of it, so its neighbours are the original text, and that original text
+// around the inserted units must not hold a later find touching them.
+// A stretch that breaks a condition ends the mode. If nothing has been handed
+// on yet, the stretch simply runs through the stages; otherwise the caller
+// starts the file again with the stages (restartNeeded).
+
+namespace quorvane {
+
+namespace {
+
+// Collects every occurrence the filter confirms, in order of position.
+// Each class reports nearly in order, so sorting is an insertion sort within
+// a class and a merge of the classes (through `merged`, kept between stretches).
+template <typename Occurrence>
+struct AllOccurrences {
+    std::vector<Occurrence>& out;
+    std::vector<Occurrence>& merged;
+    std::size_t base = 0;  // where the scanned text starts in the stretch
+    std::size_t classStart = 0;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    [[gnu::always_inline]] void found(std::uint32_t i, std::size_t at)
+    {
+        const Occurrence o{i, std::uint32_t(base + at)};
+        std::size_t j = out.size();
+        out.push_back(o);
+        for (; j > classStart && o.order() < out[j - 1].order(); --j) out[j] = out[j - 1];
+        out[j] = o;
+    }
+    void nextClass() { merge(); }
+    void merge()
+    {
+        if (classStart && classStart < out.size() && out[classStart].order() < out[classStart - 1].order()) {
+            merged.resize(out.size());
+            // Which run goes next is a coin toss on mixed text: the choice is
+            // made with selects, not branches.
+            const Occurrence* a = out.data();
+            const Occurrence* const aEnd = a + classStart;
+            const Occurrence* b = aEnd;
+            const Occurrence* const bEnd = out.data() + out.size();
+            Occurrence* to = merged.data();
+            while (a < aEnd && b < bEnd) {
+                const bool takeB = b->order() < a->order();
+                *to++ = takeB ? *b : *a;
+                b += takeB;
+                a += !takeB;
+            }
+            to = std::copy(a, aEnd, to);
+            std::copy(b, bEnd, to);
+            std::swap(out, merged);
+        }
+        classStart = out.size();
+    }
+};
+
+// Notes whether a later pair's find touches the inserted units [from, to) of
+// a window (for a deletion from == to: the find spans the join).
+template <typename Unit>
+struct FormedReport {
+    const CandidateFilter<Unit>& filter;
+    const std::vector<std::size_t>& lengths;
+    std::size_t pair, from, to;
+    bool formed = false;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t i, std::size_t at)
+    {
+        const std::size_t end = at + lengths[i];
+        const bool touches = from == to ? at < from && end > from : at < to && end > from;
+        formed = formed || (touches && filter.pairsOf(i).back() > pair);
+    }
+};
+
+} // namespace
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
+{
+    const Unit* x = cur.data();
+    const std::size_t n = cur.size();
+    // Positions are kept in 32 bits; a stretch that long is left to the stages.
+    if (n > std::numeric_limits<std::uint32_t>::max()) return false;
+    findOccurrences(x, n);
+
+    // Overlapping occurrences form clusters, each settled on its own. Clusters
+    // that start before `cut` are settled now, when no occurrence still to come
+    // can join them; each then has reach units of text after it.
+    const std::size_t cut = final ? n : n - std::min(n, 2 * reach);
+    const std::size_t complete = final ? n : n - std::min(n, reach);
+    picks.clear();
+    std::size_t settled = cut;
+    std::ptrdiff_t growth = 0;
+    for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
+        std::size_t clusterEnd = std::size_t(occurrences[a].pos) + prep->texts[occurrences[a].text].length;
+        bool mixed = false;
+        for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
+            clusterEnd = std::max(clusterEnd, std::size_t(occurrences[b].pos) + prep->texts[occurrences[b].text].length);
+            mixed = mixed || occurrences[b].text != occurrences[a].text;
+        }
+        if (clusterEnd > complete) {
+            if (occurrences[a].pos == 0) return false;  // a chain longer than a stretch
+            settled = occurrences[a].pos;
+            break;
+        }
+        const std::size_t first = picks.size();
+        if (b == a + 1) picks.push_back(occurrences[a]);
+        else if (!pickCluster(a, b, mixed)) return false;
+        for (std::size_t p = first; p < picks.size(); ++p) {
+            const Occurrence& o = picks[p];
+            const TextInfo& t = prep->texts[o.text];
+            if ((t.creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
+                return false;
+            if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
+            lastPickEnd = std::ptrdiff_t(o.pos + t.length);
+            lastPickCreates = t.creates;
+            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
+        }
+        settled = std::max(settled, clusterEnd);
+    }
+
+    spare.reset(front);
+    spare.resize(std::size_t(std::ptrdiff_t(settled) + growth));
+    Unit* out = spare.data();
+    std::size_t pos = 0;
+    for (const Occurrence& o : picks) {
+        const TextInfo& t = prep->texts[o.text];
+        CopyWithSlack(out, x + pos, o.pos - pos);
+        out += o.pos - pos;
+        CopyWithSlack(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
+        out += t.replaceLength;
+        pos = o.pos + t.length;
+        ++counts[t.pair];
+    }
+    CopyUnits(out, x + pos, settled - pos);
+    if (settled) {
+        emitted = true;
+        if (spare.size()) sink(View(spare.data(), spare.size()));
+    }
+
+    // What the next stretch needs: the original text before it and where the
+    // last pick ended, counted from its start. No occurrence crosses `settled`.
+    KeepLast(inputHistory, x, settled, reach);
+    lastPickEnd -= std::ptrdiff_t(settled);
+    held = n - settled;
+    spare.reset(front);
+    spare.append(x + settled, n - settled);
+    std::swap(cur, spare);
+    return true;
+}
+
+// Fills `occurrences` for the stretch. A long stretch is scanned in two
+// halves side by side, the second on the helper thread: every occurrence
+// starts in one half, and the first half's scan reads on past its end.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::findOccurrences(const Unit* x, std::size_t n)
+{
+    occurrences.clear();
+    AllOccurrences<Occurrence> all{occurrences, mergedOccurrences};
+    const std::size_t half = n / 2;
+    if (n < std::max<std::size_t>(2, prep->tuning.splitScanFrom)) {
+        filter->scan(x, n, n, all);
+        all.merge();
+        return;
+    }
+    secondHalf.clear();
+    AllOccurrences<Occurrence> second{secondHalf, mergedSecondHalf, half};
+    RunSideBySide([&] { filter->scan(x, n, half, all); all.merge(); },
+                  [&] { filter->scan(x + half, n - half, n - half, second); second.merge(); });
+    occurrences.insert(occurrences.end(), secondHalf.begin(), secondHalf.end());
+}
+
+// Picks the replacements among occurrences [a, b), one cluster. Pairs take
+// their turns in order: each takes its text's occurrences leftmost-first,
+// leaving those that overlap what an earlier pair took (that text is gone).
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool mixed)
+{
+    const std::size_t first = picks.size();
+    if (!mixed) {
+        std::size_t end = 0;
+        for (std::size_t i = a; i < b; ++i) {
+            const Occurrence& o = occurrences[i];
+            if (i > a && o.pos < end) continue;
+            picks.push_back(o);
+            end = o.pos + prep->texts[o.text].length;
+        }
+        return true;
+    }
+    // Long mixed chains (periodic text) are left to the stages.
+    if (b - a > kLongestMixedCluster) return false;
+    clusterTexts.clear();
+    for (std::size_t i = a; i < b; ++i) clusterTexts.push_back(occurrences[i].text);
+    std::sort(clusterTexts.begin(), clusterTexts.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return prep->texts[x].pair < prep->texts[y].pair;
+    });
+    clusterTexts.erase(std::unique(clusterTexts.begin(), clusterTexts.end()), clusterTexts.end());
+    for (std::uint32_t text : clusterTexts) {
+        const std::size_t len = prep->texts[text].length;
+        std::size_t end = 0;
+        bool any = false;
+        for (std::size_t i = a; i < b; ++i) {
+            const Occurrence& o = occurrences[i];
+            if (o.text != text || (any && o.pos < end)) continue;
+            bool free = true;
+            for (std::size_t p = first; p < picks.size() && free; ++p)
+                free = o.pos + len <= picks[p].pos || picks[p].pos + prep->texts[picks[p].text].length <= o.pos;
+            if (!free) continue;
+            picks.push_back(o);
+            end = o.pos + len;
+            any = true;
+        }
+    }
+    std::sort(picks.begin() + std::ptrdiff_t(first), picks.end(),
+              [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
+    return true;
+}
+
+// Whether replacing pair k's occurrence at [pos, pos + len) of the stretch
+// forms a later pair's find with the original text around it.
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::formsLaterFind(std::size_t k, std::size_t pos, std::size_t len)
+{
+    const Unit* x = cur.data();
+    const std::size_t n = cur.size();
+    scratch.clear();
+    if (pos < reach) {
+        const std::size_t older = std::min(inputHistory.size(), reach - pos);
+        scratch.append(inputHistory.data() + inputHistory.size() - older, older);
+    }
+    const std::size_t from = pos - std::min(pos, reach);
+    scratch.append(x + from, pos - from);
+    const std::size_t left = scratch.size();
+    const String& r = prep->replaces[k];
+    scratch.append(r);
+    scratch.append(x + pos + len, std::min(reach, n - (pos + len)));
+    FormedReport<Unit> report{*filter, prep->shape.textLength, k, left, left + r.size()};
+    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
+    return report.formed;
+}
+
+template struct ReplacePipeline<char>::Impl;
+template struct ReplacePipeline<char16_t>::Impl;
+
+} // namespace quorvane

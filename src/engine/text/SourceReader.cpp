@@ -1,0 +1,193 @@
+#include "engine/text/SourceReader.h"
+
+#include "engine/files/FileAccess.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Units are handed to matching as in-memory char16_t; the byte handling below
+// assumes the usual little-endian host.
+static_assert(std::endian::native == std::endian::little, "little-endian host expected");
+
+namespace quorvane {
+
+namespace {
+constexpr qint64 kBlockBytes = 1 << 20;
+}
+
+Detected ClassifyMark(const unsigned char* b, qint64 length)
+{
+    Detected d;
+    auto set = [&](TextEncoding e, SourceForm f, int mark) {
+        d.encoding = e;
+        d.form = f;
+        d.markLength = mark;
+        return d;
+    };
+    if (length >= 4 && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)
+        return set(TextEncoding::Unicode, SourceForm::Utf32LE, 4);
+    if (length >= 4 && b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF)
+        return set(TextEncoding::Unicode, SourceForm::Utf32BE, 4);
+    if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        return set(TextEncoding::Utf8, SourceForm::Utf8Marked, 3);
+    if (length >= 2 && b[0] == 0xFF && b[1] == 0xFE)
+        return set(TextEncoding::Unicode, SourceForm::Utf16LE, 2);
+    if (length >= 2 && b[0] == 0xFE && b[1] == 0xFF)
+        return set(TextEncoding::Unicode, SourceForm::Utf16BE, 2);
+    return d;
+}
+
+SourceReader::SourceReader() = default;
+
+SourceReader::~SourceReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool SourceReader::open(const QString& path)
+{
+    m_fd = OpenRegularForReading(path);
+    if (m_fd < 0) {
+        m_errno = errno;
+        return false;
+    }
+    struct stat st;
+    unsigned char first[4] = {};
+    if (::fstat(m_fd, &st) != 0) {
+        m_errno = errno;
+        return false;
+    }
+    qint64 got = 0;
+    if (!readRaw(reinterpret_cast<char*>(first), 4, got))
+        return false;
+    // The mark is judged on the file's length, as the classing rules state it;
+    // a file shorter than its would-be mark reads as what it holds.
+    m_detected = ClassifyMark(first, std::min<qint64>(st.st_size, got));
+    // Whatever followed the mark among the first four bytes starts the text.
+    m_carryLen = int(got - m_detected.markLength);
+    std::memcpy(m_carry, first + m_detected.markLength, size_t(m_carryLen));
+    m_sizeHint = st.st_size;
+    return true;
+}
+
+void SourceReader::allocate()
+{
+    if (m_block)
+        return;
+    // Small files get a small block: a batch of many small files should not
+    // pay for a megabyte each. A file that grows meanwhile just takes more blocks.
+    m_blockBytes = std::clamp<qint64>((m_sizeHint + 4095) / 4096 * 4096, 4096, kBlockBytes);
+    // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in place.
+    m_block.reset(new char16_t[size_t(m_blockBytes / 2 + 2)]);
+    if (m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE)
+        m_units.reset(new char16_t[size_t(m_blockBytes / 2 + 4)]);
+}
+
+bool SourceReader::readRaw(char* into, qint64 len, qint64& got)
+{
+    got = m_eof ? 0 : ReadFully(m_fd, into, len);
+    if (got < 0) {
+        m_errno = errno;
+        return false;
+    }
+    m_eof = m_eof || got < len;   // reads of a regular file come up short only at its end
+    return true;
+}
+
+bool SourceReader::readBlock(char*& raw, qint64& total)
+{
+    allocate();
+    raw = reinterpret_cast<char*>(m_block.get());
+    std::memcpy(raw, m_carry, size_t(m_carryLen));
+    qint64 got = 0;
+    if (!readRaw(raw + m_carryLen, m_blockBytes, got))
+        return false;
+    total = m_carryLen + got;
+    return true;
+}
+
+bool SourceReader::nextBytes(std::string_view& block)
+{
+    block = {};
+    if (m_ended)
+        return true;
+    char* raw = nullptr;
+    qint64 total = 0;
+    if (!readBlock(raw, total))
+        return false;
+    m_carryLen = 0;
+    m_ended = m_eof;
+    block = std::string_view(raw, size_t(total));
+    return true;
+}
+
+// A code point as UTF-16: surrogate values and values beyond the code space
+// become U+FFFD.
+static int PutCodePoint(char32_t cp, char16_t* out)
+{
+    if (cp >= 0xD800 && (cp <= 0xDFFF || cp > 0x10FFFF)) {
+        out[0] = 0xFFFD;
+        return 1;
+    }
+    if (cp < 0x10000) {
+        out[0] = char16_t(cp);
+        return 1;
+    }
+    cp -= 0x10000;
+    out[0] = char16_t(0xD800 + (cp >> 10));
+    out[1] = char16_t(0xDC00 + (cp & 0x3FF));
+    return 2;
+}
+
+bool SourceReader::nextUnits(std::u16string_view& block)
+{
+    block = {};
+    if (m_ended)
+        return true;
+    const bool utf32 = m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE;
+    const int unitBytes = utf32 ? 4 : 2;
+    char* raw = nullptr;
+    qint64 total = 0;
+    if (!readBlock(raw, total))
+        return false;
+    const qint64 whole = total / unitBytes * unitBytes;
+    m_carryLen = int(total - whole);
+    std::memcpy(m_carry, raw + whole, size_t(m_carryLen));
+    m_ended = m_eof;
+
+    char16_t* units = m_block.get();
+    qint64 n = whole / 2;
+    if (!utf32 && m_detected.form == SourceForm::Utf16BE) {
+        for (qint64 i = 0; i < n; ++i)
+            units[i] = char16_t((units[i] >> 8) | (units[i] << 8));
+    } else if (utf32) {
+        const auto* p = reinterpret_cast<const unsigned char*>(raw);
+        const bool big = m_detected.form == SourceForm::Utf32BE;
+        units = m_units.get();
+        n = 0;
+        for (qint64 i = 0; i < whole; i += 4) {
+            const char32_t cp = big ? (char32_t(p[i]) << 24 | char32_t(p[i + 1]) << 16 | char32_t(p[i + 2]) << 8 | p[i + 3])
+                                    : (char32_t(p[i + 3]) << 24 | char32_t(p[i + 2]) << 16 | char32_t(p[i + 1]) << 8 | p[i]);
+            n += PutCodePoint(cp, units + n);
+        }
+    }
+    if (m_ended && m_carryLen > 0) {
+        if (utf32) {
+            units[n++] = 0xFFFD;   // a cut-off last code unit
+        } else {
+            // A UTF-16 file of odd length: the lone byte is carried through
+            // unchanged after the text instead of being dropped or altered.
+            m_trailing = QByteArray(m_carry, m_carryLen);
+        }
+        m_carryLen = 0;
+    }
+    block = std::u16string_view(units, size_t(n));
+    return true;
+}
+
+} // namespace quorvane

@@ -1,0 +1,88 @@
+#include "engine/text/TextCodec.h"
+
+#include "engine/files/FileAccess.h"
+#include "engine/text/SourceReader.h"
+
+#include <string>
+
+namespace quorvane {
+
+bool DetectTextEncoding(const QString& path, Detected& out, QString* error)
+{
+    SourceReader reader;
+    if (!reader.open(path)) {
+        if (error)
+            *error = DescribeReadError(reader.errorNumber());
+        return false;
+    }
+    out = reader.detected();
+    return true;
+}
+
+// Reads the whole text: narrow files as UTF-8 (invalid bytes become U+FFFD),
+// wide files as their UTF-16 units.
+static bool ReadWholeText(SourceReader& reader, QString& text)
+{
+    if (reader.wide()) {
+        std::u16string_view block;
+        do {
+            if (!reader.nextUnits(block))
+                return false;
+            text.append(QStringView(block.data(), qsizetype(block.size())));
+        } while (!block.empty());
+        if (!reader.trailingByte().isEmpty())
+            text.append(QChar(0xFFFD));
+        return true;
+    }
+    // Gather the bytes first so a UTF-8 sequence cut by a block end decodes whole.
+    std::string bytes;
+    std::string_view block;
+    do {
+        if (!reader.nextBytes(block))
+            return false;
+        bytes.append(block);
+    } while (!block.empty());
+    text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return true;
+}
+
+// Ansi and Unicode: CR LF, LF and a lone CR each end a line; a final
+// terminator adds no empty line.
+static QStringList SplitAtAnyTerminator(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n || lines.isEmpty())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+bool ReadTextFile(const QString& path, QStringList& lines, QString* error, TextEncoding* encoding)
+{
+    SourceReader reader;
+    QString text;
+    if (!reader.open(path) || !ReadWholeText(reader, text)) {
+        if (error)
+            *error = DescribeReadError(reader.errorNumber());
+        return false;
+    }
+    if (encoding)
+        *encoding = reader.detected().encoding;
+    if (reader.detected().encoding == TextEncoding::Utf8)
+        lines = text.split(QStringLiteral("\r\n"));   // "" gives one empty line
+    else
+        lines = SplitAtAnyTerminator(text);
+    return true;
+}
+
+} // namespace quorvane

@@ -1,0 +1,240 @@
+#include "engine/write/AtomicWrite.h"
+
+#include "engine/files/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quorvane {
+
+namespace {
+
+constexpr qint64 kBufferBytes = 1 << 20;
+// A piece this long is written as it stands rather than copied into the buffer.
+constexpr qint64 kDirectBytes = 1 << 18;
+// Large results start their way to disk while later parts are still being
+// made, so the final sync has little left to wait for.
+constexpr qint64 kWritebackStep = qint64(8) << 20;
+
+mode_t ProcessUmask()
+{
+    static const mode_t mask = [] {
+        // The kernel shows the umask without changing it; setting and restoring
+        // it is the fallback for kernels that do not.
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:"))
+                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
+        const mode_t m = ::umask(022);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
+}
+
+// Copies the extended attributes of path onto fd; attributes the file system or
+// the caller's rights refuse are skipped.
+void CopyExtendedAttributes(const QByteArray& path, int fd)
+{
+    ssize_t len = ::listxattr(path.constData(), nullptr, 0);
+    if (len <= 0)
+        return;
+    std::vector<char> names(size_t(len) + 1);
+    len = ::listxattr(path.constData(), names.data(), names.size());
+    if (len <= 0)
+        return;
+    std::vector<char> value;
+    for (ssize_t i = 0; i < len; i += ssize_t(std::strlen(names.data() + i)) + 1) {
+        const char* name = names.data() + i;
+        ssize_t vlen = ::getxattr(path.constData(), name, nullptr, 0);
+        if (vlen < 0)
+            continue;
+        value.resize(size_t(vlen) + 1);
+        vlen = ::getxattr(path.constData(), name, value.data(), value.size());
+        if (vlen >= 0)
+            ::fsetxattr(fd, name, value.data(), size_t(vlen), 0);
+    }
+}
+
+// Gives the temporary file the existing target's identity. Order matters:
+// changing the owner clears setuid/setgid, so the mode comes last.
+void CopyMetadata(const QByteArray& target, int fd)
+{
+    struct stat st;
+    if (::stat(target.constData(), &st) != 0) {
+        ::fchmod(fd, 0666 & ~ProcessUmask());   // a new file, as creat() would make it
+        return;
+    }
+    struct stat mine;
+    if (::fstat(fd, &mine) == 0 && (mine.st_uid != st.st_uid || mine.st_gid != st.st_gid)) {
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)::fchown(fd, uid_t(-1), st.st_gid);   // not root: keep at least the group if allowed
+    }
+    CopyExtendedAttributes(target, fd);
+    ::fchmod(fd, st.st_mode & 07777);
+}
+
+} // namespace
+
+QString ResolveWriteTarget(const QString& path)
+{
+    QFileInfo info(path);
+    int depth = 40;
+    while (info.isSymLink() && --depth > 0)
+        info.setFile(info.symLinkTarget());
+    if (depth == 0)
+        info.setFile(path);   // a link loop: the write fails on the link itself
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return QDir::cleanPath(info.absoluteFilePath());
+    return folder.endsWith(QLatin1Char('/')) ? folder + info.fileName()
+                                             : folder + QLatin1Char('/') + info.fileName();
+}
+
+AtomicFile::AtomicFile(const QString& target)
+    : m_final(target.isEmpty() ? QString() : ResolveWriteTarget(target))
+{
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+bool AtomicFile::fail()
+{
+    m_errno = errno;
+    discard();
+    return false;
+}
+
+bool AtomicFile::openTemp()
+{
+    if (m_fd >= 0)
+        return true;
+    if (m_final.isEmpty()) {
+        errno = ENOENT;
+        return fail();
+    }
+    struct stat st;
+    const QByteArray finalNative = NativePath(m_final);
+    if (::stat(finalNative.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            errno = EISDIR;
+            return fail();
+        }
+        // A read-only target stays protected even though the rename would be
+        // allowed by its folder.
+        if (::faccessat(AT_FDCWD, finalNative.constData(), W_OK, AT_EACCESS) != 0)
+            return fail();
+    }
+    // A short fixed name: the target's own name plus a suffix could exceed the
+    // file system's name length limit.
+    m_tempPath = NativePath(QFileInfo(m_final).absolutePath()) + "/.quorvane-XXXXXX";
+    m_fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        m_tempPath.clear();
+        return fail();
+    }
+    if (::fstat(m_fd, &st) == 0)
+        m_device = st.st_dev;
+    return true;
+}
+
+bool AtomicFile::writeOut(const char* data, qint64 len)
+{
+    if (!openTemp() || !WriteFully(m_fd, data, len))
+        return fail();
+    m_written += len;
+    if (m_written - m_kicked >= kWritebackStep) {
+        ::sync_file_range(m_fd, m_kicked, m_written - m_kicked, SYNC_FILE_RANGE_WRITE);
+        m_kicked = m_written;
+    }
+    return true;
+}
+
+bool AtomicFile::flushBuffer()
+{
+    if (m_buffer.empty())
+        return true;
+    if (!writeOut(m_buffer.data(), qint64(m_buffer.size())))
+        return false;
+    m_buffer.clear();
+    return true;
+}
+
+bool AtomicFile::append(const char* data, qint64 len)
+{
+    if (m_errno)
+        return false;
+    m_size += len;
+    if (len >= kDirectBytes)
+        return flushBuffer() && writeOut(data, len);
+    if (qint64(m_buffer.size()) + len > kBufferBytes && !flushBuffer())
+        return false;
+    m_buffer.append(data, size_t(len));
+    return true;
+}
+
+bool AtomicFile::finish(bool sync)
+{
+    if (m_errno)
+        return false;
+    if (!openTemp() || !flushBuffer())
+        return false;
+    std::string().swap(m_buffer);   // a finished file may wait long in a group
+    CopyMetadata(NativePath(m_final), m_fd);
+    if (sync && ::fsync(m_fd) != 0)
+        return fail();
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        m_errno = errno;
+        discard();
+        return false;
+    }
+    m_finished = true;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (!m_finished) {
+        if (!m_errno)
+            m_errno = EINVAL;
+        return false;
+    }
+    if (::rename(m_tempPath.constData(), NativePath(m_final).constData()) != 0)
+        return fail();
+    m_tempPath.clear();
+    m_finished = false;
+    return true;
+}
+
+void AtomicFile::discard()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.isEmpty()) {
+        ::unlink(m_tempPath.constData());
+        m_tempPath.clear();
+    }
+    m_finished = false;
+    m_buffer.clear();
+}
+
+} // namespace quorvane

@@ -1,0 +1,104 @@
+#include "engine/write/CommitGroup.h"
+
+#include "engine/files/FileAccess.h"
+#include "engine/write/AtomicWrite.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <unistd.h>
+
+namespace quorvane {
+
+struct CommitGroup::Entry {
+    std::unique_ptr<AtomicFile> file;
+    QString path;
+    std::function<void(const QString&)> onFailure;
+};
+
+CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
+    : m_maxFiles(std::max(1, maxFiles)), m_maxBytes(maxBytes)
+{
+}
+
+CommitGroup::~CommitGroup()
+{
+    commitAll();
+}
+
+bool CommitGroup::isPending(const QString& path) const
+{
+    return !m_targets.isEmpty() && m_targets.contains(ResolveWriteTarget(path));
+}
+
+int CommitGroup::pendingCount() const
+{
+    return int(m_entries.size());
+}
+
+void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
+                        std::function<void(const QString&)> onFailure)
+{
+    m_bytes += file->size();
+    m_targets.insert(file->finalPath());
+    m_entries.push_back(Entry{std::move(file), path, std::move(onFailure)});
+    if (int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes)
+        commitAll();
+}
+
+std::vector<CommitFailure> CommitGroup::flush()
+{
+    commitAll();
+    return std::exchange(m_failures, {});
+}
+
+void CommitGroup::discard()
+{
+    m_entries.clear();   // each AtomicFile removes its temporary file
+    m_targets.clear();
+    m_bytes = 0;
+}
+
+void CommitGroup::commitAll()
+{
+    std::vector<Entry> entries = std::exchange(m_entries, {});
+    m_targets.clear();
+    m_bytes = 0;
+    if (entries.empty())
+        return;
+
+    // One sync per file system makes every waiting result durable at once; it
+    // costs about what a single fsync does, where a sync per file would dominate
+    // a batch of small files.
+    std::map<dev_t, int> syncError;
+    for (const Entry& e : entries) {
+        const dev_t dev = e.file->device();
+        if (syncError.count(dev))
+            continue;
+        const int dir = ::open(NativePath(QFileInfo(e.file->finalPath()).absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int err = 0;
+        if (dir < 0 || ::syncfs(dir) != 0)
+            err = errno;
+        if (dir >= 0)
+            ::close(dir);
+        syncError[dev] = err;
+    }
+
+    for (Entry& e : entries) {
+        int err = syncError[e.file->device()];
+        if (err == 0 && !e.file->commit())
+            err = e.file->errorNumber();
+        if (err == 0)
+            continue;
+        e.file->discard();
+        const QString description = DescribeWriteError(err);
+        m_failures.push_back(CommitFailure{e.path, description});
+        if (e.onFailure)
+            e.onFailure(description);
+    }
+}
+
+} // namespace quorvane

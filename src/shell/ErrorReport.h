@@ -1,0 +1,42 @@
+#pragma once
+// The error-report convention: a trapping handler runs its numbered steps
+// through a StepTrap; a step that throws is reported in one "Application Error"
+// box and the handler carries on with its next step.
+#include "shell/Failure.h"
+#include "shell/Prompts.h"
+
+#include <QString>
+#include <functional>
+
+namespace quorvane {
+
+inline constexpr const char* kProject = "Halderik2021/08/31";
+inline constexpr const char* kScanProject = "Brisomel2021/08/31";
+inline constexpr const char* kSupportAddress = "support@quorvane.app";
+inline constexpr const char* kMakerSite = "https://quorvane.app/";
+
+// description + "\r\n" + "in <project>.<procedure> " + "at line <step>" + "\r\r" + support line.
+QString ErrorReportText(const QString& description, const QString& procedure, int step,
+                        const QString& project = kProject);
+
+// Shows the report for a failed step.
+void ReportFailure(Prompts& prompts, const QString& description, const QString& procedure,
+                   int step, const QString& project = kProject);
+
+class StepTrap {
+public:
+    StepTrap(Prompts& prompts, QString procedure, QString project = kProject);
+
+    // Runs one numbered step. A Failure (or any std::exception) thrown inside is
+    // reported with this step number; returns false when the step failed.
+    // For a failed condition test, callers go on with the steps it guards:
+    // start the condition true and let the step assign it.
+    bool step(int number, const std::function<void()>& body);
+
+private:
+    Prompts& m_prompts;
+    QString m_procedure;
+    QString m_project;
+};
+
+} // namespace quorvane

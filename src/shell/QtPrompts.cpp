@@ -1,0 +1,106 @@
+#include "shell/Prompts.h"
+
+// The real dialogs, kept apart from the rest of the prompts so that programs
+// without windows do not load the widget libraries.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace quorvane {
+
+namespace {
+QWidget* owner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+// A dialog opened while a long operation shows the hourglass gets the arrow,
+// so the user sees that it waits for an answer.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : m_busy(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool m_busy;
+};
+
+QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
+                                    const QString& title, QMessageBox::StandardButtons buttons)
+{
+    ArrowWhileAsking arrow;
+    QMessageBox box(icon, title, DisplayText(text), buttons, owner());
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+} // namespace
+
+void QtPrompts::notice(const QString& text, const QString& title)
+{
+    showBox(QMessageBox::NoIcon, text, title, QMessageBox::Ok);
+}
+
+void QtPrompts::errorBox(const QString& text, const QString& title)
+{
+    showBox(QMessageBox::Warning, text, title, QMessageBox::Ok);
+}
+
+bool QtPrompts::question(const QString& text, const QString& title)
+{
+    return showBox(QMessageBox::NoIcon, text, title, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+QString QtPrompts::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
+{
+    ArrowWhileAsking arrow;
+    bool ok = false;
+    const QString answer = QInputDialog::getText(owner(), title, DisplayText(prompt),
+                                                 QLineEdit::Normal, defaultAnswer, &ok);
+    return ok ? answer : QString();
+}
+
+QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple)
+{
+    ArrowWhileAsking arrow;
+    if (multiple)
+        return QFileDialog::getOpenFileNames(owner(), title, QString(), filter);
+    const QString one = QFileDialog::getOpenFileName(owner(), title, QString(), filter);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+}
+
+QString QtPrompts::saveFile(const QString& title, const QString& filter)
+{
+    ArrowWhileAsking arrow;
+    return QFileDialog::getSaveFileName(owner(), title, QString(), filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder)
+{
+    ArrowWhileAsking arrow;
+    QString chosen = QFileDialog::getExistingDirectory(owner(), title, initialFolder);
+    while (chosen.size() > 1 && chosen.endsWith('/'))
+        chosen.chop(1);
+    return chosen;
+}
+
+void QtPrompts::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+} // namespace quorvane

@@ -1,0 +1,137 @@
+// Randomized comparison of the streaming pipeline with the whole-text
+// reference: tiny alphabets so that matches overlap, chain and straddle
+// every cut; fixed seeds so a failure always reproduces.
+#include "engine/replace/ReplacePipeline.h"
+
+#include "tests/engine/replace/StreamTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+template <typename Unit>
+std::vector<UnitPair<Unit>> RandomPairs(std::mt19937& rng, const std::basic_string<Unit>& alphabet,
+                                        std::size_t count, std::size_t maxFind, std::size_t maxReplace)
+{
+    std::vector<UnitPair<Unit>> pairs;
+    for (std::size_t k = 0; k < count; ++k) {
+        // Now and then an empty find, which must change nothing.
+        const std::size_t f = rng() % 17 == 0 ? 0 : 1 + rng() % maxFind;
+        const std::size_t r = rng() % (maxReplace + 1);
+        pairs.push_back({test::RandomText(rng, alphabet, f), test::RandomText(rng, alphabet, r)});
+    }
+    return pairs;
+}
+
+template <typename Unit>
+void CompareWithReference(const std::basic_string<Unit>& alphabet, unsigned seed, int cases,
+                          std::size_t maxPairs, std::size_t filterFrom)
+{
+    std::mt19937 rng(seed);
+    for (int c = 0; c < cases; ++c) {
+        const auto pairs = RandomPairs(rng, alphabet, 1 + rng() % maxPairs, 1 + rng() % 5, rng() % 5);
+        const auto text = test::RandomText(rng, alphabet, rng() % 80);
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        const PipelineTuning tuning{1 + rng() % 9, filterFrom, rng() % 2 == 0};
+        const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 12, tuning, &got);
+        ASSERT_EQ(result, expected) << "seed " << seed << " case " << c;
+        ASSERT_EQ(got, want) << "seed " << seed << " case " << c;
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceOnRandomBytePairsAndCuts)
+{
+    CompareWithReference<char>("ab", 11, 3000, 6, 1000);
+    CompareWithReference<char>("abc", 12, 3000, 6, 1000);
+}
+
+TEST(StreamDifferential, MatchesTheReferenceOnRandomCodeUnitPairsAndCuts)
+{
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\xD800'}, 21, 2000, 6, 1000);
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\x0161', u'b'}, 22, 2000, 6, 1000);
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWithTheCandidateFilterInUse)
+{
+    // The filter is forced on even for one pair: chains, deletions joining
+    // text and pairs creating each other's occurrences all must come out exact.
+    CompareWithReference<char>("ab", 31, 3000, 8, 1);
+    CompareWithReference<char>("abc", 32, 3000, 8, 1);
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\xD800'}, 33, 2000, 8, 1);
+    CompareWithReference<char16_t>(std::u16string{u'a', u'\x0161', u'b'}, 34, 2000, 8, 1);
+}
+
+// Thousands of pairs whose replacements never lengthen the text (so chains
+// stay bounded), with find texts from a wider alphabet than the text: many
+// pairs never match, some match only after earlier pairs rewrote the text.
+template <typename Unit>
+void CompareManyPairs(const std::basic_string<Unit>& textAlphabet, const std::basic_string<Unit>& findAlphabet,
+                      unsigned seed, int cases, std::size_t pairCount)
+{
+    std::mt19937 rng(seed);
+    for (int c = 0; c < cases; ++c) {
+        std::vector<UnitPair<Unit>> pairs;
+        for (std::size_t k = 0; k < pairCount; ++k) {
+            const auto& alphabet = rng() % 3 ? findAlphabet : textAlphabet;
+            auto find = test::RandomText(rng, alphabet, 1 + rng() % 6);
+            auto replace = test::RandomText(rng, findAlphabet, rng() % (find.size() + 1));
+            pairs.push_back({std::move(find), std::move(replace)});
+        }
+        const auto text = test::RandomText(rng, textAlphabet, 300 + rng() % 1500);
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        for (std::size_t stretch : {std::size_t(2), std::size_t(13), std::size_t(64), std::size_t(0)}) {
+            const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 100,
+                                                            PipelineTuning{stretch, 16, rng() % 2 == 0}, &got);
+            ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
+            ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
+        }
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWithThousandsOfPairs)
+{
+    CompareManyPairs<char>("ab", "abcd", 41, 6, 2000);
+    CompareManyPairs<char>("abc", "abcdefg", 42, 6, 3000);
+    CompareManyPairs<char16_t>(std::u16string{u'a', u'\x0161'}, std::u16string{u'a', u'\x0161', u'c', u'\xD800'},
+                               43, 4, 2000);
+}
+
+// Long find texts, taken from the text so that they occur, exercise the
+// filter's long sampled keys; replacements built from other pieces of the
+// text create and destroy occurrences of later pairs.
+template <typename Unit>
+void CompareLongFinds(const std::basic_string<Unit>& alphabet, unsigned seed, int cases)
+{
+    std::mt19937 rng(seed);
+    for (int c = 0; c < cases; ++c) {
+        const auto text = test::RandomText(rng, alphabet, 200 + rng() % 800);
+        auto piece = [&](std::size_t m) { return text.substr(rng() % (text.size() - m), m); };
+        std::vector<UnitPair<Unit>> pairs;
+        const std::size_t count = 20 + rng() % 60;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t m = rng() % 4 ? 6 + rng() % 25 : 1 + rng() % 5;
+            pairs.push_back({piece(m), rng() % 3 ? piece(rng() % (m + 1)) : std::basic_string<Unit>()});
+        }
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        for (std::size_t stretch : {std::size_t(5), std::size_t(31), std::size_t(0)}) {
+            const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 40,
+                                                            PipelineTuning{stretch, 1, false}, &got);
+            ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
+            ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
+        }
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWithLongFindTexts)
+{
+    CompareLongFinds<char>("ab", 61, 150);
+    CompareLongFinds<char>("abc", 62, 150);
+    CompareLongFinds<char16_t>(std::u16string{u'a', u'\x0161'}, 63, 100);
+}
+
+} // namespace
+} // namespace quorvane

@@ -1,0 +1,131 @@
+// The one-pass mode against the whole-text reference, on word-like texts
+// where it usually holds: term lists whose find texts overlap one another
+// (a word and a part of it), replacements that may or may not form later
+// finds, deletions, and stretches from tiny to the default.
+#include "engine/replace/ReplacePipeline.h"
+
+#include "tests/engine/replace/StreamTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+using Pairs = std::vector<UnitPair<char>>;
+
+template <typename Unit>
+struct OnePassRun {
+    std::basic_string<Unit> out;
+    bool restarted = false;
+    bool fellBack = false;  // left the mode before handing anything on
+};
+
+// Runs the text through a pipeline in pieces of `piece`, reporting how the
+// one-pass mode fared (restartNeeded is handled by the support helpers).
+template <typename Unit>
+OnePassRun<Unit> RunOnce(const std::basic_string<Unit>& text, const std::vector<UnitPair<Unit>>& pairs,
+                         std::size_t piece, const PipelineTuning& tuning)
+{
+    ReplacePipeline<Unit> pipeline(pairs, tuning);
+    OnePassRun<Unit> run;
+    auto sink = [&run](std::basic_string_view<Unit> v) { run.out.append(v); };
+    for (std::size_t i = 0; i < text.size() && !pipeline.restartNeeded(); i += piece)
+        pipeline.feed(std::basic_string_view<Unit>(text).substr(i, piece), sink);
+    pipeline.finish(sink);
+    run.restarted = pipeline.restartNeeded();
+    run.fellBack = !run.restarted && !pipeline.onePass();
+    return run;
+}
+
+// Word texts over `letters`; some finds also hold `extra` units, which the
+// text lacks. The units of `other` appear only in replacements, so those
+// replacements form nothing later.
+template <typename Unit>
+void CompareWordTexts(unsigned seed, const std::basic_string<Unit>& letters, const std::basic_string<Unit>& extra,
+                      const std::basic_string<Unit>& other)
+{
+    using String = std::basic_string<Unit>;
+    std::mt19937 rng(seed);
+    auto word = [&](const String& from) { return test::RandomText(rng, from, 2 + rng() % 5); };
+    int stayed = 0, restarted = 0;
+    for (int c = 0; c < 200; ++c) {
+        std::vector<String> words;
+        for (int w = 0; w < 40; ++w) words.push_back(word(letters));
+        String text;
+        const std::size_t length = 200 + rng() % 3000;
+        while (text.size() < length) {
+            text += words[rng() % words.size()];
+            text += rng() % 9 ? String(1, Unit(' ')) : String{Unit('\r'), Unit('\n')};
+        }
+        std::vector<UnitPair<Unit>> pairs;
+        const std::size_t count = 32 + rng() % 200;
+        const bool creators = c % 2 == 1;  // half the cases only replace with text no find holds
+        for (std::size_t k = 0; k < count; ++k) {
+            String find = rng() % 4 ? words[rng() % words.size()] : word(letters + extra);
+            if (rng() % 5 == 0) find = find.substr(rng() % find.size());  // a part of a word
+            String replace;
+            switch (creators ? rng() % 10 : 2) {
+            case 0: replace = words[rng() % words.size()]; break;  // may form later finds
+            case 1: break;                                         // deletion
+            default: replace = test::RandomText(rng, other, 1 + rng() % 4); break;
+            }
+            pairs.push_back({find, replace});
+        }
+        std::vector<std::int64_t> want, got;
+        const String expected = ReplaceAllReference(text, pairs, &want);
+        for (std::size_t stretch : {std::size_t(1), std::size_t(7), std::size_t(50), std::size_t(0)}) {
+            PipelineTuning tuning{stretch, 1 + rng() % 40, rng() % 2 == 0};
+            // Half the runs with longer stretches scan them in two halves at once.
+            if (stretch != 1 && stretch != 7 && rng() % 2) tuning.splitScanFrom = 2 + rng() % 64;
+            const std::size_t piece = 1 + rng() % 64;
+            const OnePassRun<Unit> once = RunOnce(text, pairs, piece, tuning);
+            if (!once.restarted) {
+                ASSERT_EQ(once.out, expected) << "case " << c << " stretch " << stretch;
+                stayed += !once.fellBack;
+            }
+            restarted += once.restarted;
+            ASSERT_EQ(test::RunPipeline(text, pairs, piece, tuning, &got), expected) << "case " << c;
+            ASSERT_EQ(got, want) << "case " << c << " stretch " << stretch;
+        }
+    }
+    // Both the mode itself and its endings midway must have been exercised.
+    EXPECT_GT(stayed, 260);
+    EXPECT_GT(restarted, 60);
+}
+
+TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
+{
+    CompareWordTexts<char>(71, "abcdefgh", "xyz", "XYZ<>");
+    CompareWordTexts<char16_t>(72, std::u16string(u"abcd\u0161\u00E9") + char16_t(0xD800), u"\u0444z", u"XY\u20AC");
+}
+
+TEST(StreamOnePass, PairsTakeOverlappingOccurrencesInTheirOrder)
+{
+    // "ab" comes first and takes the middle of "cabd"; "cab" then finds
+    // nothing; "bd" finds its own where "ab" did not reach.
+    Pairs pairs{{"ab", "#"}, {"cab", "%"}, {"bd", "&"}};
+    for (int k = 0; k < 40; ++k) pairs.push_back({"zz" + std::to_string(k), "-"});
+    const std::string text = "cabd xbd cab";
+    const std::string expected = ReplaceAllReference(text, pairs);
+    EXPECT_EQ(expected, "c#d x& c#");
+    const OnePassRun<char> run = RunOnce(text, pairs, 3, PipelineTuning{4, 1, true});
+    EXPECT_FALSE(run.restarted);
+    EXPECT_FALSE(run.fellBack);
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST(StreamOnePass, AReplacementThatFormsALaterFindEndsTheModeAndStaysExact)
+{
+    // "a" -> "b" next to "c" forms "bc", a later find: the stages must run.
+    Pairs pairs{{"a", "b"}, {"bc", "X"}};
+    for (int k = 0; k < 40; ++k) pairs.push_back({"zz" + std::to_string(k), "-"});
+    const std::string text = std::string(5000, '.') + "ac" + std::string(100, '.');
+    const std::string expected = ReplaceAllReference(text, pairs);
+    EXPECT_EQ(expected.substr(5000, 3), "X..");
+    const OnePassRun<char> run = RunOnce(text, pairs, 256, PipelineTuning{512, 1, true});
+    EXPECT_TRUE(run.restarted);  // output was handed on before the stretch with "ac"
+    EXPECT_EQ(test::RunPipeline(text, pairs, 256, PipelineTuning{512, 1, true}), expected);
+}
+
+} // namespace
+} // namespace quorvane
