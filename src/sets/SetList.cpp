@@ -81,7 +81,10 @@ void SetList::appendAll(const QStringList& finds, const QStringList& replaces)
 {
     // One insertion per box keeps a long sets file quick to load.
     const qsizetype n = std::min(finds.size(), replaces.size());
-    for (auto [box, items] : {std::pair{m_find, finds.mid(0, n)}, std::pair{m_replace, replaces.mid(0, n)}}) {
+    for (const auto& [target, texts] : {std::pair{m_find, finds.mid(0, n)}, std::pair{m_replace, replaces.mid(0, n)}}) {
+        // Named copies: a lambda may not capture structured bindings before C++20 in clang 14.
+        QComboBox* box = target;
+        const QStringList& items = texts;
         quietly([&] {
             const int index = box->currentIndex();
             box->addItems(items);
