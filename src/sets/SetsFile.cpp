@@ -5,9 +5,34 @@
 #include "shell/Failure.h"
 #include "shell/Prompts.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace quorvane {
+
+namespace {
+const QString kSaveSeparator = QStringLiteral("::");
+// A set's text quoted in a question; a very long one is shortened so the box
+// stays readable.
+constexpr qsizetype kQuotedLimit = 80;
+
+QString Quoted(const QString& text)
+{
+    if (text.size() <= kQuotedLimit)
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + text.left(kQuotedLimit) + QStringLiteral("...\"");
+}
+
+// Saving replaces what stands at path, so only a regular file (reached through
+// any symbolic links) may stand there; a FIFO, a device, a folder, a dangling
+// link or a link loop is left alone.
+bool SavableTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    const bool somethingThere = info.exists() || info.isSymLink();
+    return !somethingThere || info.isFile();
+}
+} // namespace
 
 void AppendSetsFromLines(const QStringList& lines, const QString& separator,
                          QStringList& finds, QStringList& replaces)
@@ -46,15 +71,46 @@ QByteArray SetsFileBytes(const QStringList& finds, const QStringList& replaces)
     const qsizetype count = std::min(finds.size(), replaces.size());
     QByteArray bytes;
     for (qsizetype i = 0; i < count; ++i)
-        bytes += (finds.at(i) + "::" + replaces.at(i)).toUtf8() + "\r\n";
+        bytes += (finds.at(i) + kSaveSeparator + replaces.at(i)).toUtf8() + "\r\n";
     return bytes;
+}
+
+qsizetype FirstSetNotRoundTripping(const QStringList& finds, const QStringList& replaces)
+{
+    // "::" inside a text, or a find text ending in ':', moves the split; a line
+    // break would cut the line; a mark at the file's start is read as the
+    // mark of a UTF-8 file and dropped.
+    const qsizetype count = std::min(finds.size(), replaces.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString line = finds.at(i) + kSaveSeparator + replaces.at(i);
+        if (line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r'))
+            || (i == 0 && line.startsWith(QChar(0xfeff))))
+            return i;
+        QStringList find;
+        QStringList replace;
+        AppendSetsFromLines({line}, kSaveSeparator, find, replace);
+        if (find.constFirst() != finds.at(i) || replace.constFirst() != replaces.at(i))
+            return i;
+    }
+    return -1;
 }
 
 void WriteSetsFile(const QString& path, const QStringList& finds,
                    const QStringList& replaces, Prompts& prompts)
 {
+    if (!SavableTarget(path)) {
+        prompts.notice(path + " is not a regular file. The sets were not saved.", ApplicationTitle());
+        return;
+    }
     if (FileExists(path)
         && !prompts.question("Are you sure you wish to overwrite " + path + " ?", ApplicationTitle()))
+        return;
+    const qsizetype odd = FirstSetNotRoundTripping(finds, replaces);
+    if (odd >= 0
+        && !prompts.question("The set with find text " + Quoted(finds.at(odd)) + " and replace text "
+                                 + Quoted(replaces.at(odd)) + " would load back as a different set, "
+                                 "since \"::\" separates the two texts in a sets file. Save anyway?",
+                             ApplicationTitle()))
         return;
 
     QSaveFile file(path);

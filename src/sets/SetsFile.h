@@ -22,9 +22,17 @@ void LoadSetsFile(const QString& path, const QString& separator,
 // mark; empty for an empty list. Sets beyond the shorter list are not written.
 QByteArray SetsFileBytes(const QStringList& finds, const QStringList& replaces);
 
-// Writes the sets to path. When something already exists there, asks first
-// and writes nothing unless the answer is Yes. The file is replaced atomically,
-// so a failed save leaves an existing file as it was; throws Failure then.
+// Index of the first set that a sets file would not give back as it is (its
+// line split at "::" yields other texts, a text holds a line break, or the
+// file would start with a byte-order mark); -1 when every set comes back whole.
+qsizetype FirstSetNotRoundTripping(const QStringList& finds, const QStringList& replaces);
+
+// Writes the sets to path. Anything at path but a regular file (or a symbolic
+// link to one, whose target is then written) is refused with a notice. Then,
+// when a file exists there, asks whether to overwrite it, and when a set would
+// not load back as it is, whether to save anyway; writes nothing unless each
+// answer is Yes. The file is replaced atomically, so a failed save leaves an
+// existing file as it was; throws Failure then.
 void WriteSetsFile(const QString& path, const QStringList& finds,
                    const QStringList& replaces, Prompts& prompts);
 
