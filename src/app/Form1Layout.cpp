@@ -20,6 +20,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace quorvane {
 
 namespace {
@@ -190,6 +192,8 @@ QGroupBox* Form1::composeSaveOption()
     auto* row = new QHBoxLayout(m_frame1);
     m_text3 = new QLineEdit;
     m_text3->setObjectName("Text3");
+    // A folder path of any length is kept whole (the default limit is 32,767).
+    m_text3->setMaxLength(std::numeric_limits<int>::max());
     row->addWidget(m_text3, 1);
     QPushButton* browse = makeButton(14, "...");
     browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance("...") * 3 + 16);

@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 namespace quorvane {
 
 namespace {
@@ -63,6 +65,12 @@ void Form2::buildControls()
     m_help = button("PushButton3", "?");
     m_load = button("PushButton1", "Load");
     m_cancel = button("PushButton2", "Cancel");
+    // Enter in either box presses "Load".
+    m_load->setDefault(true);
+    // A path or a separator of any length is kept whole, not cut at the
+    // boxes' default limit of 32,767 characters.
+    for (QLineEdit* box : {m_text1, m_text2})
+        box->setMaxLength(std::numeric_limits<int>::max());
     // The two small buttons only need room for their captions.
     for (QPushButton* small : {m_browse, m_help})
         small->setMaximumWidth(small->fontMetrics().horizontalAdvance("....") * 3);

@@ -35,6 +35,10 @@ TEST_F(OutputLocation, EveryChangeOfTheFolderTextIsStored)
     EXPECT_EQ(ReadSetting("Output Folder", "?"), "/");
     QTest::keyClicks(f.outputFolderText(), "no such");
     EXPECT_EQ(ReadSetting("Output Folder", "?"), "/no such");
+    // However long, the text is kept and stored whole.
+    const QString longFolder = "/" + QString(40000, QChar(u'd')) + "/";
+    f.outputFolderText()->setText(longFolder);
+    EXPECT_EQ(ReadSetting("Output Folder", "?"), longFolder);
 }
 
 TEST_F(OutputLocation, BrowsingPutsTheChosenFolderWithOneTrailingSlash)

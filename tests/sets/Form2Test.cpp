@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -153,6 +154,28 @@ TEST(Form2, LoadAppendsTheFileSetsAfterTheExistingOnesAndCloses)
     EXPECT_EQ(f.sets.replaces(), (QStringList{"set", "hello", "pete"}));
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(f.prompts.shown.empty());
+}
+
+TEST(Form2, BoxesHoldTextsOfAnyLengthAndEnterPressesLoad)
+{
+    Fixture f;
+    const QString path = f.env.write("s.txt", "hi,hello\r\n");
+    const QString longText(40000, QChar(u'x'));
+    Form2 d(f.prompts, f.sets);
+    d.show();
+    Text(d, "Text1")->setText(longText);
+    Text(d, "Text2")->setText(longText);
+    EXPECT_EQ(Text(d, "Text1")->text(), longText);
+    EXPECT_EQ(ReadSetting("Form2.Text2", "<none>"), longText);
+
+    Text(d, "Text1")->setText(path);
+    Text(d, "Text2")->setText(",");
+    Text(d, "Text2")->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Text(d, "Text2"), &enter);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(f.sets.finds(), QStringList{"hi"});
     EXPECT_TRUE(f.prompts.shown.empty());
 }
 
