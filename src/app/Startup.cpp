@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Form1.h"
+#include "app/OutputLocation.h"
 #include "app/Samples.h"
 #include "engine/files/PathHelpers.h"
 #include "shell/Chance.h"
@@ -11,6 +12,7 @@
 #include "shell/Settings.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -61,10 +63,12 @@ QString CutApplicationTitle(const QString& productName)
 
 QString DesktopFolderPath()
 {
+    // A fresh account often has no desktop folder; a default naming a missing
+    // folder would refuse the first run.
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (desktop.isEmpty())
-        throw Failure("Path not found");
-    return desktop + "/";
+    if (desktop.isEmpty() || !QFileInfo(desktop).isDir())
+        return WithTrailingSlash(QDir::homePath());
+    return WithTrailingSlash(desktop);
 }
 
 void StoreSelectedTab(int index)
@@ -105,8 +109,7 @@ void RunFormLoad(Form1& form)
     trap.step(128, [&] { form.fileList().setHeader("File(s)"); });
     trap.step(130, [&] { form.listView()->setColumnWidth(0, kListColumnWidth); });
     trap.step(132, [&] { form.tabs()->setCurrentIndex(ReadWholeNumber(ReadSetting("TabSel", "0"))); });
-    // The default is worked out first, so an unknown desktop leaves Text3 empty
-    // even when a folder is stored.
+    // The default is worked out first, also when a folder is stored.
     trap.step(134, [&] {
         const QString fallback = DesktopFolderPath();
         form.outputFolderText()->setText(ReadSetting("Output Folder", fallback));

@@ -28,7 +28,8 @@ void OpenMakerSiteByChance(Prompts& prompts);
 // longer than kTitleLimit; a name without a space stays whole.
 QString CutApplicationTitle(const QString& productName);
 
-// The user's desktop folder followed by '/'; throws Failure when unknown.
+// The default output folder: the user's desktop folder followed by '/', or
+// the home folder followed by '/' when there is no desktop folder.
 QString DesktopFolderPath();
 
 // The tab change: stores "TabSel" = the index as text.

@@ -5,16 +5,44 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QStandardPaths>
+#include <QFile>
 
 using namespace quorvane;
 using namespace quorvane::test;
 
 namespace {
-QString Desktop()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + "/";
-}
+// Points HOME into the sandbox while it lives, so the default output folder
+// does not depend on the machine's own home folder.
+class SandboxHome {
+public:
+    explicit SandboxHome(const QString& home)
+        : m_hadHome(qEnvironmentVariableIsSet("HOME")), m_home(qgetenv("HOME")),
+          m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), m_config(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + "/.config"));
+    }
+    ~SandboxHome()
+    {
+        Restore("HOME", m_hadHome, m_home);
+        Restore("XDG_CONFIG_HOME", m_hadConfig, m_config);
+    }
+    SandboxHome(const SandboxHome&) = delete;
+    SandboxHome& operator=(const SandboxHome&) = delete;
+
+private:
+    static void Restore(const char* name, bool had, const QByteArray& value)
+    {
+        if (had)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    bool m_hadHome;
+    QByteArray m_home;
+    bool m_hadConfig;
+    QByteArray m_config;
+};
 
 QString Report(const QString& description, int step)
 {
@@ -27,12 +55,15 @@ class Startup : public WindowTest {};
 
 TEST_F(Startup, FreshStoreOpensWithEveryDefault)
 {
+    const QString home = env.mkdir("home");
+    SandboxHome sandbox(home);
+    const QString desktop = env.mkdir("home/Desktop") + "/";
     Form1& f = open();
     EXPECT_EQ(f.windowTitle(), "Quorvane");
     EXPECT_EQ(ApplicationTitle(), "Quorvane");
     EXPECT_FALSE(f.windowIcon().isNull());
     EXPECT_EQ(f.tabs()->currentIndex(), 0);
-    EXPECT_EQ(f.outputFolderText()->text(), Desktop());
+    EXPECT_EQ(f.outputFolderText()->text(), desktop);
     EXPECT_TRUE(f.option1()->isChecked());
     EXPECT_FALSE(f.option2()->isChecked());
     EXPECT_TRUE(f.frame1()->isEnabled());
@@ -47,7 +78,7 @@ TEST_F(Startup, FreshStoreOpensWithEveryDefault)
     EXPECT_TRUE(prompts.shown.empty());
     // Start-up writes back only what its own change handlers see; the empty
     // samples folder leaves the snapshot to be tried again.
-    EXPECT_EQ(ReadSetting("Output Folder", "?"), Desktop());
+    EXPECT_EQ(ReadSetting("Output Folder", "?"), desktop);
     EXPECT_EQ(ReadSetting("Snapshot", "?"), "");
     EXPECT_EQ(ReadSetting("TabSel", "?"), "?");
 }
@@ -96,6 +127,20 @@ TEST_F(Startup, EveryControlCarriesItsNameAndCaption)
     // The output folder box and its button sit in Frame1, so disabling the frame disables both.
     EXPECT_TRUE(f.frame1()->isAncestorOf(f.outputFolderText()));
     EXPECT_TRUE(f.frame1()->isAncestorOf(f.pushButton(14)));
+}
+
+TEST_F(Startup, DefaultOutputFolderIsTheDesktopOrWithoutOneTheHomeFolder)
+{
+    const QString home = env.mkdir("home");
+    SandboxHome sandbox(home);
+    EXPECT_EQ(open().outputFolderText()->text(), home + "/");
+    EXPECT_EQ(ReadSetting("Output Folder", "?"), home + "/");
+
+    form.reset();
+    WriteSetting("Output Folder", "/srv/results/");
+    env.mkdir("home/Desktop");
+    EXPECT_EQ(open().outputFolderText()->text(), "/srv/results/");
+    EXPECT_TRUE(errors().isEmpty());
 }
 
 TEST_F(Startup, StoredTabFolderAndSecondOptionAreRestored)
