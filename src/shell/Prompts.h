@@ -23,11 +23,14 @@ public:
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) = 0;
     // Open dialog; empty list when cancelled. filter uses Qt's "Name (*.x);;All Files (*)" form.
+    // File dialogs open in the folder of the file last chosen in one, at first
+    // in the user's home folder.
     virtual QStringList openFiles(const QString& title, const QString& filter, bool multiple) = 0;
     // Save dialog without its own overwrite question and without adding an extension;
     // empty when cancelled.
     virtual QString saveFile(const QString& title, const QString& filter) = 0;
-    // Folder picker opening at initialFolder (when it exists); empty when cancelled.
+    // Folder picker opening at initialFolder when it exists, otherwise at the
+    // user's home folder; empty when cancelled.
     // The result has no trailing '/' unless it is the root.
     virtual QString pickFolder(const QString& title, const QString& initialFolder) = 0;
     // Hands a web address or a local folder to the desktop; result not examined.

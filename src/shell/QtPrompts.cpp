@@ -1,5 +1,7 @@
 #include "shell/Prompts.h"
 
+#include "shell/PromptBoxes.h"
+
 // The real dialogs, kept apart from the rest of the prompts so that programs
 // without windows do not load the widget libraries.
 #include <QApplication>
@@ -45,9 +47,19 @@ QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                     const QString& title, QMessageBox::StandardButtons buttons)
 {
     ArrowWhileAsking arrow;
-    QMessageBox box(icon, title, DisplayText(text), buttons, owner());
-    box.setTextFormat(Qt::PlainText);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto box = MakeMessageBox(icon, text, title, buttons, owner());
+    return static_cast<QMessageBox::StandardButton>(box->exec());
+}
+
+// Folder of the file last chosen in a file dialog during this run; the next
+// file dialog opens there.
+QString g_lastFileFolder;
+
+QStringList RememberFolder(const QStringList& chosen)
+{
+    if (!chosen.isEmpty() && !chosen.first().isEmpty())
+        g_lastFileFolder = QFileInfo(chosen.first()).absolutePath();
+    return chosen;
 }
 } // namespace
 
@@ -70,32 +82,33 @@ bool QtPrompts::question(const QString& text, const QString& title)
 QString QtPrompts::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
     ArrowWhileAsking arrow;
-    bool ok = false;
-    const QString answer = QInputDialog::getText(owner(), title, DisplayText(prompt),
-                                                 QLineEdit::Normal, defaultAnswer, &ok);
-    return ok ? answer : QString();
+    const auto dialog = MakeInputDialog(prompt, title, defaultAnswer, owner());
+    return dialog->exec() == QDialog::Accepted ? dialog->textValue() : QString();
 }
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple)
 {
     ArrowWhileAsking arrow;
+    const QString start = DialogStartFolder(g_lastFileFolder);
     if (multiple)
-        return QFileDialog::getOpenFileNames(owner(), title, QString(), filter);
-    const QString one = QFileDialog::getOpenFileName(owner(), title, QString(), filter);
-    return one.isEmpty() ? QStringList() : QStringList{one};
+        return RememberFolder(QFileDialog::getOpenFileNames(owner(), title, start, filter));
+    const QString one = QFileDialog::getOpenFileName(owner(), title, start, filter);
+    return RememberFolder(one.isEmpty() ? QStringList() : QStringList{one});
 }
 
 QString QtPrompts::saveFile(const QString& title, const QString& filter)
 {
     ArrowWhileAsking arrow;
-    return QFileDialog::getSaveFileName(owner(), title, QString(), filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString chosen = QFileDialog::getSaveFileName(owner(), title, DialogStartFolder(g_lastFileFolder),
+                                                        filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    RememberFolder({chosen});
+    return chosen;
 }
 
 QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder)
 {
     ArrowWhileAsking arrow;
-    QString chosen = QFileDialog::getExistingDirectory(owner(), title, initialFolder);
+    QString chosen = QFileDialog::getExistingDirectory(owner(), title, DialogStartFolder(initialFolder));
     while (chosen.size() > 1 && chosen.endsWith('/'))
         chosen.chop(1);
     return chosen;
