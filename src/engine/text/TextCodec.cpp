@@ -3,9 +3,19 @@
 #include "engine/files/FileAccess.h"
 #include "engine/text/SourceReader.h"
 
+#include <QStringDecoder>
+
 #include <string>
 
 namespace quorvane {
+
+QString Utf8Text(QByteArrayView bytes)
+{
+    // Stateless: each call starts afresh, so the mark is kept wherever the bytes begin.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                     | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
 
 bool DetectTextEncoding(const QString& path, Detected& out, QString* error)
 {
@@ -42,12 +52,11 @@ static bool ReadWholeText(SourceReader& reader, QString& text)
             return false;
         bytes.append(block);
     } while (!block.empty());
-    text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    text = Utf8Text(bytes);
     return true;
 }
 
-// Ansi and Unicode: CR LF, LF and a lone CR each end a line; a final
-// terminator adds no empty line.
+// CR LF, LF and a lone CR each end a line; a final terminator adds no empty line.
 static QStringList SplitAtAnyTerminator(const QString& text)
 {
     QStringList lines;
@@ -78,10 +87,7 @@ bool ReadTextFile(const QString& path, QStringList& lines, QString* error, TextE
     }
     if (encoding)
         *encoding = reader.detected().encoding;
-    if (reader.detected().encoding == TextEncoding::Utf8)
-        lines = text.split(QStringLiteral("\r\n"));   // "" gives one empty line
-    else
-        lines = SplitAtAnyTerminator(text);
+    lines = SplitAtAnyTerminator(text);
     return true;
 }
 

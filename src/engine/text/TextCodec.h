@@ -2,6 +2,7 @@
 // Text file codec: classes a file by its byte-order mark and reads its text.
 // Only regular files are ever opened; a FIFO, socket or device fails like an
 // unreadable file.
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -22,11 +23,14 @@ struct Detected {
 // when the file cannot be opened for reading (or is not a regular file).
 bool DetectTextEncoding(const QString& path, Detected& out, QString* error = nullptr);
 
-// Lines of a text file in any class, without terminators. Utf8: split at CR LF
-// only, a trailing CR LF gives a final empty line. Ansi/Unicode: CR LF, LF and a
-// lone CR end a line and a final terminator adds no line. An empty text gives one
-// empty line. Ansi bytes are decoded as UTF-8. False and *error on failure.
+// Lines of a text file in any class, without terminators: CR LF, LF and a lone
+// CR each end a line, and a final terminator adds no line. An empty text gives
+// one empty line. Ansi bytes are decoded as UTF-8. False and *error on failure.
 bool ReadTextFile(const QString& path, QStringList& lines, QString* error = nullptr,
                   TextEncoding* encoding = nullptr);
+
+// UTF-8 bytes as text, invalid sequences as U+FFFD. Unlike QString::fromUtf8, a
+// leading U+FEFF is kept: in a name or a line it is a character like any other.
+QString Utf8Text(QByteArrayView bytes);
 
 } // namespace quorvane
