@@ -238,3 +238,12 @@ TEST(SetsFile, LoadingAMissingFileThrowsAndAddsNothing)
     EXPECT_EQ(finds, QStringList{"a"});
     EXPECT_EQ(replaces, QStringList{"b"});
 }
+
+TEST(SetsFile, MarkedUtf8WithLfLineEndsGivesOneSetPerLine)
+{
+    TestEnv env;
+    QStringList finds, replaces;
+    LoadSetsFile(env.write("lf.txt", "\xef\xbb\xbfhi::hello\npeter::pete\n"), "::", finds, replaces);
+    EXPECT_EQ(finds, (QStringList{"hi", "peter"}));
+    EXPECT_EQ(replaces, (QStringList{"hello", "pete"}));
+}
