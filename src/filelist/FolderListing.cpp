@@ -27,16 +27,6 @@ bool isAscii(const QByteArray& bytes)
     return true;
 }
 
-bool isRegularFile(const QByteArray& path, const RawEntry& e)
-{
-    if (e.type == DT_REG)
-        return true;
-    if (e.type != DT_LNK && e.type != DT_UNKNOWN)
-        return false;
-    struct stat st {};
-    return stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // Regular, not a link, owner may write, name hidden: the whole value is then 34.
 bool isHiddenArchiveOnly(const QByteArray& path)
 {
@@ -45,6 +35,12 @@ bool isHiddenArchiveOnly(const QByteArray& path)
 }
 
 } // namespace
+
+bool IsOpenablePath(const QByteArray& path)
+{
+    struct stat st {};
+    return !path.isEmpty() && stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entries)
 {
@@ -87,11 +83,13 @@ std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<
         // Only names that convert back to the same bytes can be opened by path later.
         if (!isAscii(e.name) && QFile::encodeName(order.name) != e.name)
             continue;
-        const bool dotName = e.name.startsWith('.');
-        const QByteArray path = (e.type != DT_REG || dotName) ? dirPath + e.name : QByteArray();
-        if (!isRegularFile(path, e))
+        // The listing's type is not enough: the full path must reach the file the
+        // way the batch will open it, which fails where it is longer than the
+        // system accepts even though the folder lists the name.
+        const QByteArray path = dirPath + e.name;
+        if (!IsOpenablePath(path))
             continue;
-        const bool hidden = wantHiddenArchive && dotName && isHiddenArchiveOnly(path);
+        const bool hidden = wantHiddenArchive && e.name.startsWith('.') && isHiddenArchiveOnly(path);
         found.push_back({std::move(order), hidden});
     }
     std::sort(found.begin(), found.end(),

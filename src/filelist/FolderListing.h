@@ -17,6 +17,10 @@ struct RawEntry {
 
 enum class FolderReadResult { Read, Unreadable, Broken };
 
+// True when path, as system bytes, reaches a regular file (links followed).
+// Never opens the file, so it never blocks.
+bool IsOpenablePath(const QByteArray& path);
+
 // Reads every entry of path except "." and ".." into entries. Unreadable when
 // the folder is missing or we may not read it; Broken when reading stopped
 // part way (entries then holds what was read).

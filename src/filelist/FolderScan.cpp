@@ -37,9 +37,7 @@ bool IsOpenableFile(const QString& path)
 {
     // Reaching the file's metadata through the path is what opening it as a
     // path (without asking for access) needs; stat does that without opening.
-    const QByteArray p = QFile::encodeName(path);
-    struct stat st {};
-    return !p.isEmpty() && stat(p.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return IsOpenablePath(QFile::encodeName(path));
 }
 
 bool HasUnsafeNameChar(const QByteArray& rawName)

@@ -1,5 +1,6 @@
 #include "filelist/NameOrder.h"
 
+#include "engine/text/TextCodec.h"
 
 namespace quorvane {
 
@@ -70,7 +71,7 @@ bool WildcardPattern::matchesFolded(QStringView foldedName) const
 
 bool WildcardPattern::matchesKey(const QByteArray& key) const
 {
-    return m_matchesAll || matchesFolded(QString::fromUtf8(key));
+    return m_matchesAll || matchesFolded(Utf8Text(key));
 }
 
 bool MatchesWildcard(const QString& name, const QString& pattern)
@@ -78,26 +79,41 @@ bool MatchesWildcard(const QString& name, const QString& pattern)
     return WildcardPattern(pattern).matchesFolded(name.toCaseFolded());
 }
 
+namespace {
+
+bool isAscii(const QByteArray& raw)
+{
+    for (char c : raw)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
 QByteArray FoldedName(const QByteArray& raw)
 {
-    bool ascii = true;
-    for (char c : raw)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    return ascii ? raw.toLower() : QString::fromUtf8(raw).toCaseFolded().toUtf8();
+    return isAscii(raw) ? raw.toLower() : Utf8Text(raw).toCaseFolded().toUtf8();
+}
+
+QByteArray UpperName(const QByteArray& raw)
+{
+    return isAscii(raw) ? raw.toUpper() : Utf8Text(raw).toUpper().toUtf8();
 }
 
 OrderedName MakeOrderedName(const QByteArray& raw)
 {
     OrderedName o;
     o.raw = raw;
-    o.name = QString::fromUtf8(raw); // file names are UTF-8 here
+    o.name = Utf8Text(raw); // file names are UTF-8 here
     o.key = FoldedName(raw);
+    o.upper = UpperName(raw);
     return o;
 }
 
 bool NameLess(const OrderedName& a, const OrderedName& b)
 {
-    const int c = a.key.compare(b.key);
+    const int c = a.upper.compare(b.upper);
     if (c != 0)
         return c < 0;
     return a.raw < b.raw;

@@ -27,18 +27,23 @@ private:
     bool m_matchesAll = false;
 };
 
-// A folder entry's name with the key it is sorted by.
+// A folder entry's name with the keys it is matched and sorted by.
 struct OrderedName {
-    QString name;      // decoded name
+    QString name;      // decoded name, a leading U+FEFF kept
     QByteArray raw;    // the bytes the file system holds
-    QByteArray key;    // the case-folded name in UTF-8, the primary key
+    QByteArray key;    // the case-folded name in UTF-8, for wildcard matching
+    QByteArray upper;  // the upper-case name in UTF-8, the primary sort key
 };
 
-// Decodes raw and makes its key.
+// Decodes raw and makes its keys.
 OrderedName MakeOrderedName(const QByteArray& raw);
 // The case-folded form of raw, as UTF-8 (ASCII names are simply lower-cased).
 QByteArray FoldedName(const QByteArray& raw);
-// Name order ignoring case; equal folded names are ordered by their raw bytes.
+// The upper-case form of raw, as UTF-8 (ASCII names are simply upper-cased).
+QByteArray UpperName(const QByteArray& raw);
+// Name order ignoring case, by upper-case forms, so "[ \ ] ^ _ `" come after
+// the letters: A, b, myfile, my_file, Z, [x], _a. Equal upper-case forms are
+// ordered by their raw bytes.
 bool NameLess(const OrderedName& a, const OrderedName& b);
 
 } // namespace quorvane

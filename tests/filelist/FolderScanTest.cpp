@@ -53,6 +53,17 @@ TEST(ListFilesOfFolder, ListsOnlyReadableRegularFilesInCaseInsensitiveNameOrder)
     EXPECT_TRUE(ListFilesOfFolder(env.path("missing"), "*.*").isEmpty());
 }
 
+TEST(ListFilesOfFolder, OrdersByUpperCaseFormsAndKeepsALeadingMark)
+{
+    TestEnv env;
+    const QString mark = QChar(0xFEFF) + QString("mark");
+    for (const QString& name : {QString("_a"), QString("Z"), QString("my_file"), QString("[x]"),
+                                QString("`q"), QString("b"), QString("myfile"), QString("A"), mark})
+        env.write("d/" + name, "x");
+    EXPECT_EQ(ListFilesOfFolder(env.path("d"), "*.*"),
+              QStringList({"A", "b", "myfile", "my_file", "Z", "[x]", "_a", "`q", mark}));
+}
+
 TEST(IsOpenableFile, AcceptsRegularFilesAndLinksToThemOnly)
 {
     TestEnv env;

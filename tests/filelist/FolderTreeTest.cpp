@@ -5,6 +5,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,6 +152,41 @@ TEST(CollectFolderFiles, AddsFilesFolderByFolderLeavingOutTildeAndHiddenArchiveF
                            t + "/A/A1/in-a1.txt"}));
     EXPECT_TRUE(CollectFolderFiles(t, ".txt", {}).isEmpty());
     EXPECT_TRUE(CollectFolderFiles(env.path("missing"), "*", {}).isEmpty());
+}
+
+TEST(CollectFolderFiles, KeepsNamesStartingWithAMarkAndLeavesOutPathsTooLongToOpen)
+{
+    TestEnv env;
+    const QString mark(QChar(0xFEFF));
+    env.write("top/" + mark + "a.txt", "x");
+    env.write("top/" + mark + "sub/" + mark + "in.txt", "x");
+
+    // Folders nested until one more level would pass the system's path limit;
+    // the last one holds a file that can be opened and one whose full path is
+    // one character too long to open.
+    QString deep = env.mkdir("top/deep");
+    int dir = open(raw(deep).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dir, 0);
+    const QByteArray level(150, 'd');
+    while (deep.size() + 1 + level.size() < PATH_MAX - 60) {
+        ASSERT_EQ(mkdirat(dir, level.constData(), 0755), 0);
+        const int next = openat(dir, level.constData(), O_RDONLY | O_DIRECTORY);
+        close(dir);
+        ASSERT_GE(next, 0);
+        dir = next;
+        deep += '/' + QString::fromLatin1(level);
+    }
+    const QByteArray tooLong(PATH_MAX - 1 - int(deep.size()), 'n');
+    for (const QByteArray& name : {QByteArray("s.txt"), tooLong})
+        close(openat(dir, name.constData(), O_WRONLY | O_CREAT, 0644));
+
+    const QString t = env.path("top");
+    const QStringList files = CollectFolderFiles(t, "*", {});
+    // The sandbox's removal cannot reach a path that long.
+    EXPECT_EQ(unlinkat(dir, tooLong.constData(), 0), 0);
+    close(dir);
+    EXPECT_EQ(files, QStringList({t + "/" + mark + "a.txt", t + "/" + mark + "sub/" + mark + "in.txt",
+                                  deep + "/s.txt"}));
 }
 
 } // namespace
