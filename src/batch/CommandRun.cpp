@@ -60,14 +60,21 @@ QStringList GatherFiles(const BatchArguments& a, std::int64_t& failed, std::FILE
             case Source::Kind::File:
                 files.append(source.text);
                 break;
-            case Source::Kind::List:
+            case Source::Kind::List: {
                 if (!FileExists(source.text)) {
                     Print(err, "File not found: " + source.text);
                     ++failed;
                     break;
                 }
-                files.append(ReadListFileEntries(source.text));
+                const ListFileEntries read = ReadListFile(source.text);
+                files.append(read.entries);
+                // A line holding a NUL names no file: each is reported and failed.
+                for (const qsizetype line : read.nulLines) {
+                    Print(err, source.text + ": " + NulLineReason(line));
+                    ++failed;
+                }
                 break;
+            }
             case Source::Kind::Folder:
                 if (!FolderExists(source.text)) {
                     Print(err, "Folder not found: " + source.text);

@@ -161,12 +161,27 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
 void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* prompts,
                      const Yield& yield)
 {
+    QStringList refused;
     for (const QString& path : paths) {
-        if (isDroppedFolder(path))
+        // The system would cut such a path at the NUL and reach another file.
+        if (path.contains(QChar(0)))
+            refused.append(path);
+        else if (isDroppedFolder(path))
             list.addEntries(CollectFolderFiles(path, "*", yield, prompts));
         else
             list.addEntry(path);
     }
+    if (refused.isEmpty() || !prompts)
+        return;
+    QString text = refused.size() == 1 ? "This dropped entry was not added"
+                                       : "These dropped entries were not added";
+    text += ": a file name cannot hold a NUL character.\r";
+    constexpr qsizetype shown = 10;
+    for (qsizetype i = 0; i < refused.size() && i < shown; ++i)
+        text += '\r' + ShownEntryText(refused.at(i)).replace(QChar(0), QChar(0x2400));
+    if (refused.size() > shown)
+        text += QStringLiteral("\r(and %1 more)").arg(refused.size() - shown);
+    prompts->notice(text, ApplicationTitle());
 }
 
 } // namespace quorvane

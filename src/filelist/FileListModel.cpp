@@ -4,6 +4,20 @@
 
 namespace quorvane {
 
+QString ShownEntryText(const QString& text)
+{
+    if (text.size() <= kShownEntryLength)
+        return text;
+    qsizetype head = (kShownEntryLength - 1) / 2;
+    qsizetype tail = kShownEntryLength - 1 - head;
+    // Never cut a character in two: a pair that an edge would split is left out.
+    if (text.at(head - 1).isHighSurrogate())
+        --head;
+    if (text.at(text.size() - tail).isLowSurrogate())
+        --tail;
+    return text.first(head) + QChar(0x2026) + text.last(tail);
+}
+
 FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 QString FileListModel::entryText(int position) const
@@ -111,7 +125,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    if (role == Qt::DisplayRole)
+        return ShownEntryText(m_entries.at(index.row()));
+    if (role == Qt::EditRole)
         return m_entries.at(index.row());
     return {};
 }

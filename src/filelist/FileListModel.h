@@ -8,6 +8,15 @@
 
 namespace quorvane {
 
+// How many characters of an entry are shown at most: a path of a million
+// characters would make every repaint of the list measure all of them.
+inline constexpr qsizetype kShownEntryLength = 320;
+
+// text as the list shows it: whole when it has at most kShownEntryLength
+// characters, else its start and its end (where the file name is) with "…"
+// between them, kShownEntryLength characters in all.
+QString ShownEntryText(const QString& text);
+
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -30,6 +39,8 @@ public:
     // True when some entry equals path exactly (case-sensitive, whole text).
     bool contains(const QString& path) const;
     const QStringList& entries() const { return m_entries; }
+
+    // DisplayRole gives the ShownEntryText of an entry, EditRole its whole text.
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -1,5 +1,6 @@
 #include "filelist/ListFile.h"
 
+#include "engine/text/TextCodec.h"
 #include "shell/Failure.h"
 
 #include <QFile>
@@ -7,7 +8,7 @@
 
 namespace quorvane {
 
-QStringList ReadListFileEntries(const QString& path)
+ListFileEntries ReadListFile(const QString& path)
 {
     // Only regular files: opening a FIFO for reading would wait for a writer forever.
     if (!QFileInfo(path).isFile())
@@ -27,21 +28,31 @@ QStringList ReadListFileEntries(const QString& path)
     const qsizetype closing = bytes.endsWith("\r\n") ? 2
         : (bytes.endsWith('\n') || bytes.endsWith('\r')) ? 1 : 0;
     bytes.chop(closing);
-    QStringList entries;
+    ListFileEntries read;
     if (bytes.isEmpty() && closing == 0)
-        return entries;
+        return read;
 
-    // CR LF and a lone CR both end a line; every LF left inside a line splits it too.
     qsizetype start = 0;
+    qsizetype line = 0;
     for (qsizetype i = 0; i <= bytes.size(); ++i) {
         if (i < bytes.size() && bytes.at(i) != '\r' && bytes.at(i) != '\n')
             continue;
-        entries.append(QString::fromUtf8(bytes.constData() + start, i - start));
+        ++line;
+        const QByteArrayView text(bytes.constData() + start, i - start);
+        if (text.contains('\0'))
+            read.nulLines.push_back(line);
+        else
+            read.entries.append(Utf8Text(text));
         if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
-    return entries;
+    return read;
+}
+
+QString NulLineReason(qsizetype line)
+{
+    return QStringLiteral("line %1: a file name cannot hold a NUL character").arg(line);
 }
 
 } // namespace quorvane

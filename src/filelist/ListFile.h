@@ -3,19 +3,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace quorvane {
 
 class FileListModel;
 class Prompts;
 
-// Entries of the list file at path: a line ends at CR or CR LF, and each line is
-// further split at every LF; a final LF adds no empty entry and a leading UTF-8
-// mark is dropped. Empty lines in the middle give empty entries. Throws Failure
-// when the file cannot be read.
-QStringList ReadListFileEntries(const QString& path);
+// What a list file gives: its entries, and the lines left out because they hold
+// a NUL character (no file name can; the system would cut the path there).
+struct ListFileEntries {
+    QStringList entries;
+    std::vector<qsizetype> nulLines;   // 1-based line numbers, ascending
+};
 
-// Appends the entries of the list file at path to model. A missing file shows
-// "File not found" and adds nothing; a file that cannot be read throws Failure.
+// Entries of the list file at path: CR LF, LF and a lone CR each end a line, a
+// final line end adds no empty entry and a leading UTF-8 mark is dropped (a mark
+// at the start of a later line is kept). Empty lines in the middle give empty
+// entries. Throws Failure when the file cannot be read.
+ListFileEntries ReadListFile(const QString& path);
+
+// Why one refused line of a list file was not added, for reports of the form
+// "list-file: reason": "line N: a file name cannot hold a NUL character".
+QString NulLineReason(qsizetype line);
+
+// Appends the entries of the list file at path to model, and names the refused
+// lines of it in one notice. A missing file shows "File not found" and adds
+// nothing; a file that cannot be read throws Failure.
 void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts);
 
 } // namespace quorvane

@@ -8,13 +8,36 @@
 
 namespace quorvane {
 
+namespace {
+
+// "Line 3 of PATH was not added: …" or "Lines 3, 7, 9 of PATH were not added: …";
+// a long run of numbers is cut after the first ten.
+QString nulLinesNotice(const QString& path, const std::vector<qsizetype>& lines)
+{
+    constexpr std::size_t shown = 10;
+    QStringList numbers;
+    for (std::size_t i = 0; i < lines.size() && i < shown; ++i)
+        numbers.append(QString::number(lines[i]));
+    QString list = numbers.join(", ");
+    if (lines.size() > shown)
+        list += QStringLiteral(" and %1 more").arg(lines.size() - shown);
+    const bool one = lines.size() == 1;
+    return QStringLiteral("%1 %2 of %3 %4 not added: a file name cannot hold a NUL character.")
+        .arg(one ? "Line" : "Lines", list, ShownEntryText(path), one ? "was" : "were");
+}
+
+} // namespace
+
 void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts)
 {
     if (!FileExists(path)) {
         prompts.notice("File not found", ApplicationTitle());
         return;
     }
-    model.addEntries(ReadListFileEntries(path));
+    const ListFileEntries read = ReadListFile(path);
+    model.addEntries(read.entries);
+    if (!read.nulLines.empty())
+        prompts.notice(nulLinesNotice(path, read.nulLines), ApplicationTitle());
 }
 
 } // namespace quorvane

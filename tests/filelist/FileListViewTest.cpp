@@ -2,6 +2,7 @@
 #include "filelist/FileListView.h"
 #include "shell/ProgramFolder.h"
 #include "tests/filelist/FakePointer.h"
+#include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 using quorvane::test::FakePointer;
+using quorvane::test::ScriptedPrompts;
 using quorvane::test::TestEnv;
 
 namespace quorvane {
@@ -182,6 +184,61 @@ TEST(FileListView, DropAppendsFilesAsDroppedAndTheFilesOfDroppedFolders)
     QDragMoveEvent webMove(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(s.view.viewport(), &webMove);
     EXPECT_FALSE(webMove.isAccepted());
+}
+
+TEST(FileListView, DropLeavesOutPathsHoldingANulAndNamesThemInOneNotice)
+{
+    TestEnv env;
+    const QString file = env.write("a.txt", "x");
+    env.write("tree/b.txt", "x");
+    // Cut at the NUL, the first path would name the folder "tree" and the second a.txt.
+    const QString intoTree = env.path("tree") + QChar(0) + "x";
+    const QString intoFile = file + QChar(0) + ".not-this";
+    ShownList s({});
+    ScriptedPrompts prompts;
+    SetApplicationTitleText("Quorvane Test");
+    s.view.setPrompts(&prompts);
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(intoTree), QUrl::fromLocalFile(file),
+                   QUrl::fromLocalFile(intoFile)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.view.viewport(), &drop);
+
+    EXPECT_EQ(s.list.entries(), QStringList{file});
+    EXPECT_EQ(prompts.texts("notice"),
+              QStringList{"These dropped entries were not added: a file name cannot hold a NUL "
+                          "character.\r\r" + env.path("tree") + QChar(0x2400) + "x\r" + file
+                          + QChar(0x2400) + ".not-this"});
+}
+
+// Long entries are shown shortened in the middle; the entry itself stays whole.
+TEST(FileListModel, ShowsAtMostAFewHundredCharactersOfAnEntry)
+{
+    const QString ellipsis(QChar(0x2026));
+    const QString atLimit = "/" + QString(kShownEntryLength - 1, 'a');
+    const QString huge = "/start" + QString(1000000, 'm') + "/name.txt";
+    const QString pair = QString::fromUtf16(u"\U0001F600");
+    // A pair that would straddle the head's end is left out whole.
+    const QString split = QString(158, 'h') + pair + QString(400, 't');
+    const struct { QString text; QString shown; } cases[] = {
+        {"/short/a.txt", "/short/a.txt"},
+        {atLimit, atLimit},
+        {atLimit + "z", atLimit.first(159) + ellipsis + atLimit.last(159) + "z"},
+        {huge, huge.first(159) + ellipsis + huge.last(160)},
+        {split, QString(158, 'h') + ellipsis + QString(160, 't')},
+    };
+    FileListModel list;
+    for (const auto& c : cases)
+        list.addEntry(c.text);
+    for (int row = 0; row < list.count(); ++row) {
+        const QModelIndex index = list.index(row);
+        EXPECT_EQ(list.data(index, Qt::DisplayRole).toString(), cases[row].shown) << row;
+        EXPECT_EQ(list.data(index, Qt::EditRole).toString(), cases[row].text) << row;
+        EXPECT_EQ(list.entryText(row + 1), cases[row].text) << row;
+    }
 }
 
 } // namespace

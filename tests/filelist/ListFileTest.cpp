@@ -15,33 +15,40 @@ using quorvane::test::TestEnv;
 namespace quorvane {
 namespace {
 
-TEST(ReadListFileEntries, GivesOneEntryPerLineWhateverTheLineEnds)
+TEST(ReadListFile, GivesOneEntryPerLineAndLeavesOutLinesHoldingANul)
 {
     TestEnv env;
-    const QStringList expected{"/a/one.txt", "", "/b/two.txt"};
-    EXPECT_EQ(ReadListFileEntries(env.write("crlf.txt", "/a/one.txt\r\n\r\n/b/two.txt\r\n")), expected);
-    EXPECT_EQ(ReadListFileEntries(env.write("cr.txt", "/a/one.txt\r\r/b/two.txt\r")), expected);
-    EXPECT_EQ(ReadListFileEntries(env.write("lf.txt", "/a/one.txt\n\n/b/two.txt\n")), expected);
-    EXPECT_EQ(ReadListFileEntries(env.write("open.txt", "/a/one.txt\n\n/b/two.txt")), expected);
-    EXPECT_EQ(ReadListFileEntries(env.write("mixed.txt", "x\r\ny\nz\rw")),
-              QStringList({"x", "y", "z", "w"}));
-}
-
-TEST(ReadListFileEntries, DropsALeadingUtf8MarkAndKeepsTextVerbatim)
-{
-    TestEnv env;
-    EXPECT_EQ(ReadListFileEntries(env.write("bom.txt", "\xEF\xBB\xBF/x/Gr\xC3\xBC\xC3\x9F" "e.txt\r\n  padded  \r\n")),
-              QStringList({"/x/Grüße.txt", "  padded  "}));
-    EXPECT_TRUE(ReadListFileEntries(env.write("empty.txt", "")).isEmpty());
-    EXPECT_TRUE(ReadListFileEntries(env.write("bomonly.txt", "\xEF\xBB\xBF")).isEmpty());
-    EXPECT_EQ(ReadListFileEntries(env.write("blank.txt", "\r\n")), QStringList({""}));
-    EXPECT_THROW(ReadListFileEntries(env.path("missing.txt")), Failure);
+    const QStringList oneTwo{"/a/one.txt", "", "/b/two.txt"};
+    const QString marked = QChar(0xFEFF) + QString("/m.txt");
+    const struct { QByteArray bytes; QStringList entries; std::vector<qsizetype> nulLines; } cases[] = {
+        {"/a/one.txt\r\n\r\n/b/two.txt\r\n", oneTwo, {}},
+        {"/a/one.txt\r\r/b/two.txt\r", oneTwo, {}},
+        {"/a/one.txt\n\n/b/two.txt\n", oneTwo, {}},
+        {"/a/one.txt\n\n/b/two.txt", oneTwo, {}},
+        {"x\r\ny\nz\rw", {"x", "y", "z", "w"}, {}},
+        {"\xEF\xBB\xBF/x/Gr\xC3\xBC\xC3\x9F" "e.txt\r\n  padded  \r\n",
+         {QString::fromUtf8("/x/Grüße.txt"), "  padded  "}, {}},
+        // Only the mark at the very start of the file is not part of a line.
+        {"\xEF\xBB\xBF\xEF\xBB\xBF/m.txt\n\xEF\xBB\xBF/m.txt", {marked, marked}, {}},
+        {"", {}, {}},
+        {"\xEF\xBB\xBF", {}, {}},
+        {"\r\n", {""}, {}},
+        {QByteArray("/ok\n/victim.txt\0.not-this\r\n/ok2\r\0\n", 34), {"/ok", "/ok2"}, {2, 4}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const ListFileEntries read = ReadListFile(env.write(QString("list%1.txt").arg(n++), c.bytes));
+        EXPECT_EQ(read.entries, c.entries) << c.bytes.toStdString();
+        EXPECT_EQ(read.nulLines, c.nulLines) << c.bytes.toStdString();
+    }
+    EXPECT_THROW(ReadListFile(env.path("missing.txt")), Failure);
     // A FIFO would block the window until something writes to it.
     ASSERT_EQ(mkfifo(QFile::encodeName(env.path("fifo")).constData(), 0644), 0);
-    EXPECT_THROW(ReadListFileEntries(env.path("fifo")), Failure);
+    EXPECT_THROW(ReadListFile(env.path("fifo")), Failure);
+    EXPECT_EQ(NulLineReason(4), "line 4: a file name cannot hold a NUL character");
 }
 
-TEST(LoadListFile, AppendsEntriesAndSaysFileNotFoundForAMissingList)
+TEST(LoadListFile, AppendsEntriesAndNamesAMissingListAndRefusedLines)
 {
     TestEnv env;
     SetApplicationTitleText("Quorvane Test");
@@ -50,11 +57,21 @@ TEST(LoadListFile, AppendsEntriesAndSaysFileNotFoundForAMissingList)
     list.addEntry("/already/there");
     LoadListFile(list, env.write("list.txt", "/already/there\r\n/new\r\n"), prompts);
     LoadListFile(list, env.path("missing.txt"), prompts);
+    const QString oneNul = env.write("one.txt", QByteArray("/a\0b\n/c\n", 7));
+    LoadListFile(list, oneNul, prompts);
+    QByteArray many;
+    for (int i = 1; i <= 12; ++i)
+        many += QByteArray("/n\0", 3) + QByteArray::number(i) + "\n";
+    const QString manyNul = env.write("many.txt", many);
+    LoadListFile(list, manyNul, prompts);
 
-    EXPECT_EQ(list.entries(), QStringList({"/already/there", "/already/there", "/new"}));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].kind, "notice");
-    EXPECT_EQ(prompts.shown[0].text, "File not found");
+    EXPECT_EQ(list.entries(), QStringList({"/already/there", "/already/there", "/new", "/c"}));
+    EXPECT_EQ(prompts.texts("notice"),
+              QStringList({"File not found",
+                           "Line 1 of " + oneNul
+                               + " was not added: a file name cannot hold a NUL character.",
+                           "Lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more of " + manyNul
+                               + " were not added: a file name cannot hold a NUL character."}));
     EXPECT_EQ(prompts.shown[0].title, "Quorvane Test");
 }
 
