@@ -6,6 +6,7 @@
 #include "engine/write/AtomicWrite.h"
 #include "engine/write/CommitGroup.h"
 
+#include <cerrno>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -127,22 +128,24 @@ FileOutcome Failed(FileOutcome outcome, FileOutcome::Stage stage, const QString&
     return outcome;
 }
 
-} // namespace
-
-FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job)
+// Forms that are written back byte for byte as they were read; only these can
+// give a result identical to their source.
+bool RoundTrips(SourceForm form)
 {
-    return ProcessFile(source, output, job, {});
+    return form == SourceForm::Bytes || form == SourceForm::Utf16LE;
 }
 
-FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
-                        const std::function<void(const QString&)>& onLateWriteFailure)
+// One go at a file. writeError receives the errno of a write failure.
+FileOutcome Attempt(const QString& source, const QString& output, const FileJob& job,
+                    const std::function<void(const QString&)>& onLateWriteFailure, int& writeError)
 {
     FileOutcome outcome;
     outcome.counts.assign(job.pairs.size(), 0);
-    // A waiting result for either path must land first: the source must be read
-    // as the earlier run left it, and results for one target land in order.
-    if (job.group && (job.group->isPending(source) || job.group->isPending(output)))
-        job.group->flush();
+    // A waiting result for the source lands when the source is opened; one for
+    // the output must land first too, so results for one target land in order.
+    if (job.group && job.group->isPending(output))
+        job.group->commitWaiting();
+    const bool inPlace = !job.dryRun && SameFile(source, output);
 
     std::unique_ptr<SourceReader> reader;
     std::unique_ptr<AtomicFile> out;
@@ -156,6 +159,11 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
         outcome.encoding = reader->detected().encoding;
         if (!job.dryRun) {
             out = std::make_unique<AtomicFile>(output);
+            // In place, a result may come out identical to its source even
+            // though replacements were made (a pair that puts back what it
+            // finds); such a source is left alone, as if nothing had matched.
+            if (inPlace && RoundTrips(reader->detected().form))
+                out->compareWithTarget();
             if (outcome.encoding == TextEncoding::Unicode)
                 out->append("\xFF\xFE", 2);
         }
@@ -175,24 +183,57 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
     if (!odd.isEmpty())
         out->append(odd.constData(), odd.size());
 
-    // Forms that are written back as read give an identical file when nothing
-    // was replaced; in place, such a source is left alone (its times stay).
-    const bool roundTrips = detected.form == SourceForm::Bytes || detected.form == SourceForm::Utf16LE;
+    // In place, a result identical to its source leaves the source untouched
+    // (its inode, times and hard links stay). Without replacements the forms
+    // that round-trip are identical by construction; otherwise the bytes decide.
     bool replaced = false;
     for (std::int64_t c : outcome.counts)
         replaced = replaced || c > 0;
-    if (!replaced && roundTrips && out->errorNumber() == 0 && SameFile(source, output)) {
+    if (inPlace && RoundTrips(detected.form) && out->errorNumber() == 0
+        && (!replaced || out->sameAsTarget())) {
         out->discard();
         outcome.ok = true;
         return outcome;
     }
 
-    if (!out->finish(job.group == nullptr) || (!job.group && !out->commit()))
-        return Failed(outcome, FileOutcome::Stage::Write, DescribeWriteError(out->errorNumber()));
+    if (!out->finish(job.group == nullptr) || (!job.group && !out->commit())) {
+        writeError = out->errorNumber();
+        return Failed(outcome, FileOutcome::Stage::Write, out->errorText());
+    }
     if (job.group)
         job.group->adopt(std::move(out), output, onLateWriteFailure);
     outcome.ok = true;
     outcome.written = true;
+    return outcome;
+}
+
+} // namespace
+
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job)
+{
+    return ProcessFile(source, output, job, {});
+}
+
+FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
+                        const std::function<void(const QString&)>& onLateWriteFailure)
+{
+    // A path holding a NUL would be cut short by the system and name another file.
+    if (!UsablePath(source) || (!job.dryRun && !UsablePath(output))) {
+        FileOutcome outcome;
+        outcome.counts.assign(job.pairs.size(), 0);
+        const bool badSource = !UsablePath(source);
+        return Failed(outcome, badSource ? FileOutcome::Stage::Read : FileOutcome::Stage::Write,
+                      badSource ? DescribeReadError(kNulInPath) : DescribeWriteError(kNulInPath));
+    }
+    int writeError = 0;
+    FileOutcome outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
+    // Waiting results hold their space until they are renamed over the files
+    // they replace; once they land, the file may well fit.
+    if ((writeError == ENOSPC || writeError == EDQUOT) && job.group && job.group->pendingCount() > 0) {
+        job.group->commitWaiting();
+        writeError = 0;
+        outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
+    }
     return outcome;
 }
 

@@ -39,11 +39,14 @@ struct FileOutcome {
 
 // Replaces source's text into output (which may equal source). Results: Ansi and
 // Utf8 as raw bytes without a mark, Unicode as UTF-16LE with FF FE. An in-place
-// result identical to the source leaves the source untouched.
+// result byte for byte identical to the source leaves the source untouched. A
+// path holding a NUL fails (read or write stage) before anything is opened.
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job);
 // As above; with job.group set the result waits in the group (outcome.written is
 // then true) and onLateWriteFailure receives the description if its commit fails
-// at the group's flush. A result waiting for source or output is flushed first.
+// at the group's flush. A result waiting for source or output lands first, and a
+// write that fails for lack of space while results wait is tried once more
+// after they have landed.
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
                         const std::function<void(const QString& description)>& onLateWriteFailure);
 

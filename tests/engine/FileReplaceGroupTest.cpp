@@ -1,8 +1,15 @@
 #include "engine/FileReplace.h"
+#include "engine/files/PathHelpers.h"
+#include "engine/text/TextCodec.h"
+#include "engine/write/AtomicWrite.h"
 #include "engine/write/CommitGroup.h"
 #include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <sys/stat.h>
 
 using namespace quorvane;
 using quorvane::test::IoSandbox;
@@ -61,26 +68,91 @@ TEST(CommitGroup, AFileListedTwiceIsReadTheSecondTimeAsTheFirstRunLeftIt)
     EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "2");
 }
 
+TEST(CommitGroup, AnyReadOfAWaitingResultsPathFirstPutsItInPlace)
+{
+    // Also readers outside the run, such as loading sets while the run yields.
+    const struct {
+        const char* name;
+        std::function<QString(const QString&)> read;
+        const char* seen;
+    } readers[] = {
+        {"size", [](const QString& p) { return QString::number(FileSize2(p)); }, "2"},
+        {"exists", [](const QString& p) { return QString(FileExists(p) ? "yes" : "no"); }, "yes"},
+        {"lines", [](const QString& p) { QStringList lines; ReadTextFile(p, lines); return lines.join('|'); }, "ab"},
+    };
+    for (const auto& r : readers) {
+        IoSandbox box;
+        const QString source = box.write("src/a.txt", "a");
+        const QString link = box.path("link.txt");
+        ASSERT_TRUE(QFile::link(box.mkdir("out") + "/a.txt", link));   // read by another name
+        CommitGroup group;
+        ProcessFile(source, box.path("out/a.txt"), GroupJob(group, {{"a", "ab"}}));
+        ASSERT_EQ(group.pendingCount(), 1);
+        EXPECT_EQ(r.read(link), r.seen) << r.name;
+        EXPECT_EQ(group.pendingCount(), 0) << r.name;
+    }
+}
+
+TEST(CommitGroup, AWriteShortOfSpaceLandsTheWaitingResultsAndIsTriedOnceMore)
+{
+    const struct {
+        bool waiting;
+        int err;
+        int failures;
+        const char* error;
+        const char* before;   // first and next as they stand before the flush
+        const char* after;
+    } cases[] = {
+        {true, ENOSPC, 1, "", "ba", "bb"},
+        {true, EDQUOT, 1, "", "ba", "bb"},
+        {true, ENOSPC, 2, "No space left on device", "ba", "ba"},
+        {false, ENOSPC, 1, "No space left on device", "aa", "aa"},
+        {true, EIO, 1, "Input/output error", "aa", "ba"},
+    };
+    for (const auto& c : cases) {
+        IoSandbox box;
+        const QString first = box.write("first.txt", "a");
+        const QString next = box.write("next.txt", "a");
+        CommitGroup group;
+        if (c.waiting)
+            ProcessFile(first, first, GroupJob(group, {{"a", "b"}}));
+        InjectWriteFailure(WriteStep::Write, c.err, c.failures);
+        const FileOutcome r = ProcessFile(next, next, GroupJob(group, {{"a", "b"}}));
+        InjectWriteFailure(WriteStep::Write, 0, 0);
+        EXPECT_EQ(r.error, c.error) << c.err << " " << c.failures;
+        EXPECT_EQ(IoSandbox::read(first) + IoSandbox::read(next), c.before) << c.err << " " << c.failures;
+        group.flush();
+        EXPECT_EQ(IoSandbox::read(first) + IoSandbox::read(next), c.after) << c.err << " " << c.failures;
+        EXPECT_EQ(box.entries(), (QStringList{"first.txt", "next.txt"}));
+    }
+}
+
 TEST(CommitGroup, ACommitFailingAtTheFlushIsReportedForItsFileAndTheOthersLand)
 {
     IoSandbox box;
     const QString a = box.write("a.txt", "cat");
     const QString b = box.write("b.txt", "cat");
+    const QString c = box.write("c.txt", "cat");
     CommitGroup group;
     QStringList late;
     ProcessFile(a, a, GroupJob(group, {{"cat", "cow"}}), [&](const QString& d) { late << "a: " + d; });
     ProcessFile(b, b, GroupJob(group, {{"cat", "cow"}}), [&](const QString& d) { late << "b: " + d; });
-    // a's target turns into a folder before the flush, so its rename fails.
+    ProcessFile(c, c, GroupJob(group, {{"cat", "cow"}}), [&](const QString& d) { late << "c: " + d; });
+    // Before the flush a's target turns into a folder and c's into a FIFO;
+    // neither may be replaced.
     ASSERT_TRUE(QFile::remove(a));
     box.mkdir("a.txt");
+    ASSERT_TRUE(QFile::remove(c));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(c).constData(), 0644), 0);
 
     const std::vector<CommitFailure> failures = group.flush();
-    ASSERT_EQ(failures.size(), 1u);
+    ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(failures[0].path, a);
     EXPECT_EQ(failures[0].description, "Is a directory");
-    EXPECT_EQ(late, QStringList{"a: Is a directory"});
+    EXPECT_EQ(late, (QStringList{"a: Is a directory", "c: Not a regular file"}));
     EXPECT_EQ(IoSandbox::read(b), "cow");
-    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "b.txt"}));
+    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(QFileInfo(c).isFile(), false);
 }
 
 TEST(CommitGroup, DiscardLeavesEveryTargetAsItWasAndTheDestructorFlushes)

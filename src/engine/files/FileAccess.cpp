@@ -1,5 +1,7 @@
 #include "engine/files/FileAccess.h"
 
+#include "engine/files/PendingWrites.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -15,12 +17,23 @@ QByteArray NativePath(const QString& path)
     return QFile::encodeName(path);
 }
 
+bool UsablePath(const QString& path)
+{
+    if (!path.contains(QChar(0)))
+        return true;
+    errno = kNulInPath;
+    return false;
+}
+
 int OpenRegularForReading(const QString& path)
 {
     if (path.isEmpty()) {
         errno = ENOENT;
         return -1;
     }
+    if (!UsablePath(path))
+        return -1;
+    SettlePendingWrites(path);
     // Devices are never opened at all (opening some has side effects); should
     // the path change in between, O_NONBLOCK keeps a FIFO without writer from
     // hanging the open and the type check on the descriptor turns it away.
@@ -86,6 +99,8 @@ bool WriteFully(int fd, const void* buffer, qint64 len)
 
 static QString SystemText(int err)
 {
+    if (err == kNulInPath)
+        return QStringLiteral("Invalid file name: it contains a NUL character");
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
@@ -105,6 +120,7 @@ QString DescribeWriteError(int err)
     switch (err) {
     case ENOENT: case ENOTDIR: return QStringLiteral("Path not found");
     case EACCES: case EPERM: case EROFS: return QStringLiteral("Permission denied");
+    case EINVAL: return QStringLiteral("Not a regular file");
     default: return SystemText(err);
     }
 }

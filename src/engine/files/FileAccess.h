@@ -7,9 +7,18 @@
 
 namespace quorvane {
 
+// errno-style code for a path holding a NUL character. The system would end
+// the path at the NUL and reach another file, so such a path is never used.
+constexpr int kNulInPath = 0x4E554C;   // beyond every errno value
+
+// False, with errno set to kNulInPath, when path holds a NUL character. Every
+// entry point of the engine that hands a path to the system asks this first.
+bool UsablePath(const QString& path);
+
 // Opens path read-only if it names a regular file (after following links).
 // Returns the descriptor, or -1 with errno set (EINVAL for anything that is not
-// a regular file). Never blocks on FIFOs or devices.
+// a regular file). Never blocks on FIFOs or devices. A result still waiting to
+// replace the file is put in place first (see PendingWrites.h).
 int OpenRegularForReading(const QString& path);
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
@@ -22,11 +31,13 @@ bool WriteFully(int fd, const void* buffer, qint64 len);
 // Short text for an errno value when reading a source: ENOENT gives
 // "File not found", ENOTDIR "Path not found", EACCES/EPERM/EROFS
 // "Permission denied", EINVAL (not a regular file) "Not a regular file",
-// anything else the system's own text.
+// kNulInPath "Invalid file name: it contains a NUL character", anything else
+// the system's own text.
 QString DescribeReadError(int err);
 
 // The same for writing a target: ENOENT and ENOTDIR give "Path not found"
-// (a missing output folder), EACCES/EPERM/EROFS "Permission denied".
+// (a missing output folder), EACCES/EPERM/EROFS "Permission denied", EINVAL
+// and kNulInPath as for reading.
 QString DescribeWriteError(int err);
 
 // The file system's name for path (no Qt conversion surprises).

@@ -1,6 +1,7 @@
 #include "engine/files/PathHelpers.h"
 
 #include "engine/files/FileAccess.h"
+#include "engine/files/PendingWrites.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,14 +10,19 @@ namespace quorvane {
 
 bool FileExists(const QString& path)
 {
+    if (path.isEmpty() || !UsablePath(path))
+        return false;
+    // Asked before reading or replacing the file: a waiting result lands first.
+    SettlePendingWrites(path);
     struct stat st;
-    return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0;
+    return ::stat(NativePath(path).constData(), &st) == 0;
 }
 
 bool FolderExists(const QString& path)
 {
     struct stat st;
-    return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.isEmpty() && UsablePath(path) && ::stat(NativePath(path).constData(), &st) == 0
+        && S_ISDIR(st.st_mode);
 }
 
 QString FileNameOfPath(const QString& path)

@@ -1,6 +1,7 @@
 #include "engine/write/AtomicWrite.h"
 
 #include "engine/files/FileAccess.h"
+#include "engine/write/TargetCompare.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,10 +87,58 @@ void CopyMetadata(const QByteArray& target, int fd)
     ::fchmod(fd, st.st_mode & 07777);
 }
 
+// Why an existing target must not be replaced, as an errno value, or 0. Links
+// are followed: a loop fails here with ELOOP.
+int TargetRefusal(const QByteArray& target, bool checkAccess)
+{
+    struct stat st;
+    if (::stat(target.constData(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;   // a new file, or a path that leads nowhere
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;   // a FIFO, device or socket is never replaced by a file
+    // A read-only target stays protected even though the rename would be
+    // allowed by its folder.
+    if (checkAccess && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    return 0;
+}
+
+struct Injection {
+    WriteStep step = WriteStep::Write;
+    int err = 0;
+    int times = 0;
+};
+
+Injection& Injected()
+{
+    static Injection injection;
+    return injection;
+}
+
+// True (with errno set) when a test has asked this step to fail.
+bool InjectedFailure(WriteStep step)
+{
+    Injection& i = Injected();
+    if (i.times <= 0 || i.step != step)
+        return false;
+    --i.times;
+    errno = i.err;
+    return true;
+}
+
 } // namespace
+
+void InjectWriteFailure(WriteStep step, int err, int times)
+{
+    Injected() = Injection{step, err, times};
+}
 
 QString ResolveWriteTarget(const QString& path)
 {
+    if (!UsablePath(path))
+        return path;
     QFileInfo info(path);
     int depth = 40;
     while (info.isSymLink() && --depth > 0)
@@ -104,8 +153,13 @@ QString ResolveWriteTarget(const QString& path)
 }
 
 AtomicFile::AtomicFile(const QString& target)
-    : m_final(target.isEmpty() ? QString() : ResolveWriteTarget(target))
 {
+    if (target.isEmpty())
+        m_refusal = ENOENT;
+    else if (!UsablePath(target))
+        m_refusal = kNulInPath;
+    else
+        m_final = ResolveWriteTarget(target);
 }
 
 AtomicFile::~AtomicFile()
@@ -124,30 +178,24 @@ bool AtomicFile::openTemp()
 {
     if (m_fd >= 0)
         return true;
-    if (m_final.isEmpty()) {
-        errno = ENOENT;
+    if (m_refusal) {
+        errno = m_refusal;
         return fail();
     }
-    struct stat st;
-    const QByteArray finalNative = NativePath(m_final);
-    if (::stat(finalNative.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            errno = EISDIR;
-            return fail();
-        }
-        // A read-only target stays protected even though the rename would be
-        // allowed by its folder.
-        if (::faccessat(AT_FDCWD, finalNative.constData(), W_OK, AT_EACCESS) != 0)
-            return fail();
+    if (const int refusal = TargetRefusal(NativePath(m_final), true)) {
+        errno = refusal;
+        return fail();
     }
     // A short fixed name: the target's own name plus a suffix could exceed the
     // file system's name length limit.
     m_tempPath = NativePath(QFileInfo(m_final).absolutePath()) + "/.quorvane-XXXXXX";
-    m_fd = ::mkostemp(m_tempPath.data(), O_CLOEXEC);
+    m_fd = InjectedFailure(WriteStep::CreateTemp) ? -1 : ::mkostemp(m_tempPath.data(), O_CLOEXEC);
     if (m_fd < 0) {
         m_tempPath.clear();
+        m_failedStep = Step::CreateTemp;
         return fail();
     }
+    struct stat st;
     if (::fstat(m_fd, &st) == 0)
         m_device = st.st_dev;
     return true;
@@ -155,7 +203,11 @@ bool AtomicFile::openTemp()
 
 bool AtomicFile::writeOut(const char* data, qint64 len)
 {
-    if (!openTemp() || !WriteFully(m_fd, data, len))
+    if (!openTemp())
+        return false;
+    if (m_compare)
+        m_compare->feed(data, len);
+    if (InjectedFailure(WriteStep::Write) || !WriteFully(m_fd, data, len))
         return fail();
     m_written += len;
     if (m_written - m_kicked >= kWritebackStep) {
@@ -195,6 +247,7 @@ bool AtomicFile::finish(bool sync)
     if (!openTemp() || !flushBuffer())
         return false;
     std::string().swap(m_buffer);   // a finished file may wait long in a group
+    m_compare.reset();
     CopyMetadata(NativePath(m_final), m_fd);
     if (sync && ::fsync(m_fd) != 0)
         return fail();
@@ -216,8 +269,17 @@ bool AtomicFile::commit()
             m_errno = EINVAL;
         return false;
     }
-    if (::rename(m_tempPath.constData(), NativePath(m_final).constData()) != 0)
+    // Checked again: a file may wait long in a group, and rename would replace
+    // whatever stands at the target by then.
+    const QByteArray finalNative = NativePath(m_final);
+    if (const int refusal = TargetRefusal(finalNative, false)) {
+        errno = refusal;
         return fail();
+    }
+    if (InjectedFailure(WriteStep::Rename) || ::rename(m_tempPath.constData(), finalNative.constData()) != 0) {
+        m_failedStep = Step::Rename;
+        return fail();
+    }
     m_tempPath.clear();
     m_finished = false;
     return true;
@@ -235,6 +297,44 @@ void AtomicFile::discard()
     }
     m_finished = false;
     m_buffer.clear();
+    m_compare.reset();
+}
+
+void AtomicFile::compareWithTarget()
+{
+    if (!m_final.isEmpty())
+        m_compare = std::make_unique<TargetCompare>(m_final);
+}
+
+bool AtomicFile::sameAsTarget()
+{
+    std::unique_ptr<TargetCompare> compare = std::move(m_compare);
+    if (!compare || m_errno)
+        return false;
+    // Most results that differ differ in size, which needs no reading.
+    struct stat st;
+    if (::stat(NativePath(m_final).constData(), &st) != 0 || st.st_size != m_size)
+        return false;
+    compare->feed(m_buffer.data(), qint64(m_buffer.size()));
+    return compare->same();
+}
+
+QString AtomicFile::errorText() const
+{
+    if (m_errno == 0)
+        return QString();
+    const QString why = DescribeWriteError(m_errno);
+    // The folder, not the target, refuses here (a read-only folder, or another
+    // user's file in a sticky one): say where, or "Permission denied" puzzles
+    // about a target that may be written.
+    if (m_errno != EACCES && m_errno != EPERM && m_errno != EROFS)
+        return why;
+    const QString folder = QFileInfo(m_final).absolutePath();
+    if (m_failedStep == Step::CreateTemp)
+        return "cannot create a temporary file in " + folder + ": " + why;
+    if (m_failedStep == Step::Rename)
+        return "cannot replace a file in " + folder + ": " + why;
+    return why;
 }
 
 } // namespace quorvane

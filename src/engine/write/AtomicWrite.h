@@ -4,16 +4,29 @@
 // target is never seen half-written, and a failure leaves it untouched with no
 // temporary file behind.
 #include <QString>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
 namespace quorvane {
 
+class TargetCompare;
+
 // The file a write to path really lands in: symbolic links followed (so a link
 // stays a link and its target is written) and the folder made canonical when it
-// exists. Also the identity under which pending writes are compared.
+// exists. Also the identity under which pending writes are compared. A link
+// loop gives the link itself, whose write then fails.
 QString ResolveWriteTarget(const QString& path);
 
+// For tests: the next `times` creations of a temporary file (CreateTemp),
+// writes to one (Write) or renames over the target (Rename) fail with err
+// without reaching the system.
+enum class WriteStep { CreateTemp, Write, Rename };
+void InjectWriteFailure(WriteStep step, int err, int times = 1);
+
+// An existing target is replaced only when it is a regular file the user may
+// write to (or a link leading to one): a folder, FIFO, device, socket or link
+// loop at the target makes the write fail and stays as it is.
 class AtomicFile {
 public:
     explicit AtomicFile(const QString& target);
@@ -35,11 +48,24 @@ public:
     // Drops the temporary file, if any; the target stays as it was.
     void discard();
 
+    // From now on compares what is appended with the existing target's bytes
+    // (call before the first append), so sameAsTarget() can tell an identical
+    // result without reading it back.
+    void compareWithTarget();
+    // After the last append: true when compareWithTarget() was called and the
+    // whole content equals the target's. Ends the comparison.
+    bool sameAsTarget();
+
     const QString& finalPath() const { return m_final; }
     dev_t device() const { return m_device; }
     qint64 size() const { return m_size; }
     // errno of the failure that made a call return false.
     int errorNumber() const { return m_errno; }
+    // That failure as a short text. A folder that refuses the temporary file
+    // gives "cannot create a temporary file in FOLDER: Permission denied", one
+    // that refuses the rename (another user's file in a sticky folder) "cannot
+    // replace a file in FOLDER: Permission denied".
+    QString errorText() const;
 
 private:
     bool openTemp();
@@ -51,11 +77,14 @@ private:
     QByteArray m_tempPath;
     int m_fd = -1;
     int m_errno = 0;
+    int m_refusal = 0;   // why the target path itself is unusable
+    enum class Step { Other, CreateTemp, Rename } m_failedStep = Step::Other;
     dev_t m_device = 0;
     qint64 m_size = 0;
     qint64 m_written = 0;   // bytes in the temporary file
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
+    std::unique_ptr<TargetCompare> m_compare;
     bool m_finished = false;
 };
 

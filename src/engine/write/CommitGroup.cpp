@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvane {
@@ -21,16 +22,46 @@ struct CommitGroup::Entry {
 CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
     : m_maxFiles(std::max(1, maxFiles)), m_maxBytes(maxBytes)
 {
+    RegisterPendingWrites(this);
 }
 
 CommitGroup::~CommitGroup()
 {
+    UnregisterPendingWrites(this);
     commitAll();
+}
+
+static QString NameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+static bool IsLink(const QString& path)
+{
+    struct stat st;
+    return ::lstat(NativePath(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool CommitGroup::isPending(const QString& path) const
 {
-    return !m_targets.isEmpty() && m_targets.contains(ResolveWriteTarget(path));
+    if (m_targets.isEmpty() || !UsablePath(path))
+        return false;
+    // Resolving makes only the folder canonical unless the path itself is a
+    // link, so a path whose name no target has is not pending.
+    if (!m_names.contains(NameOf(path)) && !IsLink(path))
+        return false;
+    return m_targets.contains(ResolveWriteTarget(path));
+}
+
+void CommitGroup::settle(const QString& path)
+{
+    if (isPending(path))
+        commitAll();
+}
+
+void CommitGroup::commitWaiting()
+{
+    commitAll();
 }
 
 int CommitGroup::pendingCount() const
@@ -43,6 +74,7 @@ void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
 {
     m_bytes += file->size();
     m_targets.insert(file->finalPath());
+    m_names.insert(NameOf(file->finalPath()));
     m_entries.push_back(Entry{std::move(file), path, std::move(onFailure)});
     if (int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes)
         commitAll();
@@ -58,6 +90,7 @@ void CommitGroup::discard()
 {
     m_entries.clear();   // each AtomicFile removes its temporary file
     m_targets.clear();
+    m_names.clear();
     m_bytes = 0;
 }
 
@@ -65,6 +98,7 @@ void CommitGroup::commitAll()
 {
     std::vector<Entry> entries = std::exchange(m_entries, {});
     m_targets.clear();
+    m_names.clear();
     m_bytes = 0;
     if (entries.empty())
         return;
@@ -88,13 +122,14 @@ void CommitGroup::commitAll()
     }
 
     for (Entry& e : entries) {
-        int err = syncError[e.file->device()];
-        if (err == 0 && !e.file->commit())
-            err = e.file->errorNumber();
-        if (err == 0)
+        QString description;
+        if (const int err = syncError[e.file->device()])
+            description = DescribeWriteError(err);
+        else if (!e.file->commit())
+            description = e.file->errorText();
+        else
             continue;
         e.file->discard();
-        const QString description = DescribeWriteError(err);
         m_failures.push_back(CommitFailure{e.path, description});
         if (e.onFailure)
             e.onFailure(description);

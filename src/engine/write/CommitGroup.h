@@ -3,7 +3,10 @@
 // and are made durable with one file-system sync instead of one sync per file,
 // then renamed over their targets in the order they were added. A result is
 // never renamed before it is on disk, and a target is either replaced whole or
-// left as it was.
+// left as it was. While results wait, any read of their targets through
+// engine/files puts them in place first, so nothing reads the old bytes.
+#include "engine/files/PendingWrites.h"
+
 #include <QSet>
 #include <QString>
 #include <functional>
@@ -19,13 +22,13 @@ struct CommitFailure {
     QString description;   // short human text, e.g. "Permission denied"
 };
 
-class CommitGroup {
+class CommitGroup : private PendingWrites {
 public:
     // Flushes by itself once maxFiles results or maxBytes of them are waiting.
     explicit CommitGroup(int maxFiles = 2048, qint64 maxBytes = qint64(256) << 20);
     // Flushes what is still waiting; failures then reach only the files' own
     // callbacks, so callers that count failures should flush() first.
-    ~CommitGroup();
+    ~CommitGroup() override;
     CommitGroup(const CommitGroup&) = delete;
     CommitGroup& operator=(const CommitGroup&) = delete;
 
@@ -33,6 +36,9 @@ public:
     // previous flush() call, including those of flushes made on the group's own
     // initiative; each was also passed to its file's callback.
     std::vector<CommitFailure> flush();
+    // Syncs and renames everything waiting, as the group does on its own
+    // initiative: the failures stay for flush() to return.
+    void commitWaiting();
     // Drops every waiting result: the targets stay as they were.
     void discard();
 
@@ -48,12 +54,14 @@ public:
 private:
     struct Entry;
     void commitAll();
+    void settle(const QString& path) override;
 
     int m_maxFiles;
     qint64 m_maxBytes;
     qint64 m_bytes = 0;
     std::vector<Entry> m_entries;
     QSet<QString> m_targets;
+    QSet<QString> m_names;   // the targets' file names, to pass most paths by cheaply
     std::vector<CommitFailure> m_failures;
 };
 
