@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -165,22 +168,41 @@ TEST_F(BatchRun, SetsModeReplacesInPlaceAndWritesEmptySources)
 TEST_F(BatchRun, AFileThatFailsIsReportedAndTheOthersAreStillWritten)
 {
     Form1& f = openWithOutput();
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
         f.fileList().addEntry(env.write(QString("src/") + name, "old"));
-    // A folder where b's result should go makes its write fail.
+    // What stands where b's, c's and d's results should go is no file to replace.
     env.mkdir("out/b.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(out + "c.txt").constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link("d.txt", out + "d.txt"));
     f.findText()->setPlainText("old");
     f.replaceText()->setPlainText("new");
     start();
-    ASSERT_EQ(errors().size(), 1);
-    EXPECT_TRUE(errors()[0].endsWith("\r\nin Halderik2021/08/31.ReplaceText.ReplaceTextInFile at line 110"
-                                     "\r\rPlease email screenshot of this message to support@quorvane.app"))
-        << errors()[0].toStdString();
+    const QString procedure = "ReplaceText.ReplaceTextInFile";
+    EXPECT_EQ(errors(), QStringList({Report("Is a directory", procedure, 110),
+                                     Report("Not a regular file", procedure, 110),
+                                     Report("Too many levels of symbolic links", procedure, 110)}));
     EXPECT_EQ(TestEnv::read(out + "a.txt"), "new");
-    EXPECT_EQ(TestEnv::read(out + "c.txt"), "new");
-    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "e.txt"), "new");
+    EXPECT_TRUE(QFileInfo(out + "c.txt").exists() && !QFileInfo(out + "c.txt").isFile());
+    EXPECT_TRUE(QFileInfo(out + "d.txt").isSymLink());
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList({"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}));
     EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(BatchRun, AFileWhoseResultStillWaitsIsSizedAndReadWithItsNewBytes)
+{
+    // The second entry is the first one's output: it must be sized after that
+    // result, not skipped as the empty file it was.
+    Form1& f = openWithOutput();
+    env.write("out/a.txt", "");
+    f.fileList().addEntry(env.write("src/a.txt", "a"));
+    f.fileList().addEntry(out + "a.txt");
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("ab");
+    start();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join("\n").toStdString();
+    EXPECT_EQ(TestEnv::read(out + "a.txt"), "abb");
 }
 
 TEST_F(BatchRun, SecondStartDuringARunIsIgnored)

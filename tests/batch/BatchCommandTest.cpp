@@ -3,7 +3,11 @@
 #include "tests/support/TestEnv.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using quorvane::test::BatchResult;
 using quorvane::test::RunBatchCommand;
@@ -153,6 +157,37 @@ TEST(BatchCommand, ReportsAFailedFileAndGoesOnWithTheRest)
     EXPECT_EQ(TestEnv::read(good), "b");
     EXPECT_EQ(r.out, "1 file written, 0 unchanged, 1 failed, 1 replacement\n");
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST(BatchCommand, TargetsThatCannotBeReplacedFailTheirFilesAndExitWithOne)
+{
+    TestEnv env;
+    const QString out = env.mkdir("out");
+    QStringList sources;
+    for (const char* name : {"good.txt", "pipe.txt", "loop.txt"})
+        sources << env.write(QString("in/") + name, "a");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(out + "/pipe.txt").constData(), 0644), 0);
+    ASSERT_TRUE(QFile::link("loop.txt", out + "/loop.txt"));
+    BatchResult r = RunBatchCommand(QStringList{"--find", "a", "--replace", "b", "--output-folder", out} + sources,
+                                    env.root());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, (sources[1] + ": Not a regular file\n" + sources[2] + ": Too many levels of symbolic links\n")
+                         .toUtf8());
+    EXPECT_EQ(r.out, "1 file written, 0 unchanged, 2 failed, 1 replacement\n");
+    EXPECT_EQ(QFileInfo(out + "/pipe.txt").isFile() || !QFileInfo(out + "/loop.txt").isSymLink(), false);
+
+    // A result identical to its source leaves it as it was.
+    r = RunBatchCommand({"--find", "a", "--replace", "a", "--in-place", sources[0]}, env.root());
+    EXPECT_EQ(r.out, "0 files written, 1 unchanged, 0 failed, 1 replacement\n");
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root";
+    const QString folder = QFileInfo(env.path("in")).canonicalFilePath();
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place", sources[0]}, env.root());
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, (sources[0] + ": cannot create a temporary file in " + folder + ": Permission denied\n").toUtf8());
 }
 
 TEST(BatchCommand, DryRunPrintsEachFilesCountInListOrderAndWritesNothing)
