@@ -1,0 +1,154 @@
+#include "app/RunReportView.h"
+
+#include "shell/Prompts.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace quorvane {
+
+void RunReportModel::setReport(RunReport report)
+{
+    beginResetModel();
+    m_report = std::move(report);
+    endResetModel();
+}
+
+int RunReportModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_report.rows().size());
+}
+
+int RunReportModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant RunReportModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::UserRole))
+        return {};
+    const RunReportRow& row = m_report.rows().at(size_t(index.row()));
+    switch (index.column()) {
+    case SourceColumn: return row.source;
+    case OutputColumn: return row.output;
+    case ReplacementsColumn: return QVariant::fromValue<qlonglong>(row.replacements);
+    case OutcomeColumn:
+        return role == Qt::UserRole ? QVariant(int(row.outcome)) : QVariant(RunOutcomeText(row.outcome));
+    case ReasonColumn: return row.reason;
+    }
+    return {};
+}
+
+QVariant RunReportModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const char* const names[] = {"Source", "Output", "Replacements", "Outcome", "Reason"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
+}
+
+RunReportFilter::RunReportFilter(QObject* parent) : QSortFilterProxyModel(parent)
+{
+    setSortRole(Qt::UserRole);
+}
+
+void RunReportFilter::setShow(Show show)
+{
+    m_show = show;
+    invalidateFilter();
+}
+
+bool RunReportFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
+{
+    if (m_show == Show::All)
+        return true;
+    const auto outcome = RunOutcome(
+        sourceModel()->index(row, RunReportModel::OutcomeColumn, parent).data(Qt::UserRole).toInt());
+    return outcome == (m_show == Show::Failed ? RunOutcome::Failed : RunOutcome::Written);
+}
+
+RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), m_model(new RunReportModel(this)),
+      m_filter(new RunReportFilter(this)), m_table(new QTableView(this)), m_totals(new QLabel(this)),
+      m_show(new QComboBox(this))
+{
+    setObjectName("RunReportWindow");
+    setWindowTitle(tr("Run Report"));
+    resize(900, 500);
+    m_filter->setSourceModel(m_model);
+    m_table->setObjectName("RunReportTable");
+    m_table->setModel(m_filter);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(-1, Qt::AscendingOrder);   // list order until a header is clicked
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    // Fixed row heights: a view of 100,000 rows never measures them.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_totals->setObjectName("RunReportTotals");
+    m_totals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_show->setObjectName("RunReportShow");
+    m_show->addItems({tr("All files"), tr("Failed files"), tr("Written files")});
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* save = buttons->addButton(tr("Save as CSV..."), QDialogButtonBox::ActionRole);
+    save->setObjectName("RunReportSave");
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_totals, 1);
+    top->addWidget(new QLabel(tr("Show:"), this));
+    top->addWidget(m_show);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    connect(save, &QPushButton::clicked, this, [this] { saveCsv(); });
+    connect(m_show, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_filter->setShow(RunReportFilter::Show(index)); });
+    connect(m_table, &QTableView::doubleClicked, this, &RunReportWindow::openFolderOf);
+}
+
+void RunReportWindow::setReport(RunReport report)
+{
+    m_totals->setText(report.totalsText() + (report.stopped() ? tr(" (stopped)") : QString()));
+    m_model->setReport(std::move(report));
+    m_table->resizeColumnToContents(RunReportModel::ReplacementsColumn);
+    m_table->resizeColumnToContents(RunReportModel::OutcomeColumn);
+}
+
+bool RunReportWindow::saveCsv()
+{
+    const QString path = m_prompts.saveFile(tr("Save Run Report"), tr("CSV Files (*.csv);;All Files (*)"));
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(RunReportCsv(m_model->report())) >= 0 && file.commit())
+        return true;
+    m_prompts.notice(path + ": " + file.errorString(), ApplicationTitle());
+    return false;
+}
+
+void RunReportWindow::openFolderOf(const QModelIndex& proxyIndex)
+{
+    if (!proxyIndex.isValid())
+        return;
+    const RunReportRow& row = m_model->report().rows().at(size_t(m_filter->mapToSource(proxyIndex).row()));
+    const QString path = row.output.isEmpty() ? row.source : row.output;
+    m_prompts.openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+} // namespace quorvane

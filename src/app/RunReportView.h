@@ -1,0 +1,77 @@
+#pragma once
+// The run report in the window: a sortable table of what a run did to each
+// entry, with a filter for failed or changed files, the totals above it, and
+// saving as CSV.
+#include "engine/report/RunReport.h"
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QSortFilterProxyModel>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+
+namespace quorvane {
+
+class Prompts;
+
+// Columns: Source, Output, Replacements, Outcome, Reason. Sorting uses the
+// raw values (numbers as numbers).
+class RunReportModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { SourceColumn, OutputColumn, ReplacementsColumn, OutcomeColumn, ReasonColumn, ColumnCount };
+    explicit RunReportModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    void setReport(RunReport report);
+    const RunReport& report() const { return m_report; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    RunReport m_report;
+};
+
+// Shows every row, only failed rows, or only rows whose file was written.
+class RunReportFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    enum class Show { All, Failed, Written };
+    explicit RunReportFilter(QObject* parent = nullptr);
+    void setShow(Show show);
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override;
+
+private:
+    Show m_show = Show::All;
+};
+
+class RunReportWindow : public QDialog {
+    Q_OBJECT
+public:
+    RunReportWindow(Prompts& prompts, QWidget* parent = nullptr);
+    void setReport(RunReport report);
+
+    RunReportModel* model() const { return m_model; }
+    RunReportFilter* filter() const { return m_filter; }
+    QTableView* table() const { return m_table; }
+    // Asks for a file name and writes the report there as CSV; false when
+    // cancelled or when the write failed (then a notice says why).
+    bool saveCsv();
+    // Opens the folder holding the row's output (its source when it has none).
+    void openFolderOf(const QModelIndex& proxyIndex);
+
+private:
+    Prompts& m_prompts;
+    RunReportModel* m_model;
+    RunReportFilter* m_filter;
+    QTableView* m_table;
+    QLabel* m_totals;
+    QComboBox* m_show;
+};
+
+} // namespace quorvane
