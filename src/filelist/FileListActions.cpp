@@ -22,6 +22,9 @@ using Filter = void (*)(FileListModel&, const QString&, const Yield&);
 void askAndFilter(FileListModel& list, Prompts& prompts, PointerHost& pointer, const Yield& yield,
                   const QString& prompt, const QString& procedure, Filter filter)
 {
+    const ListOperation hold(list);
+    if (!hold)
+        return;
     StepTrap trap(prompts, procedure);
     QString answer;
     trap.step(100, [&] { answer = prompts.inputBox(prompt, ApplicationTitle(), QString()); });
@@ -61,14 +64,14 @@ void ClearList(FileListModel& list, PointerHost& pointer, Prompts& prompts)
 {
     StepTrap trap(prompts, "Form1.PushButton1_Click");
     trap.step(100, [&] {
-        if (!pointer.busy())
+        if (!pointer.busy() && !list.operationRunning())
             list.clear();
     });
 }
 
 void RemoveSelectedEntry(QAbstractItemView& view, FileListModel& list, const PointerHost* pointer)
 {
-    if ((pointer && pointer->busy()) || list.count() == 0)
+    if ((pointer && pointer->busy()) || list.operationRunning() || list.count() == 0)
         return;
     const QModelIndex chosen = SelectedEntry(view);
     if (chosen.isValid() && chosen.row() < list.count())
@@ -114,6 +117,9 @@ void AddFilesFromDialog(FileListModel& list, Prompts& prompts)
 
 void LoadListsFromDialog(FileListModel& list, Prompts& prompts, PointerHost& pointer)
 {
+    const ListOperation hold(list);
+    if (!hold)
+        return;
     StepTrap trap(prompts, "Form1.PushButton9_Click");
     QStringList chosen;
     trap.step(100, [&] {
@@ -136,6 +142,9 @@ void LoadListsFromDialog(FileListModel& list, Prompts& prompts, PointerHost& poi
 void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& pointer,
                          const Yield& yield)
 {
+    const ListOperation hold(list);
+    if (!hold)
+        return;
     StepTrap trap(prompts, "Form1.PushButton3_Click");
     QString answer;
     trap.step(100, [&] {
@@ -161,6 +170,9 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
 void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* prompts,
                      const Yield& yield)
 {
+    const ListOperation hold(list);
+    if (!hold)
+        return;
     QStringList refused;
     for (const QString& path : paths) {
         // The system would cut such a path at the NUL and reach another file.

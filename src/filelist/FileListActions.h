@@ -22,12 +22,17 @@ QModelIndex SelectedEntry(const QAbstractItemView& view);
 // Yield that lets the window process its pending events.
 Yield WindowYield();
 
+// The operations below that yield (filters, folder scan, list load, drop) hold
+// the list while they run (ListOperation) and do nothing when another one holds
+// it; removals do nothing meanwhile either. A yield may throw OperationAbandoned,
+// which ends the operation where it stands and passes to the caller.
+
 // "Clear List": removes every entry unless the busy pointer is shown.
 void ClearList(FileListModel& list, PointerHost& pointer, Prompts& prompts);
 
 // Double-click or Delete: removes the view's selected entry (its current one
 // when several are selected) unless the busy pointer is shown or none is
-// selected. pointer may be null: then nothing blocks the removal.
+// selected. pointer may be null: then only a running list operation blocks it.
 void RemoveSelectedEntry(QAbstractItemView& view, FileListModel& list, const PointerHost* pointer);
 
 // "Remove Filenames Contain. X" / "Remove Filenames Not Cont. X": asks for the

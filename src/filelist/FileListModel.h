@@ -49,11 +49,41 @@ public:
 
     void setHeader(const QString& header);
 
+    // True while a long operation (ListOperation) holds the list.
+    bool operationRunning() const { return m_operationRunning; }
+
 private:
+    friend class ListOperation;
     // Above this many separate runs, removePositions rebuilds the list in one reset.
     static constexpr std::size_t kMaxRemovalRuns = 64;
     QStringList m_entries;
     QString m_header;
+    bool m_operationRunning = false;
+};
+
+// Holds the list for one long operation that yields (a name filter, a folder
+// scan, a list load, a drop), so that none starts while another is under way:
+// a filter's collected positions stay the entries it examined. Holds nothing,
+// and converts to false, when another operation already holds the list.
+class ListOperation {
+public:
+    explicit ListOperation(FileListModel& list)
+        : m_list(list), m_held(!list.m_operationRunning)
+    {
+        list.m_operationRunning = true;
+    }
+    ~ListOperation()
+    {
+        if (m_held)
+            m_list.m_operationRunning = false;
+    }
+    ListOperation(const ListOperation&) = delete;
+    ListOperation& operator=(const ListOperation&) = delete;
+    explicit operator bool() const { return m_held; }
+
+private:
+    FileListModel& m_list;
+    bool m_held;
 };
 
 } // namespace quorvane

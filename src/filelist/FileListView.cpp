@@ -86,7 +86,8 @@ void FileListView::listMouseMove(const QPoint& pos)
         return;
     FileListModel* list = fileList();
     const QModelIndex hover = indexAt(pos);
-    if (!list || !hover.isValid() || !m_dragItem.isValid())
+    // A running filter holds positions it has examined: entries keep their places.
+    if (!list || list->operationRunning() || !hover.isValid() || !m_dragItem.isValid())
         return;
     const int dragRow = m_dragItem.row();
     const int hoverRow = hover.row();
@@ -142,10 +143,12 @@ void FileListView::dropData(const QMimeData* data)
     QStringList paths;
     for (const QUrl& url : data->urls())
         paths.append(url.toLocalFile());
-    // Nothing that goes wrong with a dropped path may end the program.
+    // Nothing that goes wrong with a dropped path may end the program; a drop
+    // abandoned because the window closes simply ends.
     try {
         AddDroppedPaths(*list, paths, m_prompts, m_yield);
     } catch (const std::exception&) {
+    } catch (const OperationAbandoned&) {
     }
 }
 
@@ -188,9 +191,15 @@ void FileListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
+bool FileListView::canTakeDrop(const QMimeData* data) const
+{
+    const FileListModel* list = fileList();
+    return acceptsDropData(data) && !(list && list->operationRunning());
+}
+
 void FileListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (acceptsDropData(event->mimeData()))
+    if (canTakeDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -198,7 +207,7 @@ void FileListView::dragEnterEvent(QDragEnterEvent* event)
 
 void FileListView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (acceptsDropData(event->mimeData()))
+    if (canTakeDrop(event->mimeData()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -206,7 +215,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event)
 
 void FileListView::dropEvent(QDropEvent* event)
 {
-    if (!acceptsDropData(event->mimeData())) {
+    if (!canTakeDrop(event->mimeData())) {
         event->ignore();
         return;
     }

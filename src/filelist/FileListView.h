@@ -29,6 +29,7 @@ public:
     // Where failures of a dropped folder's scan are reported; may be null.
     void setPrompts(Prompts* prompts) { m_prompts = prompts; }
     // Runs during a dropped folder's scan; defaults to processing window events.
+    // It may throw OperationAbandoned to end the drop where it stands.
     void setYield(Yield yield) { m_yield = std::move(yield); }
 
     // The list's own event handlers; the view routes its events to them.
@@ -62,6 +63,8 @@ protected:
 private:
     FileListModel* fileList() const;
     PointerHost* pointerHost() const;
+    // Droppable data, while no other list operation holds the list.
+    bool canTakeDrop(const QMimeData* data) const;
     QModelIndex selectedEntry() const;
     void scrollNearEdges(const QPoint& pos, int hoverRow);
     std::optional<QCursor> dragCursor();

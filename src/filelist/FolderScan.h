@@ -13,6 +13,11 @@ class Prompts;
 // Lets the window process pending events during long loops; may be empty.
 using Yield = std::function<void()>;
 
+// Thrown by a yield to end a long list operation where it stands, because the
+// window is closing. Not a std::exception, so the failure traps let it pass up
+// to the window's handler; nothing is reported.
+struct OperationAbandoned {};
+
 // Attribute values as the list filters compare them (whole values, not bits).
 inline constexpr int kAttrReadOnly = 1;
 inline constexpr int kAttrHidden = 2;

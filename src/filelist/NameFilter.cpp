@@ -9,6 +9,9 @@ namespace {
 void filter(FileListModel& list, const QString& search, bool removeMatches, const Yield& yield)
 {
     const QString needle = search.toLower();
+    const auto meetsCondition = [&](int position) {
+        return list.entries().at(position - 1).toLower().contains(needle) == removeMatches;
+    };
     const int total = list.count();
     std::vector<int> positions;
     for (int i = 1; i <= total; ++i) {
@@ -17,14 +20,13 @@ void filter(FileListModel& list, const QString& search, bool removeMatches, cons
         // Other handlers may run while yielding; only positions that still exist count.
         if (i > list.count())
             break;
-        const bool found = list.entries().at(i - 1).toLower().contains(needle);
-        if (found == removeMatches)
+        if (meetsCondition(i))
             positions.push_back(i);
     }
-    // Nothing should shrink the list meanwhile (removals respect the busy
-    // pointer), but never remove a position that is gone.
-    while (!positions.empty() && positions.back() > list.count())
-        positions.pop_back();
+    // Nothing should remove or move entries meanwhile (the list is held and
+    // removals respect the busy pointer), but a filter must never remove an
+    // entry that does not meet its condition: each position is judged again.
+    std::erase_if(positions, [&](int p) { return p > list.count() || !meetsCondition(p); });
     list.removePositions(positions);
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/TestEnv.h"
 
 #include <QListView>
+#include <functional>
 #include <gtest/gtest.h>
 
 using quorvane::test::FakePointer;
@@ -52,6 +53,65 @@ TEST(NameFilters, KeepOrderWhenRemovingScatteredEntriesFromALongList)
     EXPECT_EQ(list.entryText(334), "/f/999.keep");
     EXPECT_TRUE(FileListContains(list, "/f/999.keep"));
     EXPECT_FALSE(FileListContains(list, "/F/999.keep"));
+}
+
+TEST(ListOperations, OneAtATimeTheOthersRefuseWhileAFilterYields)
+{
+    // Each second operation is started from the first filter's yield: it must
+    // refuse without asking anything, and the filter removes exactly its own matches.
+    TestEnv env;
+    const QString tree = env.path("tree");
+    env.write("tree/new.txt", "x");
+    const QString listFile = env.write("list.txt", "/new/entry\r\n");
+    QStringList texts;
+    for (int i = 0; i < 10; ++i)
+        texts << QString("/f/%1-%2").arg(i).arg(i % 2 ? "odd" : "even");
+    const QStringList odds = texts.filter("odd");
+    struct Second {
+        const char* name;
+        std::function<void(FileListModel&, ScriptedPrompts&, FakePointer&)> start;
+    };
+    const std::vector<Second> seconds = {
+        {"filter", [](FileListModel& l, ScriptedPrompts& p, FakePointer& ptr) { AskRemoveEntriesContaining(l, p, ptr, {}); }},
+        {"other filter", [](FileListModel& l, ScriptedPrompts& p, FakePointer& ptr) { AskRemoveEntriesNotContaining(l, p, ptr, {}); }},
+        {"folder", [](FileListModel& l, ScriptedPrompts& p, FakePointer& ptr) { AddAllFilesInFolder(l, p, ptr, {}); }},
+        {"list load", [](FileListModel& l, ScriptedPrompts& p, FakePointer& ptr) { LoadListsFromDialog(l, p, ptr); }},
+        {"drop", [tree](FileListModel& l, ScriptedPrompts& p, FakePointer&) { AddDroppedPaths(l, {tree}, &p, {}); }},
+    };
+    for (const Second& second : seconds) {
+        ScriptedPrompts prompts;
+        FakePointer pointer;
+        FileListModel list;
+        list.addEntries(texts);
+        prompts.inputs = {"EVEN", "odd", "*", "*"};
+        prompts.folderResults = {tree};
+        prompts.openResults = {{listFile}};
+        int yields = 0;
+        AskRemoveEntriesContaining(list, prompts, pointer, [&] {
+            if (++yields == 4)
+                second.start(list, prompts, pointer);
+        });
+        EXPECT_EQ(list.entries(), odds) << second.name;
+        EXPECT_EQ(prompts.texts("input"), QStringList({"Remove entries containing: "})) << second.name;
+        EXPECT_EQ(prompts.shown.size(), 1u) << second.name;
+    }
+}
+
+TEST(ListOperations, AFilterNeverRemovesAnEntryThatNoLongerMeetsItsCondition)
+{
+    // Entries that trade places while the filter yields are judged again
+    // before removal: the one moved to an examined position stays.
+    ScriptedPrompts prompts;
+    FakePointer pointer;
+    FileListModel list;
+    list.addEntries({"/a.keep", "/b.drop", "/c.keep", "/d.drop"});
+    prompts.inputs = {"drop"};
+    int yields = 0;
+    AskRemoveEntriesContaining(list, prompts, pointer, [&] {
+        if (++yields == 4)
+            list.exchange(1, 2);
+    });
+    EXPECT_EQ(list.entries(), QStringList({"/b.drop", "/a.keep", "/c.keep"}));
 }
 
 TEST(FilterHandlers, AskShowBusyPointerThenPlainArrowAndDoNothingOnCancel)
