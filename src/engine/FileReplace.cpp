@@ -46,7 +46,7 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
         return reader.nextUnits(block);
 }
 
-enum class PumpResult { Done, ReadFailed, Restart };
+enum class PumpResult { Done, ReadFailed, Restart, Cancelled };
 
 // The pairs of the latest job made ready for each unit width. A batch runs the
 // same pairs over every file, and with thousands of pairs getting them ready
@@ -74,14 +74,22 @@ std::shared_ptr<const PreparedPairs<Unit>> Prepared(const std::vector<Pair>& pai
     return cache.prepared;
 }
 
+bool Cancelled(const FileJob& job)
+{
+    return job.cancelled && job.cancelled();
+}
+
 // Streams the whole source through the pairs, handing output to `out` (null on
 // a dry run). A write failure stops the pump and shows in out's error. Restart
 // means the pipeline's one-pass mode ended midway: run again with it off.
+// Cancelled: job.cancelled answered true, after a yield or within the pipeline.
 template <typename Unit>
 PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, AtomicFile* out, FileOutcome& outcome)
 {
     std::vector<size_t> kept;
     ReplacePipeline<Unit> pipeline(Prepared<Unit>(job.pairs, kept), onePass);
+    if (job.cancelled)
+        pipeline.setCancel(job.cancelled);
     bool writeOk = true;
     const auto sink = [&](std::basic_string_view<Unit> piece) {
         if (out && writeOk && !piece.empty())
@@ -91,18 +99,26 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, AtomicFi
     bool readOk = true;
     if (job.yield)
         job.yield();   // also for an empty file
+    if (Cancelled(job))
+        return PumpResult::Cancelled;
     std::basic_string_view<Unit> block;
     while (writeOk && (readOk = NextBlock<Unit>(reader, block)) && !block.empty()) {
         for (size_t at = 0; at < block.size() && writeOk; at += chunk) {
             pipeline.feed(block.substr(at, chunk), sink);
+            if (pipeline.cancelled())
+                return PumpResult::Cancelled;
             if (pipeline.restartNeeded())
                 return PumpResult::Restart;
             if (job.yield)
                 job.yield();
+            if (Cancelled(job))
+                return PumpResult::Cancelled;
         }
     }
     if (readOk && writeOk) {
         pipeline.finish(sink);
+        if (pipeline.cancelled())
+            return PumpResult::Cancelled;
         if (pipeline.restartNeeded())
             return PumpResult::Restart;
     }
@@ -117,6 +133,18 @@ bool SameFile(const QString& a, const QString& b)
     struct stat sa, sb;
     return ::stat(NativePath(a).constData(), &sa) == 0 && ::stat(NativePath(b).constData(), &sb) == 0
         && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The file in hand abandoned: `out` (if any) drops its temporary file.
+FileOutcome Abandoned(FileOutcome outcome, std::unique_ptr<AtomicFile> out)
+{
+    if (out)
+        out->discard();
+    outcome.ok = false;
+    outcome.cancelled = true;
+    outcome.written = false;
+    std::fill(outcome.counts.begin(), outcome.counts.end(), 0);
+    return outcome;
 }
 
 FileOutcome Failed(FileOutcome outcome, FileOutcome::Stage stage, const QString& error)
@@ -145,6 +173,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // the output must land first too, so results for one target land in order.
     if (job.group && job.group->isPending(output))
         job.group->commitWaiting();
+    if (Cancelled(job))
+        return Abandoned(std::move(outcome), nullptr);
     const bool inPlace = !job.dryRun && SameFile(source, output);
 
     std::unique_ptr<SourceReader> reader;
@@ -172,6 +202,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (pumped != PumpResult::Restart)
             break;
     }
+    if (pumped == PumpResult::Cancelled)
+        return Abandoned(std::move(outcome), std::move(out));
     if (pumped == PumpResult::ReadFailed)
         return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
     const Detected detected = reader->detected();
@@ -195,6 +227,9 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         outcome.ok = true;
         return outcome;
     }
+    // Last chance before the sync, which may take long for a large result.
+    if (Cancelled(job))
+        return Abandoned(std::move(outcome), std::move(out));
 
     if (!out->finish(job.group == nullptr) || (!job.group && !out->commit())) {
         writeError = out->errorNumber();
@@ -229,7 +264,8 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
     FileOutcome outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
     // Waiting results hold their space until they are renamed over the files
     // they replace; once they land, the file may well fit.
-    if ((writeError == ENOSPC || writeError == EDQUOT) && job.group && job.group->pendingCount() > 0) {
+    if ((writeError == ENOSPC || writeError == EDQUOT) && job.group && job.group->pendingCount() > 0
+        && !Cancelled(job)) {
         job.group->commitWaiting();
         writeError = 0;
         outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
@@ -253,6 +289,7 @@ std::vector<std::int64_t> RunAndReport(const QString& source, const QString& out
     FileJob job;
     job.pairs = std::move(pairs);
     job.yield = ctx.yield;
+    job.cancelled = ctx.cancelled;
     job.group = ctx.group;
     const FailureReporter report = ctx.report;
     const auto late = [report, procedure, writeStep](const QString& description) {
@@ -260,7 +297,7 @@ std::vector<std::int64_t> RunAndReport(const QString& source, const QString& out
             report(procedure, writeStep, description);
     };
     const FileOutcome outcome = ProcessFile(source, output, job, late);
-    if (!outcome.ok && report)
+    if (!outcome.ok && !outcome.cancelled && report)
         report(procedure, outcome.failedAt == FileOutcome::Stage::Read ? 100 : writeStep, outcome.error);
     return outcome.counts;
 }

@@ -24,6 +24,9 @@ struct FileJob {
     std::vector<Pair> pairs;            // applied in order; an empty find changes nothing
     qsizetype chunkUnits = 65536;       // input stretch per step (bytes or UTF-16 units)
     std::function<void()> yield;        // called at least once per chunk; may be empty
+    // Asked after every yield and between the pipeline's steps; once it answers
+    // true the file is abandoned within milliseconds. May be empty.
+    std::function<bool()> cancelled;
     bool dryRun = false;                // count only, write nothing
     CommitGroup* group = nullptr;       // optional: defer sync+rename to group a batch's syncs
 };
@@ -35,6 +38,9 @@ struct FileOutcome {
     std::vector<std::int64_t> counts;   // replacements per pair
     TextEncoding encoding = TextEncoding::Ansi;
     bool written = false;               // false when nothing needed writing (or dry run)
+    // Abandoned on job.cancelled: ok is false, no failure is told, the source
+    // and any existing output are as they were and no temporary file is left.
+    bool cancelled = false;
 };
 
 // Replaces source's text into output (which may equal source). Results: Ansi and
@@ -61,6 +67,9 @@ struct ReplaceContext {
     std::function<void()> yield;
     FailureReporter report;
     CommitGroup* group = nullptr;
+    // As FileJob::cancelled: a file abandoned on it is not reported. Results
+    // already waiting in group are the caller's to flush or discard.
+    std::function<bool()> cancelled;
 };
 
 // Single mode: find line k is replaced by replace line k (or deleted when the

@@ -111,6 +111,14 @@ struct ReplacePipeline<Unit>::Impl {
     bool onePass = false;
     bool emitted = false;   // output has been handed on
     bool restart = false;   // the mode ended after output was handed on
+    std::function<bool()> cancel;
+    bool stopped = false;   // cancel answered true
+    // True, and stopped set, when cancel asks to stop.
+    bool stopNow()
+    {
+        if (!stopped && cancel) stopped = cancel();
+        return stopped;
+    }
     std::size_t held = 0;   // units kept back from the last stretch
     std::vector<Occurrence> occurrences, picks, mergedOccurrences, secondHalf, mergedSecondHalf;
     std::vector<std::uint32_t> clusterTexts;

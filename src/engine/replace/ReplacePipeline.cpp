@@ -100,6 +100,7 @@ void ReplacePipeline<Unit>::Impl::setUpStages()
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
 {
+    if (stopNow()) return;
     if (onePass) {
         if (runOnePass(final, sink)) return;
         if (emitted) {
@@ -113,6 +114,8 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
     if (filter) scanInput();
     std::int64_t minStamp = hits.stamp;
     for (std::size_t k = 0; k < stages.size(); ++k) {
+        // With thousands of pairs one stretch can take seconds to pass.
+        if (stopNow()) return;
         runStage(k, final, minStamp);
         // Weighed every few stages too: one stretch of dense text can hold
         // thousands of window scans.
@@ -265,7 +268,7 @@ ReplacePipeline<Unit>::~ReplacePipeline()
 template <typename Unit>
 void ReplacePipeline<Unit>::feed(View chunk, const Sink& sink)
 {
-    while (!chunk.empty() && !d->restart) {
+    while (!chunk.empty() && !d->restart && !d->stopped) {
         // One pass keeps text back (usually twice the reach); the stretch counts new text.
         const std::size_t full = d->stretch + (d->onePass ? d->held : 0);
         const std::size_t take = std::min(chunk.size(), full - std::min(full, d->cur.size()));
@@ -278,7 +281,19 @@ void ReplacePipeline<Unit>::feed(View chunk, const Sink& sink)
 template <typename Unit>
 void ReplacePipeline<Unit>::finish(const Sink& sink)
 {
-    if (!d->restart) d->run(true, sink);
+    if (!d->restart && !d->stopped) d->run(true, sink);
+}
+
+template <typename Unit>
+void ReplacePipeline<Unit>::setCancel(std::function<bool()> cancelled)
+{
+    d->cancel = std::move(cancelled);
+}
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::cancelled() const
+{
+    return d->stopped;
 }
 
 template <typename Unit>

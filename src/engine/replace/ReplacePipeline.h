@@ -69,6 +69,11 @@ public:
     bool restartNeeded() const;
     // True while all pairs are applied in one pass per stretch.
     bool onePass() const;
+    // Asked before each stage runs over a stretch; once it answers true the
+    // pipeline stops where it is: its output so far is incomplete, nothing more
+    // is handed on and further input is ignored.
+    void setCancel(std::function<bool()> cancelled);
+    bool cancelled() const;
 
 private:
     struct Impl;
