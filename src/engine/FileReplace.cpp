@@ -189,6 +189,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         outcome.encoding = reader->detected().encoding;
         if (!job.dryRun) {
             out = std::make_unique<AtomicFile>(output);
+            if (job.group)
+                out->setSweep(&job.group->sweep());
             // In place, a result may come out identical to its source even
             // though replacements were made (a pair that puts back what it
             // finds); such a source is left alone, as if nothing had matched.
@@ -262,10 +264,11 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
     }
     int writeError = 0;
     FileOutcome outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
-    // Waiting results hold their space until they are renamed over the files
-    // they replace; once they land, the file may well fit.
-    if ((writeError == ENOSPC || writeError == EDQUOT) && job.group && job.group->pendingCount() > 0
-        && !Cancelled(job)) {
+    // Waiting results hold their space, and a descriptor each, until they are
+    // renamed over the files they replace; once they land, the file may well fit.
+    const bool shortOfRoom = writeError == ENOSPC || writeError == EDQUOT || writeError == EMFILE
+                             || writeError == ENFILE;
+    if (shortOfRoom && job.group && job.group->pendingCount() > 0 && !Cancelled(job)) {
         job.group->commitWaiting();
         writeError = 0;
         outcome = Attempt(source, output, job, onLateWriteFailure, writeError);

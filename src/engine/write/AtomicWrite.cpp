@@ -2,6 +2,7 @@
 
 #include "engine/files/FileAccess.h"
 #include "engine/write/TargetCompare.h"
+#include "engine/write/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -188,8 +190,10 @@ bool AtomicFile::openTemp()
     }
     // A short fixed name: the target's own name plus a suffix could exceed the
     // file system's name length limit.
-    m_tempPath = NativePath(QFileInfo(m_final).absolutePath()) + "/.quorvane-XXXXXX";
-    m_fd = InjectedFailure(WriteStep::CreateTemp) ? -1 : ::mkostemp(m_tempPath.data(), O_CLOEXEC);
+    const QByteArray folder = NativePath(QFileInfo(m_final).absolutePath());
+    if (m_sweep)
+        m_sweep->clearOnce(folder);
+    m_fd = InjectedFailure(WriteStep::CreateTemp) ? -1 : CreateHeldTemp(folder, m_tempPath);
     if (m_fd < 0) {
         m_tempPath.clear();
         m_failedStep = Step::CreateTemp;
@@ -251,13 +255,13 @@ bool AtomicFile::finish(bool sync)
     CopyMetadata(NativePath(m_final), m_fd);
     if (sync && ::fsync(m_fd) != 0)
         return fail();
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        m_errno = errno;
-        discard();
-        return false;
-    }
+    // Closing is where some file systems (NFS) report a failed write. A
+    // duplicate shares the lock and keeps the file held until its commit.
+    const int keep = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (keep < 0)
+        return fail();
+    if (::close(std::exchange(m_fd, keep)) != 0)
+        return fail();
     m_finished = true;
     return true;
 }
@@ -281,19 +285,21 @@ bool AtomicFile::commit()
         return fail();
     }
     m_tempPath.clear();
+    ::close(std::exchange(m_fd, -1));
     m_finished = false;
     return true;
 }
 
 void AtomicFile::discard()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    // Removed while still held, so no sweep ever finds it unheld.
     if (!m_tempPath.isEmpty()) {
         ::unlink(m_tempPath.constData());
         m_tempPath.clear();
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
     m_finished = false;
     m_buffer.clear();

@@ -2,7 +2,8 @@
 // Atomic replacement of one file: the new content goes to a temporary file in
 // the target's folder, which is synced and then renamed over the target. The
 // target is never seen half-written, and a failure leaves it untouched with no
-// temporary file behind.
+// temporary file behind. The temporary file stays open, and so held (see
+// engine/write/TempFiles.h), until it is renamed or dropped.
 #include <QString>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 
 namespace quorvane {
 
+class StaleTempSweep;
 class TargetCompare;
 
 // The file a write to path really lands in: symbolic links followed (so a link
@@ -38,12 +40,16 @@ public:
     // so a small file that ends up not written never creates a temporary file;
     // a piece of 256 KB or more is written out as it stands. False on failure.
     bool append(const char* data, qint64 len);
+    // Before the temporary file is made, sweep clears its folder of stale
+    // temporary files (once per folder and sweep). Call before the first append.
+    void setSweep(StaleTempSweep* sweep) { m_sweep = sweep; }
     // Finishes the temporary file: everything written, the existing target's
     // owner, group, extended attributes and mode bits (setuid/setgid included)
-    // copied onto it as far as allowed, synced when sync is true, and closed.
+    // copied onto it as far as allowed, synced when sync is true. Its
+    // descriptor stays open (one per finished file) until commit or discard.
     bool finish(bool sync);
-    // Renames the finished temporary file over the target. On failure the
-    // temporary file is removed and the target is untouched.
+    // Renames the finished temporary file over the target and closes it. On
+    // failure the temporary file is removed and the target is untouched.
     bool commit();
     // Drops the temporary file, if any; the target stays as it was.
     void discard();
@@ -85,6 +91,7 @@ private:
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
     std::unique_ptr<TargetCompare> m_compare;
+    StaleTempSweep* m_sweep = nullptr;
     bool m_finished = false;
 };
 

@@ -20,7 +20,7 @@ struct CommitGroup::Entry {
 };
 
 CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
-    : m_maxFiles(std::max(1, maxFiles)), m_maxBytes(maxBytes)
+    : m_maxFiles(std::max(1, std::min(maxFiles, HeldTempBudget()))), m_maxBytes(maxBytes)
 {
     RegisterPendingWrites(this);
 }

@@ -5,7 +5,10 @@
 // never renamed before it is on disk, and a target is either replaced whole or
 // left as it was. While results wait, any read of their targets through
 // engine/files puts them in place first, so nothing reads the old bytes.
+// A group stands for one run: the first write of its run into a folder clears
+// that folder of stale temporary files (see engine/write/TempFiles.h).
 #include "engine/files/PendingWrites.h"
+#include "engine/write/TempFiles.h"
 
 #include <QSet>
 #include <QString>
@@ -24,7 +27,8 @@ struct CommitFailure {
 
 class CommitGroup : private PendingWrites {
 public:
-    // Flushes by itself once maxFiles results or maxBytes of them are waiting.
+    // Flushes by itself once maxFiles results or maxBytes of them are waiting,
+    // or sooner when their open descriptors would run short.
     explicit CommitGroup(int maxFiles = 2048, qint64 maxBytes = qint64(256) << 20);
     // Flushes what is still waiting; failures then reach only the files' own
     // callbacks, so callers that count failures should flush() first.
@@ -45,6 +49,8 @@ public:
     // True when a result for the file that path resolves to is waiting.
     bool isPending(const QString& path) const;
     int pendingCount() const;
+    // For the run's atomic files (AtomicFile::setSweep).
+    StaleTempSweep& sweep() { return m_sweep; }
 
     // Takes a finished (unsynced) temporary file destined for its target;
     // onFailure, if set, receives the description should its commit fail.
@@ -63,6 +69,7 @@ private:
     QSet<QString> m_targets;
     QSet<QString> m_names;   // the targets' file names, to pass most paths by cheaply
     std::vector<CommitFailure> m_failures;
+    StaleTempSweep m_sweep;
 };
 
 } // namespace quorvane
