@@ -2,14 +2,15 @@
 
 #include "app/Form1.h"
 #include "app/OutputLocation.h"
-#include "engine/FileReplace.h"
+#include "app/RunBar.h"
+#include "app/RunFile.h"
+#include "app/RunPrompts.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/write/CommitGroup.h"
 #include "shell/ErrorReport.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -32,13 +33,6 @@ QString BoxText(const QPlainTextEdit* box)
     return text;
 }
 
-// The bar reads "%p", "%v" and "%m" in its caption as placeholders; an
-// invisible word joiner after each '%' shows a file name such as "50%value.txt" as it is.
-QString BarCaption(QString text)
-{
-    return text.replace(QLatin1Char('%'), QStringLiteral("%\u2060"));
-}
-
 QStringList Items(const QComboBox* box)
 {
     QStringList items;
@@ -55,56 +49,39 @@ QString OutputPath(Form1& form, const QString& source)
     return OutputPathInFolder(form.outputFolderText()->text(), source);
 }
 
-// The bar takes its caption and value for every file, but is redrawn at most
-// once a frame: redrawing it for each of thousands of small files would cost
-// more than the files themselves.
-class BarPacer {
-public:
-    explicit BarPacer(QProgressBar* bar) : m_bar(bar) {}
-    ~BarPacer() { m_bar->setUpdatesEnabled(true); }
-    // Before a file's changes to the bar: drawn at once when a frame is due,
-    // held back otherwise.
-    void nextFile() { m_bar->setUpdatesEnabled(frameDue()); }
-    // Before each yield: held-back changes are drawn once a frame is due, so a
-    // long file shows its own name while it is being worked on.
-    void tick()
-    {
-        if (!m_bar->updatesEnabled() && frameDue())
-            m_bar->setUpdatesEnabled(true);
-    }
-
-private:
-    bool frameDue()
-    {
-        if (m_clock.isValid() && !m_clock.hasExpired(kFrameMs))
-            return false;
-        m_clock.start();
-        return true;
-    }
-
-    static constexpr qint64 kFrameMs = 40;
-    QProgressBar* m_bar;
-    QElapsedTimer m_clock;
-};
-
-// Outcome of the single-mode checks made before each file.
-enum class TextCheck { Pass, Stop };
-
-TextCheck CheckSingleTexts(Form1& form, const QString& find, const QString& replace)
+// The single-mode check made before each file; the message it stops the run
+// with, or the empty text when the texts pass.
+QString SingleTextsProblem(const QString& find, const QString& replace)
 {
-    QString message;
     if (!replace.isEmpty()) {
         if (SplitLines(find).size() != SplitLines(replace).size())
-            message = "The number of lines of Find What and Replace With must be the same.";
+            return "The number of lines of Find What and Replace With must be the same.";
     } else if (find.isEmpty()) {
-        message = "You forgot to input find what.";
+        return "You forgot to input find what.";
     }
-    if (message.isEmpty())
-        return TextCheck::Pass;
-    form.setPointer(PointerStyle::Default);
-    form.prompts().notice(message, ApplicationTitle());
-    form.batchStopped = true;
-    return TextCheck::Stop;
+    return {};
+}
+
+// The entry that the bar shows and that a prompt is about.
+struct Showing {
+    int position = 0;
+    QString source;
+};
+
+// Runs body as one step of trap; when it fails, reason receives the failure's text.
+bool StepNoting(StepTrap& trap, int number, QString& reason, const std::function<void()>& body)
+{
+    return trap.step(number, [&] {
+        try {
+            body();
+        } catch (const Failure& f) {
+            reason = f.text;
+            throw;
+        } catch (const std::exception& e) {
+            reason = QString::fromLocal8Bit(e.what());
+            throw;
+        }
+    });
 }
 
 } // namespace
@@ -113,33 +90,40 @@ void RunBatch(Form1& form)
 {
     if (form.batchRunning)
         return;
-    Prompts& prompts = form.prompts();
     FileListModel& list = form.fileList();
-    StepTrap trap(prompts, "Form1.PushButton12_Click");
     // Cleared on every way out, so a failure can never lock the button.
     struct RunFlag {
         Form1& form;
-        ~RunFlag() { form.batchRunning = false; }
+        ~RunFlag()
+        {
+            form.batchRunning = false;
+            form.showRunState(false);
+        }
     } runFlag{form};
     form.batchRunning = true;
     form.batchStopped = false;
-    form.closeRequested = false;
+    form.stopRequested = false;
+    const auto ending = [&form] { return form.closing || form.stopRequested; };
 
-    // Results of small files wait in one group so the run pays for one sync per
-    // group of files; the group's late failures are reported under the per-file
-    // procedure's write step, and a window closed mid-run still commits them.
-    CommitGroup group;
-    BarPacer pacer(form.progressBar());
-    const auto yield = [&pacer] {
-        pacer.tick();
-        QCoreApplication::processEvents();
+    // Every prompt of the run first puts the file it is about on the bar; once
+    // the window is closing, none is shown.
+    RunBar bar(form.progressBar());
+    Showing showing;
+    const auto putOnBar = [&] {
+        if (showing.position <= 0)
+            return;
+        bar.showFile(showing.source);
+        if (list.count() > 0)
+            bar.showPosition(showing.position, list.count());
     };
-    ReplaceContext ctx;
-    ctx.group = &group;
-    ctx.yield = yield;
-    ctx.report = [&prompts](const QString& procedure, int step, const QString& description) {
-        ReportFailure(prompts, description, procedure, step);
-    };
+    RunPrompts prompts(form.prompts(), [&] {
+        if (form.closing)
+            return false;
+        putOnBar();
+        bar.drawNow();
+        return true;
+    });
+    StepTrap trap(prompts, "Form1.PushButton12_Click");
 
     bool refused = false;
     trap.step(102, [&] {
@@ -157,66 +141,143 @@ void RunBatch(Form1& form)
         });
     if (refused)
         return;
+    form.showRunState(true);
+
+    // One row per entry, in list order; a row whose waiting result fails to
+    // land later turns failed.
+    std::vector<RunReportRow> rows;
+    const auto report = [&prompts](const QString& procedure, int step, const QString& description) {
+        ReportFailure(prompts, description, procedure, step);
+    };
+    // Results of small files wait in one group so the run pays for one sync per
+    // group of files; the group's late failures are reported under the per-file
+    // procedure's write step, and a run that stops still commits them.
+    CommitGroup group;
+    FileRunContext ctx;
+    ctx.yield = [&bar] {
+        bar.tick();
+        QCoreApplication::processEvents();
+    };
+    ctx.cancelled = ending;
+    ctx.group = &group;
+    ctx.report = report;
 
     int count = 0;
+    int stoppedAt = 0;   // the first position the run did not complete
     trap.step(106, [&] { count = list.count(); });
     for (int i = 1; i <= count; ++i) {
-        trap.step(108, yield);
-        if (form.closeRequested)
+        trap.step(108, ctx.yield);
+        if (ending()) {
+            stoppedAt = i;
             break;
+        }
         trap.step(110, [&] { form.setPointer(PointerStyle::Hourglass); });
-        pacer.nextFile();
-        QString source;
+        bar.nextFile();
+        showing = {i, QString()};
         // An entry that vanished while the run yielded is reported and skipped.
-        if (!trap.step(112, [&] { source = list.entryText(i); }))
+        QString reason;
+        if (!StepNoting(trap, 112, reason, [&] { showing.source = list.entryText(i); })) {
+            rows.push_back({QString(), QString(), 0, RunOutcome::Failed, reason});
             continue;
-        trap.step(114, [&] { form.progressBar()->setFormat(BarCaption("Processing: " + FileNameOfPath(source))); });
-        trap.step(116, yield);
-        if (form.closeRequested)
+        }
+        const QString source = showing.source;
+        trap.step(114, [&] { bar.showFile(source); });
+        trap.step(116, ctx.yield);
+        if (ending()) {
+            stoppedAt = i;
             break;
-        trap.step(118, [&] {
-            const int now = list.count();
-            if (now <= 0)
-                throw Failure("Division by zero");
-            form.progressBar()->setValue(qBound(0, qRound(double(i) / now * 100.0), 100));
-        });
+        }
+        trap.step(118, [&] { bar.showPosition(i, list.count()); });
         QString output;
         trap.step(120, [&] { output = OutputPath(form, source); });
 
+        // The row waits here while the file runs; a late failure of its own
+        // commit (the group flushing as it takes the result) may mark it first.
+        const size_t index = rows.size();
+        rows.push_back({source, output, 0, RunOutcome::Skipped, QString()});
+        ctx.lateReport = [&, index](const QString& procedure, int step, const QString& description) {
+            const Showing now = showing;
+            showing = {int(index) + 1, rows[index].source};
+            report(procedure, step, description);
+            showing = now;
+            putOnBar();
+            rows[index].outcome = RunOutcome::Failed;
+            rows[index].reason = description;
+            rows[index].replacements = 0;
+        };
+        FileRunResult result;
+        result.row = rows[index];
         const int mode = form.tabs()->currentIndex();
         if (mode == 0) {
-            QString find, replace;
-            TextCheck check = TextCheck::Pass;
+            QString find, replace, problem;
             trap.step(122, [&] {
                 find = BoxText(form.findText());
                 replace = BoxText(form.replaceText());
-                check = CheckSingleTexts(form, find, replace);
+                problem = SingleTextsProblem(find, replace);
+                if (!problem.isEmpty()) {
+                    form.setPointer(PointerStyle::Default);
+                    prompts.notice(problem, ApplicationTitle());
+                    form.batchStopped = true;
+                }
             });
-            if (check == TextCheck::Stop)
+            if (form.batchStopped) {
+                rows.pop_back();
+                stoppedAt = i;
                 break;
+            }
             qint64 size = 0;
             trap.step(124, [&] { size = FileSize2(source); });
-            if (size >= 1)
-                trap.step(126, [&] { ReplaceTextInFile(source, find, replace, output, ctx); });
+            // Empty and unreadable files are skipped without a message.
+            if (size >= 1 && !StepNoting(trap, 126, reason, [&] {
+                    result = RunFile(source, output, SinglePairs(find, replace), FileMode::Single, ctx);
+                }))
+                result.row = {source, output, 0, RunOutcome::Failed, reason};
         } else if (mode == 1) {
-            trap.step(128, [&] {
-                ReplaceTextInFileCombo(source, Items(form.findCombo()), Items(form.replaceCombo()),
-                                       output, ctx);
-            });
+            if (!StepNoting(trap, 128, reason, [&] {
+                    result = RunFile(source, output, SetPairs(Items(form.findCombo()), Items(form.replaceCombo())),
+                                     FileMode::Sets, ctx);
+                }))
+                result.row = {source, output, 0, RunOutcome::Failed, reason};
         }
-        if (form.closeRequested)
+        if (result.cancelled) {
+            rows.pop_back();
+            stoppedAt = i;
             break;
+        }
+        if (rows[index].outcome != RunOutcome::Failed)
+            rows[index] = result.row;
+        if (ending()) {
+            stoppedAt = i + 1;
+            break;
+        }
     }
 
     trap.step(130, [&] { group.flush(); });
+    showing = {};
     trap.step(132, [&] {
         form.progressBar()->setUpdatesEnabled(true);
         form.setPointer(PointerStyle::Default);
         form.progressBar()->setValue(0);
         form.progressBar()->setFormat("Progress Bar");
     });
-    if (!form.batchStopped && !form.closeRequested)
-        trap.step(134, [&] { prompts.notice("Done.", ApplicationTitle()); });
+
+    RunReport runReport;
+    for (RunReportRow& row : rows)
+        runReport.add(std::move(row));
+    if (stoppedAt > 0) {
+        std::vector<QString> remaining;
+        for (int p = stoppedAt; p <= count && p <= list.count(); ++p)
+            remaining.push_back(list.entries().at(p - 1));
+        runReport.stopBefore(remaining);
+    }
+    form.setRunReport(std::move(runReport));
+    form.showRunState(false);
+    if (form.closing)
+        return;
+    if (form.stopRequested)
+        form.showRunReport();
+    else if (!form.batchStopped)
+        trap.step(134, [&] { form.prompts().notice("Done.", ApplicationTitle()); });
 }
 
 } // namespace quorvane

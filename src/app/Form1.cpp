@@ -5,8 +5,10 @@
 #include "app/Hover.h"
 #include "app/LoadSamples.h"
 #include "app/OutputLocation.h"
+#include "app/RunReportView.h"
 #include "app/Startup.h"
 #include "filelist/FileListActions.h"
+#include "filelist/FileListView.h"
 #include "sets/Form2.h"
 #include "sets/SetList.h"
 
@@ -15,10 +17,13 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -80,10 +85,32 @@ void Form1::connectHandlers()
     connect(m_buttons[8], &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(m_buttons[10], &QPushButton::clicked, this, &Form1::PushButton10_Click);
 
+    // stop and the run report
+    connect(m_stop, &QPushButton::clicked, this, &Form1::StopButton_Click);
+    // Escape stops at once, as the button does (a button's own shortcut would
+    // click it only after its animation).
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, this, &Form1::StopButton_Click);
+    connect(m_reportButton, &QPushButton::clicked, this, &Form1::RunReportButton_Click);
+
+    // The status bar's counts follow the file list and the set list.
+    for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(&m_fileList), m_combo1->model()}) {
+        connect(model, &QAbstractItemModel::rowsInserted, this, &Form1::showCounts);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &Form1::showCounts);
+        connect(model, &QAbstractItemModel::modelReset, this, &Form1::showCounts);
+    }
+    showCounts();
+
+    // A dropped folder's scan ends where it stands when the window closes.
+    static_cast<FileListView*>(m_listView)->setYield(listYield());
+
     // Hover rules: every push button, the background, both frames, the tab control.
     for (QPushButton* button : m_buttons)
         if (button)
             button->installEventFilter(this);
+    m_stop->installEventFilter(this);
+    m_reportButton->installEventFilter(this);
     for (QWidget* w : {centralWidget(), static_cast<QWidget*>(m_frame1),
                        static_cast<QWidget*>(m_frame2), static_cast<QWidget*>(m_tabs),
                        static_cast<QWidget*>(m_tabs->tabBar()), m_tabs->widget(0), m_tabs->widget(1)})
@@ -103,11 +130,38 @@ void Form1::TabControl1_SelectedChanged(int index) { StoreSelectedTab(index); }
 // ---- file list -------------------------------------------------------------
 
 void Form1::PushButton1_Click() { ClearList(m_fileList, *this, m_prompts); }
-void Form1::PushButton3_Click() { AddAllFilesInFolder(m_fileList, m_prompts, *this, WindowYield()); }
+void Form1::PushButton3_Click()
+{
+    runListOperation([this] { AddAllFilesInFolder(m_fileList, m_prompts, *this, listYield()); });
+}
 void Form1::PushButton9_Click() { LoadListsFromDialog(m_fileList, m_prompts, *this); }
-void Form1::PushButton11_Click() { AskRemoveEntriesNotContaining(m_fileList, m_prompts, *this, WindowYield()); }
+void Form1::PushButton11_Click()
+{
+    runListOperation([this] { AskRemoveEntriesNotContaining(m_fileList, m_prompts, *this, listYield()); });
+}
 void Form1::PushButton13_Click() { AddFilesFromDialog(m_fileList, m_prompts); }
-void Form1::PushButton17_Click() { AskRemoveEntriesContaining(m_fileList, m_prompts, *this, WindowYield()); }
+void Form1::PushButton17_Click()
+{
+    runListOperation([this] { AskRemoveEntriesContaining(m_fileList, m_prompts, *this, listYield()); });
+}
+
+Yield Form1::listYield()
+{
+    return [this] {
+        QCoreApplication::processEvents();
+        if (closing)
+            throw OperationAbandoned{};
+    };
+}
+
+void Form1::runListOperation(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const OperationAbandoned&) {
+        setPointer(PointerStyle::Default);
+    }
+}
 // ListView1 is a FileListView, which handles its own mouse, key and drop
 // events (removal, drag reordering, drops); doing it here as well would act twice.
 void Form1::ListView1_DblClick(const QModelIndex&) {}
@@ -137,6 +191,54 @@ void Form1::PushButton8_Click()
 }
 
 void Form1::PushButton10_Click() { HelpButton(m_prompts); }
+
+// ---- stop and the run report -----------------------------------------------
+
+void Form1::StopButton_Click()
+{
+    if (batchRunning)
+        stopRequested = true;
+}
+
+void Form1::RunReportButton_Click() { showRunReport(); }
+
+void Form1::showRunState(bool running)
+{
+    m_stop->setVisible(running);
+    m_stop->setEnabled(running);
+    m_escape->setEnabled(running);
+    m_reportButton->setVisible(!running && m_hasReport);
+}
+
+void Form1::setRunReport(RunReport report)
+{
+    m_report = std::move(report);
+    m_hasReport = true;
+    // An open report window follows the latest run.
+    if (m_reportWindow && m_reportWindow->isVisible())
+        m_reportWindow->setReport(m_report);
+}
+
+void Form1::showRunReport()
+{
+    if (!m_hasReport)
+        return;
+    if (!m_reportWindow)
+        m_reportWindow = new RunReportWindow(m_prompts, this);
+    m_reportWindow->setReport(m_report);
+    m_reportWindow->show();
+    m_reportWindow->raise();
+    m_reportWindow->activateWindow();
+}
+
+void Form1::showCounts()
+{
+    const QLocale locale;
+    const int files = m_fileList.count();
+    const int sets = m_combo1->count();
+    m_counts->setText(locale.toString(files) + (files == 1 ? " file" : " files") + QStringLiteral(" \u00b7 ")
+                      + locale.toString(sets) + (sets == 1 ? " set" : " sets"));
+}
 
 // ---- events ----------------------------------------------------------------
 
@@ -189,10 +291,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Closing ends the program. A running batch finishes the file in hand (its
-    // result is committed whole by the engine) and stops before the next one.
-    if (batchRunning)
-        closeRequested = true;
+    // Closing ends the program at once: a run abandons the file in hand and
+    // commits what is complete, a list operation ends at its next yield, and
+    // every other window of the program closes with this one.
+    closing = true;
+    if (m_reportWindow)
+        m_reportWindow->close();
     event->accept();
 }
 

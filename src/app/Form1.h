@@ -2,12 +2,15 @@
 // The main window: composes every control, restores the saved state at start-up
 // and routes each control's events to its handler. Handlers stay one-line
 // delegations to the files that own the behaviour.
+#include "engine/report/RunReport.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FolderScan.h"
 #include "shell/Pointer.h"
 #include "shell/Prompts.h"
 
 #include <QCursor>
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -22,11 +25,13 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QTabWidget;
 class QTreeView;
 
 namespace quorvane {
 
+class RunReportWindow;
 class SetList;
 
 class Form1 : public QMainWindow, public PointerHost {
@@ -52,6 +57,12 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     // Push button by its number (1..14, 17); nullptr for any other number.
     QPushButton* pushButton(int number) const;
+    // "Stop", beside the progress bar: shown and enabled only while a run goes.
+    QPushButton* stopButton() const { return m_stop; }
+    // "Run Report...", beside the progress bar: shown once a run has ended.
+    QPushButton* reportButton() const { return m_reportButton; }
+    // The status bar's count of file list entries and sets.
+    QLabel* countsLabel() const { return m_counts; }
     Prompts& prompts() { return m_prompts; }
     PointerHost& pointerHost() { return *this; }
 
@@ -66,9 +77,26 @@ public:
     // Run state of "Start Replacing".
     bool batchRunning = false;
     bool batchStopped = false;
-    // Set when the window closes during a batch: the run ends after the file
-    // in hand and shows nothing more.
-    bool closeRequested = false;
+    // Set by "Stop" (or Escape) during a run: the file in hand is abandoned,
+    // what is complete is committed and the report shows where it stopped.
+    bool stopRequested = false;
+    // Set when the window closes. A run ends as on "Stop" but shows nothing
+    // more; a list operation ends where it stands (see listYield).
+    bool closing = false;
+
+    // Shows "Stop" while a run goes and "Run Report..." once one has ended.
+    void showRunState(bool running);
+    // Keeps the report of the run that just ended for "Run Report...".
+    void setRunReport(RunReport report);
+    // The report of the latest run; null before the first one.
+    const RunReport* runReport() const { return m_hasReport ? &m_report : nullptr; }
+    // Opens (or raises) the report window on the latest run's report.
+    void showRunReport();
+    // The report window once it has been opened; null before.
+    RunReportWindow* reportWindow() const { return m_reportWindow; }
+    // The yield of the file list's long operations: lets the window process
+    // its events and, once the window is closing, throws OperationAbandoned.
+    Yield listYield();
     // Folder the output-folder picker opens at.
     QString browseFolder;
 
@@ -112,6 +140,10 @@ public slots:
     void PushButton8_Click();
     void PushButton10_Click();
 
+    // Stop and the run report.
+    void StopButton_Click();
+    void RunReportButton_Click();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +159,9 @@ private:
     void connectHandlers();
     bool routeListViewEvent(QEvent* event);
     void showPointer();
+    void showCounts();
+    // Runs a list operation of a button; one abandoned as the window closes ends quietly.
+    void runListOperation(const std::function<void()>& operation);
 
     Prompts& m_prompts;
     FileListModel m_fileList;
@@ -137,6 +172,13 @@ private:
     QTreeView* m_listView = nullptr;
     QPushButton* m_buttons[18] = {};
     QProgressBar* m_progress = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_reportButton = nullptr;
+    QShortcut* m_escape = nullptr;
+    QLabel* m_counts = nullptr;
+    RunReportWindow* m_reportWindow = nullptr;
+    RunReport m_report;
+    bool m_hasReport = false;
     QTabWidget* m_tabs = nullptr;
     QPlainTextEdit* m_text1 = nullptr;
     QPlainTextEdit* m_text2 = nullptr;

@@ -1,6 +1,8 @@
 // Composition of the main window: two equal columns. Left: the file list, four
-// rows of two buttons, the progress bar. Right: the tab control, the "Save
-// Option" frame and "Start Replacing", level with the progress bar.
+// rows of two buttons, the progress bar (with "Stop" and "Run Report..." at its
+// end when they apply). Right: the tab control, the "Save Option" frame and
+// "Start Replacing", level with the progress bar. Below both, a status bar
+// with the counts of files and sets.
 #include "app/Form1.h"
 
 #include "filelist/FileListView.h"
@@ -16,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -57,6 +60,11 @@ void Form1::compose()
     columns->addWidget(composeLeftColumn(), 1);
     columns->addWidget(composeRightColumn(), 1);
     setCentralWidget(central);
+    m_counts = new QLabel;
+    m_counts->setObjectName("CountsLabel");
+    statusBar()->setObjectName("StatusBar");
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(m_counts);
     resize(2 * kColumnWidth + 30, 620);
 }
 
@@ -102,7 +110,23 @@ QWidget* Form1::composeLeftColumn()
     m_progress->setTextVisible(true);
     m_progress->setAlignment(Qt::AlignCenter);
     m_progress->setFormat("Progress Bar");
-    layout->addWidget(m_progress);
+    // Stop and the report sit at the bar's end, so the bar keeps its place in
+    // the column; both are hidden until they apply.
+    m_stop = new QPushButton("Stop");
+    m_stop->setObjectName("StopButton");
+    m_stop->setToolTip("Stop the run (Esc): the file in hand is left as it was");
+    m_reportButton = new QPushButton("Run Report...");
+    m_reportButton->setObjectName("RunReportButton");
+    m_reportButton->setToolTip("What the latest run did to each file");
+    auto* barRow = new QHBoxLayout;
+    barRow->addWidget(m_progress, 1);
+    for (QPushButton* button : {m_stop, m_reportButton}) {
+        button->setMouseTracking(true);
+        button->setAttribute(Qt::WA_NoMousePropagation);
+        button->hide();
+        barRow->addWidget(button);
+    }
+    layout->addLayout(barRow);
     return column;
 }
 

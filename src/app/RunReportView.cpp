@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quorvane {
 
 void RunReportModel::setReport(RunReport report)
@@ -35,6 +37,8 @@ int RunReportModel::columnCount(const QModelIndex& parent) const
 
 QVariant RunReportModel::data(const QModelIndex& index, int role) const
 {
+    if (index.isValid() && role == Qt::TextAlignmentRole && index.column() == ReplacementsColumn)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::UserRole))
         return {};
     const RunReportRow& row = m_report.rows().at(size_t(index.row()));
@@ -122,9 +126,26 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     connect(m_table, &QTableView::doubleClicked, this, &RunReportWindow::openFolderOf);
 }
 
+QString RunReportSummary(const RunReport& report)
+{
+    QString text = report.totalsText();
+    if (!report.stopped())
+        return text;
+    // The first entry not reached is where the run stopped.
+    const auto& rows = report.rows();
+    const auto at = std::find_if(rows.begin(), rows.end(),
+                                 [](const RunReportRow& row) { return row.outcome == RunOutcome::NotReached; });
+    if (at == rows.end())
+        return text + "\nThe run was stopped after its last entry.";
+    return text + QStringLiteral("\nStopped at entry %1 of %2, %3: it and the entries after it were not reached.")
+                      .arg(at - rows.begin() + 1)
+                      .arg(rows.size())
+                      .arg(at->source);
+}
+
 void RunReportWindow::setReport(RunReport report)
 {
-    m_totals->setText(report.totalsText() + (report.stopped() ? tr(" (stopped)") : QString()));
+    m_totals->setText(RunReportSummary(report));
     m_model->setReport(std::move(report));
     m_table->resizeColumnToContents(RunReportModel::ReplacementsColumn);
     m_table->resizeColumnToContents(RunReportModel::OutcomeColumn);

@@ -50,6 +50,12 @@ private:
     Show m_show = Show::All;
 };
 
+// The totals, and for a stopped run a second line naming the entry it
+// stopped at: "Stopped at entry 3 of 10, /path/c.txt: it and the entries after
+// it were not reached."
+QString RunReportSummary(const RunReport& report);
+
+// Non-modal; Close hides it. Double-click on a row opens its folder.
 class RunReportWindow : public QDialog {
     Q_OBJECT
 public:

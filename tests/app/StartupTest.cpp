@@ -72,6 +72,7 @@ TEST_F(Startup, FreshStoreOpensWithEveryDefault)
     EXPECT_EQ(f.listView()->columnWidth(0), 467);
     EXPECT_EQ(f.progressBar()->format(), "Progress Bar");
     EXPECT_EQ(f.progressBar()->value(), 0);
+    EXPECT_EQ(f.countsLabel()->text(), QString("0 files \u00b7 0 sets"));
     EXPECT_EQ(f.pointer(), PointerStyle::Default);
     EXPECT_FALSE(f.handCursor().has_value());
     EXPECT_TRUE(f.styleSheet().isEmpty());
@@ -98,7 +99,14 @@ TEST_F(Startup, EveryControlCarriesItsNameAndCaption)
         EXPECT_EQ(button->text(), caption);
         EXPECT_EQ(f.pushButton(number), button);
     }
-    EXPECT_EQ(f.findChildren<QPushButton*>().size(), 15);
+    // Beside them only Stop and Run Report..., hidden until a run needs them.
+    EXPECT_EQ(f.findChildren<QPushButton*>().size(), 17);
+    EXPECT_EQ(f.findChild<QPushButton*>("StopButton"), f.stopButton());
+    EXPECT_EQ(f.findChild<QPushButton*>("RunReportButton"), f.reportButton());
+    EXPECT_EQ(f.stopButton()->text(), "Stop");
+    EXPECT_EQ(f.reportButton()->text(), "Run Report...");
+    EXPECT_TRUE(f.stopButton()->isHidden());
+    EXPECT_TRUE(f.reportButton()->isHidden());
     const std::vector<std::pair<QString, QString>> labels = {
         {"Label1", " Find what (exact case):"}, {"Label2", " Replace with:"},
         {"Label3", " Find what (exact case):"}, {"Label4", " Replace with:"}};
@@ -200,6 +208,28 @@ TEST_F(Startup, TabChangeIsStored)
     EXPECT_EQ(ReadSetting("TabSel", "?"), "1");
     f.tabs()->setCurrentIndex(0);
     EXPECT_EQ(ReadSetting("TabSel", "?"), "0");
+}
+
+TEST_F(Startup, TheStatusBarCountsFilesAndSetsAsTheyChange)
+{
+    Form1& f = open();
+    QStringList seen;
+    f.fileList().addEntry("/a");
+    seen << f.countsLabel()->text();
+    f.fileList().addEntries({"/b", "/c"});
+    f.findCombo()->addItem("x");
+    f.replaceCombo()->addItem("y");
+    seen << f.countsLabel()->text();
+    f.fileList().removeEntry(1);
+    f.findCombo()->addItem("z");
+    f.replaceCombo()->addItem("w");
+    seen << f.countsLabel()->text();
+    f.fileList().clear();
+    f.findCombo()->clear();
+    f.replaceCombo()->clear();
+    seen << f.countsLabel()->text();
+    EXPECT_EQ(seen, QStringList({"1 file \u00b7 0 sets", "3 files \u00b7 1 set", "2 files \u00b7 2 sets",
+                                 "0 files \u00b7 0 sets"}));
 }
 
 TEST_F(Startup, TitleIsCutAtTheLastSpaceAtLeastOnceAndWhileOverForty)

@@ -2,6 +2,14 @@
 
 namespace quorvane::test {
 
+void ScriptedPrompts::record(const Shown& item)
+{
+    shown.push_back(item);
+    // A copy: the hook may show further prompts, which move the recorded ones.
+    if (onShown)
+        onShown(item);
+}
+
 namespace {
 template <typename T>
 T take(std::deque<T>& queue, T fallback)
@@ -16,47 +24,47 @@ T take(std::deque<T>& queue, T fallback)
 
 void ScriptedPrompts::notice(const QString& text, const QString& title)
 {
-    shown.push_back({"notice", text, title, {}});
+    record({"notice", text, title, {}});
 }
 
 void ScriptedPrompts::errorBox(const QString& text, const QString& title)
 {
-    shown.push_back({"error", text, title, {}});
+    record({"error", text, title, {}});
 }
 
 bool ScriptedPrompts::question(const QString& text, const QString& title)
 {
-    shown.push_back({"question", text, title, {}});
+    record({"question", text, title, {}});
     return take(answers, false);
 }
 
 QString ScriptedPrompts::inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer)
 {
-    shown.push_back({"input", prompt, title, defaultAnswer});
+    record({"input", prompt, title, defaultAnswer});
     return take(inputs, QString());
 }
 
 QStringList ScriptedPrompts::openFiles(const QString& title, const QString& filter, bool multiple)
 {
-    shown.push_back({"open", title, filter, multiple ? "multiple" : "single"});
+    record({"open", title, filter, multiple ? "multiple" : "single"});
     return take(openResults, QStringList());
 }
 
 QString ScriptedPrompts::saveFile(const QString& title, const QString& filter)
 {
-    shown.push_back({"save", title, filter, {}});
+    record({"save", title, filter, {}});
     return take(saveResults, QString());
 }
 
 QString ScriptedPrompts::pickFolder(const QString& title, const QString& initialFolder)
 {
-    shown.push_back({"folder", title, initialFolder, {}});
+    record({"folder", title, initialFolder, {}});
     return take(folderResults, QString());
 }
 
 void ScriptedPrompts::openUrl(const QUrl& url)
 {
-    shown.push_back({"url", url.toString(), {}, {}});
+    record({"url", url.toString(), {}, {}});
 }
 
 QStringList ScriptedPrompts::texts(const QString& kind) const

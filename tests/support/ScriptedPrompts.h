@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace quorvane::test {
 
@@ -23,6 +24,8 @@ public:
     std::deque<QString> saveResults;      // save dialogs
     std::deque<QString> folderResults;    // folder pickers
     std::vector<Shown> shown;
+    // Runs as each prompt is shown, after it is recorded.
+    std::function<void(const Shown&)> onShown;
 
     void notice(const QString& text, const QString& title) override;
     void errorBox(const QString& text, const QString& title) override;
@@ -35,6 +38,9 @@ public:
 
     // Texts of every shown item of one kind, in order.
     QStringList texts(const QString& kind) const;
+
+private:
+    void record(const Shown& item);
 };
 
 } // namespace quorvane::test
