@@ -3,11 +3,20 @@
 // file can be set against quorvane-batch on the same files.
 //
 //   quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...
-//                         [--generate N DIR] (--output-folder DIR | --in-place) [FILE]...
+//                         [--generate N DIR] [--stop-after MS | --close-after MS]
+//                         (--output-folder DIR | --in-place) [FILE]...
 //
 // Pairs become the lines of the two single-mode boxes. --generate writes N
 // small files into DIR first and adds them. Prints the elapsed milliseconds
-// on stdout; failures reported by the window go to stderr.
+// on stdout; failures reported by the window go to stderr, and so do the
+// totals of the run's report, which the window keeps as it always does.
+//
+// --stop-after MS clicks "Stop" MS milliseconds into the run and prints
+// "stop-ms T" on stdout: the time from the click to the run's end. --close-after
+// MS closes the window instead and prints "closed-at T" at once, T being the
+// monotonic clock in nanoseconds, so that whoever waits for the process can
+// tell how long it took to be gone. Both print "abandoned" on stderr when the
+// file in hand was left unfinished.
 #include "app/Form1.h"
 #include "shell/Chance.h"
 #include "shell/ProgramFolder.h"
@@ -15,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -23,6 +33,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -51,7 +62,8 @@ public:
 int Usage()
 {
     std::fprintf(stderr, "usage: quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...\n"
-                         "       [--generate N DIR] (--output-folder DIR | --in-place) [FILE]...\n");
+                         "       [--generate N DIR] [--stop-after MS | --close-after MS]\n"
+                         "       (--output-folder DIR | --in-place) [FILE]...\n");
     return 2;
 }
 
@@ -83,6 +95,7 @@ int main(int argc, char** argv)
     QStringList finds, replaces, files;
     QString outputFolder;
     bool inPlace = false;
+    int stopAfter = -1, closeAfter = -1;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -91,6 +104,8 @@ int main(int argc, char** argv)
         else if (a == "--replace") replaces << next();
         else if (a == "--output-folder") outputFolder = next();
         else if (a == "--in-place") inPlace = true;
+        else if (a == "--stop-after") stopAfter = next().toInt();
+        else if (a == "--close-after") closeAfter = next().toInt();
         else if (a == "--list") {
             QFile list(next());
             if (!list.open(QIODevice::ReadOnly)) return Usage();
@@ -127,12 +142,35 @@ int main(int argc, char** argv)
     (inPlace ? window.option2() : window.option1())->click();
     QCoreApplication::processEvents();
 
+    // The timers fire while the run yields to the window.
+    QElapsedTimer sinceStop;
+    if (stopAfter >= 0)
+        QTimer::singleShot(stopAfter, [&] {
+            sinceStop.start();
+            window.stopButton()->click();
+        });
+    if (closeAfter >= 0)
+        QTimer::singleShot(closeAfter, [&] {
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("closed-at %lld\n",
+                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            std::fflush(stdout);
+            window.close();
+        });
+
     QElapsedTimer timer;
     timer.start();
     window.pushButton(12)->click();
     const qint64 ms = timer.elapsed();
+    if (sinceStop.isValid())
+        std::printf("stop-ms %.1f\n", double(sinceStop.nsecsElapsed()) / 1e6);
     std::printf("%lld\n", static_cast<long long>(ms));
     std::fprintf(stderr, "%lld files through the window in %lld ms\n",
                  static_cast<long long>(files.size()), static_cast<long long>(ms));
+    if (const quorvane::RunReport* report = window.runReport()) {
+        std::fprintf(stderr, "report: %s\n", qPrintable(report->totalsText()));
+        if (report->stopped() && report->count(quorvane::RunOutcome::NotReached) > 0)
+            std::fprintf(stderr, "abandoned\n");
+    }
     return prompts.failures ? 1 : 0;
 }
