@@ -9,7 +9,7 @@ namespace quorvane::batch {
 namespace {
 
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
-                             "output-folder", "folder", "extension"};
+                             "output-folder", "folder", "extension", "report"};
 
 QString Description()
 {
@@ -35,7 +35,14 @@ QString Description()
         "replacements, a tab and the path as listed; the last line then reads\n"
         "  \"4 files checked, 0 failed, 12 replacements\".\n"
         "A file that fails is reported on stderr and the run goes on.\n"
-        "Exit status: 0 all files succeeded, 1 some failed, 2 bad usage.");
+        "--report FILE writes one CSV row per file: source, output, replacements,\n"
+        "outcome (written, unchanged, failed, not reached) and reason.\n"
+        "On a terminal, a progress line on stderr shows the file in hand.\n"
+        "\n"
+        "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
+        "results already complete are written, and the summary is printed.\n"
+        "Exit status: 0 all files succeeded, 1 some failed (or the report could\n"
+        "not be written), 2 bad usage, 130 stopped by SIGINT, 143 by SIGTERM.");
 }
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
@@ -47,7 +54,8 @@ QString UsageSynopsis()
     return QStringLiteral(
         "Usage: quorvane-batch [--find TEXT --replace TEXT]... [[--separator SEP] --sets FILE]...\n"
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
-        "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet] [FILE]...\n");
+        "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
+        "                      [--report FILE] [FILE]...\n");
 }
 
 ParseOutcome ParseBatchArguments(const QStringList& arguments)
@@ -68,6 +76,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
     parser.addOption({"in-place", "Replace each source file by its result."});
     parser.addOption({"dry-run", "Write nothing; print the replacements each file would get."});
     parser.addOption({"quiet", "Leave out the summary line."});
+    parser.addOption({"report", "Write what the run did to each file to FILE, as CSV.", "FILE"});
     parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
 
     ParseOutcome outcome;
@@ -89,7 +98,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
     std::optional<QString> pendingFind;
     QString separator = QStringLiteral("::");
     QString extension = QStringLiteral("*");
-    bool separatorUnused = false, extensionUnused = false, outputGiven = false;
+    bool separatorUnused = false, extensionUnused = false, outputGiven = false, reportGiven = false;
     bool optionsEnded = false;
     auto usage = [&](const QString& why) {
         outcome.result = ParseOutcome::Result::Usage;
@@ -151,6 +160,13 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
             a.dryRun = true;
         } else if (name == "quiet") {
             a.quiet = true;
+        } else if (name == "report") {
+            if (reportGiven)
+                return usage("--report is given more than once.");
+            if (value.isEmpty())
+                return usage("--report needs a file name.");
+            reportGiven = true;
+            a.reportPath = value;
         }
     }
 

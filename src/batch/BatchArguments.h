@@ -20,6 +20,7 @@ struct BatchArguments {
     QString outputFolder;              // used when inPlace is false
     bool dryRun = false;
     bool quiet = false;
+    QString reportPath;                // --report: where the run's report goes as CSV
 };
 
 struct ParseOutcome {

@@ -1,13 +1,15 @@
 #include "batch/CommandRun.h"
 
+#include "batch/Gather.h"
+#include "batch/ProgressLine.h"
+#include "batch/StopSignals.h"
 #include "engine/FileReplace.h"
 #include "engine/files/PathHelpers.h"
+#include "engine/report/RunReport.h"
+#include "engine/write/AtomicWrite.h"
 #include "engine/write/CommitGroup.h"
-#include "filelist/FolderScan.h"
-#include "filelist/ListFile.h"
-#include "sets/SetsFile.h"
-#include "shell/Failure.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <numeric>
 
@@ -15,148 +17,155 @@ namespace quorvane::batch {
 
 namespace {
 
-void Print(std::FILE* stream, const QString& line)
-{
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
-
 QString Counted(std::int64_t n, const char* one, const char* many)
 {
     return QString::number(n) + ' ' + QLatin1String(n == 1 ? one : many);
 }
 
-// Pairs from --find/--replace and sets files, in command-line order. False
-// (with the reason on err) when a sets file cannot be read.
-bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, std::FILE* err)
-{
-    for (const Source& source : a.pairSources) {
-        if (source.kind == Source::Kind::Pair) {
-            pairs.push_back({source.text, source.second});
-            continue;
-        }
-        QStringList finds, replaces;
-        try {
-            LoadSetsFile(source.text, source.second, finds, replaces);
-        } catch (const Failure& failure) {
-            Print(err, FileExists(source.text) ? source.text + ": " + failure.text
-                                               : source.text + " not found.");
-            return false;
-        }
-        for (qsizetype i = 0; i < finds.size(); ++i)
-            pairs.push_back({finds.at(i), replaces.at(i)});
-    }
-    return true;
-}
+// Lines on stdout and stderr; the progress line goes off the screen first.
+struct Console {
+    std::FILE* out;
+    std::FILE* err;
+    ProgressLine progress;
 
-// The file list; a list file or folder that cannot be read is reported and
-// counted in failed, and the others still contribute.
-QStringList GatherFiles(const BatchArguments& a, std::int64_t& failed, std::FILE* err)
-{
-    QStringList files;
-    for (const Source& source : a.fileSources) {
-        try {
-            switch (source.kind) {
-            case Source::Kind::File:
-                files.append(source.text);
-                break;
-            case Source::Kind::List: {
-                if (!FileExists(source.text)) {
-                    Print(err, "File not found: " + source.text);
-                    ++failed;
-                    break;
-                }
-                const ListFileEntries read = ReadListFile(source.text);
-                files.append(read.entries);
-                // A line holding a NUL names no file: each is reported and failed.
-                for (const qsizetype line : read.nulLines) {
-                    Print(err, source.text + ": " + NulLineReason(line));
-                    ++failed;
-                }
-                break;
-            }
-            case Source::Kind::Folder:
-                if (!FolderExists(source.text)) {
-                    Print(err, "Folder not found: " + source.text);
-                    ++failed;
-                    break;
-                }
-                files.append(CollectFolderFiles(source.text, source.second, {}));
-                break;
-            default:
-                break;
-            }
-        } catch (const Failure& failure) {
-            Print(err, source.text + ": " + failure.text);
-            ++failed;
-        }
+    void print(std::FILE* stream, const QString& line)
+    {
+        progress.erase();
+        const QByteArray bytes = line.toUtf8() + '\n';
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     }
-    return files;
+    void error(const QString& line) { print(err, line); }
+};
+
+// Writes the report atomically; empty, or why it could not be written.
+QString WriteReport(const QString& path, const RunReport& report)
+{
+    const QByteArray csv = RunReportCsv(report);
+    AtomicFile file(path);
+    if (file.append(csv.constData(), csv.size()) && file.finish(true) && file.commit())
+        return {};
+    return file.errorText();
 }
 
 } // namespace
 
 int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
 {
+    Console console{out, err, ProgressLine::ForTerminal(err)};
+    const auto sayError = [&console](const QString& line) { console.error(line); };
     if (!a.inPlace && !FolderExists(a.outputFolder)) {
-        Print(err, "Folder does not exist. Please select another folder.");
+        console.error("Folder does not exist. Please select another folder.");
         return 2;
     }
     FileJob job;
-    if (!GatherPairs(a, job.pairs, err))
+    if (!GatherPairs(a, job.pairs, sayError))
         return 2;
     job.dryRun = a.dryRun;
+    const std::vector<ListEntry> entries = GatherFiles(a, sayError);
+    const qsizetype total = qsizetype(entries.size());
 
+    // From here on a stop signal ends the run between or within files, never
+    // halfway through a write; the results already complete still land.
+    StopSignals catchStops;
+    job.cancelled = [] { return StopSignals::received() != 0; };
+    job.yield = [&console] { console.progress.tick(); };
+    console.progress.setTotal(total);
+
+    RunReport report;
+    std::vector<qsizetype> rowOf(size_t(total), -1);
     std::int64_t written = 0, unchanged = 0, failed = 0, replacements = 0;
-    const QStringList files = GatherFiles(a, failed, err);
-
     // Results wait in a group so that a batch of small files pays for one
     // sync per group instead of one per file; a commit that fails there is
     // reported late, under the file's own path.
-    std::vector<std::pair<qsizetype, QString>> lateFailures;   // file index, reason
-    std::vector<std::int64_t> made(files.size(), 0);
+    std::vector<std::pair<qsizetype, QString>> lateFailures;   // entry index, reason
     CommitGroup group;
     if (!a.dryRun)
         job.group = &group;
 
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString& source = files.at(i);
-        const QString output = a.inPlace ? source : OutputPathInFolder(a.outputFolder, source);
-        const FileOutcome outcome = ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
-            lateFailures.emplace_back(i, why);
-        });
-        if (!outcome.ok) {
-            Print(err, source + ": " + (outcome.error.isEmpty() ? QStringLiteral("failed") : outcome.error));
+    qsizetype i = 0;
+    for (; i < total && !StopSignals::received(); ++i) {
+        const ListEntry& entry = entries[size_t(i)];
+        if (!entry.failure.isEmpty()) {
+            report.add({entry.path, QString(), 0, RunOutcome::Failed, entry.failure});
             ++failed;
             continue;
         }
-        made[i] = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
-        replacements += made[i];
+        const QString& source = entry.path;
+        const QString output = a.inPlace ? source : OutputPathInFolder(a.outputFolder, source);
+        console.progress.file(i, source);
+        const FileOutcome outcome = ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
+            lateFailures.emplace_back(i, why);
+        });
+        if (outcome.cancelled)
+            break;
+        if (!outcome.ok) {
+            const QString why = outcome.error.isEmpty() ? QStringLiteral("failed") : outcome.error;
+            console.error(source + ": " + why);
+            report.add({source, output, 0, RunOutcome::Failed, why});
+            ++failed;
+            continue;
+        }
+        const std::int64_t made = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
+        replacements += made;
         if (a.dryRun)
-            Print(out, QString::number(made[i]) + '\t' + source);
-        else if (outcome.written)
-            ++written;
+            console.print(out, QString::number(made) + '\t' + source);
         else
-            ++unchanged;
+            ++(outcome.written ? written : unchanged);
+        rowOf[size_t(i)] = report.add({source, output, made,
+                                       outcome.written ? RunOutcome::Written : RunOutcome::Unchanged, {}});
+    }
+    if (i < total) {
+        report.stopBefore({});
+        for (; i < total; ++i) {
+            const ListEntry& entry = entries[size_t(i)];
+            const bool listFailed = !entry.failure.isEmpty();
+            report.add({entry.path, QString(), 0, listFailed ? RunOutcome::Failed : RunOutcome::NotReached,
+                        entry.failure});
+            failed += listFailed;
+        }
     }
     group.flush();
-    for (const auto& [i, why] : lateFailures) {
-        Print(err, files.at(i) + ": " + why);
-        replacements -= made[i];
+    for (const auto& [index, why] : lateFailures) {
+        const QString& source = entries[size_t(index)].path;
+        console.error(source + ": " + why);
+        const qsizetype row = rowOf[size_t(index)];
+        replacements -= report.rows().at(size_t(row)).replacements;
+        report.markFailed(row, why);
         --written;
         ++failed;
     }
+    console.progress.erase();
 
+    const int stopSignal = StopSignals::received();
+    if (stopSignal) {
+        const qsizetype notReached = report.count(RunOutcome::NotReached);
+        console.error(QString("Stopped by ") + SignalName(stopSignal) + ": "
+                      + Counted(notReached, "file", "files") + " not reached.");
+    }
     if (!a.quiet) {
+        // Files checked: the list's files the run came to.
+        const std::int64_t checked = std::count_if(entries.begin(), entries.end(), [](const ListEntry& e) {
+            return e.failure.isEmpty();
+        }) - report.count(RunOutcome::NotReached);
         const QString tail = QString::number(failed) + " failed, "
                              + Counted(replacements, "replacement", "replacements");
         if (a.dryRun)
-            Print(out, Counted(std::int64_t(files.size()), "file", "files") + " checked, " + tail);
+            console.print(out, Counted(checked, "file", "files") + " checked, " + tail);
         else
-            Print(out, Counted(written, "file", "files") + " written, " + QString::number(unchanged)
-                           + " unchanged, " + tail);
+            console.print(out, Counted(written, "file", "files") + " written, " + QString::number(unchanged)
+                                   + " unchanged, " + tail);
     }
-    return failed ? 1 : 0;
+    bool reportFailed = false;
+    if (!a.reportPath.isEmpty()) {
+        const QString why = WriteReport(a.reportPath, report);
+        if (!why.isEmpty()) {
+            console.error("cannot write the report " + a.reportPath + ": " + why);
+            reportFailed = true;
+        }
+    }
+    if (stopSignal)
+        return 128 + stopSignal;
+    return failed || reportFailed ? 1 : 0;
 }
 
 } // namespace quorvane::batch

@@ -5,6 +5,7 @@
 #include "engine/text/SourceReader.h"
 #include "engine/write/AtomicWrite.h"
 #include "engine/write/CommitGroup.h"
+#include "engine/write/TargetCompare.h"
 
 #include <cerrno>
 #include <mutex>
@@ -79,21 +80,36 @@ bool Cancelled(const FileJob& job)
     return job.cancelled && job.cancelled();
 }
 
-// Streams the whole source through the pairs, handing output to `out` (null on
-// a dry run). A write failure stops the pump and shows in out's error. Restart
-// means the pipeline's one-pass mode ended midway: run again with it off.
-// Cancelled: job.cancelled answered true, after a yield or within the pipeline.
+// Where a result goes: its temporary file, or on a dry run at most a
+// comparison with the file it would replace.
+struct ResultSink {
+    AtomicFile* file = nullptr;
+    TargetCompare* compare = nullptr;
+    bool ok = true;   // false once a write failed (the file tells why)
+    void put(const char* data, qint64 len)
+    {
+        if (file)
+            ok = ok && file->append(data, len);
+        else if (compare)
+            compare->feed(data, len);
+    }
+};
+
+// Streams the whole source through the pairs into dest. A write failure stops
+// the pump and shows in the file's error. Restart means the pipeline's
+// one-pass mode ended midway: run again with it off. Cancelled: job.cancelled
+// answered true, after a yield or within the pipeline.
 template <typename Unit>
-PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, AtomicFile* out, FileOutcome& outcome)
+PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, ResultSink& dest, FileOutcome& outcome)
 {
     std::vector<size_t> kept;
     ReplacePipeline<Unit> pipeline(Prepared<Unit>(job.pairs, kept), onePass);
     if (job.cancelled)
         pipeline.setCancel(job.cancelled);
-    bool writeOk = true;
+    bool& writeOk = dest.ok;
     const auto sink = [&](std::basic_string_view<Unit> piece) {
-        if (out && writeOk && !piece.empty())
-            writeOk = out->append(reinterpret_cast<const char*>(piece.data()), qint64(piece.size() * sizeof(Unit)));
+        if (!piece.empty())
+            dest.put(reinterpret_cast<const char*>(piece.data()), qint64(piece.size() * sizeof(Unit)));
     };
     const size_t chunk = size_t(std::max<qsizetype>(1, job.chunkUnits));
     bool readOk = true;
@@ -175,10 +191,11 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         job.group->commitWaiting();
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);
-    const bool inPlace = !job.dryRun && SameFile(source, output);
+    const bool inPlace = UsablePath(output) && SameFile(source, output);
 
     std::unique_ptr<SourceReader> reader;
     std::unique_ptr<AtomicFile> out;
+    std::unique_ptr<TargetCompare> dryCompare;
     PumpResult pumped = PumpResult::Restart;
     // The first run tries the one-pass mode; when that has to end midway, the
     // file is read again from the start with the stages alone.
@@ -187,20 +204,24 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!reader->open(source))
             return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
         outcome.encoding = reader->detected().encoding;
+        // In place, a result may come out identical to its source even though
+        // replacements were made (a pair that puts back what it finds); such a
+        // source is left alone, as if nothing had matched. A dry run tells so too.
+        const bool compare = inPlace && RoundTrips(reader->detected().form);
         if (!job.dryRun) {
             out = std::make_unique<AtomicFile>(output);
             if (job.group)
                 out->setSweep(&job.group->sweep());
-            // In place, a result may come out identical to its source even
-            // though replacements were made (a pair that puts back what it
-            // finds); such a source is left alone, as if nothing had matched.
-            if (inPlace && RoundTrips(reader->detected().form))
+            if (compare)
                 out->compareWithTarget();
-            if (outcome.encoding == TextEncoding::Unicode)
-                out->append("\xFF\xFE", 2);
+        } else if (compare) {
+            dryCompare = std::make_unique<TargetCompare>(output);
         }
-        pumped = reader->wide() ? Pump<char16_t>(*reader, job, onePass, out.get(), outcome)
-                               : Pump<char>(*reader, job, onePass, out.get(), outcome);
+        ResultSink dest{out.get(), dryCompare.get()};
+        if (outcome.encoding == TextEncoding::Unicode)
+            dest.put("\xFF\xFE", 2);
+        pumped = reader->wide() ? Pump<char16_t>(*reader, job, onePass, dest, outcome)
+                               : Pump<char>(*reader, job, onePass, dest, outcome);
         if (pumped != PumpResult::Restart)
             break;
     }
@@ -209,13 +230,10 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     if (pumped == PumpResult::ReadFailed)
         return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
     const Detected detected = reader->detected();
-    if (job.dryRun) {
-        outcome.ok = true;
-        return outcome;
-    }
     const QByteArray odd = reader->trailingByte();
+    ResultSink dest{out.get(), dryCompare.get()};
     if (!odd.isEmpty())
-        out->append(odd.constData(), odd.size());
+        dest.put(odd.constData(), odd.size());
 
     // In place, a result identical to its source leaves the source untouched
     // (its inode, times and hard links stay). Without replacements the forms
@@ -223,6 +241,11 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     bool replaced = false;
     for (std::int64_t c : outcome.counts)
         replaced = replaced || c > 0;
+    if (job.dryRun) {
+        outcome.ok = true;
+        outcome.written = !(dryCompare && (!replaced || dryCompare->same()));
+        return outcome;
+    }
     if (inPlace && RoundTrips(detected.form) && out->errorNumber() == 0
         && (!replaced || out->sameAsTarget())) {
         out->discard();

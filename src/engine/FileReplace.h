@@ -37,7 +37,9 @@ struct FileOutcome {
     QString error;                      // description of the failure
     std::vector<std::int64_t> counts;   // replacements per pair
     TextEncoding encoding = TextEncoding::Ansi;
-    bool written = false;               // false when nothing needed writing (or dry run)
+    // False when nothing needed writing; on a dry run, whether a real run
+    // would write (in place, a result identical to the file would not be).
+    bool written = false;
     // Abandoned on job.cancelled: ok is false, no failure is told, the source
     // and any existing output are as they were and no temporary file is left.
     bool cancelled = false;

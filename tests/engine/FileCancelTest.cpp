@@ -1,10 +1,13 @@
 // A run stopped while a file is in hand: that file is left as it was, results
 // already complete still land, and no temporary file stays behind.
 #include "engine/FileReplace.h"
+#include "engine/replace/ReplacePipeline.h"
 #include "engine/write/CommitGroup.h"
 #include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace quorvane;
 using quorvane::test::IoSandbox;
@@ -42,17 +45,17 @@ QByteArray Reference(QByteArray text, const std::vector<Pair>& pairs)
 
 TEST(FileCancel, AFileAbandonedMidwayStaysWholeAndTheResultsBeforeItLand)
 {
+    constexpr int kNever = 1 << 30;
     const struct {
         int pairs;
-        int stopAt;      // the query answers true the stopAt-th time it is asked
-        int yieldsSeen;  // yields made by then; -1: not checked
+        int stopAfterYields;   // the query answers true once this many yields were made
     } cases[] = {
-        {1, 1, 0},          // before the file is opened
-        {1, 2, 1},          // after the first yield, before any text
-        {3, 60, -1},        // after some stretches
-        {40, 300, -1},
-        {2000, 150, 1},     // between stages of the first stretch
-        {40, 1 << 30, -1},  // never: the file is finished
+        {1, 0},         // before the file is opened
+        {1, 1},         // after the first yield, before any text
+        {3, 12},        // after some stretches
+        {40, 20},
+        {2000, 5},
+        {40, kNever},   // the file is finished
     };
     for (const auto& c : cases) {
         IoSandbox box;
@@ -66,34 +69,46 @@ TEST(FileCancel, AFileAbandonedMidwayStaysWholeAndTheResultsBeforeItLand)
         job.group = &group;
         ASSERT_TRUE(ProcessFile(first, first, job).written);
 
-        int asked = 0, yields = 0, yieldsAtStop = -1;
+        int yields = 0;
         job.yield = [&] { ++yields; };
-        job.cancelled = [&] {
-            if (++asked < c.stopAt)
-                return false;
-            if (yieldsAtStop < 0)
-                yieldsAtStop = yields;
-            return true;
-        };
+        job.cancelled = [&] { return yields >= c.stopAfterYields; };
         const FileOutcome r = ProcessFile(big, big, job);
-        const bool stopped = c.stopAt < (1 << 30);
-        EXPECT_EQ(r.cancelled, stopped) << c.pairs << " " << c.stopAt;
+        const bool stopped = c.stopAfterYields != kNever;
+        EXPECT_EQ(r.cancelled, stopped) << c.pairs << " " << c.stopAfterYields;
         EXPECT_EQ(r.ok, !stopped);
         EXPECT_EQ(r.error, "");
-        if (c.yieldsSeen >= 0) {
-            EXPECT_EQ(yieldsAtStop, c.yieldsSeen) << c.pairs << " " << c.stopAt;
-        }
         if (stopped) {
-            EXPECT_EQ(asked, c.stopAt) << "asked again after it answered true";
+            EXPECT_EQ(yields, c.stopAfterYields) << "went on after the query said stop";
         }
 
         EXPECT_TRUE(group.flush().empty());
         EXPECT_EQ(IoSandbox::read(first), Reference("cat", job.pairs));
         EXPECT_TRUE(IoSandbox::read(big) == (stopped ? old : Reference(old, job.pairs)))
-            << c.pairs << " " << c.stopAt;
+            << c.pairs << " " << c.stopAfterYields;
         EXPECT_EQ(IoSandbox::read(after), "cat");
         EXPECT_EQ(box.entries(), (QStringList{"big.txt", "first.txt", "z-after.txt"}));
     }
+}
+
+TEST(FileCancel, APipelineWorkingPairByPairStopsBetweenTwoPairs)
+{
+    // With thousands of pairs one stretch can take seconds; the query is asked
+    // before each pair, and once it answers true nothing more comes out.
+    std::vector<UnitPair<char>> pairs;
+    for (int k = 0; k < 2000; ++k)
+        pairs.push_back({"w" + std::to_string(k) + "x", "v" + std::to_string(k) + "y"});
+    PipelineTuning tuning;
+    tuning.onePass = false;
+    ReplacePipeline<char> pipeline(std::move(pairs), tuning);
+    int asked = 0;
+    pipeline.setCancel([&asked] { return ++asked >= 50; });
+    std::string out;
+    const auto sink = [&out](std::string_view piece) { out += piece; };
+    pipeline.feed(std::string(4 << 20, 'w'), sink);
+    pipeline.finish(sink);
+    EXPECT_TRUE(pipeline.cancelled());
+    EXPECT_EQ(asked, 50);
+    EXPECT_EQ(out, "");
 }
 
 TEST(FileCancel, TheProceduresTellNothingOfAnAbandonedFile)

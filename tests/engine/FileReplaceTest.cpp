@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <numeric>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -321,16 +322,32 @@ TEST(FileReplace, AnUnchangedInPlaceResultLeavesTheSourceAloneUnlessItsFormChang
     EXPECT_EQ(IoSandbox::read(utf8), "abc");   // the mark is dropped, so it is rewritten
 }
 
-TEST(FileReplace, ADryRunCountsButWritesNothing)
+TEST(FileReplace, ADryRunCountsButWritesNothingAndTellsWhetherARealRunWould)
 {
-    IoSandbox box;
-    const QString in = box.write("in.txt", "cat cat");
-    FileJob job = Job({{"cat", "dog"}});
-    job.dryRun = true;
-    const FileOutcome r = ProcessFile(in, box.path("out.txt"), job);
-    EXPECT_TRUE(r.ok);
-    EXPECT_FALSE(r.written);
-    EXPECT_EQ(r.counts, std::vector<std::int64_t>{2});
-    EXPECT_EQ(box.entries(), QStringList{"in.txt"});
-    EXPECT_EQ(IoSandbox::read(in), "cat cat");
+    const struct {
+        const char* source;
+        bool inPlace;
+        std::vector<Pair> pairs;
+        std::int64_t counts;
+        bool written;
+    } cases[] = {
+        {"cat cat", false, {{"cat", "dog"}}, 2, true},
+        {"cow", false, {{"cat", "dog"}}, 0, true},    // a separate output is always written
+        {"cat cat", true, {{"cat", "dog"}}, 2, true},
+        {"cow", true, {{"cat", "dog"}}, 0, false},
+        {"cat", true, {{"cat", "dog"}, {"dog", "cat"}}, 2, false},   // replaced, yet identical
+        {"\xEF\xBB\xBF" "cow", true, {{"cat", "dog"}}, 0, true},  // the mark is dropped
+    };
+    for (const auto& c : cases) {
+        IoSandbox box;
+        const QString in = box.write("in.txt", c.source);
+        FileJob job = Job(c.pairs);
+        job.dryRun = true;
+        const FileOutcome r = ProcessFile(in, c.inPlace ? in : box.path("out.txt"), job);
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.written, c.written) << c.source << " " << c.inPlace;
+        EXPECT_EQ(std::accumulate(r.counts.begin(), r.counts.end(), std::int64_t{0}), c.counts);
+        EXPECT_EQ(box.entries(), QStringList{"in.txt"});
+        EXPECT_EQ(IoSandbox::read(in), c.source);
+    }
 }

@@ -1,0 +1,30 @@
+#pragma once
+// What a quorvane-batch command line names: its pairs, and its list of files
+// with the list files and folders that could not be read.
+#include "batch/BatchArguments.h"
+#include "engine/FileReplace.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace quorvane::batch {
+
+// Pairs from --find/--replace and sets files, in command-line order. False
+// (with the reason passed to say) when a sets file cannot be read.
+bool GatherPairs(const BatchArguments& arguments, std::vector<Pair>& pairs,
+                 const std::function<void(const QString&)>& say);
+
+// One entry of the run's list: a file to process, or a list file, list line or
+// folder that failed (failure says why, as the report gives it).
+struct ListEntry {
+    QString path;
+    QString failure;
+};
+
+// The entries in command-line order; each failure is also passed to say as
+// its message.
+std::vector<ListEntry> GatherFiles(const BatchArguments& arguments,
+                                   const std::function<void(const QString&)>& say);
+
+} // namespace quorvane::batch
