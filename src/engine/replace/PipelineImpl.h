@@ -57,11 +57,11 @@ struct PreparedPairs {
     std::size_t stored = 0;       // units every stage's tail (and history) needs
     std::size_t room = 0;         // units every stage's tail takes in front of the text
     std::vector<std::size_t> laterRoom;  // per pair: what the stages after it may still take
+    // When a few pairs can form later finds: the list cut into runs that each
+    // can go in one pass, applied one after another (see SplitIntoRuns).
+    std::vector<std::size_t> runStarts;
+    std::vector<std::shared_ptr<const PreparedPairs>> runs;
 };
-
-// Which pairs' insertions can form a later pair's find text.
-template <typename Unit>
-std::vector<char> FindCreators(const CandidateFilter<Unit>& filter, const std::vector<UnitPair<Unit>>& pairs);
 
 template <typename Unit>
 struct ReplacePipeline<Unit>::Impl {
@@ -109,6 +109,18 @@ struct ReplacePipeline<Unit>::Impl {
         std::uint64_t order() const { return std::uint64_t(pos) << 32 | text; }
     };
     bool onePass = false;
+    // Runs of the list (PreparedPairs::runs), each with its own pipeline; the
+    // output of one is the input of the next.
+    std::vector<std::unique_ptr<ReplacePipeline>> runPipelines;
+    std::vector<Sink> runSinks;
+    std::vector<char> runStartedOnePass;
+    const Sink* outerSink = nullptr;
+    void setUpRuns();
+    void feedRuns(View chunk, const Sink& sink);
+    void finishRuns(const Sink& sink);
+    // The runs' counts gathered into `counts`; whether they all kept their mode.
+    void gatherRunCounts();
+    bool runsOnePass() const;
     bool emitted = false;   // output has been handed on
     bool restart = false;   // the mode ended after output was handed on
     std::function<bool()> cancel;

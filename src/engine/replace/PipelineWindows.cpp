@@ -8,39 +8,6 @@
 
 namespace quorvane {
 
-// A later find text that an insertion of pair k forms anew overlaps the
-// inserted text: it holds the first or the last inserted unit, or lies inside
-// the units between them. When no later find text can, k's insertions need no
-// window scan at all: with many replacements by pairs whose replace texts share
-// nothing with what follows, those scans would cost more than the text itself.
-// A deletion joins its neighbours and may form anything.
-template <typename Unit>
-std::vector<char> FindCreators(const CandidateFilter<Unit>& filter, const std::vector<UnitPair<Unit>>& pairs)
-{
-    using U = std::make_unsigned_t<Unit>;
-    std::vector<std::int64_t> lastWith(std::size_t(1) << (8 * sizeof(Unit)), -1);
-    for (std::size_t j = 0; j < pairs.size(); ++j)
-        for (const Unit u : pairs[j].find) lastWith[U(u)] = std::int64_t(j);
-    struct InsideReport {
-        const CandidateFilter<Unit>& filter;
-        std::size_t k;
-        bool any = false;
-        bool known(std::size_t) const { return false; }
-        void found(std::size_t i, std::size_t) { any = any || filter.pairsOf(i).back() > k; }
-        void missed(std::size_t) {}
-    };
-    std::vector<char> mayCreate(pairs.size(), 1);
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        const std::basic_string<Unit>& r = pairs[k].replace;
-        if (r.empty() || lastWith[U(r.front())] > std::int64_t(k) || lastWith[U(r.back())] > std::int64_t(k))
-            continue;
-        InsideReport inside{filter, k};
-        if (r.size() > 2) filter.scan(r.data() + 1, r.size() - 2, r.size() - 2, inside);
-        mayCreate[k] = inside.any;
-    }
-    return mayCreate;
-}
-
 // Reports every find text that ends in the new stretch, including those that
 // begin in the previous one.
 template <typename Unit>
@@ -130,7 +97,5 @@ void ReplacePipeline<Unit>::Impl::scanWindow(const Stage& s, std::ptrdiff_t from
 
 template struct ReplacePipeline<char>::Impl;
 template struct ReplacePipeline<char16_t>::Impl;
-template std::vector<char> FindCreators(const CandidateFilter<char>&, const std::vector<UnitPair<char>>&);
-template std::vector<char> FindCreators(const CandidateFilter<char16_t>&, const std::vector<UnitPair<char16_t>>&);
 
 } // namespace quorvane

@@ -1,4 +1,5 @@
 #include "engine/replace/PipelineImpl.h"
+#include "engine/replace/PairOverlaps.h"
 
 #include <algorithm>
 
@@ -6,6 +7,9 @@
 // and replacing matches.
 
 namespace quorvane {
+
+// Each run costs a pass over the text; past this many, one pass with checks.
+constexpr std::size_t kMostRuns = 4;
 
 template <typename Unit>
 std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
@@ -28,7 +32,22 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
         && candidates->longest() * pairs.size() <= (std::size_t(1) << 26)) {
         const CandidateFilter<Unit>& filter = *candidates;
         prep->reach = filter.longest() - 1;
-        prep->mayCreate = FindCreators(filter, pairs);
+        prep->mayCreate = FindCreators(pairs);
+        // A few pairs that can form later finds cut the list into runs, each
+        // of which still goes in one pass; more keep one list, checked per
+        // occurrence in one pass (see PipelineOnePass.cpp).
+        if (tuning.onePass) {
+            prep->runStarts = SplitIntoRuns(pairs, prep->mayCreate, kMostRuns);
+            if (prep->runStarts.size() > 1) {
+                for (std::size_t r = 0; r < prep->runStarts.size(); ++r) {
+                    const std::size_t to = r + 1 < prep->runStarts.size() ? prep->runStarts[r + 1] : pairs.size();
+                    prep->runs.push_back(PreparePairs(std::vector<UnitPair<Unit>>(
+                        pairs.begin() + std::ptrdiff_t(prep->runStarts[r]), pairs.begin() + std::ptrdiff_t(to)), tuning));
+                }
+            } else {
+                prep->runStarts.clear();
+            }
+        }
         HitShape& shape = prep->shape;
         shape.textOf.assign(pairs.size(), 0);
         for (std::size_t i = 0; i < filter.size(); ++i) {
@@ -68,6 +87,10 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
 {
     const PipelineTuning& tuning = prep->tuning;
     if (filter) onePass = tuning.onePass && allowOnePass;
+    if (onePass && !prep->runs.empty()) {
+        setUpRuns();
+        return;
+    }
     // Stages that skip a stretch still move their tail and history, so with
     // many pairs the stretch grows to keep that work small beside the text;
     // a stage that replaces may rewrite up to its whole stretch, which caps it.
@@ -268,6 +291,7 @@ ReplacePipeline<Unit>::~ReplacePipeline()
 template <typename Unit>
 void ReplacePipeline<Unit>::feed(View chunk, const Sink& sink)
 {
+    if (!d->runPipelines.empty()) return d->feedRuns(chunk, sink);
     while (!chunk.empty() && !d->restart && !d->stopped) {
         // One pass keeps text back (usually twice the reach); the stretch counts new text.
         const std::size_t full = d->stretch + (d->onePass ? d->held : 0);
@@ -281,12 +305,14 @@ void ReplacePipeline<Unit>::feed(View chunk, const Sink& sink)
 template <typename Unit>
 void ReplacePipeline<Unit>::finish(const Sink& sink)
 {
+    if (!d->runPipelines.empty()) return d->finishRuns(sink);
     if (!d->restart && !d->stopped) d->run(true, sink);
 }
 
 template <typename Unit>
 void ReplacePipeline<Unit>::setCancel(std::function<bool()> cancelled)
 {
+    for (auto& run : d->runPipelines) run->setCancel(cancelled);
     d->cancel = std::move(cancelled);
 }
 
@@ -305,12 +331,13 @@ bool ReplacePipeline<Unit>::restartNeeded() const
 template <typename Unit>
 bool ReplacePipeline<Unit>::onePass() const
 {
-    return d->onePass;
+    return d->runPipelines.empty() ? d->onePass : d->runsOnePass();
 }
 
 template <typename Unit>
 const std::vector<std::int64_t>& ReplacePipeline<Unit>::counts() const
 {
+    if (!d->runPipelines.empty()) d->gatherRunCounts();
     return d->counts;
 }
 

@@ -133,5 +133,49 @@ TEST(StreamDifferential, MatchesTheReferenceWithLongFindTexts)
     CompareLongFinds<char16_t>(std::u16string{u'a', u'\x0161'}, 63, 100);
 }
 
+// Lists right at the edge of what lets pairs go in one pass: a replacement
+// that just can form a later find (by one unit at either end, inside it,
+// around it, by a deletion's joint) or just cannot, one or a few of them (the
+// list cut into runs) or many (one list, checked per occurrence). Stretches of
+// 1, 2 and the longest find's length units and the default, random cuts.
+TEST(StreamDifferential, MatchesTheReferenceOnListsAtTheEdgeOfTheOnePassRule)
+{
+    using Plain = std::vector<std::pair<std::string, std::string>>;
+    const Plain lists[] = {
+        {{"q", "cXY"}, {"abc", "1"}},    // a prefix of the replacement ends a later find, by one unit
+        {{"q", "dXY"}, {"abc", "1"}},    // the same units elsewhere: nothing formed
+        {{"q", "XYa"}, {"abc", "2"}},    // a suffix of it starts one, by one unit
+        {{"q", "XYc"}, {"abc", "2"}},
+        {{"q", "bc"}, {"abcd", "3"}},    // the replacement inside a later find
+        {{"q", "xabcx"}, {"abc", "4"}},  // a later find inside the replacement
+        {{"q", ""}, {"ab", "5"}},        // a deletion joins two halves of a later find
+        {{"q", ""}, {"a", "6"}},         // a deletion before finds of one unit
+        {{"ab", "X"}, {"q", "ab"}, {"ab", "Y"}},  // a later pair with an earlier pair's find
+        {{"q", "cXY"}, {"d", "XYa"}, {"c", "bc"}, {"b", "xabcx"}, {"x", ""}, {"abc", "1"}, {"abcd", "2"}, {"ab", "3"}},
+    };
+    std::mt19937 rng(91);
+    for (std::size_t l = 0; l < std::size(lists); ++l) {
+        std::vector<UnitPair<char>> pairs;
+        std::size_t longest = 1;
+        for (std::size_t i = 0; i < lists[l].size(); ++i) {
+            pairs.push_back({lists[l][i].first, lists[l][i].second});
+            longest = std::max(longest, lists[l][i].first.size());
+            // Finds that never occur between them switch the candidate filter on.
+            for (int f = 0; f < 20; ++f) pairs.push_back({"#" + std::to_string(i) + "." + std::to_string(f), "-"});
+        }
+        for (int c = 0; c < 20; ++c) {
+            const std::string text = test::RandomText(rng, std::string("abcdqx."), 200 + rng() % 3000);
+            std::vector<std::int64_t> want, got;
+            const std::string expected = ReplaceAllReference(text, pairs, &want);
+            for (const std::size_t stretch : {std::size_t(1), std::size_t(2), longest, std::size_t(0)}) {
+                const PipelineTuning tuning{stretch, 32, rng() % 2 == 0};
+                const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 64, tuning, &got);
+                ASSERT_EQ(result, expected) << "list " << l << " case " << c << " stretch " << stretch;
+                ASSERT_EQ(got, want) << "list " << l << " case " << c << " stretch " << stretch;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace quorvane
