@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 
 namespace quorvane {
 
@@ -28,23 +27,22 @@ using Latest = std::int64_t;  // a pair index, -1 for none
 
 // Per state of an automaton over texts: the latest pair of any text that
 // passes through the state or any state on its failure chain (`through`), and
-// of any text that ends there (`ends`). latest[i] is texts[i]'s latest pair.
+// of any text that ends there or on that chain (`ends`). latest[i] is the pair
+// of texts[i].
 template <typename Unit>
 struct ChainLatest {
     std::vector<Latest> through, ends;
-    ChainLatest(const TextAutomaton<Unit>& a, const std::vector<std::basic_string_view<Unit>>& texts,
-                const std::vector<Latest>& latest)
+    ChainLatest(const TextAutomaton<Unit>& a, const std::vector<Latest>& latest)
         : through(a.states(), -1), ends(a.states(), -1)
     {
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            std::uint32_t s = a.root();
-            for (const Unit u : texts[i]) {
-                s = a.step(s, u);
-                through[s] = std::max(through[s], latest[i]);
-            }
-            ends[s] = std::max(ends[s], latest[i]);
-        }
-        for (const std::uint32_t s : a.byDepth()) {
+        for (std::size_t i = 0; i < latest.size(); ++i) ends[a.endOf(i)] = std::max(ends[a.endOf(i)], latest[i]);
+        // A text passes through every state on its way from the root.
+        const auto& order = a.byDepth();
+        through = ends;
+        for (auto s = order.rbegin(); s != order.rend(); ++s)
+            if (*s != a.root()) through[a.parent(*s)] = std::max(through[a.parent(*s)], through[*s]);
+        through[a.root()] = -1;  // the empty suffix overlaps nothing
+        for (const std::uint32_t s : order) {
             if (s == a.root()) continue;
             through[s] = std::max(through[s], through[a.fail(s)]);
             ends[s] = std::max(ends[s], ends[a.fail(s)]);
@@ -59,40 +57,34 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
 {
     using View = std::basic_string_view<Unit>;
     const std::size_t n = pairs.size();
-    // The distinct find texts, each with the latest pair that has it.
-    std::unordered_map<View, std::size_t> findIndex;
+    // The non-empty finds (a text given twice simply ends in the same state),
+    // forwards and backwards, each with its pair.
     std::vector<View> finds, reversed;
-    std::vector<Latest> latest;
-    findIndex.reserve(n);
+    std::vector<Latest> pairOfFind;
+    std::basic_string<Unit> backwards;
     for (std::size_t j = 0; j < n; ++j) {
-        const View f(pairs[j].find);
-        if (f.empty()) continue;
-        const auto [it, fresh] = findIndex.emplace(f, finds.size());
-        if (fresh) {
-            finds.push_back(f);
-            latest.push_back(Latest(j));
-        } else {
-            latest[it->second] = Latest(j);
-        }
+        if (pairs[j].find.empty()) continue;
+        finds.emplace_back(pairs[j].find);
+        pairOfFind.push_back(Latest(j));
+        backwards.append(pairs[j].find.rbegin(), pairs[j].find.rend());
     }
-    std::vector<std::basic_string<Unit>> backwards;
-    backwards.reserve(finds.size());
-    for (const View f : finds) backwards.emplace_back(f.rbegin(), f.rend());
-    for (const auto& b : backwards) reversed.push_back(b);
+    for (std::size_t i = 0, at = 0; i < finds.size(); at += finds[i].size(), ++i)
+        reversed.push_back(View(backwards).substr(at, finds[i].size()));
 
     // A find inside the replacement, or one starting with a suffix of it: the
     // automaton over the finds read along the replacement. One ending with a
     // prefix of it: the same over the reversed finds, read backwards.
     const TextAutomaton<Unit> forward(finds), backward(reversed);
-    const ChainLatest<Unit> ahead(forward, finds, latest), behind(backward, reversed, latest);
+    const ChainLatest<Unit> ahead(forward, pairOfFind), behind(backward, pairOfFind);
     // The replacement inside a find: the automaton over the replacements read
     // along every find; a state reached there means its string and every
     // string on its failure chain lie inside that find.
-    std::unordered_map<View, std::size_t> replaceIndex;
     std::vector<View> replaces;
-    for (const auto& p : pairs) {
-        const View r(p.replace);
-        if (!r.empty() && replaceIndex.emplace(r, replaces.size()).second) replaces.push_back(r);
+    std::vector<std::size_t> replaceOf(n, 0);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (pairs[k].replace.empty()) continue;
+        replaceOf[k] = replaces.size();
+        replaces.emplace_back(pairs[k].replace);
     }
     const TextAutomaton<Unit> inserted(replaces);
     std::vector<Latest> inside(inserted.states(), -1);
@@ -100,7 +92,7 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
         std::uint32_t s = inserted.root();
         for (const Unit u : finds[i]) {
             s = inserted.step(s, u);
-            inside[s] = std::max(inside[s], latest[i]);
+            inside[s] = std::max(inside[s], pairOfFind[i]);
         }
     }
     const auto& order = inserted.byDepth();
@@ -119,7 +111,7 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
             mayCreate[k] = latestLong[k + 1] > Latest(k);
             continue;
         }
-        Latest most = inside[inserted.endOf(replaceIndex.at(r))];
+        Latest most = inside[inserted.endOf(replaceOf[k])];
         std::uint32_t s = forward.root();
         for (const Unit u : r) {
             s = forward.step(s, u);

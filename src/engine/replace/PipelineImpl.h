@@ -50,6 +50,7 @@ struct PreparedPairs {
     std::vector<String> replaces;
     std::shared_ptr<const CandidateFilter<Unit>> filter;  // null: every stage searches everything
     std::vector<char> mayCreate;  // filter only: pair k's insertions can form a later find
+    bool anyCreates = false;      // filter only: some text's pair can (mayCreate of a TextInfo::pair)
     std::vector<TextInfo> texts;  // filter only: per distinct find text
     String replaceStore;          // filter only: the replace texts of `texts` in turn, then slack padding
     HitShape shape;               // filter only

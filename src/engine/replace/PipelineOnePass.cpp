@@ -121,6 +121,15 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             break;
         }
         const std::size_t first = picks.size();
+        if (b == a + 1 && !prep->anyCreates) {
+            // The common case on dense text, with nothing to check: a lone
+            // occurrence of a list that forms no later find.
+            const TextInfo& t = prep->texts[occurrences[a].text];
+            picks.push_back(occurrences[a]);
+            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
+            settled = std::max(settled, clusterEnd);
+            continue;
+        }
         if (b == a + 1) picks.push_back(occurrences[a]);
         else if (!pickCluster(a, b, mixed)) return false;
         for (std::size_t p = first; p < picks.size(); ++p) {

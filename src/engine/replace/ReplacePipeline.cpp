@@ -56,6 +56,7 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
             shape.textLength.push_back(finds[k]->size());
             for (std::uint32_t j : filter.pairsOf(i)) shape.textOf[j] = std::uint32_t(i);
             const auto& replace = pairs[k].replace;
+            prep->anyCreates = prep->anyCreates || prep->mayCreate[k];
             prep->texts.push_back({std::uint32_t(finds[k]->size()), k, prep->mayCreate[k] != 0,
                                    std::uint32_t(replace.size()), prep->replaceStore.size()});
             prep->replaceStore += replace;

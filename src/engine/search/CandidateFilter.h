@@ -312,10 +312,11 @@ private:
         classes_.push_back(std::move(c));
     }
 
-    // Checks the bucket of a sample at s that passed the bitmap.
+    // Checks the bucket of a sample at s that passed the bitmap. Inlined: on
+    // dense text most samples pass, and a call cost a tenth of the check.
     template <typename Report>
-    void Confirm(const Class& c, std::uint32_t h, const Unit* text, std::size_t n, std::size_t startLimit,
-                 std::size_t s, Report& report) const
+    [[gnu::always_inline]] void Confirm(const Class& c, std::uint32_t h, const Unit* text, std::size_t n,
+                                        std::size_t startLimit, std::size_t s, Report& report) const
     {
         const std::uint32_t b = h >> kBucketBits;
         for (std::uint32_t e = c.start[b]; e < c.start[b + 1]; ++e) {

@@ -26,10 +26,14 @@ public:
         parent_.reserve(units + 1);
         unit_.reserve(units + 1);
         depth_.reserve(units + 1);
+        firstTo_.reserve(units + 1);
+        firstUnit_.reserve(units + 1);
         parent_.push_back(0);
         unit_.push_back(Unit{});
         depth_.push_back(0);
-        Reserve(2 * units + 16);
+        firstTo_.push_back(kNone);
+        firstUnit_.push_back(Unit{});
+        Reserve(64);
         ends_.reserve(texts.size());
         for (const View& t : texts) {
             std::uint32_t s = 0;
@@ -40,6 +44,8 @@ public:
                     parent_.push_back(s);
                     unit_.push_back(u);
                     depth_.push_back(depth_[s] + 1);
+                    firstTo_.push_back(kNone);
+                    firstUnit_.push_back(Unit{});
                     AddEdge(s, u, next);
                 }
                 s = next;
@@ -78,14 +84,18 @@ public:
     // The state whose string is texts[i] whole.
     std::uint32_t endOf(std::size_t i) const { return ends_[i]; }
     std::uint32_t fail(std::uint32_t s) const { return fail_[s]; }
+    // The state one unit shorter on the way from the root (the root's own is the root).
+    std::uint32_t parent(std::uint32_t s) const { return parent_[s]; }
     std::uint32_t depth(std::uint32_t s) const { return depth_[s]; }
     // Every state, shallower ones first (the root first of all).
     const std::vector<std::uint32_t>& byDepth() const { return order_; }
 
 private:
     static constexpr std::uint32_t kNone = ~std::uint32_t(0);
-    // The edges live in one open-addressed table keyed by (state, unit):
-    // lists of thousands of texts build in milliseconds.
+    // A state's first edge is kept with it: most states of a list's trie have
+    // one, and a text's states follow one another, so reading along a text
+    // stays in a few cache lines. Further edges live in one open-addressed
+    // table keyed by (state, unit).
     struct Slot {
         std::uint64_t key = ~std::uint64_t(0);
         std::uint32_t to = kNone;
@@ -97,6 +107,8 @@ private:
     std::size_t Home(std::uint64_t key) const { return std::size_t((key * 0x9E3779B97F4A7C15ull) >> shift_); }
     std::uint32_t Edge(std::uint32_t s, Unit u) const
     {
+        if (firstUnit_[s] == u && firstTo_[s] != kNone) return firstTo_[s];
+        if (used_ == 0) return kNone;
         const std::uint64_t key = Key(s, u);
         for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
             if (slots_[i].key == key) return slots_[i].to;
@@ -105,6 +117,11 @@ private:
     }
     void AddEdge(std::uint32_t s, Unit u, std::uint32_t to)
     {
+        if (firstTo_[s] == kNone) {
+            firstTo_[s] = to;
+            firstUnit_[s] = u;
+            return;
+        }
         if (2 * (used_ + 1) > slots_.size()) Reserve(2 * slots_.size());
         const std::uint64_t key = Key(s, u);
         std::size_t i = Home(key);
@@ -135,7 +152,8 @@ private:
     }
 
     std::vector<std::uint32_t> parent_, depth_, fail_, order_, ends_;
-    std::vector<Unit> unit_;
+    std::vector<std::uint32_t> firstTo_;
+    std::vector<Unit> unit_, firstUnit_;
     std::vector<Slot> slots_;
     std::size_t used_ = 0, mask_ = 0;
     unsigned shift_ = 64;
