@@ -147,5 +147,33 @@ TEST(StreamOnePass, PairsThatFormLaterFindsCutTheListIntoRunsOrEndTheMode)
     }
 }
 
+TEST(StreamOnePass, NumberedRenamesStayInOnePassOnDenseText)
+{
+    // Replacements end in digits and later finds hold digits, yet none can
+    // form one: known from the list, so the mode never ends and the text is
+    // never run twice, however close together the replacements come.
+    std::mt19937 rng(73);
+    std::vector<std::string> words;
+    for (int w = 0; w < 30; ++w) words.push_back(test::RandomText(rng, std::string("bdfklmnprst"), 2 + rng() % 4) + "a");
+    Pairs pairs;
+    for (int k = 0; k < 300; ++k) {
+        const std::string& w = words[rng() % words.size()];
+        std::string upper = w;
+        for (char& c : upper) c = char(c - 'a' + 'A');
+        const std::string capital = upper.substr(0, 1) + w.substr(1);
+        if (k % 3 == 0) pairs.push_back({w, upper + std::to_string(100 + k)});
+        else pairs.push_back({(k % 2 ? w : capital) + std::to_string(k), "x"});
+    }
+    std::string text;
+    while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
+    const std::string expected = ReplaceAllReference(text, pairs);
+    for (const std::size_t stretch : {std::size_t(64), std::size_t(1000), std::size_t(0)}) {
+        const OnePassRun<char> run = RunOnce(text, pairs, 50, PipelineTuning{stretch, 32, false});
+        EXPECT_FALSE(run.restarted) << stretch;
+        EXPECT_FALSE(run.fellBack) << stretch;
+        EXPECT_EQ(run.out, expected) << stretch;
+    }
+}
+
 } // namespace
 } // namespace quorvane
