@@ -134,8 +134,8 @@ struct ReplacePipeline<Unit>::Impl {
     }
     std::size_t held = 0;   // units kept back from the last stretch
     std::vector<Occurrence> occurrences, picks, mergedOccurrences, secondHalf, mergedSecondHalf;
-    std::vector<std::uint32_t> clusterTexts;
-    static constexpr std::size_t kLongestMixedCluster = 64;
+    std::vector<std::uint32_t> clusterOrder;
+    std::vector<char> taken;
     std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
     bool lastPickCreates = false;
 
@@ -156,9 +156,8 @@ struct ReplacePipeline<Unit>::Impl {
     // Every occurrence the filter confirms in x[0..n), in order.
     void findOccurrences(const Unit* x, std::size_t n);
     // Adds the replacements chosen among occurrences [a, b) (one cluster of
-    // overlapping ones; mixed when of several texts) to picks. False when
-    // the cluster is too long to sort out here.
-    bool pickCluster(std::size_t a, std::size_t b, bool mixed);
+    // overlapping ones; mixed when of several texts) to picks.
+    void pickCluster(std::size_t a, std::size_t b, bool mixed);
     // Whether pair k's replacement of [pos, pos + len) forms a later find.
     bool formsLaterFind(std::size_t k, std::size_t pos, std::size_t len);
     // Reports the find texts that end in the gathered stretch.

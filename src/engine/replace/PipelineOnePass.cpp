@@ -131,7 +131,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             continue;
         }
         if (b == a + 1) picks.push_back(occurrences[a]);
-        else if (!pickCluster(a, b, mixed)) return false;
+        else pickCluster(a, b, mixed);
         for (std::size_t p = first; p < picks.size(); ++p) {
             const Occurrence& o = picks[p];
             const TextInfo& t = prep->texts[o.text];
@@ -200,7 +200,7 @@ void ReplacePipeline<Unit>::Impl::findOccurrences(const Unit* x, std::size_t n)
 // their turns in order: each takes its text's occurrences leftmost-first,
 // leaving those that overlap what an earlier pair took (that text is gone).
 template <typename Unit>
-bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool mixed)
+void ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool mixed)
 {
     const std::size_t first = picks.size();
     if (!mixed) {
@@ -211,35 +211,40 @@ bool ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
             picks.push_back(o);
             end = o.pos + prep->texts[o.text].length;
         }
-        return true;
+        return;
     }
-    // Long mixed chains (periodic text) are left to the stages.
-    if (b - a > kLongestMixedCluster) return false;
-    clusterTexts.clear();
-    for (std::size_t i = a; i < b; ++i) clusterTexts.push_back(occurrences[i].text);
-    std::sort(clusterTexts.begin(), clusterTexts.end(), [&](std::uint32_t x, std::uint32_t y) {
-        return prep->texts[x].pair < prep->texts[y].pair;
+    // The occurrences by pair, each text's in order of position (the sort is
+    // stable); units already taken are marked, so a chain of any length (in
+    // periodic text) costs its occurrences times their lengths.
+    clusterOrder.clear();
+    std::size_t span = 0;
+    const std::size_t start = occurrences[a].pos;
+    for (std::size_t i = a; i < b; ++i) {
+        clusterOrder.push_back(std::uint32_t(i));
+        span = std::max(span, occurrences[i].pos + prep->texts[occurrences[i].text].length - start);
+    }
+    std::stable_sort(clusterOrder.begin(), clusterOrder.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return prep->texts[occurrences[x].text].pair < prep->texts[occurrences[y].text].pair;
     });
-    clusterTexts.erase(std::unique(clusterTexts.begin(), clusterTexts.end()), clusterTexts.end());
-    for (std::uint32_t text : clusterTexts) {
-        const std::size_t len = prep->texts[text].length;
-        std::size_t end = 0;
-        bool any = false;
-        for (std::size_t i = a; i < b; ++i) {
-            const Occurrence& o = occurrences[i];
-            if (o.text != text || (any && o.pos < end)) continue;
-            bool free = true;
-            for (std::size_t p = first; p < picks.size() && free; ++p)
-                free = o.pos + len <= picks[p].pos || picks[p].pos + prep->texts[picks[p].text].length <= o.pos;
-            if (!free) continue;
-            picks.push_back(o);
-            end = o.pos + len;
-            any = true;
+    taken.assign(span, 0);
+    std::uint32_t text = std::numeric_limits<std::uint32_t>::max();
+    std::size_t end = 0;
+    for (const std::uint32_t i : clusterOrder) {
+        const Occurrence& o = occurrences[i];
+        const std::size_t len = prep->texts[o.text].length;
+        if (o.text != text) {
+            text = o.text;
+            end = 0;
         }
+        if (o.pos < end) continue;
+        char* const mark = taken.data() + (o.pos - start);
+        if (std::find(mark, mark + len, char(1)) != mark + len) continue;
+        std::fill(mark, mark + len, char(1));
+        picks.push_back(o);
+        end = o.pos + len;
     }
     std::sort(picks.begin() + std::ptrdiff_t(first), picks.end(),
               [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
-    return true;
 }
 
 // Whether replacing pair k's occurrence at [pos, pos + len) of the stretch

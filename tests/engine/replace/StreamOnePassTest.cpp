@@ -147,6 +147,22 @@ TEST(StreamOnePass, PairsThatFormLaterFindsCutTheListIntoRunsOrEndTheMode)
     }
 }
 
+TEST(StreamOnePass, LongChainsOfOverlappingMatchesOfSeveralPairsStayInOnePass)
+{
+    // Periodic text after output was handed on: hundreds of overlapping
+    // occurrences of three texts settled in one go, in list order.
+    Pairs pairs{{"bab", "3"}, {"ab", "1"}, {"ba", "2"}};
+    for (int k = 0; k < 40; ++k) pairs.push_back({"zz" + std::to_string(k), "-"});
+    std::string text = std::string(3000, '.');
+    for (int k = 0; k < 150; ++k) text += "ab";
+    text += "a" + std::string(3000, '.');
+    const std::string expected = ReplaceAllReference(text, pairs);
+    const OnePassRun<char> run = RunOnce(text, pairs, 100, PipelineTuning{512, 1, true});
+    EXPECT_FALSE(run.restarted);
+    EXPECT_FALSE(run.fellBack);
+    EXPECT_EQ(run.out, expected);
+}
+
 TEST(StreamOnePass, NumberedRenamesStayInOnePassOnDenseText)
 {
     // Replacements end in digits and later finds hold digits, yet none can
