@@ -17,7 +17,13 @@
 // monotonic clock in nanoseconds, so that whoever waits for the process can
 // tell how long it took to be gone. Both print "abandoned" on stderr when the
 // file in hand was left unfinished.
+//
+// --open-report opens the report window after the run, sorts it by its
+// replacements and shows only the failed files, and prints "report-ms OPEN
+// SORT FILTER" on stdout, each step's milliseconds until the window has
+// painted.
 #include "app/Form1.h"
+#include "app/RunReportView.h"
 #include "shell/Chance.h"
 #include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
@@ -31,10 +37,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -62,7 +70,7 @@ public:
 int Usage()
 {
     std::fprintf(stderr, "usage: quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...\n"
-                         "       [--generate N DIR] [--stop-after MS | --close-after MS]\n"
+                         "       [--generate N DIR] [--stop-after MS | --close-after MS] [--open-report]\n"
                          "       (--output-folder DIR | --in-place) [FILE]...\n");
     return 2;
 }
@@ -96,6 +104,7 @@ int main(int argc, char** argv)
     QString outputFolder;
     bool inPlace = false;
     int stopAfter = -1, closeAfter = -1;
+    bool openReport = false;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -106,6 +115,7 @@ int main(int argc, char** argv)
         else if (a == "--in-place") inPlace = true;
         else if (a == "--stop-after") stopAfter = next().toInt();
         else if (a == "--close-after") closeAfter = next().toInt();
+        else if (a == "--open-report") openReport = true;
         else if (a == "--list") {
             QFile list(next());
             if (!list.open(QIODevice::ReadOnly)) return Usage();
@@ -171,6 +181,21 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "report: %s\n", qPrintable(report->totalsText()));
         if (report->stopped() && report->count(quorvane::RunOutcome::NotReached) > 0)
             std::fprintf(stderr, "abandoned\n");
+    }
+    if (openReport && window.runReport()) {
+        // Each step counts until the window has painted what it changed.
+        const auto timed = [](const std::function<void()>& step) {
+            QElapsedTimer t;
+            t.start();
+            step();
+            QCoreApplication::processEvents();
+            return double(t.nsecsElapsed()) / 1e6;
+        };
+        const double open = timed([&] { window.reportButton()->click(); });
+        quorvane::RunReportWindow* report = window.reportWindow();
+        const double sort = timed([&] { report->table()->sortByColumn(2, Qt::DescendingOrder); });
+        const double filter = timed([&] { report->filter()->setShow(quorvane::RunReportFilter::Show::Failed); });
+        std::printf("report-ms %.1f %.1f %.1f\n", open, sort, filter);
     }
     return prompts.failures ? 1 : 0;
 }

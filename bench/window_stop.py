@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Times how fast the window lets go of a file in hand: from "Stop" to the
-run's end, and from closing the window to the process gone, with one 50 MB
-file and 40 chained pairs (each replacement is the next find text) being
-worked on. Median of 5 runs each; prints a Markdown
-table for bench/RESULTS.md.
+run's end in the window, and from closing the window to the process gone,
+with one 50 MB file and 40 chained pairs (each replacement is the next find
+text) being worked on. Two texts: one where the find texts occur among other
+words, and one made only of matches, where every pair rewrites the whole text.
+Median of 5 runs each, beside the time the whole file takes once; prints a
+Markdown table for bench/RESULTS.md.
 
   bench/window_stop.py [BUILD_DIR]     (default: build)
 
@@ -21,29 +23,44 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RUNS = 5
 AFTER_MS = 300   # how far into the run Stop or the close comes
 
+TEXTS = {
+    "words": " ".join(f"word{k:02d} filler text" for k in range(40)) + "\n",
+    "dense": "word00 " * 20 + "\n",
+}
 
-def generate(path):
-    """50 MB of text in which each of the 40 find texts occurs."""
+
+def generate(path, line):
+    """50 MB of the line over and over."""
     if os.path.exists(path) and os.path.getsize(path) >= 50 << 20:
         return
-    line = " ".join(f"word{k:02d} filler text" for k in range(40)) + "\n"
     data = line.encode() * ((50 << 20) // len(line) + 1)
     with open(path, "wb") as f:
         f.write(data[: 50 << 20])
 
 
-def run(driver, big, out, option, env):
+def command(driver, big, out, *extra):
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
-    args = [driver, option, str(AFTER_MS), "--output-folder", out + "/"]
+    args = [driver, *extra, "--output-folder", out + "/"]
     # Each replacement forms the next find text, so the pairs must run one
     # after another over the whole file: the slowest way through it.
     for k in range(40):
         args += ["--find", f"word{k:02d}", "--replace", f"word{k + 1:02d}"]
-    args.append(big)
-    proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, text=True)
-    closed_at = None
-    stop_ms = None
+    return args + [big]
+
+
+def whole(driver, big, out, env):
+    """Seconds the whole file takes through the window, unstopped."""
+    args = command(driver, big, out)
+    proc = subprocess.run(args, env=env, check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    return int(proc.stdout.split()[-1]) / 1000
+
+
+def run(driver, big, out, option, env):
+    """Milliseconds from Stop to the run's end, or from the close to the process gone."""
+    proc = subprocess.Popen(command(driver, big, out, option, str(AFTER_MS)), env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    closed_at = stop_ms = None
     for line in proc.stdout:
         if line.startswith("closed-at "):
             closed_at = int(line.split()[1])
@@ -54,9 +71,7 @@ def run(driver, big, out, option, env):
     err = proc.stderr.read()
     if "abandoned" not in err or os.listdir(out):
         sys.exit(f"{option}: the file was not abandoned (finished before {AFTER_MS} ms?)\n{err}")
-    if option == "--close-after":
-        return (gone - closed_at) / 1e6
-    return stop_ms
+    return (gone - closed_at) / 1e6 if option == "--close-after" else stop_ms
 
 
 def main():
@@ -65,17 +80,20 @@ def main():
         build = os.path.join(ROOT, build)
     driver = os.path.join(build, "quorvane-window-bench")
     work = os.path.join(ROOT, "bench", "work", "stop")
+    out = os.path.join(work, "out")
     os.makedirs(work, exist_ok=True)
-    big = os.path.join(work, "big.txt")
-    generate(big)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    print("| From | to | Median (ms) | Runs (ms) |")
-    print("|---|---|---|---|")
-    for option, what in (("--stop-after", ("Stop clicked", "the run ended in the window")),
-                         ("--close-after", ("window closed", "the process gone"))):
-        times = [run(driver, big, os.path.join(work, "out"), option, env) for _ in range(RUNS)]
-        shown = ", ".join(f"{t:.1f}" for t in times)
-        print(f"| {what[0]} | {what[1]} | {statistics.median(times):.1f} | {shown} |")
+    print("| Text (50 MB, 40 pairs) | Whole file, unstopped (s) | From | to | Median (ms) | Runs (ms) |")
+    print("|---|---|---|---|---|---|")
+    for name, line in TEXTS.items():
+        big = os.path.join(work, f"{name}.txt")
+        generate(big, line)
+        full = whole(driver, big, out, env)
+        for option, start, end in (("--stop-after", "Stop", "run ended in the window"),
+                                   ("--close-after", "close", "process gone")):
+            times = [run(driver, big, out, option, env) for _ in range(RUNS)]
+            shown = ", ".join(f"{t:.1f}" for t in times)
+            print(f"| {name} | {full:.2f} | {start} | {end} | {statistics.median(times):.1f} | {shown} |")
 
 
 if __name__ == "__main__":
