@@ -58,27 +58,23 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
     using View = std::basic_string_view<Unit>;
     const std::size_t n = pairs.size();
     // The non-empty finds (a text given twice simply ends in the same state),
-    // forwards and backwards, each with its pair.
-    std::vector<View> finds, reversed;
+    // each with its pair.
+    std::vector<View> finds;
     std::vector<Latest> pairOfFind;
-    std::basic_string<Unit> backwards;
     for (std::size_t j = 0; j < n; ++j) {
         if (pairs[j].find.empty()) continue;
         finds.emplace_back(pairs[j].find);
         pairOfFind.push_back(Latest(j));
-        backwards.append(pairs[j].find.rbegin(), pairs[j].find.rend());
     }
-    for (std::size_t i = 0, at = 0; i < finds.size(); at += finds[i].size(), ++i)
-        reversed.push_back(View(backwards).substr(at, finds[i].size()));
 
     // A find inside the replacement, or one starting with a suffix of it: the
-    // automaton over the finds read along the replacement. One ending with a
-    // prefix of it: the same over the reversed finds, read backwards.
-    const TextAutomaton<Unit> forward(finds), backward(reversed);
-    const ChainLatest<Unit> ahead(forward, pairOfFind), behind(backward, pairOfFind);
-    // The replacement inside a find: the automaton over the replacements read
-    // along every find; a state reached there means its string and every
-    // string on its failure chain lie inside that find.
+    // automaton over the finds read along the replacement.
+    const TextAutomaton<Unit> forward(finds);
+    const ChainLatest<Unit> ahead(forward, pairOfFind);
+    // The replacement inside a find, or one ending with a prefix of it: the
+    // automaton over the replacements read along every find. A state reached
+    // there means its string and every string on its failure chain lie inside
+    // that find; the state at the find's end, that they end it.
     std::vector<View> replaces;
     std::vector<std::size_t> replaceOf(n, 0);
     for (std::size_t k = 0; k < n; ++k) {
@@ -87,17 +83,22 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
         replaces.emplace_back(pairs[k].replace);
     }
     const TextAutomaton<Unit> inserted(replaces);
-    std::vector<Latest> inside(inserted.states(), -1);
+    std::vector<Latest> inside(inserted.states(), -1), ending(inserted.states(), -1);
     for (std::size_t i = 0; i < finds.size(); ++i) {
         std::uint32_t s = inserted.root();
         for (const Unit u : finds[i]) {
             s = inserted.step(s, u);
             inside[s] = std::max(inside[s], pairOfFind[i]);
         }
+        ending[s] = std::max(ending[s], pairOfFind[i]);
     }
     const auto& order = inserted.byDepth();
-    for (auto s = order.rbegin(); s != order.rend(); ++s)
-        if (*s != inserted.root()) inside[inserted.fail(*s)] = std::max(inside[inserted.fail(*s)], inside[*s]);
+    for (auto s = order.rbegin(); s != order.rend(); ++s) {
+        if (*s == inserted.root()) continue;
+        const std::uint32_t f = inserted.fail(*s);
+        inside[f] = std::max(inside[f], inside[*s]);
+        ending[f] = std::max(ending[f], ending[*s]);
+    }
 
     // A deletion's joint forms any later find of two or more units.
     std::vector<Latest> latestLong(n + 1, -1);
@@ -118,9 +119,12 @@ std::vector<char> FindCreators(const std::vector<UnitPair<Unit>>& pairs)
             most = std::max(most, ahead.ends[s]);
         }
         most = std::max(most, ahead.through[s]);
-        s = backward.root();
-        for (auto u = r.rbegin(); u != r.rend(); ++u) s = backward.step(s, *u);
-        most = std::max(most, behind.through[s]);
+        // Every prefix of the replacement, along its own path.
+        s = inserted.root();
+        for (const Unit u : r) {
+            s = inserted.step(s, u);
+            most = std::max(most, ending[s]);
+        }
         mayCreate[k] = most > Latest(k);
     }
     return mayCreate;

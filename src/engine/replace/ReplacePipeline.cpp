@@ -1,5 +1,6 @@
 #include "engine/replace/PipelineImpl.h"
 #include "engine/replace/PairOverlaps.h"
+#include "engine/replace/SideBySide.h"
 
 #include <algorithm>
 
@@ -10,6 +11,8 @@ namespace quorvane {
 
 // Each run costs a pass over the text; past this many, one pass with checks.
 constexpr std::size_t kMostRuns = 4;
+// Lists from this long get ready on two threads.
+constexpr std::size_t kSideBySidePairs = 1000;
 
 template <typename Unit>
 std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
@@ -23,8 +26,21 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
         nonEmpty += !p.find.empty();
     }
     const std::size_t filterFrom = std::max<std::size_t>(1, tuning.filterFromFindTexts);
-    // Few pairs (the common case) need no filter at all.
-    auto candidates = nonEmpty >= filterFrom ? std::make_shared<CandidateFilter<Unit>>(finds) : nullptr;
+    // Few pairs (the common case) need no filter at all. For thousands, the
+    // filter and what the pairs can do to one another take some milliseconds
+    // each: side by side.
+    std::shared_ptr<CandidateFilter<Unit>> candidates;
+    std::vector<char> mayCreate;
+    if (nonEmpty >= filterFrom) {
+        auto build = [&] { candidates = std::make_shared<CandidateFilter<Unit>>(finds); };
+        auto creators = [&] { mayCreate = FindCreators(pairs); };
+        if (pairs.size() >= kSideBySidePairs) {
+            RunSideBySide(build, creators);
+        } else {
+            build();
+            creators();
+        }
+    }
     // With the filter every stage keeps (longest find - 1) units of history;
     // one huge find among thousands of pairs would make that a memory hog, and
     // then the stages simply all search.
@@ -32,7 +48,7 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
         && candidates->longest() * pairs.size() <= (std::size_t(1) << 26)) {
         const CandidateFilter<Unit>& filter = *candidates;
         prep->reach = filter.longest() - 1;
-        prep->mayCreate = FindCreators(pairs);
+        prep->mayCreate = std::move(mayCreate);
         // A few pairs that can form later finds cut the list into runs, each
         // of which still goes in one pass; more keep one list, checked per
         // occurrence in one pass (see PipelineOnePass.cpp).
