@@ -19,11 +19,11 @@ SMALL_SIZE = 32 * 1024 * 1024
 A_MATCHES = 1_400_000             # "apple" occurrences wanted in A
 
 
-def vocabulary(rng):
+def vocabulary(rng, count=400):
     letters = "bcdfghjklmnprstvwz"
     vowels = "aeiou"
     words = set()
-    while len(words) < 400:
+    while len(words) < count:
         n = rng.randint(2, 4)
         w = "".join(rng.choice(letters) + rng.choice(vowels) for _ in range(n))
         if "apple" not in w:
@@ -74,6 +74,50 @@ def pair_list(rng, words, total, matching):
     pairs += misses
     rng.shuffle(pairs)
     return pairs
+
+
+def renames(rng, words, total, matching):
+    """Sets as people write renames: matching words become upper-case words
+    with a number ("dolor::DOLOR300"), the rest are numbered words, some
+    capitalised ("dolor4711", "Dolor4711"), which no text holds. Replacements
+    thus share first and last units with many later finds without being able
+    to form one. Returns the pairs and the matching ones (for the reference)."""
+    chosen = rng.sample(words, matching)
+    hits = [(w, w.upper() + str(rng.randint(100, 999))) for w in chosen]
+    misses = []
+    for i in range(total - matching):
+        w = rng.choice(words)
+        misses.append(((w.capitalize() if i % 2 else w) + str(i), w.upper() + str(i)))
+    pairs = hits + misses
+    rng.shuffle(pairs)
+    return pairs, [p for p in pairs if p in hits]
+
+
+def text_g_h(work, words):
+    """G: 10,000 renames (100 matching) over text32. H: a text over 1,500 words
+    where 500 renames change a third of the words, plus 9,500 that never match;
+    and H1, a text where "apple" alone is about a third of the words."""
+    rng = random.Random(7)
+    pairs, hits = renames(rng, words, 10_000, 100)
+    write_pairs(os.path.join(work, "pairsG.txt"), pairs)
+    write_pairs(os.path.join(work, "pairsG.matching.txt"), hits)
+    many = vocabulary(random.Random(8), 1500)
+    pairs, hits = renames(rng, many, 10_000, 500)
+    write_pairs(os.path.join(work, "pairsH.txt"), pairs)
+    write_pairs(os.path.join(work, "pairsH.matching.txt"), hits)
+    dense = os.path.join(work, "textH.txt")
+    if not os.path.exists(dense) or os.path.getsize(dense) != SMALL_SIZE:
+        data = block(random.Random(9), many, BLOCK, 1e12).encode()
+        with open(dense, "wb") as f:
+            for _ in range(SMALL_SIZE // BLOCK):
+                f.write(data)
+    one = os.path.join(work, "textH1.txt")
+    if not os.path.exists(one) or os.path.getsize(one) != SMALL_SIZE:
+        # Words average some 7 bytes with their space: "apple" every 21 bytes.
+        data = block(random.Random(10), many, BLOCK, 21).encode()
+        with open(one, "wb") as f:
+            for _ in range(SMALL_SIZE // BLOCK):
+                f.write(data)
 
 
 def big_text(work, rng, words):
@@ -160,12 +204,14 @@ def main():
     os.makedirs(work, exist_ok=True)
     rng = random.Random(20261207)
     words = vocabulary(rng)
-    if wanted & {"A", "B", "E", "F"}:
+    if wanted & {"A", "B", "E", "F", "G", "H"}:
         big_text(work, random.Random(1), words)
         write_pairs(os.path.join(work, "pairsA.txt"), [("apple", "Orange")])
         write_pairs(os.path.join(work, "pairsB.txt"), pair_list(random.Random(2), words, 100, 10))
         write_pairs(os.path.join(work, "pairsE.txt"), pair_list(random.Random(3), words, 1000, 10))
         write_pairs(os.path.join(work, "pairsF.txt"), pair_list(random.Random(4), words, 10000, 100))
+    if wanted & {"G", "H"}:
+        text_g_h(work, words)
     if "C" in wanted:
         tree_c(work, random.Random(5), words)
     if "D" in wanted:
