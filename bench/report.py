@@ -200,8 +200,37 @@ def main():
         if w == "A" and "A.memory-kb" in extra:
             md += ["", f"Peak resident memory of quorvane-batch (/usr/bin/time -v): "
                        f"{int(extra['A.memory-kb']) / 1024:.1f} MB."]
+    md += earlier_sections(output, md)
     with open(output, "w") as f:
         f.write("\n".join(md) + "\n")
+
+
+def earlier_sections(output, md):
+    """Sections of the existing report that this run did not produce (workloads
+    left out, hand-measured figures), kept after the new ones and marked as
+    earlier, so that a partial run never drops figures."""
+    mark = " (earlier run, not repeated)"
+    made = {line[3:].replace(mark, "") for line in md if line.startswith("## ")}
+    try:
+        old = open(output).read().split("\n")
+    except OSError:
+        return []
+    kept, current = [], None
+    for line in old:
+        if line.startswith("## "):
+            title = line[3:].replace(mark, "")
+            current = None if title in made or title in ("Machine", "Targets") else []
+            if current is not None:
+                current.append(f"## {title}{mark}" if title[:2].rstrip(":") in TITLES else line)
+                kept.append(current)
+        elif current is not None:
+            current.append(line)
+    out = []
+    for section in kept:
+        while section and not section[-1].strip():
+            section.pop()
+        out += [""] + section
+    return out
 
 
 if __name__ == "__main__":
