@@ -65,6 +65,8 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
+    const QCommandLineOption version({"V", "version"}, "Show the program's name and version.");
+    parser.addOption(version);
     parser.addOption({"find", "Text to find (paired with the --replace after it).", "TEXT"});
     parser.addOption({"replace", "Text that replaces the --find before it.", "TEXT"});
     parser.addOption({"sets", "Sets file: one find/replace pair per line.", "FILE"});
@@ -82,6 +84,11 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
     ParseOutcome outcome;
     if (!parser.parse(arguments)) {
         outcome.text = parser.errorText();
+        return outcome;
+    }
+    if (parser.isSet(version)) {
+        outcome.result = ParseOutcome::Result::Version;
+        outcome.text = QStringLiteral("quorvane-batch " QUORVANE_VERSION "\n");
         return outcome;
     }
     if (parser.isSet(help)) {
@@ -117,7 +124,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
             continue;
         }
         if (!arg.startsWith("--"))
-            continue;   // short options: only -h, handled above
+            continue;   // short options: only -h and -V, handled above
         const qsizetype eq = arg.indexOf('=');
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
         QString value;

@@ -24,9 +24,9 @@ struct BatchArguments {
 };
 
 struct ParseOutcome {
-    enum class Result { Run, Help, Usage } result = Result::Usage;
+    enum class Result { Run, Help, Version, Usage } result = Result::Usage;
     BatchArguments arguments;          // filled when result is Run
-    QString text;                      // Help: the help text; Usage: what is wrong
+    QString text;                      // Help: the help text; Version: the version line; Usage: what is wrong
 };
 
 // Checks arguments (program name first, as QCoreApplication::arguments() gives

@@ -13,6 +13,7 @@ int main(int argc, char* argv[])
     const ParseOutcome parsed = quorvane::batch::ParseBatchArguments(QCoreApplication::arguments());
     switch (parsed.result) {
     case ParseOutcome::Result::Help:
+    case ParseOutcome::Result::Version:
         std::fputs(parsed.text.toUtf8().constData(), stdout);
         return 0;
     case ParseOutcome::Result::Usage:

@@ -274,14 +274,20 @@ TEST(BatchCommand, RejectsBadUsageWithExitCodeTwoAndTouchesNothing)
     EXPECT_FALSE(QFile::exists(out + "/f.txt"));
 }
 
-TEST(BatchCommand, HelpShowsTheUsageAndEveryOption)
+TEST(BatchCommand, HelpShowsTheUsageAndEveryOptionAndVersionTheVersion)
 {
     TestEnv env;
+    for (const char* option : {"--version", "-V"}) {
+        const BatchResult v = RunBatchCommand({option}, env.root());
+        EXPECT_EQ(v.exitCode, 0);
+        EXPECT_EQ(v.out, "quorvane-batch 0.1.0\n") << option;
+        EXPECT_EQ(v.err, "");
+    }
     const BatchResult r = RunBatchCommand({"--help"}, env.root());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: quorvane-batch [--find TEXT --replace TEXT]..."));
     for (const char* option : {"--find", "--replace", "--sets", "--separator", "--list", "--folder",
-                               "--extension", "--output-folder", "--in-place", "--dry-run", "--quiet"})
+                               "--extension", "--output-folder", "--in-place", "--dry-run", "--quiet", "--version"})
         EXPECT_TRUE(r.out.contains(QByteArray(option) + " ")) << option;
     EXPECT_EQ(r.err, "");
 }
