@@ -1,5 +1,7 @@
 #include "batch/BatchArguments.h"
 
+#include "filelist/FolderListing.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <optional>
@@ -9,7 +11,7 @@ namespace quorvane::batch {
 namespace {
 
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
-                             "output-folder", "folder", "extension", "report"};
+                             "output-folder", "folder", "extension", "report", "exclude"};
 
 QString Description()
 {
@@ -27,22 +29,27 @@ QString Description()
         "Files are the FILE arguments, the lines of each --list file and the files\n"
         "found by each --folder, in command-line order; a file named twice is\n"
         "processed twice. An --extension applies to every --folder after it\n"
-        "(default \"*\", every file).\n"
+        "(default \"*\", every file); --exclude and --skip-hidden-folders apply to\n"
+        "every --folder. --list - reads the list from standard input; with -0 each\n"
+        "name in a list ends with a NUL byte (as find -print0 writes them).\n"
+        "Names must be UTF-8: a file whose name is not is reported and fails.\n"
         "\n"
         "Output: unless --quiet, a last line such as\n"
         "  \"3 files written, 1 unchanged, 0 failed, 12 replacements\".\n"
         "With --dry-run nothing is written: one line per file, the number of\n"
         "replacements, a tab and the path as listed; the last line then reads\n"
         "  \"4 files checked, 0 failed, 12 replacements\".\n"
-        "A file that fails is reported on stderr and the run goes on.\n"
+        "A file that fails is reported on stderr as \"quorvane-batch: PATH: REASON\"\n"
+        "and the run goes on.\n"
         "--report FILE writes one CSV row per file: source, output, replacements,\n"
         "outcome (written, unchanged, failed, not reached) and reason.\n"
         "On a terminal, a progress line on stderr shows the file in hand.\n"
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
-        "Exit status: 0 all files succeeded, 1 some failed (or the report could\n"
-        "not be written), 2 bad usage, 130 stopped by SIGINT, 143 by SIGTERM.");
+        "Exit status: 0 all files succeeded, 1 some failed (or the report or the\n"
+        "output could not be written), 2 bad usage, 130 stopped by SIGINT, 143 by\n"
+        "SIGTERM.");
 }
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
@@ -55,10 +62,11 @@ QString UsageSynopsis()
         "Usage: quorvane-batch [--find TEXT --replace TEXT]... [[--separator SEP] --sets FILE]...\n"
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
         "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
-        "                      [--report FILE] [FILE]...\n");
+        "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
+        "                      [FILE]...\n");
 }
 
-ParseOutcome ParseBatchArguments(const QStringList& arguments)
+ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector<QByteArray>& raw)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Description());
@@ -79,6 +87,10 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
     parser.addOption({"dry-run", "Write nothing; print the replacements each file would get."});
     parser.addOption({"quiet", "Leave out the summary line."});
     parser.addOption({"report", "Write what the run did to each file to FILE, as CSV.", "FILE"});
+    parser.addOption({{"0", "null"}, "List files hold names each ended by a NUL byte."});
+    parser.addOption({"exclude", "Leave out of --folder scans every folder and file whose name "
+                                 "matches GLOB (as --extension matches; repeatable).", "GLOB"});
+    parser.addOption({"skip-hidden-folders", "Leave out of --folder scans folders whose name starts with '.'."});
     parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
 
     ParseOutcome outcome;
@@ -113,6 +125,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
         return outcome;
     };
 
+    // The system's bytes of argument i, when they are not UTF-8 (its text would
+    // then name another file or match other bytes).
+    const bool rawKnown = qsizetype(raw.size()) == arguments.size();
+    const auto notUtf8 = [&](qsizetype i) {
+        return rawKnown && i < arguments.size() && !IsUtf8Name(raw[size_t(i)]);
+    };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (!optionsEnded && arg == "--") {
@@ -120,16 +138,30 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
             continue;
         }
         if (optionsEnded || !arg.startsWith('-') || arg == "-") {
-            a.fileSources.push_back({Source::Kind::File, arg, {}});
+            if (notUtf8(i))
+                a.fileSources.push_back({Source::Kind::File, EscapedName(raw[size_t(i)]), {}, true});
+            else
+                a.fileSources.push_back({Source::Kind::File, arg, {}});
             continue;
         }
-        if (!arg.startsWith("--"))
-            continue;   // short options: only -h and -V, handled above
+        if (!arg.startsWith("--")) {
+            // Short options: -h and -V are handled above; -0 may be compacted with them.
+            a.nulSeparated = a.nulSeparated || arg.contains('0');
+            continue;
+        }
         const qsizetype eq = arg.indexOf('=');
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
         QString value;
-        if (kValued.contains(name))
+        if (kValued.contains(name)) {
+            const qsizetype at = eq >= 0 ? i : i + 1;
+            if (notUtf8(at)) {
+                const QByteArray& bytes = raw[size_t(at)];
+                const QByteArray given = eq >= 0 ? bytes.mid(bytes.indexOf('=') + 1) : bytes;
+                return usage("--" + name + " " + Quoted(EscapedName(given))
+                             + " is not valid UTF-8; texts and names must be UTF-8.");
+            }
             value = eq >= 0 ? arg.mid(eq + 1) : arguments.value(++i);
+        }
 
         if (pendingFind && (name == "find" || name == "sets"))
             return usage("--find " + Quoted(*pendingFind) + " has no --replace after it.");
@@ -165,6 +197,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments)
             a.inPlace = true;
         } else if (name == "dry-run") {
             a.dryRun = true;
+        } else if (name == "null") {
+            a.nulSeparated = true;
+        } else if (name == "exclude") {
+            a.excludes.append(value);
+        } else if (name == "skip-hidden-folders") {
+            a.skipHiddenFolders = true;
         } else if (name == "quiet") {
             a.quiet = true;
         } else if (name == "report") {

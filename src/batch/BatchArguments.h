@@ -1,5 +1,6 @@
 #pragma once
 // The command line of quorvane-batch, checked and put in the order it was given.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -11,6 +12,7 @@ struct Source {
     enum class Kind { Pair, Sets, File, List, Folder } kind;
     QString text;        // Pair: the find text; Sets/List: the file; File: the path; Folder: the folder
     QString second;      // Pair: the replace text; Sets: the separator; Folder: the extension
+    bool notUtf8 = false; // File: the name's bytes are not UTF-8; text shows them escaped
 };
 
 struct BatchArguments {
@@ -21,6 +23,9 @@ struct BatchArguments {
     bool dryRun = false;
     bool quiet = false;
     QString reportPath;                // --report: where the run's report goes as CSV
+    bool nulSeparated = false;         // -0: list files hold names ended by NUL, not lines
+    QStringList excludes;              // --exclude: names left out of every --folder scan
+    bool skipHiddenFolders = false;    // --skip-hidden-folders
 };
 
 struct ParseOutcome {
@@ -31,7 +36,10 @@ struct ParseOutcome {
 
 // Checks arguments (program name first, as QCoreApplication::arguments() gives
 // them) and recovers the order of the pair and file sources among each other.
-ParseOutcome ParseBatchArguments(const QStringList& arguments);
+// raw, when given, holds the same arguments as the system's bytes: an option
+// value that is not UTF-8 is refused, and such a FILE is marked notUtf8.
+ParseOutcome ParseBatchArguments(const QStringList& arguments,
+                                 const std::vector<QByteArray>& raw = {});
 
 // The usage summary printed with every usage error.
 QString UsageSynopsis();

@@ -10,6 +10,7 @@
 #include "engine/write/CommitGroup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <numeric>
 
@@ -22,20 +23,35 @@ QString Counted(std::int64_t n, const char* one, const char* many)
     return QString::number(n) + ' ' + QLatin1String(n == 1 ? one : many);
 }
 
-// Lines on stdout and stderr; the progress line goes off the screen first.
+// Lines on stdout and messages on stderr; the progress line goes off the screen first.
 struct Console {
-    std::FILE* out;
-    std::FILE* err;
+    Streams& streams;
     ProgressLine progress;
 
-    void print(std::FILE* stream, const QString& line)
+    void print(const QString& line)
     {
         progress.erase();
-        const QByteArray bytes = line.toUtf8() + '\n';
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+        streams.out(line.toUtf8() + '\n');
     }
-    void error(const QString& line) { print(err, line); }
+    void error(const QString& line)
+    {
+        progress.erase();
+        streams.message(line);
+    }
 };
+
+// The engine words a few failures as the window's error box does; the command
+// line uses the system's words for them.
+QString SystemWords(const QString& error, bool reading)
+{
+    if (error.isEmpty())
+        return QStringLiteral("failed");
+    if (error == QLatin1String("File not found"))
+        return SystemReason(ENOENT);
+    if (error == QLatin1String("Path not found"))
+        return SystemReason(reading ? ENOTDIR : ENOENT);
+    return error;
+}
 
 // Writes the report atomically; empty, or why it could not be written.
 QString WriteReport(const QString& path, const RunReport& report)
@@ -44,17 +60,17 @@ QString WriteReport(const QString& path, const RunReport& report)
     AtomicFile file(path);
     if (file.append(csv.constData(), csv.size()) && file.finish(true) && file.commit())
         return {};
-    return file.errorText();
+    return SystemWords(file.errorText(), false);
 }
 
 } // namespace
 
-int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
+int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
 {
-    Console console{out, err, ProgressLine::ForTerminal(err)};
+    Console console{streams, ProgressLine::ForTerminal(terminal)};
     const auto sayError = [&console](const QString& line) { console.error(line); };
     if (!a.inPlace && !FolderExists(a.outputFolder)) {
-        console.error("Folder does not exist. Please select another folder.");
+        console.error(PathReason(a.outputFolder, FolderError(a.outputFolder)));
         return 2;
     }
     FileJob job;
@@ -99,7 +115,7 @@ int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
         if (outcome.cancelled)
             break;
         if (!outcome.ok) {
-            const QString why = outcome.error.isEmpty() ? QStringLiteral("failed") : outcome.error;
+            const QString why = SystemWords(outcome.error, outcome.failedAt == FileOutcome::Stage::Read);
             console.error(source + ": " + why);
             report.add({source, output, 0, RunOutcome::Failed, why});
             ++failed;
@@ -108,7 +124,7 @@ int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
         const std::int64_t made = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
         replacements += made;
         if (a.dryRun)
-            console.print(out, QString::number(made) + '\t' + source);
+            console.print(QString::number(made) + '\t' + source);
         else
             ++(outcome.written ? written : unchanged);
         rowOf[size_t(i)] = report.add({source, output, made,
@@ -150,16 +166,16 @@ int RunBatch(const BatchArguments& a, std::FILE* out, std::FILE* err)
         const QString tail = QString::number(failed) + " failed, "
                              + Counted(replacements, "replacement", "replacements");
         if (a.dryRun)
-            console.print(out, Counted(checked, "file", "files") + " checked, " + tail);
+            console.print(Counted(checked, "file", "files") + " checked, " + tail);
         else
-            console.print(out, Counted(written, "file", "files") + " written, " + QString::number(unchanged)
+            console.print(Counted(written, "file", "files") + " written, " + QString::number(unchanged)
                                    + " unchanged, " + tail);
     }
     bool reportFailed = false;
     if (!a.reportPath.isEmpty()) {
         const QString why = WriteReport(a.reportPath, report);
         if (!why.isEmpty()) {
-            console.error("cannot write the report " + a.reportPath + ": " + why);
+            console.error(a.reportPath + ": " + why);
             reportFailed = true;
         }
     }

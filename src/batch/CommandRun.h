@@ -1,15 +1,14 @@
 #pragma once
 // Carries out a checked quorvane-batch command line.
 #include "batch/BatchArguments.h"
-
-#include <cstdio>
+#include "batch/Streams.h"
 
 namespace quorvane::batch {
 
 // Reads the pairs and the file list, then processes every file in order,
-// reporting failures to err and results to out. Returns the exit status:
-// 0 every file succeeded, 1 some failed, 2 the run could not start (output
-// folder missing, sets file unreadable) and nothing was touched.
-int RunBatch(const BatchArguments& arguments, std::FILE* out, std::FILE* err);
+// reporting failures and results to streams (not finished here). Returns the
+// exit status: 0 every file succeeded, 1 some failed, 2 the run could not
+// start (output folder missing, sets file unreadable) and nothing was touched.
+int RunBatch(const BatchArguments& arguments, Streams& streams, std::FILE* terminal);
 
 } // namespace quorvane::batch

@@ -1,12 +1,61 @@
 #include "batch/Gather.h"
 
+#include "batch/Streams.h"
 #include "engine/files/PathHelpers.h"
+#include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 #include "filelist/ListFile.h"
 #include "sets/SetsFile.h"
 #include "shell/Failure.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quorvane::batch {
+
+namespace {
+
+const QString kNotUtf8 = QStringLiteral("the name is not valid UTF-8");
+
+// The whole content of a list: "-" is standard input; a FIFO or a device such
+// as /dev/stdin is read to its end like a file. 0, or the errno of the failure.
+int readList(const QString& path, QByteArray& bytes)
+{
+    const bool standardInput = path == QLatin1String("-");
+    const int fd = standardInput ? STDIN_FILENO : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            error = errno;
+            break;
+        }
+    }
+    if (!standardInput)
+        ::close(fd);
+    return error;
+}
+
+} // namespace
+
+int FolderError(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
 
 bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::function<void(const QString&)>& say)
 {
@@ -19,7 +68,9 @@ bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::f
         try {
             LoadSetsFile(source.text, source.second, finds, replaces);
         } catch (const Failure& failure) {
-            say(FileExists(source.text) ? source.text + ": " + failure.text : source.text + " not found.");
+            struct stat st {};
+            const bool found = ::stat(QFile::encodeName(source.text).constData(), &st) == 0;
+            say(found ? source.text + ": " + failure.text : PathReason(source.text, errno));
             return false;
         }
         for (qsizetype i = 0; i < finds.size(); ++i)
@@ -31,38 +82,51 @@ bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::f
 std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<void(const QString&)>& say)
 {
     std::vector<ListEntry> entries;
-    // The message names the path in front, except where the text says what is missing.
-    const auto fail = [&](const QString& path, const QString& why, bool whyFirst = false) {
-        say(whyFirst ? why + ": " + path : path + ": " + why);
+    const auto fail = [&](const QString& path, const QString& why) {
+        say(path + ": " + why);
         entries.push_back({path, why});
     };
+    ScanOptions scan;
+    scan.excludes = a.excludes;
+    scan.skipHiddenFolders = a.skipHiddenFolders;
     for (const Source& source : a.fileSources) {
         try {
             switch (source.kind) {
             case Source::Kind::File:
-                entries.push_back({source.text, {}});
+                if (source.notUtf8)
+                    fail(source.text, kNotUtf8);
+                else
+                    entries.push_back({source.text, {}});
                 break;
             case Source::Kind::List: {
-                if (!FileExists(source.text)) {
-                    fail(source.text, QStringLiteral("File not found"), true);
+                QByteArray bytes;
+                if (const int error = readList(source.text, bytes)) {
+                    fail(source.text, SystemReason(error));
                     break;
                 }
-                const ListFileEntries read = ReadListFile(source.text);
+                const ListFileEntries read = a.nulSeparated ? ParseNulList(bytes) : ParseListFile(bytes);
                 for (const QString& entry : read.entries)
                     entries.push_back({entry, {}});
-                // A line holding a NUL names no file: each is reported and failed.
+                // Lines that name no file, or none a text can hold, are reported and failed.
                 for (const qsizetype line : read.nulLines)
                     fail(source.text, NulLineReason(line));
+                for (const auto& [line, raw] : read.undecodableLines)
+                    fail(source.text, QStringLiteral("line %1: %2: %3").arg(line).arg(EscapedName(raw), kNotUtf8));
                 break;
             }
-            case Source::Kind::Folder:
-                if (!FolderExists(source.text)) {
-                    fail(source.text, QStringLiteral("Folder not found"), true);
+            case Source::Kind::Folder: {
+                if (const int error = FolderError(source.text)) {
+                    fail(source.text, SystemReason(error));
                     break;
                 }
-                for (const QString& file : CollectFolderFiles(source.text, source.second, {}))
+                std::vector<QByteArray> undecodable;
+                for (const QString& file : CollectFolderFiles(source.text, source.second, {}, nullptr, scan,
+                                                              &undecodable))
                     entries.push_back({file, {}});
+                for (const QByteArray& raw : undecodable)
+                    fail(EscapedName(raw), kNotUtf8);
                 break;
+            }
             default:
                 break;
             }

@@ -10,6 +10,9 @@
 
 namespace quorvane::batch {
 
+// 0 when path is a folder, else why not as an errno (ENOENT, ENOTDIR, ...).
+int FolderError(const QString& path);
+
 // Pairs from --find/--replace and sets files, in command-line order. False
 // (with the reason passed to say) when a sets file cannot be read.
 bool GatherPairs(const BatchArguments& arguments, std::vector<Pair>& pairs,

@@ -2,6 +2,7 @@
 // and for measuring. No window and no settings are involved.
 #include "batch/BatchArguments.h"
 #include "batch/CommandRun.h"
+#include "batch/Streams.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -10,20 +11,20 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     using quorvane::batch::ParseOutcome;
-    const ParseOutcome parsed = quorvane::batch::ParseBatchArguments(QCoreApplication::arguments());
+    const std::vector<QByteArray> raw(argv, argv + argc);
+    const ParseOutcome parsed = quorvane::batch::ParseBatchArguments(QCoreApplication::arguments(), raw);
+    quorvane::batch::Streams streams(stdout, stderr);
     switch (parsed.result) {
     case ParseOutcome::Result::Help:
     case ParseOutcome::Result::Version:
-        std::fputs(parsed.text.toUtf8().constData(), stdout);
-        return 0;
+        streams.out(parsed.text.toUtf8());
+        return streams.finish(0);
     case ParseOutcome::Result::Usage:
-        std::fputs(("quorvane-batch: " + parsed.text + '\n' + quorvane::batch::UsageSynopsis()
-                    + "Try 'quorvane-batch --help' for more.\n").toUtf8().constData(), stderr);
-        return 2;
+        streams.message(parsed.text + '\n' + quorvane::batch::UsageSynopsis()
+                        + "Try 'quorvane-batch --help' for more.");
+        return streams.finish(2);
     case ParseOutcome::Result::Run:
         break;
     }
-    const int status = quorvane::batch::RunBatch(parsed.arguments, stdout, stderr);
-    std::fflush(stdout);
-    return status;
+    return streams.finish(quorvane::batch::RunBatch(parsed.arguments, streams, stderr));
 }

@@ -3,6 +3,7 @@
 #include "filelist/NameOrder.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cerrno>
@@ -34,7 +35,41 @@ bool isHiddenArchiveOnly(const QByteArray& path)
     return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
 }
 
+// Length of the valid UTF-8 sequence at the start of bytes, 0 when there is none.
+qsizetype validSequenceLength(QByteArrayView bytes)
+{
+    const auto lead = static_cast<unsigned char>(bytes.front());
+    const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || length > bytes.size())
+        return 0;
+    return IsUtf8Name(bytes.first(length)) ? length : 0;
+}
+
 } // namespace
+
+bool IsUtf8Name(QByteArrayView raw)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(raw);
+    return !decoder.hasError();
+}
+
+QString EscapedName(QByteArrayView raw)
+{
+    QString out;
+    while (!raw.isEmpty()) {
+        const qsizetype n = validSequenceLength(raw);
+        if (n > 0) {
+            out += QString::fromUtf8(raw.first(n));
+            raw = raw.sliced(n);
+        } else {
+            out += QStringLiteral("\\x")
+                + QString::number(static_cast<unsigned char>(raw.front()), 16).toUpper().rightJustified(2, u'0');
+            raw = raw.sliced(1);
+        }
+    }
+    return out;
+}
 
 bool IsOpenablePath(const QByteArray& path)
 {
@@ -63,7 +98,8 @@ FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entri
 }
 
 std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
-                                   const QString& pattern, bool wantHiddenArchive)
+                                   const QString& pattern, bool wantHiddenArchive,
+                                   std::vector<QByteArray>* undecodable)
 {
     // Files of a folder we may list but not pass through cannot be opened.
     if (access(dirPath.constData(), X_OK) != 0)
@@ -80,15 +116,20 @@ std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<
         OrderedName order = MakeOrderedName(e.name);
         if (!wildcard.matchesKey(order.key))
             continue;
-        // Only names that convert back to the same bytes can be opened by path later.
-        if (!isAscii(e.name) && QFile::encodeName(order.name) != e.name)
-            continue;
+        // Only names that convert back to the same bytes can be opened by path
+        // later; the others are handed back so they are reported, not lost.
+        const bool held = isAscii(e.name) || QFile::encodeName(order.name) == e.name;
         // The listing's type is not enough: the full path must reach the file the
         // way the batch will open it, which fails where it is longer than the
         // system accepts even though the folder lists the name.
         const QByteArray path = dirPath + e.name;
         if (!IsOpenablePath(path))
             continue;
+        if (!held) {
+            if (undecodable)
+                undecodable->push_back(path);
+            continue;
+        }
         const bool hidden = wantHiddenArchive && e.name.startsWith('.') && isHiddenArchiveOnly(path);
         found.push_back({std::move(order), hidden});
     }

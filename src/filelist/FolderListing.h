@@ -37,9 +37,18 @@ struct ListedFile {
 };
 
 // The openable files among entries of folder dirPath (ending with '/') that
-// match pattern, in name order (see ListFilesOfFolder).
+// match pattern, in name order (see ListFilesOfFolder). A text cannot hold a
+// name that is not UTF-8, so such files are left out; when undecodable is
+// given, their full raw paths are appended to it.
 std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
-                                   const QString& pattern, bool wantHiddenArchive);
+                                   const QString& pattern, bool wantHiddenArchive,
+                                   std::vector<QByteArray>* undecodable = nullptr);
+
+// True when raw is valid UTF-8 (the only names a path text can hold).
+bool IsUtf8Name(QByteArrayView raw);
+
+// raw as text for messages: valid UTF-8 as it is, every other byte as \xHH.
+QString EscapedName(QByteArrayView raw);
 
 // Reads folder and matches its files; empty when the folder cannot be read.
 std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& pattern,

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace quorvane {
 
@@ -58,11 +59,22 @@ int FileAttributes(const QString& path);
 void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
                            const Yield& yield);
 
+// What a tree scan leaves out besides what it always does.
+struct ScanOptions {
+    QStringList excludes;            // wildcards (as the name filter matches) for folder and file names
+    bool skipHiddenFolders = false;  // folders whose name starts with '.'
+};
+
 // Full paths (NormalizePath'd) of the files of folder's whole tree that match
 // "*." + extension, folder by folder in scan order, leaving out names starting
 // with '~' and files whose attribute value is exactly hidden plus archive.
 // "/" is accepted as folder. Failures as for GetSubDirectories2016.
+// Files and subfolders whose names are not UTF-8 cannot be listed: their raw
+// paths go to undecodable when given; otherwise, with prompts, one notice
+// after the scan names them (escaped, see EscapedName).
 QStringList CollectFolderFiles(const QString& folder, const QString& extension,
-                               const Yield& yield, Prompts* prompts = nullptr);
+                               const Yield& yield, Prompts* prompts = nullptr,
+                               const ScanOptions& options = {},
+                               std::vector<QByteArray>* undecodable = nullptr);
 
 } // namespace quorvane

@@ -5,6 +5,7 @@
 #include "filelist/FolderListing.h"
 #include "filelist/NameOrder.h"
 #include "shell/ErrorReport.h"
+#include "shell/Prompts.h"
 
 #include <QFile>
 
@@ -43,10 +44,29 @@ bool acceptedName(const QByteArray& raw)
         && !raw.contains('?');
 }
 
+// True when options leave out the subfolder or file called raw.
+bool excluded(const ScanOptions* options, const QByteArray& raw, bool folder)
+{
+    if (!options)
+        return false;
+    if (folder && options->skipHiddenFolders && raw.startsWith('.'))
+        return true;
+    if (options->excludes.isEmpty())
+        return false;
+    const QByteArray key = FoldedName(raw);
+    for (const QString& pattern : options->excludes) {
+        if (WildcardPattern(pattern).matchesKey(key))
+            return true;
+    }
+    return false;
+}
+
 // Accepted subfolder names among entries, in name order. Links to folders are
 // not followed: a link back up the tree would otherwise make the scan endless.
+// Subfolders left out only because their names are not UTF-8 go to undecodable.
 std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<RawEntry>& entries,
-                                    const Yield& yield)
+                                    const Yield& yield, const ScanOptions* options,
+                                    std::vector<QByteArray>* undecodable)
 {
     std::vector<OrderedName> out;
     for (const RawEntry& e : entries) {
@@ -59,8 +79,12 @@ std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<Ra
             continue;
         if (yield)
             yield();
+        if (excluded(options, e.name, true))
+            continue;
         if (acceptedName(e.name))
             out.push_back(MakeOrderedName(e.name));
+        else if (undecodable && !IsUtf8Name(e.name))
+            undecodable->push_back(path + e.name + '/');
     }
     std::sort(out.begin(), out.end(), NameLess);
     return out;
@@ -85,7 +109,8 @@ void guarded(Prompts* prompts, int step, const std::function<void()>& body)
 
 // The scan itself; keep, when given, receives the entries of every folder read.
 void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield& yield,
-              FolderReads* keep)
+              FolderReads* keep, const ScanOptions* options = nullptr,
+              std::vector<QByteArray>* undecodable = nullptr)
 {
     // Level by level; each level is examined completely before the next one,
     // and folders that cannot be read are dropped from the level holding them.
@@ -110,7 +135,7 @@ void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield&
                     return;
                 }
                 const QString base = v.endsWith('/') ? v : v + '/';
-                for (const OrderedName& n : subfolders(dirPath, entries, yield))
+                for (const OrderedName& n : subfolders(dirPath, entries, yield, options, undecodable))
                     next.append(base + n.name + '/');
                 if (keep)
                     keep->insert(base, std::move(entries));
@@ -139,6 +164,15 @@ void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield&
     }
 }
 
+// One notice for the names a scan could not hold, each on its own line.
+QString UndecodableNotice(const std::vector<QByteArray>& paths)
+{
+    QStringList lines;
+    for (const QByteArray& path : paths)
+        lines.append(EscapedName(path));
+    return QStringLiteral("These names are not valid UTF-8 and were not added:\n") + lines.join('\n');
+}
+
 } // namespace
 
 void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
@@ -148,13 +182,15 @@ void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
 }
 
 QStringList CollectFolderFiles(const QString& folder, const QString& extension,
-                               const Yield& yield, Prompts* prompts)
+                               const Yield& yield, Prompts* prompts, const ScanOptions& options,
+                               std::vector<QByteArray>* undecodable)
 {
     if (folder.isEmpty())
         return {};
     QStringList folders{folder.endsWith('/') ? folder : folder + '/'};
     FolderReads reads;
-    scanTree(folders, true, prompts, yield, &reads);
+    std::vector<QByteArray> unheld;
+    scanTree(folders, true, prompts, yield, &reads, &options, &unheld);
 
     const QString pattern = "*." + extension;
     QStringList paths;
@@ -163,12 +199,13 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
         f.chop(1); // the root becomes "", which joins to "/name"
         // Folders the scan has read already are not read a second time.
         const std::vector<ListedFile> files = read != reads.constEnd()
-            ? MatchFiles(QFile::encodeName(f) + '/', *read, pattern, true)
+            ? MatchFiles(QFile::encodeName(f) + '/', *read, pattern, true, &unheld)
             : ListMatchingFiles(f, pattern, true);
         // Names hold no '/', so only the folder part can bring a doubled one.
         const bool normalize = QString(f + '/').contains(u"//");
         for (const ListedFile& file : files) {
-            if (file.name.startsWith('~') || file.hiddenArchiveOnly)
+            if (file.name.startsWith('~') || file.hiddenArchiveOnly
+                || excluded(&options, QFile::encodeName(file.name), false))
                 continue;
             QString path;
             path.reserve(f.size() + 1 + file.name.size());
@@ -176,6 +213,11 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
             paths.append(normalize ? NormalizePath(path) : std::move(path));
         }
     }
+    std::sort(unheld.begin(), unheld.end());
+    if (undecodable)
+        undecodable->insert(undecodable->end(), unheld.begin(), unheld.end());
+    else if (prompts && !unheld.empty())
+        prompts->notice(UndecodableNotice(unheld), ApplicationTitle());
     return paths;
 }
 

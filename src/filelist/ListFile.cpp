@@ -1,12 +1,28 @@
 #include "filelist/ListFile.h"
 
 #include "engine/text/TextCodec.h"
+#include "filelist/FolderListing.h"
 #include "shell/Failure.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace quorvane {
+
+namespace {
+
+// Files one line: an entry, or a line no name can be, or one no text can hold.
+void add(ListFileEntries& read, qsizetype line, QByteArrayView text)
+{
+    if (text.contains('\0'))
+        read.nulLines.push_back(line);
+    else if (!IsUtf8Name(text))
+        read.undecodableLines.emplace_back(line, text.toByteArray());
+    else
+        read.entries.append(Utf8Text(text));
+}
+
+} // namespace
 
 ListFileEntries ReadListFile(const QString& path)
 {
@@ -21,7 +37,11 @@ ListFileEntries ReadListFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw Failure("Input past end of file");
     file.close();
+    return ParseListFile(std::move(bytes));
+}
 
+ListFileEntries ParseListFile(QByteArray bytes)
+{
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     // A closing line end (CR, CR LF or LF) ends the last line; it does not start an empty one.
@@ -39,13 +59,25 @@ ListFileEntries ReadListFile(const QString& path)
             continue;
         ++line;
         const QByteArrayView text(bytes.constData() + start, i - start);
-        if (text.contains('\0'))
-            read.nulLines.push_back(line);
-        else
-            read.entries.append(Utf8Text(text));
+        add(read, line, text);
         if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;
+    }
+    return read;
+}
+
+ListFileEntries ParseNulList(const QByteArray& bytes)
+{
+    ListFileEntries read;
+    qsizetype start = 0;
+    qsizetype line = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\0', start);
+        if (end < 0)
+            end = bytes.size();
+        add(read, ++line, QByteArrayView(bytes.constData() + start, end - start));
+        start = end + 1;
     }
     return read;
 }

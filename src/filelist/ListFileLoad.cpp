@@ -4,6 +4,7 @@
 // command without windows does not carry the list's widgets.
 #include "engine/files/PathHelpers.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FolderListing.h"
 #include "shell/Prompts.h"
 
 namespace quorvane {
@@ -26,6 +27,16 @@ QString nulLinesNotice(const QString& path, const std::vector<qsizetype>& lines)
         .arg(one ? "Line" : "Lines", list, ShownEntryText(path), one ? "was" : "were");
 }
 
+// The lines whose names are not UTF-8, each with its bytes escaped.
+QString undecodableNotice(const QString& path, const std::vector<std::pair<qsizetype, QByteArray>>& lines)
+{
+    QString text = QStringLiteral("These lines of %1 were not added: the names are not valid UTF-8.")
+                       .arg(ShownEntryText(path));
+    for (const auto& line : lines)
+        text += QStringLiteral("\nline %1: %2").arg(line.first).arg(EscapedName(line.second));
+    return text;
+}
+
 } // namespace
 
 void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts)
@@ -38,6 +49,8 @@ void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts)
     model.addEntries(read.entries);
     if (!read.nulLines.empty())
         prompts.notice(nulLinesNotice(path, read.nulLines), ApplicationTitle());
+    if (!read.undecodableLines.empty())
+        prompts.notice(undecodableNotice(path, read.undecodableLines), ApplicationTitle());
 }
 
 } // namespace quorvane

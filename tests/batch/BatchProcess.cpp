@@ -5,14 +5,22 @@
 
 namespace quorvane::test {
 
-BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder)
+namespace {
+
+BatchResult run(const QString& program, const QStringList& arguments, const QString& folder,
+                const QByteArray& input, const QString& outputFile)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", folder);
+    environment.insert("B", QStringLiteral(QUORVANE_BATCH_EXE));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(QUORVANE_BATCH_EXE), arguments);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     BatchResult result;
     if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit)
         return result;
@@ -20,6 +28,19 @@ BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder)
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+} // namespace
+
+BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder, const QByteArray& input,
+                            const QString& outputFile)
+{
+    return run(QStringLiteral(QUORVANE_BATCH_EXE), arguments, folder, input, outputFile);
+}
+
+BatchResult RunBatchScript(const QString& script, const QString& folder)
+{
+    return run(QStringLiteral("/bin/sh"), {"-c", script}, folder, {}, {});
 }
 
 } // namespace quorvane::test

@@ -13,7 +13,13 @@ struct BatchResult {
 };
 
 // Runs quorvane-batch with arguments in folder (with HOME pointing there too,
-// so nothing reaches the real home folder).
-BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder);
+// so nothing reaches the real home folder), input on its standard input (a
+// pipe) and, when outputFile is given, its standard output going there.
+BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder,
+                            const QByteArray& input = {}, const QString& outputFile = {});
+
+// The same through /bin/sh, for arguments whose bytes are not UTF-8: script
+// runs with "$B" naming the executable, e.g. "$B" --find "$(printf '\377')" ...
+BatchResult RunBatchScript(const QString& script, const QString& folder);
 
 } // namespace quorvane::test

@@ -24,8 +24,8 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
     const QByteArray rows = "source,output,replacements,outcome,reason\r\n"
                             "put-back.txt,put-back.txt,2,unchanged,\r\n"
                             "dog.txt,dog.txt,1,written,\r\n"
-                            "gone.txt,gone.txt,0,failed,File not found\r\n"
-                            "nolist.txt,,0,failed,File not found\r\n"
+                            "gone.txt,gone.txt,0,failed,No such file or directory\r\n"
+                            "nolist.txt,,0,failed,No such file or directory\r\n"
                             "cow.txt,cow.txt,0,unchanged,\r\n"
                             "marked.txt,marked.txt,0,written,\r\n";
     const struct {
@@ -40,7 +40,8 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
                                               env.root());
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, "File not found: nolist.txt\ngone.txt: File not found\n");
+        EXPECT_EQ(r.err, "quorvane-batch: nolist.txt: No such file or directory\n"
+                         "quorvane-batch: gone.txt: No such file or directory\n");
         EXPECT_EQ(TestEnv::read(env.path("report.csv")), rows) << c.dryRun;
         EXPECT_EQ(TestEnv::read(env.path("dog.txt")), c.dryRun ? "dog" : "cat");
     }
@@ -48,6 +49,6 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
     const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place", "--report",
                                            "nowhere/report.csv", "cow.txt"}, env.root());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "cannot write the report nowhere/report.csv: Path not found\n");
+    EXPECT_EQ(r.err, "quorvane-batch: nowhere/report.csv: No such file or directory\n");
     EXPECT_EQ(r.out, "0 files written, 1 unchanged, 0 failed, 0 replacements\n");
 }

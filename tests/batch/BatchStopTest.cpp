@@ -59,8 +59,8 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         int exitCode;   // -1: killed outright
         const char* message;
     } cases[] = {
-        {SIGINT, 130, "Stopped by SIGINT: 2 files not reached.\n"},
-        {SIGTERM, 143, "Stopped by SIGTERM: 2 files not reached.\n"},
+        {SIGINT, 130, "quorvane-batch: Stopped by SIGINT: 2 files not reached.\n"},
+        {SIGTERM, 143, "quorvane-batch: Stopped by SIGTERM: 2 files not reached.\n"},
         {SIGKILL, -1, ""},
     };
     for (const auto& c : cases) {

@@ -1,4 +1,5 @@
 #include "filelist/FolderScan.h"
+#include "shell/Prompts.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestEnv.h"
 
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -187,6 +189,36 @@ TEST(CollectFolderFiles, KeepsNamesStartingWithAMarkAndLeavesOutPathsTooLongToOp
     close(dir);
     EXPECT_EQ(files, QStringList({t + "/" + mark + "a.txt", t + "/" + mark + "sub/" + mark + "in.txt",
                                   deep + "/s.txt"}));
+}
+
+TEST(CollectFolderFiles, NamesTheFilesAndFoldersItCannotHoldAndLeavesOutExcludedNames)
+{
+    TestEnv env;
+    env.write("top/ok.txt", "x");
+    env.write("top/skip.log", "x");
+    env.write("top/.git/config", "x");
+    env.write("top/Build/out.txt", "x");
+    const QByteArray t = raw(env.path("top"));
+    close(open(t + "/caf\xE9.txt", O_WRONLY | O_CREAT, 0644));
+    ASSERT_EQ(mkdir(t + "/\xFF" "dir", 0755), 0);
+    close(open(t + "/\xFF" "dir/in.txt", O_WRONLY | O_CREAT, 0644));
+    const QString top = env.path("top");
+
+    ScriptedPrompts prompts;
+    const ScanOptions options{{"*.LOG", "build"}, true};
+    EXPECT_EQ(CollectFolderFiles(top, "*", {}, &prompts, options), QStringList({top + "/ok.txt"}));
+    EXPECT_EQ(prompts.texts("notice"),
+              QStringList({"These names are not valid UTF-8 and were not added:\n" + top + "/caf\\xE9.txt\n"
+                           + top + "/\\xFFdir/"}));
+    EXPECT_EQ(prompts.shown.at(0).title, ApplicationTitle());
+
+    // The command line takes the names to report them itself.
+    std::vector<QByteArray> undecodable;
+    EXPECT_EQ(CollectFolderFiles(top, "txt", {}, &prompts, {}, &undecodable),
+              QStringList({top + "/ok.txt", top + "/Build/out.txt"}));
+    EXPECT_EQ(undecodable, std::vector<QByteArray>({t + "/caf\xE9.txt", t + "/\xFF" "dir/"}));
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    std::filesystem::remove_all(t.toStdString());
 }
 
 } // namespace

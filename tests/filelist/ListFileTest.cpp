@@ -48,6 +48,18 @@ TEST(ReadListFile, GivesOneEntryPerLineAndLeavesOutLinesHoldingANul)
     EXPECT_EQ(NulLineReason(4), "line 4: a file name cannot hold a NUL character");
 }
 
+TEST(ParseList, NulSeparatedNamesAndNamesThatAreNotUtf8)
+{
+    const ListFileEntries nul = ParseNulList(QByteArray("a\nb\r\0\0\xEF\xBB\xBF" "c\0caf\xE9\0last", 20));
+    EXPECT_EQ(nul.entries, QStringList({"a\nb\r", "", QChar(0xFEFF) + QString("c"), "last"}));
+    EXPECT_EQ(nul.undecodableLines, (std::vector<std::pair<qsizetype, QByteArray>>{{4, "caf\xE9"}}));
+    EXPECT_TRUE(ParseNulList("").entries.isEmpty());
+
+    const ListFileEntries lines = ParseListFile("ok\r\nbad\xFF\r\n\xC3\xA9\r\n");
+    EXPECT_EQ(lines.entries, QStringList({"ok", QString::fromUtf8("\xC3\xA9")}));
+    EXPECT_EQ(lines.undecodableLines, (std::vector<std::pair<qsizetype, QByteArray>>{{2, "bad\xFF"}}));
+}
+
 TEST(LoadListFile, AppendsEntriesAndNamesAMissingListAndRefusedLines)
 {
     TestEnv env;
@@ -64,14 +76,18 @@ TEST(LoadListFile, AppendsEntriesAndNamesAMissingListAndRefusedLines)
         many += QByteArray("/n\0", 3) + QByteArray::number(i) + "\n";
     const QString manyNul = env.write("many.txt", many);
     LoadListFile(list, manyNul, prompts);
+    const QString notUtf8 = env.write("latin1.txt", "/caf\xE9\n/d\n");
+    LoadListFile(list, notUtf8, prompts);
 
-    EXPECT_EQ(list.entries(), QStringList({"/already/there", "/already/there", "/new", "/c"}));
+    EXPECT_EQ(list.entries(), QStringList({"/already/there", "/already/there", "/new", "/c", "/d"}));
     EXPECT_EQ(prompts.texts("notice"),
               QStringList({"File not found",
                            "Line 1 of " + oneNul
                                + " was not added: a file name cannot hold a NUL character.",
                            "Lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more of " + manyNul
-                               + " were not added: a file name cannot hold a NUL character."}));
+                               + " were not added: a file name cannot hold a NUL character.",
+                           "These lines of " + notUtf8
+                               + " were not added: the names are not valid UTF-8.\nline 1: /caf\\xE9"}));
     EXPECT_EQ(prompts.shown[0].title, "Quorvane Test");
 }
 
