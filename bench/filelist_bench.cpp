@@ -54,7 +54,7 @@ public:
     QStringList openFiles(const QString&, const QString&, bool) override { return {listFile}; }
     QString saveFile(const QString&, const QString&) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return folder; }
-    void openUrl(const QUrl&) override {}
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 // Runs prepare (untimed) then step (timed, with the events it leaves) runs times.

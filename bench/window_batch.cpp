@@ -64,7 +64,7 @@ public:
     QStringList openFiles(const QString&, const QString&, bool) override { return {}; }
     QString saveFile(const QString&, const QString&) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return {}; }
-    void openUrl(const QUrl&) override {}
+    bool openUrl(const QUrl&) override { return true; }
 };
 
 int Usage()

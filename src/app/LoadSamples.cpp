@@ -7,6 +7,7 @@
 #include "shell/Prompts.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QUrl>
@@ -25,8 +26,13 @@ void LoadSampleFiles(FileListModel& fileList, Prompts& prompts)
         }
     }
 
-    if (prompts.question(kOpenSamplesQuestion, ApplicationTitle()))
-        prompts.openUrl(QUrl::fromLocalFile(ProgramFolder() + "/Samples/"));
+    if (!prompts.question(QCoreApplication::translate("quorvane::Form1", kOpenSamplesQuestion), ApplicationTitle()))
+        return;
+    const QString folder = ProgramFolder() + "/Samples/";
+    // Without a file manager the desktop opens nothing; the user still gets the place.
+    if (!prompts.openUrl(QUrl::fromLocalFile(folder)))
+        prompts.notice(QCoreApplication::translate("quorvane::Form1", kSamplesFolderNotOpened).arg(folder),
+                       ApplicationTitle());
 }
 
 void LoadSamplesButton(FileListModel& fileList, QPlainTextEdit* findText,

@@ -47,10 +47,9 @@ public:
     {
         return m_before() ? m_inner.pickFolder(title, initialFolder) : QString();
     }
-    void openUrl(const QUrl& url) override
+    bool openUrl(const QUrl& url) override
     {
-        if (m_before())
-            m_inner.openUrl(url);
+        return m_before() && m_inner.openUrl(url);
     }
 
 private:

@@ -33,8 +33,9 @@ public:
     // user's home folder; empty when cancelled.
     // The result has no trailing '/' unless it is the root.
     virtual QString pickFolder(const QString& title, const QString& initialFolder) = 0;
-    // Hands a web address or a local folder to the desktop; result not examined.
-    virtual void openUrl(const QUrl& url) = 0;
+    // Hands a web address or a local folder to the desktop; false when the
+    // desktop has nothing that opens it.
+    virtual bool openUrl(const QUrl& url) = 0;
 };
 
 // The application title shown by prompts that have no title of their own.
@@ -51,7 +52,7 @@ public:
     QStringList openFiles(const QString& title, const QString& filter, bool multiple) override;
     QString saveFile(const QString& title, const QString& filter) override;
     QString pickFolder(const QString& title, const QString& initialFolder) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
 };
 
 // Shows CR, LF and CR LF as line breaks the way a message box of the user's

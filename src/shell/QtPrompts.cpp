@@ -114,6 +114,6 @@ QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder
     return chosen;
 }
 
-void QtPrompts::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool QtPrompts::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 } // namespace quorvane

@@ -62,9 +62,10 @@ QString ScriptedPrompts::pickFolder(const QString& title, const QString& initial
     return take(folderResults, QString());
 }
 
-void ScriptedPrompts::openUrl(const QUrl& url)
+bool ScriptedPrompts::openUrl(const QUrl& url)
 {
     record({"url", url.toString(), {}, {}});
+    return urlOpens;
 }
 
 QStringList ScriptedPrompts::texts(const QString& kind) const

@@ -23,6 +23,7 @@ public:
     std::deque<QStringList> openResults;  // open dialogs
     std::deque<QString> saveResults;      // save dialogs
     std::deque<QString> folderResults;    // folder pickers
+    bool urlOpens = true;                 // what openUrl answers
     std::vector<Shown> shown;
     // Runs as each prompt is shown, after it is recorded.
     std::function<void(const Shown&)> onShown;
@@ -34,7 +35,7 @@ public:
     QStringList openFiles(const QString& title, const QString& filter, bool multiple) override;
     QString saveFile(const QString& title, const QString& filter) override;
     QString pickFolder(const QString& title, const QString& initialFolder) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
 
     // Texts of every shown item of one kind, in order.
     QStringList texts(const QString& kind) const;
