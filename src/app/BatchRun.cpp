@@ -55,9 +55,9 @@ QString SingleTextsProblem(const QString& find, const QString& replace)
 {
     if (!replace.isEmpty()) {
         if (SplitLines(find).size() != SplitLines(replace).size())
-            return "The number of lines of Find What and Replace With must be the same.";
+            return Form1::tr("The number of lines of Find What and Replace With must be the same.");
     } else if (find.isEmpty()) {
-        return "You forgot to input find what.";
+        return Form1::tr("You forgot to input find what.");
     }
     return {};
 }
@@ -129,14 +129,14 @@ void RunBatch(Form1& form)
     trap.step(102, [&] {
         if (list.count() <= 0) {
             refused = true;
-            prompts.notice("No files added.", ApplicationTitle());
+            prompts.notice(Form1::tr("No files added."), ApplicationTitle());
         }
     });
     if (!refused)
         trap.step(104, [&] {
             if (!FolderExists(form.outputFolderText()->text())) {
                 refused = true;
-                prompts.notice("Folder does not exist. Please select another folder.", ApplicationTitle());
+                prompts.notice(Form1::tr("Folder does not exist. Please select another folder."), ApplicationTitle());
             }
         });
     if (refused)
@@ -258,7 +258,7 @@ void RunBatch(Form1& form)
         form.progressBar()->setUpdatesEnabled(true);
         form.setPointer(PointerStyle::Default);
         form.progressBar()->setValue(0);
-        form.progressBar()->setFormat("Progress Bar");
+        form.progressBar()->setFormat(Form1::tr("Progress Bar"));
     });
 
     RunReport runReport;
@@ -277,7 +277,7 @@ void RunBatch(Form1& form)
     if (form.stopRequested)
         form.showRunReport();
     else if (!form.batchStopped)
-        trap.step(134, [&] { form.prompts().notice("Done.", ApplicationTitle()); });
+        trap.step(134, [&] { form.prompts().notice(Form1::tr("Done."), ApplicationTitle()); });
 }
 
 } // namespace quorvane

@@ -236,8 +236,9 @@ void Form1::showCounts()
     const QLocale locale;
     const int files = m_fileList.count();
     const int sets = m_combo1->count();
-    m_counts->setText(locale.toString(files) + (files == 1 ? " file" : " files") + QStringLiteral(" \u00b7 ")
-                      + locale.toString(sets) + (sets == 1 ? " set" : " sets"));
+    const QString filesText = (files == 1 ? tr("%1 file") : tr("%1 files")).arg(locale.toString(files));
+    const QString setsText = (sets == 1 ? tr("%1 set") : tr("%1 sets")).arg(locale.toString(sets));
+    m_counts->setText(filesText + QStringLiteral(" \u00b7 ") + setsText);
 }
 
 // ---- events ----------------------------------------------------------------

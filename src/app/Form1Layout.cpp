@@ -5,6 +5,7 @@
 // with the counts of files and sets.
 #include "app/Form1.h"
 
+#include "app/WindowFit.h"
 #include "filelist/FileListView.h"
 
 #include <QComboBox>
@@ -18,7 +19,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -65,13 +68,15 @@ void Form1::compose()
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_counts);
-    resize(2 * kColumnWidth + 30, 620);
+    // Each column is no narrower than its captions need (the layouts' minimum),
+    // and the window opens within the screen's free area.
+    setGeometry(FitOnScreen(QSize(2 * kColumnWidth + 30, 620), minimumSizeHint(),
+                            screen()->availableGeometry()));
 }
 
 QWidget* Form1::composeLeftColumn()
 {
     auto* column = new QWidget;
-    column->setMinimumWidth(kColumnWidth / 2);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -88,19 +93,19 @@ QWidget* Form1::composeLeftColumn()
     m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_listView->header()->setStretchLastSection(false);
     m_listView->viewport()->setMouseTracking(true);
-    m_listView->setToolTip("Drag and drop files here. Double-click item to remove it. "
-                           "Move | line to right and out of window to reveal full names.");
+    m_listView->setToolTip(tr("Drag and drop files here. Double-click item to remove it. "
+                              "Move | line to right and out of window to reveal full names."));
     layout->addWidget(m_listView, 1);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(makeButton(13, "Add File(s)"), 0, 0);
-    grid->addWidget(makeButton(3, "Add All File(s) In Folder"), 0, 1);
-    grid->addWidget(makeButton(9, "Load List Of Files From File"), 1, 0);
-    grid->addWidget(makeButton(1, "Clear List"), 1, 1);
-    grid->addWidget(makeButton(10, "Help"), 2, 0);
-    grid->addWidget(makeButton(8, "Load Sample/Example Files"), 2, 1);
-    grid->addWidget(makeButton(11, "Remove Filenames Not Cont. X"), 3, 0);
-    grid->addWidget(makeButton(17, "Remove Filenames Contain. X"), 3, 1);
+    grid->addWidget(makeButton(13, tr("Add File(s)")), 0, 0);
+    grid->addWidget(makeButton(3, tr("Add All File(s) In Folder")), 0, 1);
+    grid->addWidget(makeButton(9, tr("Load List Of Files From File")), 1, 0);
+    grid->addWidget(makeButton(1, tr("Clear List")), 1, 1);
+    grid->addWidget(makeButton(10, tr("Help")), 2, 0);
+    grid->addWidget(makeButton(8, tr("Load Sample/Example Files")), 2, 1);
+    grid->addWidget(makeButton(11, tr("Remove Filenames Not Cont. X")), 3, 0);
+    grid->addWidget(makeButton(17, tr("Remove Filenames Contain. X")), 3, 1);
     layout->addLayout(grid);
 
     m_progress = new QProgressBar;
@@ -109,15 +114,15 @@ QWidget* Form1::composeLeftColumn()
     m_progress->setValue(0);
     m_progress->setTextVisible(true);
     m_progress->setAlignment(Qt::AlignCenter);
-    m_progress->setFormat("Progress Bar");
+    m_progress->setFormat(tr("Progress Bar"));
     // Stop and the report sit at the bar's end, so the bar keeps its place in
     // the column; both are hidden until they apply.
-    m_stop = new QPushButton("Stop");
+    m_stop = new QPushButton(tr("Stop"));
     m_stop->setObjectName("StopButton");
-    m_stop->setToolTip("Stop the run (Esc): the file in hand is left as it was");
-    m_reportButton = new QPushButton("Run Report...");
+    m_stop->setToolTip(tr("Stop the run (Esc): the file in hand is left as it was"));
+    m_reportButton = new QPushButton(tr("Run Report..."));
     m_reportButton->setObjectName("RunReportButton");
-    m_reportButton->setToolTip("What the latest run did to each file");
+    m_reportButton->setToolTip(tr("What the latest run did to each file"));
     auto* barRow = new QHBoxLayout;
     barRow->addWidget(m_progress, 1);
     for (QPushButton* button : {m_stop, m_reportButton}) {
@@ -133,7 +138,6 @@ QWidget* Form1::composeLeftColumn()
 QWidget* Form1::composeRightColumn()
 {
     auto* column = new QWidget;
-    column->setMinimumWidth(kColumnWidth / 2);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -141,12 +145,15 @@ QWidget* Form1::composeRightColumn()
     m_tabs->setObjectName("TabControl1");
     m_tabs->setMouseTracking(true);
     m_tabs->tabBar()->setMouseTracking(true);
-    m_tabs->addTab(composeSingleTab(), "Single find and replace");
-    m_tabs->addTab(composeSetsTab(), "Multiple find and replace (sets)");
+    // Whole tab captions count in the window's minimum width.
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
+    m_tabs->addTab(composeSingleTab(), tr("Single find and replace"));
+    m_tabs->addTab(composeSetsTab(), tr("Multiple find and replace (sets)"));
     layout->addWidget(m_tabs, 1);
 
     layout->addWidget(composeSaveOption());
-    layout->addWidget(makeButton(12, "Start Replacing"));
+    layout->addWidget(makeButton(12, tr("Start Replacing")));
     return column;
 }
 
@@ -163,9 +170,9 @@ QWidget* Form1::composeSingleTab()
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setTabChangesFocus(true);
     }
-    layout->addWidget(makeLabel("Label1", " Find what (exact case):", m_text1));
+    layout->addWidget(makeLabel("Label1", tr(" Find what (exact case):"), m_text1));
     layout->addWidget(m_text1, 1);
-    layout->addWidget(makeLabel("Label2", " Replace with:", m_text2));
+    layout->addWidget(makeLabel("Label2", tr(" Replace with:"), m_text2));
     layout->addWidget(m_text2, 1);
     return page;
 }
@@ -183,16 +190,16 @@ QWidget* Form1::composeSetsTab()
         box->setEditable(false);
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
-    layout->addWidget(makeLabel("Label3", " Find what (exact case):", m_combo1));
+    layout->addWidget(makeLabel("Label3", tr(" Find what (exact case):"), m_combo1));
     layout->addWidget(m_combo1);
-    layout->addWidget(makeLabel("Label4", " Replace with:", m_combo2));
+    layout->addWidget(makeLabel("Label4", tr(" Replace with:"), m_combo2));
     layout->addWidget(m_combo2);
-    layout->addWidget(makeButton(7, "Add Set"));
+    layout->addWidget(makeButton(7, tr("Add Set")));
     auto* grid = new QGridLayout;
-    grid->addWidget(makeButton(2, "Load Sets"), 0, 0);
-    grid->addWidget(makeButton(5, "Save Sets"), 0, 1);
-    grid->addWidget(makeButton(6, "Remove Selected Set"), 1, 0);
-    grid->addWidget(makeButton(4, "Clear All Sets"), 1, 1);
+    grid->addWidget(makeButton(2, tr("Load Sets")), 0, 0);
+    grid->addWidget(makeButton(5, tr("Save Sets")), 0, 1);
+    grid->addWidget(makeButton(6, tr("Remove Selected Set")), 1, 0);
+    grid->addWidget(makeButton(4, tr("Clear All Sets")), 1, 1);
     layout->addLayout(grid);
     layout->addStretch(1);
     return page;
@@ -200,12 +207,12 @@ QWidget* Form1::composeSetsTab()
 
 QGroupBox* Form1::composeSaveOption()
 {
-    m_frame2 = new QGroupBox("Save Option");
+    m_frame2 = new QGroupBox(tr("Save Option"));
     m_frame2->setObjectName("Frame2");
     m_frame2->setMouseTracking(true);
     auto* layout = new QVBoxLayout(m_frame2);
 
-    m_option1 = new QRadioButton("Save results to this folder:");
+    m_option1 = new QRadioButton(tr("Save results to this folder:"));
     m_option1->setObjectName("Option1");
     m_option1->setChecked(true);
     layout->addWidget(m_option1);
@@ -219,12 +226,12 @@ QGroupBox* Form1::composeSaveOption()
     // A folder path of any length is kept whole (the default limit is 32,767).
     m_text3->setMaxLength(std::numeric_limits<int>::max());
     row->addWidget(m_text3, 1);
-    QPushButton* browse = makeButton(14, "...");
+    QPushButton* browse = makeButton(14, tr("..."));
     browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance("...") * 3 + 16);
     row->addWidget(browse);
     layout->addWidget(m_frame1);
 
-    m_option2 = new QRadioButton("Save results in folder of original file");
+    m_option2 = new QRadioButton(tr("Save results in folder of original file"));
     m_option2->setObjectName("Option2");
     layout->addWidget(m_option2);
     return m_frame2;

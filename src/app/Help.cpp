@@ -3,13 +3,17 @@
 #include "shell/ErrorReport.h"
 #include "shell/Prompts.h"
 
+#include <QCoreApplication>
+
 namespace quorvane {
 
 QString HelpText()
 {
-    return QStringLiteral("This software is intended to be used on text based files, not images, "
-                          "executables, etc.")
-        + "\r\r" + "If you have any questions, please email " + kSupportAddress;
+    return QCoreApplication::translate("quorvane::Form1",
+                                       "This software is intended to be used on text based files, "
+                                       "not images, executables, etc.\r\rIf you have any questions, "
+                                       "please email %1")
+        .arg(kSupportAddress);
 }
 
 void HelpButton(Prompts& prompts)

@@ -39,7 +39,7 @@ void BrowseOutputFolder(Form1& form)
     StepTrap trap(form.prompts(), "Form1.PushButton14_Click");
     trap.step(100, [&] { form.browseFolder = ReadSetting("LastFolderDot", QString()); });
     QString chosen;
-    trap.step(102, [&] { chosen = form.prompts().pickFolder("Please select folder:", form.browseFolder); });
+    trap.step(102, [&] { chosen = form.prompts().pickFolder(Form1::tr("Please select folder:"), form.browseFolder); });
     if (chosen.isEmpty())
         return;
     trap.step(104, [&] {

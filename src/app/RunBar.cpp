@@ -3,6 +3,8 @@
 #include "engine/files/PathHelpers.h"
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
+
 #include <QProgressBar>
 
 namespace quorvane {
@@ -32,7 +34,8 @@ void RunBar::tick()
 
 void RunBar::showFile(const QString& source)
 {
-    m_bar->setFormat(BarCaption("Processing: " + FileNameOfPath(source)));
+    m_bar->setFormat(BarCaption(QCoreApplication::translate("quorvane::Form1", "Processing: %1")
+                                    .arg(FileNameOfPath(source))));
 }
 
 void RunBar::showPosition(int position, int listCount)

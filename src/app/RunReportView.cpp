@@ -57,8 +57,14 @@ QVariant RunReportModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const names[] = {"Source", "Output", "Replacements", "Outcome", "Reason"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
+    static const char* const names[] = {
+        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Source"),
+        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Output"),
+        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Replacements"),
+        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Outcome"),
+        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Reason"),
+    };
+    return section >= 0 && section < ColumnCount ? RunReportWindow::tr(names[section]) : QVariant();
 }
 
 RunReportFilter::RunReportFilter(QObject* parent) : QSortFilterProxyModel(parent)
@@ -136,11 +142,10 @@ QString RunReportSummary(const RunReport& report)
     const auto at = std::find_if(rows.begin(), rows.end(),
                                  [](const RunReportRow& row) { return row.outcome == RunOutcome::NotReached; });
     if (at == rows.end())
-        return text + "\nThe run was stopped after its last entry.";
-    return text + QStringLiteral("\nStopped at entry %1 of %2, %3: it and the entries after it were not reached.")
-                      .arg(at - rows.begin() + 1)
-                      .arg(rows.size())
-                      .arg(at->source);
+        return text + '\n' + RunReportWindow::tr("The run was stopped after its last entry.");
+    return text + '\n'
+        + RunReportWindow::tr("Stopped at entry %1 of %2, %3: it and the entries after it were not reached.")
+              .arg(QString::number(at - rows.begin() + 1), QString::number(rows.size()), at->source);
 }
 
 void RunReportWindow::setReport(RunReport report)

@@ -81,14 +81,16 @@ void RemoveSelectedEntry(QAbstractItemView& view, FileListModel& list, const Poi
 void AskRemoveEntriesContaining(FileListModel& list, Prompts& prompts, PointerHost& pointer,
                                 const Yield& yield)
 {
-    askAndFilter(list, prompts, pointer, yield, "Remove entries containing: ",
+    askAndFilter(list, prompts, pointer, yield,
+                 QCoreApplication::translate("quorvane::FileListView", "Remove entries containing: "),
                  "Form1.PushButton17_Click", &RemoveEntriesContaining);
 }
 
 void AskRemoveEntriesNotContaining(FileListModel& list, Prompts& prompts, PointerHost& pointer,
                                    const Yield& yield)
 {
-    askAndFilter(list, prompts, pointer, yield, "Remove entries not containing: ",
+    askAndFilter(list, prompts, pointer, yield,
+                 QCoreApplication::translate("quorvane::FileListView", "Remove entries not containing: "),
                  "Form1.PushButton11_Click", &RemoveEntriesNotContaining);
 }
 
@@ -97,8 +99,9 @@ void AddFilesFromDialog(FileListModel& list, Prompts& prompts)
     StepTrap trap(prompts, "Form1.PushButton13_Click");
     QStringList chosen;
     trap.step(100, [&] {
-        chosen = prompts.openFiles("Add File(s) - Hold Ctrl to select multiple files",
-                                   "All Files (*)", true);
+        chosen = prompts.openFiles(
+            QCoreApplication::translate("quorvane::FileListView", "Add File(s) - Hold Ctrl to select multiple files"),
+            QCoreApplication::translate("quorvane::FileListView", "All Files (*)"), true);
     });
     if (chosen.isEmpty())
         return;
@@ -123,8 +126,9 @@ void LoadListsFromDialog(FileListModel& list, Prompts& prompts, PointerHost& poi
     StepTrap trap(prompts, "Form1.PushButton9_Click");
     QStringList chosen;
     trap.step(100, [&] {
-        chosen = prompts.openFiles("Load List(s) - Hold Ctrl to select multiple list files",
-                                   "Text Files (*.txt);;All Files (*)", true);
+        chosen = prompts.openFiles(
+            QCoreApplication::translate("quorvane::FileListView", "Load List(s) - Hold Ctrl to select multiple list files"),
+            QCoreApplication::translate("quorvane::FileListView", "Text Files (*.txt);;All Files (*)"), true);
     });
     if (chosen.isEmpty())
         return;
@@ -148,8 +152,9 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
     StepTrap trap(prompts, "Form1.PushButton3_Click");
     QString answer;
     trap.step(100, [&] {
-        answer = prompts.inputBox("Enter file extension to load:\r\r(* for all files, txt for all "
-                                  "txt files, doc for all doc files, etc.)",
+        answer = prompts.inputBox(QCoreApplication::translate("quorvane::FileListView", "Enter file extension to load:\r\r(* for all "
+                                                              "files, txt for all txt files, doc for "
+                                                              "all doc files, etc.)"),
                                   ApplicationTitle(), ReadSetting("Extension", "*"));
     });
     if (answer.isEmpty())
@@ -157,7 +162,8 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
     trap.step(102, [&] { WriteSetting("Extension", answer); });
     QString folder;
     trap.step(104, [&] {
-        folder = prompts.pickFolder("Please select folder:", ReadSetting("LastFolder", QString()));
+        folder = prompts.pickFolder(QCoreApplication::translate("quorvane::FileListView", "Please select folder:"),
+                                    ReadSetting("LastFolder", QString()));
     });
     if (folder.isEmpty())
         return;
@@ -185,14 +191,15 @@ void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* pro
     }
     if (refused.isEmpty() || !prompts)
         return;
-    QString text = refused.size() == 1 ? "This dropped entry was not added"
-                                       : "These dropped entries were not added";
-    text += ": a file name cannot hold a NUL character.\r";
+    QString text = refused.size() == 1
+        ? QCoreApplication::translate("quorvane::FileListView", "This dropped entry was not added: a file name cannot hold a NUL character.")
+        : QCoreApplication::translate("quorvane::FileListView", "These dropped entries were not added: a file name cannot hold a NUL character.");
+    text += '\r';
     constexpr qsizetype shown = 10;
     for (qsizetype i = 0; i < refused.size() && i < shown; ++i)
         text += '\r' + ShownEntryText(refused.at(i)).replace(QChar(0), QChar(0x2400));
     if (refused.size() > shown)
-        text += QStringLiteral("\r(and %1 more)").arg(refused.size() - shown);
+        text += "\r" + QCoreApplication::translate("quorvane::FileListView", "(and %1 more)").arg(refused.size() - shown);
     prompts->notice(text, ApplicationTitle());
 }
 

@@ -19,8 +19,8 @@ namespace quorvane {
 FileListView::FileListView(QWidget* parent) : QTreeView(parent), m_yield(WindowYield())
 {
     setObjectName("ListView1");
-    setToolTip("Drag and drop files here. Double-click item to remove it. Move | line to right "
-               "and out of window to reveal full names.");
+    setToolTip(tr("Drag and drop files here. Double-click item to remove it. Move | line to right "
+                  "and out of window to reveal full names."));
     // Uniform rows and no decoration keep a million entries fast to show and scroll.
     setUniformRowHeights(true);
     setRootIsDecorated(false);

@@ -38,7 +38,7 @@ Form2::Form2(Prompts& prompts, SetList& sets, PointerHost* pointerHost, QWidget*
     : QDialog(parent), m_prompts(prompts), m_sets(sets), m_pointerHost(pointerHost)
 {
     setObjectName("Form2");
-    setWindowTitle("Load Sets");
+    setWindowTitle(tr("Load Sets"));
     setModal(true);
     buildControls();
     Form_Load();
@@ -53,18 +53,18 @@ void Form2::buildControls()
         b->installEventFilter(this);
         return b;
     };
-    m_label1 = new QLabel("File To Load:", this);
+    m_label1 = new QLabel(tr("File To Load:"), this);
     m_label1->setObjectName("Label1");
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName("Text1");
-    m_browse = button("PushButton16", "...");
-    m_label2 = new QLabel("Separator:", this);
+    m_browse = button("PushButton16", tr("..."));
+    m_label2 = new QLabel(tr("Separator:"), this);
     m_label2->setObjectName("Label1_2");
     m_text2 = new QLineEdit(this);
     m_text2->setObjectName("Text2");
-    m_help = button("PushButton3", "?");
-    m_load = button("PushButton1", "Load");
-    m_cancel = button("PushButton2", "Cancel");
+    m_help = button("PushButton3", tr("?"));
+    m_load = button("PushButton1", tr("Load"));
+    m_cancel = button("PushButton2", tr("Cancel"));
     // Enter in either box presses "Load".
     m_load->setDefault(true);
     // A path or a separator of any length is kept whole, not cut at the
@@ -124,7 +124,7 @@ void Form2::PushButton16_Click()
 {
     StepTrap trap(m_prompts, "Form2.PushButton16_Click");
     QStringList chosen;
-    trap.step(100, [&] { chosen = m_prompts.openFiles("Select Text File", "Text Files (*.txt)", false); });
+    trap.step(100, [&] { chosen = m_prompts.openFiles(tr("Select Text File"), tr("Text Files (*.txt)"), false); });
     trap.step(102, [&] {
         if (!chosen.isEmpty() && !chosen.first().isEmpty())
             m_text1->setText(chosen.first());
@@ -134,21 +134,21 @@ void Form2::PushButton16_Click()
 QString Form2::SeparatorHelpText()
 {
     const QStringList lines = {
-        "If the text file you are loading looks like this:",
+        tr("If the text file you are loading looks like this:"),
         "",
         "hi::hello",
         "peter::pete",
         "",
-        "then use :: as a Separator",
+        tr("then use :: as a Separator"),
         "",
-        "If the text file you are loading looks like this:",
+        tr("If the text file you are loading looks like this:"),
         "",
         "hi,hello",
         "peter,pete",
         "",
-        "then use , as a Separator",
+        tr("then use , as a Separator"),
         "",
-        "NOTE: The 'Save Sets' feature in this software always saves in this format:",
+        tr("NOTE: The 'Save Sets' feature in this software always saves in this format:"),
         "",
         "hi::hello",
         "peter::pete",
@@ -168,14 +168,14 @@ void Form2::PushButton1_Click()
     const QString separator = m_text2->text();
     const QString path = m_text1->text();
     if (separator.isEmpty()) {
-        trap.step(100, [&] { m_prompts.notice("You must enter separating character(s).", ApplicationTitle()); });
+        trap.step(100, [&] { m_prompts.notice(tr("You must enter separating character(s)."), ApplicationTitle()); });
         return;
     }
     if (path.isEmpty() || OnlySpaces(path))
         return;
     // Any regular file counts, whatever its name; a folder is not a sets file.
     if (!QFileInfo(path).isFile()) {
-        trap.step(104, [&] { m_prompts.notice(path + " not found.", ApplicationTitle()); });
+        trap.step(104, [&] { m_prompts.notice(tr("%1 not found.").arg(path), ApplicationTitle()); });
         return;
     }
     QStringList finds;

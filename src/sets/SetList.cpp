@@ -9,8 +9,6 @@
 namespace quorvane {
 
 namespace {
-const QString kSetPrompt =
-    QStringLiteral("Enter find and replace set (use :: to separate find text and replace text):");
 const QString kSetDefault = QStringLiteral("findwhat::replacewith");
 const QString kSetSeparator = QStringLiteral("::");
 } // namespace
@@ -117,12 +115,13 @@ void SetList::addSetClicked(Prompts& prompts)
 {
     StepTrap trap(prompts, "Form1.PushButton7_Click");
     QString answer;
-    trap.step(100, [&] { answer = prompts.inputBox(kSetPrompt, ApplicationTitle(), kSetDefault); });
+    trap.step(100, [&] { answer = prompts.inputBox(tr("Enter find and replace set (use :: to separate find text and replace text):"),
+                                  ApplicationTitle(), kSetDefault); });
     if (answer.isEmpty())
         return;
     if (!answer.contains(kSetSeparator)) {
         trap.step(104, [&] {
-            prompts.notice("You must use :: to separate the find text from the replace text",
+            prompts.notice(tr("You must use :: to separate the find text from the replace text"),
                            ApplicationTitle());
         });
         return;
@@ -150,7 +149,7 @@ void SetList::saveSetsClicked(Prompts& prompts)
 {
     StepTrap trap(prompts, "Form1.PushButton5_Click");
     QString path;
-    trap.step(100, [&] { path = prompts.saveFile("Save", "Text Files (*.txt);;All Files (*)"); });
+    trap.step(100, [&] { path = prompts.saveFile(tr("Save"), tr("Text Files (*.txt);;All Files (*)")); });
     if (path.isEmpty())
         return;
     trap.step(104, [&] { WriteSetsFile(path, finds(), replaces(), prompts); });

@@ -5,6 +5,8 @@
 #include "shell/Failure.h"
 #include "shell/Prompts.h"
 
+#include <QCoreApplication>
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -99,17 +101,25 @@ void WriteSetsFile(const QString& path, const QStringList& finds,
                    const QStringList& replaces, Prompts& prompts)
 {
     if (!SavableTarget(path)) {
-        prompts.notice(path + " is not a regular file. The sets were not saved.", ApplicationTitle());
+        prompts.notice(QCoreApplication::translate("quorvane::SetList",
+                                                  "%1 is not a regular file. The sets were not saved.")
+                           .arg(path),
+                       ApplicationTitle());
         return;
     }
     if (FileExists(path)
-        && !prompts.question("Are you sure you wish to overwrite " + path + " ?", ApplicationTitle()))
+        && !prompts.question(
+            QCoreApplication::translate("quorvane::SetList", "Are you sure you wish to overwrite %1 ?").arg(path),
+            ApplicationTitle()))
         return;
     const qsizetype odd = FirstSetNotRoundTripping(finds, replaces);
     if (odd >= 0
-        && !prompts.question("The set with find text " + Quoted(finds.at(odd)) + " and replace text "
-                                 + Quoted(replaces.at(odd)) + " would load back as a different set, "
-                                 "since \"::\" separates the two texts in a sets file. Save anyway?",
+        && !prompts.question(QCoreApplication::translate(
+                                 "quorvane::SetList",
+                                 "The set with find text %1 and replace text %2 would load back as a "
+                                 "different set, since \"::\" separates the two texts in a sets file. "
+                                 "Save anyway?")
+                                 .arg(Quoted(finds.at(odd)), Quoted(replaces.at(odd))),
                              ApplicationTitle()))
         return;
 

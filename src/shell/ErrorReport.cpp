@@ -1,5 +1,7 @@
 #include "shell/ErrorReport.h"
 
+#include <QCoreApplication>
+
 #include <exception>
 
 namespace quorvane {
@@ -7,15 +9,19 @@ namespace quorvane {
 QString ErrorReportText(const QString& description, const QString& procedure, int step,
                         const QString& project)
 {
-    return description + "\r\n" + "in " + project + "." + procedure + " " + "at line "
-        + QString::number(step) + "\r\r" + "Please email screenshot of this message to "
-        + kSupportAddress;
+    // The location is a fixed form people quote in reports; only the words around it are translated.
+    return description + "\r\n" + QCoreApplication::translate("quorvane::ErrorReport", "in %1 at line %2")
+                                        .arg(project + "." + procedure, QString::number(step))
+        + "\r\r" + QCoreApplication::translate("quorvane::ErrorReport",
+                                               "Please email screenshot of this message to %1")
+                       .arg(kSupportAddress);
 }
 
 void ReportFailure(Prompts& prompts, const QString& description, const QString& procedure,
                    int step, const QString& project)
 {
-    prompts.errorBox(ErrorReportText(description, procedure, step, project), "Application Error");
+    prompts.errorBox(ErrorReportText(description, procedure, step, project),
+                     QCoreApplication::translate("quorvane::ErrorReport", "Application Error"));
 }
 
 StepTrap::StepTrap(Prompts& prompts, QString procedure, QString project)

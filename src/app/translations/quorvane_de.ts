@@ -1,0 +1,398 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>quorvane::ErrorReport</name>
+    <message>
+        <source>in %1 at line %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please email screenshot of this message to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::FileListView</name>
+    <message>
+        <source>Remove entries containing: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove entries not containing: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add File(s) - Hold Ctrl to select multiple files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load List(s) - Hold Ctrl to select multiple list files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter file extension to load:<byte value="xd"/><byte value="xd"/>(* for all files, txt for all txt files, doc for all doc files, etc.)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This dropped entry was not added: a file name cannot hold a NUL character.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These dropped entries were not added: a file name cannot hold a NUL character.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(and %1 more)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::Form1</name>
+    <message>
+        <source>The number of lines of Find What and Replace With must be the same.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You forgot to input find what.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No files added.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder does not exist. Please select another folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress Bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 sets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add File(s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add All File(s) In Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load List Of Files From File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load Sample/Example Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove Filenames Not Cont. X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove Filenames Contain. X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the run (Esc): the file in hand is left as it was</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run Report...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What the latest run did to each file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Single find and replace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Multiple find and replace (sets)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Replacing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Find what (exact case):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Replace with:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load Sets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Sets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove Selected Set</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear All Sets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Option</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save results to this folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save results in folder of original file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This software is intended to be used on text based files, not images, executables, etc.<byte value="xd"/><byte value="xd"/>If you have any questions, please email %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder of the sample files could not be opened. It is:<byte value="xd"/><byte value="xd"/>%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Processing: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::Form2</name>
+    <message>
+        <source>Load Sets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File To Load:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Separator:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select Text File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>If the text file you are loading looks like this:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>then use :: as a Separator</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>then use , as a Separator</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NOTE: The &apos;Save Sets&apos; feature in this software always saves in this format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You must enter separating character(s).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::RunReportWindow</name>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replacements</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run Report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run was stopped after its last entry.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped at entry %1 of %2, %3: it and the entries after it were not reached.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save Run Report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV Files (*.csv);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::SetList</name>
+    <message>
+        <source>Enter find and replace set (use :: to separate find text and replace text):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You must use :: to separate the find text from the replace text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt);;All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file. The sets were not saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Are you sure you wish to overwrite %1 ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The set with find text %1 and replace text %2 would load back as a different set, since &quot;::&quot; separates the two texts in a sets file. Save anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
