@@ -5,10 +5,12 @@
 #include "app/OutputLocation.h"
 #include "app/Samples.h"
 #include "engine/files/PathHelpers.h"
+#include "filelist/FileListActions.h"
 #include "shell/Chance.h"
 #include "shell/CursorFile.h"
 #include "shell/ErrorReport.h"
 #include "shell/ProgramFolder.h"
+#include "shell/Prompts.h"
 #include "shell/Settings.h"
 
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QUrl>
@@ -29,6 +32,37 @@ namespace {
 constexpr int kListColumnWidth = 467; // 7000 twips at 96 dots per inch
 
 bool SnapshotMissing() { return ReadSetting("Snapshot", QString()).isEmpty(); }
+
+// Length of the well-formed UTF-8 sequence at the start of bytes, 0 when none.
+qsizetype Utf8SequenceLength(QByteArrayView bytes)
+{
+    const uchar lead = uchar(bytes.front());
+    const qsizetype length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
+                           : lead >= 0xE0 && lead < 0xF0                 ? 3
+                           : lead >= 0xF0 && lead < 0xF5                 ? 4
+                                                                         : 0;
+    if (length == 0 || bytes.size() < length)
+        return 0;
+    // The decoder rejects overlong forms, surrogates and values past U+10FFFF.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    decoder.decode(bytes.first(length));
+    return decoder.hasError() ? 0 : length;
+}
+
+// The name with every byte that is not part of well-formed UTF-8 as \xHH.
+QString EscapedName(QByteArrayView name)
+{
+    QString shown;
+    while (!name.isEmpty()) {
+        const qsizetype length = Utf8SequenceLength(name);
+        if (length > 0)
+            shown += QString::fromUtf8(name.first(length));
+        else
+            shown += QString::asprintf("\\x%02X", uchar(name.front()));
+        name = name.sliced(length > 0 ? length : 1);
+    }
+    return shown;
+}
 } // namespace
 
 void ApplySkin(QWidget& window)
@@ -122,6 +156,43 @@ void RunFormLoad(Form1& form)
         trap.step(142, [&] { form.frame1()->setEnabled(true); });
     else
         trap.step(144, [&] { form.frame1()->setEnabled(false); });
+}
+
+StartupPaths ReadStartupPaths(int argc, const char* const* argv)
+{
+    StartupPaths given;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView name(argv[i]);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString path = decoder.decode(name);
+        if (decoder.hasError())
+            given.refused.append(EscapedName(name));
+        else
+            given.paths.append(path);
+    }
+    return given;
+}
+
+void AddStartupPaths(Form1& form, const StartupPaths& given)
+{
+    QStringList paths;
+    for (const QString& path : given.paths)
+        paths.append(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+    // As with a drop, nothing that goes wrong with a path may end the program,
+    // and closing the window during a folder's scan simply ends it.
+    try {
+        AddDroppedPaths(form.fileList(), paths, &form.prompts(), form.listYield());
+    } catch (const std::exception&) {
+    } catch (const OperationAbandoned&) {
+    }
+    if (given.refused.isEmpty())
+        return;
+    QString text = given.refused.size() == 1
+                       ? "This file given at start-up was not added: its name is not valid UTF-8.\r"
+                       : "These files given at start-up were not added: their names are not valid UTF-8.\r";
+    for (const QString& name : given.refused)
+        text += '\r' + name;
+    form.prompts().notice(text, ApplicationTitle());
 }
 
 } // namespace quorvane

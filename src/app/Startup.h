@@ -1,8 +1,9 @@
 #pragma once
 // Start-up of the main window (Form_Load) and the helpers it runs: the skin,
-// the occasional visit to the maker's site, the application title and the
-// desktop folder.
+// the occasional visit to the maker's site, the application title, the
+// desktop folder, and the files and folders given on the command line.
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -34,5 +35,21 @@ QString DesktopFolderPath();
 
 // The tab change: stores "TabSel" = the index as text.
 void StoreSelectedTab(int index);
+
+// Files and folders named on the program's command line.
+struct StartupPaths {
+    QStringList paths;   // the names that are valid UTF-8, decoded
+    QStringList refused; // the others, each byte outside UTF-8 shown as \xE9
+};
+
+// Reads argv[1] to argv[argc - 1] (what QApplication left of them) as bytes:
+// the file list holds paths as texts, and a name that is not UTF-8 would turn
+// into another name.
+StartupPaths ReadStartupPaths(int argc, const char* const* argv);
+
+// Adds the given paths to the window's file list as a drop of them would (a
+// folder as the files of its whole tree), a relative path taken from the
+// working folder; the refused names are listed in one notice.
+void AddStartupPaths(Form1& form, const StartupPaths& given);
 
 } // namespace quorvane

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 using quorvane::test::XScreen;
 
@@ -57,13 +58,23 @@ TEST(InstalledProgram, PutsProgramsResourcesDesktopEntryAndIconInTheirPlaces)
 
     const QByteArray entry = ReadAll(kPrefix + "/share/applications/quorvane.desktop");
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n")) << entry.constData();
-    for (const char* line : {"\nName=Quorvane\n", "\nExec=quorvane\n", "\nIcon=quorvane\n",
+    for (const char* line : {"\nName=Quorvane\n", "\nExec=quorvane %F\n", "\nIcon=quorvane\n",
                              "\nType=Application\n", "\nCategories=Utility;TextTools;\n"})
         EXPECT_TRUE(entry.contains(line)) << line;
 
     // The program's own resources and the icon the desktop's menu shows.
     EXPECT_EQ(ReadAll(data + "/HAND-M.CUR"), ReadAll(QStringLiteral(QUORVANE_SOURCE_DIR "/resources/HAND-M.CUR")));
     EXPECT_EQ(ReadAll(data + "/drag.ico"), ReadAll(QStringLiteral(QUORVANE_SOURCE_DIR "/src/filelist/drag.ico")));
+    // Files installed as they are in the source tree.
+    const QString source = QStringLiteral(QUORVANE_SOURCE_DIR);
+    const std::pair<QString, QString> copies[] = {
+        {"/share/icons/hicolor/scalable/apps/quorvane.svg", "/resources/quorvane.svg"},
+        {"/share/metainfo/app.quorvane.Quorvane.metainfo.xml", "/dist/app.quorvane.Quorvane.metainfo.xml"},
+        {"/share/bash-completion/completions/quorvane-batch", "/dist/completion/quorvane-batch"},
+    };
+    for (const auto& copy : copies)
+        EXPECT_EQ(ReadAll(kPrefix + copy.first), ReadAll(source + copy.second)) << qPrintable(copy.first);
+    EXPECT_TRUE(ReadAll(kPrefix + "/share/man/man1/quorvane-batch.1").contains("\n.SH NAME\nquorvane-batch \\-"));
     for (int size : {32, 64, 128}) {
         const QImage icon(QString("%1/share/icons/hicolor/%2x%2/apps/quorvane.png").arg(kPrefix).arg(size));
         EXPECT_EQ(icon.size(), QSize(size, size)) << size;
