@@ -12,42 +12,17 @@ Inputs go under bench/work/stop-batch/; results into its out/ folder (the
 source is never written), which is emptied before every run.
 """
 import os
-import shutil
 import signal
 import statistics
 import subprocess
 import sys
 import time
 
+from stop_inputs import TEXTS, command, generate
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RUNS = 5
 AFTER_MS = 300   # how far into the run the signal comes
-
-
-TEXTS = {
-    "words": " ".join(f"word{k:02d} filler text" for k in range(40)) + "\n",
-    "dense": "word00 " * 20 + "\n",
-}
-
-
-def generate(path, line):
-    """50 MB of the line over and over."""
-    if os.path.exists(path) and os.path.getsize(path) >= 50 << 20:
-        return
-    data = line.encode() * ((50 << 20) // len(line) + 1)
-    with open(path, "wb") as f:
-        f.write(data[: 50 << 20])
-
-
-def command(batch, big, out):
-    shutil.rmtree(out, ignore_errors=True)
-    os.makedirs(out)
-    args = [batch, "--output-folder", out]
-    # Each replacement forms the next find text, so the pairs must run one
-    # after another over the whole file: the slowest way through it.
-    for k in range(40):
-        args += ["--find", f"word{k:02d}", "--replace", f"word{k + 1:02d}"]
-    return args + [big]
 
 
 def whole(batch, big, out):

@@ -13,41 +13,16 @@ Inputs go under bench/work/stop/; results into its out/ folder (the source is
 never written), which is emptied before every run.
 """
 import os
-import shutil
 import statistics
 import subprocess
 import sys
 import time
 
+from stop_inputs import TEXTS, command, generate
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RUNS = 5
 AFTER_MS = 300   # how far into the run Stop or the close comes
-
-TEXTS = {
-    "words": " ".join(f"word{k:02d} filler text" for k in range(40)) + "\n",
-    "dense": "word00 " * 20 + "\n",
-}
-
-
-def generate(path, line):
-    """50 MB of the line over and over."""
-    if os.path.exists(path) and os.path.getsize(path) >= 50 << 20:
-        return
-    data = line.encode() * ((50 << 20) // len(line) + 1)
-    with open(path, "wb") as f:
-        f.write(data[: 50 << 20])
-
-
-def command(driver, big, out, *extra):
-    shutil.rmtree(out, ignore_errors=True)
-    os.makedirs(out)
-    args = [driver, *extra, "--output-folder", out + "/"]
-    # Each replacement forms the next find text, so the pairs must run one
-    # after another over the whole file: the slowest way through it.
-    for k in range(40):
-        args += ["--find", f"word{k:02d}", "--replace", f"word{k + 1:02d}"]
-    return args + [big]
-
 
 def whole(driver, big, out, env):
     """Seconds the whole file takes through the window, unstopped."""

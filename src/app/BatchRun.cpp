@@ -234,7 +234,7 @@ void RunBatch(Form1& form)
                 result.row = {source, output, 0, RunOutcome::Failed, reason};
         } else if (mode == 1) {
             if (!StepNoting(trap, 128, reason, [&] {
-                    result = RunFile(source, output, SetPairs(Items(form.findCombo()), Items(form.replaceCombo())),
+                    result = RunFile(source, output, PairLists(Items(form.findCombo()), Items(form.replaceCombo())),
                                      FileMode::Sets, ctx);
                 }))
                 result.row = {source, output, 0, RunOutcome::Failed, reason};

@@ -4,36 +4,24 @@
 
 namespace quorvane {
 
-std::vector<Pair> SetPairs(const QStringList& finds, const QStringList& replaces)
-{
-    std::vector<Pair> pairs;
-    pairs.reserve(size_t(finds.size()));
-    for (qsizetype k = 0; k < finds.size(); ++k)
-        pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
-    return pairs;
-}
-
 std::vector<Pair> SinglePairs(const QString& findText, const QString& replaceText)
 {
-    return SetPairs(SplitLines(findText), SplitLines(replaceText));
+    return PairLists(SplitLines(findText), SplitLines(replaceText));
 }
 
 FileRunResult RunFile(const QString& source, const QString& output, std::vector<Pair> pairs,
                       FileMode mode, const FileRunContext& ctx)
 {
-    const QString procedure = mode == FileMode::Single ? QStringLiteral("ReplaceText.ReplaceTextInFile")
-                                                       : QStringLiteral("ReplaceText.ReplaceTextInFileCombo");
-    const int writeStep = mode == FileMode::Single ? 110 : 106;
-    FileJob job;
-    job.pairs = std::move(pairs);
-    job.yield = ctx.yield;
-    job.cancelled = ctx.cancelled;
-    job.group = ctx.group;
-    const FailureReporter late = ctx.lateReport;
-    const FileOutcome outcome = ProcessFile(source, output, job, [late, procedure, writeStep](const QString& why) {
-        if (late)
-            late(procedure, writeStep, why);
-    });
+    const bool single = mode == FileMode::Single;
+    ReplaceContext engine;
+    engine.yield = ctx.yield;
+    engine.cancelled = ctx.cancelled;
+    engine.group = ctx.group;
+    engine.report = ctx.report;
+    const FileOutcome outcome = ProcessFileAs(
+        source, output, std::move(pairs), engine, ctx.lateReport,
+        single ? QStringLiteral("ReplaceText.ReplaceTextInFile") : QStringLiteral("ReplaceText.ReplaceTextInFileCombo"),
+        single ? 110 : 106);
 
     FileRunResult result;
     result.row.source = source;
@@ -43,8 +31,6 @@ FileRunResult RunFile(const QString& source, const QString& output, std::vector<
         return result;
     }
     if (!outcome.ok) {
-        if (ctx.report)
-            ctx.report(procedure, outcome.failedAt == FileOutcome::Stage::Read ? 100 : writeStep, outcome.error);
         result.row.outcome = RunOutcome::Failed;
         result.row.reason = outcome.error;
         return result;

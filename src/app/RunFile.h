@@ -9,8 +9,6 @@ namespace quorvane {
 // Pairs of single mode: find line k with replace line k; a find line without a
 // partner (the replace text is empty) is deleted.
 std::vector<Pair> SinglePairs(const QString& findText, const QString& replaceText);
-// Pairs of sets mode: finds[k] with replaces[k].
-std::vector<Pair> SetPairs(const QStringList& finds, const QStringList& replaces);
 
 enum class FileMode { Single, Sets };
 

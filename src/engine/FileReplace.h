@@ -74,6 +74,18 @@ struct ReplaceContext {
     std::function<bool()> cancelled;
 };
 
+// Pairs entry k of finds with entry k of replaces; a find without a partner
+// is paired with the empty text (it deletes).
+std::vector<Pair> PairLists(const QStringList& finds, const QStringList& replaces);
+
+// Processes one file with ctx's yield, cancellation and group as `procedure`:
+// a failure goes to ctx.report at step 100 (read) or writeStep (write), a
+// failure of its waiting result at the group's flush to late at writeStep; an
+// abandoned file is not reported.
+FileOutcome ProcessFileAs(const QString& source, const QString& output, std::vector<Pair> pairs,
+                          const ReplaceContext& ctx, const FailureReporter& late,
+                          const QString& procedure, int writeStep);
+
 // Single mode: find line k is replaced by replace line k (or deleted when the
 // replace text is empty). Failures go to ctx.report as "ReplaceText.ReplaceTextInFile"
 // at step 100 (read) or 110 (write). Returns the replacements per find line.

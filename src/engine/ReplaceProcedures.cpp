@@ -11,39 +11,31 @@ QStringList SplitLines(const QString& text)
     return text.split(QStringLiteral("\r\n"));
 }
 
-namespace {
-
-std::vector<std::int64_t> RunAndReport(const QString& source, const QString& output,
-                                       std::vector<Pair> pairs, const ReplaceContext& ctx,
-                                       const QString& procedure, int writeStep)
-{
-    FileJob job;
-    job.pairs = std::move(pairs);
-    job.yield = ctx.yield;
-    job.cancelled = ctx.cancelled;
-    job.group = ctx.group;
-    const FailureReporter report = ctx.report;
-    const auto late = [report, procedure, writeStep](const QString& description) {
-        if (report)
-            report(procedure, writeStep, description);
-    };
-    const FileOutcome outcome = ProcessFile(source, output, job, late);
-    if (!outcome.ok && !outcome.cancelled && report)
-        report(procedure, outcome.failedAt == FileOutcome::Stage::Read ? 100 : writeStep, outcome.error);
-    return outcome.counts;
-}
-
-} // namespace
-
-// Pairs entry k of finds with entry k of replaces; a find without a partner
-// is paired with the empty text (it deletes).
-static std::vector<Pair> PairLists(const QStringList& finds, const QStringList& replaces)
+std::vector<Pair> PairLists(const QStringList& finds, const QStringList& replaces)
 {
     std::vector<Pair> pairs;
     pairs.reserve(size_t(finds.size()));
     for (qsizetype k = 0; k < finds.size(); ++k)
         pairs.push_back({finds[k], k < replaces.size() ? replaces[k] : QString()});
     return pairs;
+}
+
+FileOutcome ProcessFileAs(const QString& source, const QString& output, std::vector<Pair> pairs,
+                          const ReplaceContext& ctx, const FailureReporter& late,
+                          const QString& procedure, int writeStep)
+{
+    FileJob job;
+    job.pairs = std::move(pairs);
+    job.yield = ctx.yield;
+    job.cancelled = ctx.cancelled;
+    job.group = ctx.group;
+    FileOutcome outcome = ProcessFile(source, output, job, [late, procedure, writeStep](const QString& why) {
+        if (late)
+            late(procedure, writeStep, why);
+    });
+    if (!outcome.ok && !outcome.cancelled && ctx.report)
+        ctx.report(procedure, outcome.failedAt == FileOutcome::Stage::Read ? 100 : writeStep, outcome.error);
+    return outcome;
 }
 
 std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString& findText,
@@ -54,16 +46,16 @@ std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString
     // reach this file.
     const QStringList finds = SplitLines(findText);
     const QStringList replaces = SplitLines(replaceText);
-    return RunAndReport(source, output, PairLists(finds, replaces), ctx,
-                        QStringLiteral("ReplaceText.ReplaceTextInFile"), 110);
+    return ProcessFileAs(source, output, PairLists(finds, replaces), ctx, ctx.report,
+                         QStringLiteral("ReplaceText.ReplaceTextInFile"), 110).counts;
 }
 
 std::vector<std::int64_t> ReplaceTextInFileCombo(const QString& source, const QStringList& finds,
                                                  const QStringList& replaces, const QString& output,
                                                  const ReplaceContext& ctx)
 {
-    return RunAndReport(source, output, PairLists(finds, replaces), ctx,
-                        QStringLiteral("ReplaceText.ReplaceTextInFileCombo"), 106);
+    return ProcessFileAs(source, output, PairLists(finds, replaces), ctx, ctx.report,
+                         QStringLiteral("ReplaceText.ReplaceTextInFileCombo"), 106).counts;
 }
 
 } // namespace quorvane
