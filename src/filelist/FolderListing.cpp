@@ -50,9 +50,7 @@ qsizetype validSequenceLength(QByteArrayView bytes)
 
 bool IsUtf8Name(QByteArrayView raw)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(raw);
-    return !decoder.hasError();
+    return raw.isValidUtf8();
 }
 
 QString EscapedName(QByteArrayView raw)
@@ -120,21 +118,18 @@ std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<
         // Only names that convert back to the same bytes can be opened by path
         // later; the others are handed back so they are reported, not lost.
         const bool held = isAscii(e.name) || QFile::encodeName(order.name) == e.name;
-        // The listing's type is not enough: the full path must reach the file the
-        // way the batch will open it, which fails where it is longer than the
-        // system accepts even though the folder lists the name.
-        // A regular file its folder lists fails to open by path only where that
-        // path is too long, so it needs no stat: a scan of 100,000 files would
-        // otherwise walk 100,000 full paths again.
-        const QByteArray path = dirPath + e.name;
-        if (e.type == DT_REG ? path.size() >= PATH_MAX : !IsOpenablePath(path))
+        // The full path must reach the file the way the batch will open it. For
+        // a file its folder lists as regular that fails only where the path is
+        // longer than the system accepts, which its length tells without a stat
+        // (or even building it: a scan may keep 100,000 files).
+        if (e.type == DT_REG ? dirPath.size() + e.name.size() >= PATH_MAX : !IsOpenablePath(dirPath + e.name))
             continue;
         if (!held) {
             if (undecodable)
-                undecodable->push_back(path);
+                undecodable->push_back(dirPath + e.name);
             continue;
         }
-        const bool hidden = wantHiddenArchive && e.name.startsWith('.') && isHiddenArchiveOnly(path);
+        const bool hidden = wantHiddenArchive && e.name.startsWith('.') && isHiddenArchiveOnly(dirPath + e.name);
         found.push_back({std::move(order), hidden});
     }
     std::sort(found.begin(), found.end(),

@@ -205,7 +205,7 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
         const bool normalize = QString(f + '/').contains(u"//");
         for (const ListedFile& file : files) {
             if (file.name.startsWith('~') || file.hiddenArchiveOnly
-                || excluded(&options, QFile::encodeName(file.name), false))
+                || (!options.excludes.isEmpty() && excluded(&options, QFile::encodeName(file.name), false)))
                 continue;
             QString path;
             path.reserve(f.size() + 1 + file.name.size());
