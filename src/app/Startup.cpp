@@ -5,7 +5,9 @@
 #include "app/OutputLocation.h"
 #include "app/Samples.h"
 #include "engine/files/PathHelpers.h"
+#include "engine/text/TextCodec.h"
 #include "filelist/FileListActions.h"
+#include "filelist/FolderListing.h"
 #include "shell/Chance.h"
 #include "shell/CursorFile.h"
 #include "shell/ErrorReport.h"
@@ -21,7 +23,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QUrl>
@@ -33,36 +34,6 @@ constexpr int kListColumnWidth = 467; // 7000 twips at 96 dots per inch
 
 bool SnapshotMissing() { return ReadSetting("Snapshot", QString()).isEmpty(); }
 
-// Length of the well-formed UTF-8 sequence at the start of bytes, 0 when none.
-qsizetype Utf8SequenceLength(QByteArrayView bytes)
-{
-    const uchar lead = uchar(bytes.front());
-    const qsizetype length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
-                           : lead >= 0xE0 && lead < 0xF0                 ? 3
-                           : lead >= 0xF0 && lead < 0xF5                 ? 4
-                                                                         : 0;
-    if (length == 0 || bytes.size() < length)
-        return 0;
-    // The decoder rejects overlong forms, surrogates and values past U+10FFFF.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    decoder.decode(bytes.first(length));
-    return decoder.hasError() ? 0 : length;
-}
-
-// The name with every byte that is not part of well-formed UTF-8 as \xHH.
-QString EscapedName(QByteArrayView name)
-{
-    QString shown;
-    while (!name.isEmpty()) {
-        const qsizetype length = Utf8SequenceLength(name);
-        if (length > 0)
-            shown += QString::fromUtf8(name.first(length));
-        else
-            shown += QString::asprintf("\\x%02X", uchar(name.front()));
-        name = name.sliced(length > 0 ? length : 1);
-    }
-    return shown;
-}
 } // namespace
 
 void ApplySkin(QWidget& window)
@@ -163,12 +134,10 @@ StartupPaths ReadStartupPaths(int argc, const char* const* argv)
     StartupPaths given;
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView name(argv[i]);
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString path = decoder.decode(name);
-        if (decoder.hasError())
-            given.refused.append(EscapedName(name));
+        if (IsUtf8Name(name))
+            given.paths.append(Utf8Text(name));
         else
-            given.paths.append(path);
+            given.refused.append(EscapedName(name));
     }
     return given;
 }
