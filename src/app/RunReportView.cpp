@@ -1,6 +1,7 @@
 #include "app/RunReportView.h"
 
 #include "shell/Prompts.h"
+#include "shell/SaveBytes.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -161,10 +161,14 @@ bool RunReportWindow::saveCsv()
     const QString path = m_prompts.saveFile(tr("Save Run Report"), tr("CSV Files (*.csv);;All Files (*)"));
     if (path.isEmpty())
         return false;
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(RunReportCsv(m_model->report())) >= 0 && file.commit())
+    if (!SavableTarget(path)) {
+        m_prompts.notice(tr("%1 is not a regular file. The report was not saved.").arg(path), ApplicationTitle());
+        return false;
+    }
+    QString why;
+    if (SaveBytes(path, RunReportCsv(m_model->report()), &why))
         return true;
-    m_prompts.notice(path + ": " + file.errorString(), ApplicationTitle());
+    m_prompts.notice(path + ": " + why, ApplicationTitle());
     return false;
 }
 

@@ -4,11 +4,9 @@
 #include "engine/text/TextCodec.h"
 #include "shell/Failure.h"
 #include "shell/Prompts.h"
+#include "shell/SaveBytes.h"
 
 #include <QCoreApplication>
-
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace quorvane {
 
@@ -23,16 +21,6 @@ QString Quoted(const QString& text)
     if (text.size() <= kQuotedLimit)
         return QLatin1Char('"') + text + QLatin1Char('"');
     return QLatin1Char('"') + text.left(kQuotedLimit) + QStringLiteral("...\"");
-}
-
-// Saving replaces what stands at path, so only a regular file (reached through
-// any symbolic links) may stand there; a FIFO, a device, a folder, a dangling
-// link or a link loop is left alone.
-bool SavableTarget(const QString& path)
-{
-    const QFileInfo info(path);
-    const bool somethingThere = info.exists() || info.isSymLink();
-    return !somethingThere || info.isFile();
 }
 } // namespace
 
@@ -123,17 +111,9 @@ void WriteSetsFile(const QString& path, const QStringList& finds,
                              ApplicationTitle()))
         return;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(file.errorString());
-    const QByteArray bytes = SetsFileBytes(finds, replaces);
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    QString why;
+    if (!SaveBytes(path, SetsFileBytes(finds, replaces), &why))
         throw Failure(why);
-    }
-    if (!file.commit())
-        throw Failure(file.errorString());
 }
 
 } // namespace quorvane

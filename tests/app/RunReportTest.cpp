@@ -6,8 +6,11 @@
 #include "engine/write/AtomicWrite.h"
 
 #include <QLabel>
+#include <QFile>
+#include <QFileInfo>
 #include <QTableView>
 #include <cerrno>
+#include <sys/stat.h>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -87,4 +90,12 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
               "source,output,replacements,outcome,reason\r\n" + (w2 + "," + out + "w2.txt,2,written,\r\n").toUtf8()
                   + (gone + "," + out + "gone.txt,0,failed,File not found\r\n").toUtf8()
                   + (d + "," + out + "d.txt,0,failed,Is a directory\r\n").toUtf8());
+
+    // As with sets files, a save never replaces a FIFO (or anything else not a regular file).
+    const QString fifo = env.path("report.fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    prompts.saveResults = {fifo};
+    EXPECT_FALSE(window->saveCsv());
+    EXPECT_EQ(prompts.shown.back().text, fifo + " is not a regular file. The report was not saved.");
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }

@@ -363,6 +363,10 @@
         <source>CSV Files (*.csv);;All Files (*)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 is not a regular file. The report was not saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quorvane::SetList</name>
