@@ -18,9 +18,8 @@ import subprocess
 import sys
 import time
 
-from stop_inputs import TEXTS, command, generate
+from stop_inputs import ROOT, TEXTS, built, command, generate
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RUNS = 5
 AFTER_MS = 300   # how far into the run the signal comes
 
@@ -49,10 +48,7 @@ def run(batch, big, out):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build"
-    if not os.path.isabs(build):
-        build = os.path.join(ROOT, build)
-    batch = os.path.join(build, "quorvane-batch")
+    batch = built("quorvane-batch")
     work = os.path.join(ROOT, "bench", "work", "stop-batch")
     os.makedirs(work, exist_ok=True)
     out = os.path.join(work, "out")

@@ -3,11 +3,21 @@ file in hand and 40 chained pairs, so a run takes seconds and is stopped
 partway through its one file."""
 import os
 import shutil
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 TEXTS = {
     "words": " ".join(f"word{k:02d} filler text" for k in range(40)) + "\n",
     "dense": "word00 " * 20 + "\n",
 }
+
+
+def built(name):
+    """The built program name in the build folder given as the first argument
+    (default build/, relative to the project)."""
+    build = sys.argv[1] if len(sys.argv) > 1 else "build"
+    return os.path.join(build if os.path.isabs(build) else os.path.join(ROOT, build), name)
 
 
 def generate(path, line):

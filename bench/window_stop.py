@@ -18,9 +18,8 @@ import subprocess
 import sys
 import time
 
-from stop_inputs import TEXTS, command, generate
+from stop_inputs import ROOT, TEXTS, built, command, generate
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RUNS = 5
 AFTER_MS = 300   # how far into the run Stop or the close comes
 
@@ -50,10 +49,7 @@ def run(driver, big, out, option, env):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build"
-    if not os.path.isabs(build):
-        build = os.path.join(ROOT, build)
-    driver = os.path.join(build, "quorvane-window-bench")
+    driver = built("quorvane-window-bench")
     work = os.path.join(ROOT, "bench", "work", "stop")
     out = os.path.join(work, "out")
     os.makedirs(work, exist_ok=True)
