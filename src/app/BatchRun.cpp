@@ -144,8 +144,9 @@ void RunBatch(Form1& form)
     form.showRunState(true);
 
     // One row per entry, in list order; a row whose waiting result fails to
-    // land later turns failed.
+    // land later turns failed once the run is over.
     std::vector<RunReportRow> rows;
+    std::vector<std::pair<qsizetype, QString>> lateFailures;   // row, reason
     const auto report = [&prompts](const QString& procedure, int step, const QString& description) {
         ReportFailure(prompts, description, procedure, step);
     };
@@ -192,7 +193,8 @@ void RunBatch(Form1& form)
         trap.step(120, [&] { output = OutputPath(form, source); });
 
         // The row waits here while the file runs; a late failure of its own
-        // commit (the group flushing as it takes the result) may mark it first.
+        // commit may come even before the file's outcome (the group flushing
+        // as it takes the result).
         const size_t index = rows.size();
         rows.push_back({source, output, 0, RunOutcome::Skipped, QString()});
         ctx.lateReport = [&, index](const QString& procedure, int step, const QString& description) {
@@ -201,9 +203,7 @@ void RunBatch(Form1& form)
             report(procedure, step, description);
             showing = now;
             putOnBar();
-            rows[index].outcome = RunOutcome::Failed;
-            rows[index].reason = description;
-            rows[index].replacements = 0;
+            lateFailures.emplace_back(qsizetype(index), description);
         };
         FileRunResult result;
         result.row = rows[index];
@@ -244,8 +244,7 @@ void RunBatch(Form1& form)
             stoppedAt = i;
             break;
         }
-        if (rows[index].outcome != RunOutcome::Failed)
-            rows[index] = result.row;
+        rows[index] = result.row;
         if (ending()) {
             stoppedAt = i + 1;
             break;
@@ -264,6 +263,8 @@ void RunBatch(Form1& form)
     RunReport runReport;
     for (RunReportRow& row : rows)
         runReport.add(std::move(row));
+    for (const auto& [row, why] : lateFailures)
+        runReport.markFailed(row, why);
     if (stoppedAt > 0) {
         std::vector<QString> remaining;
         for (int p = stoppedAt; p <= count && p <= list.count(); ++p)
