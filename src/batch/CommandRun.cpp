@@ -89,7 +89,6 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
 
     RunReport report;
     std::vector<qsizetype> rowOf(size_t(total), -1);
-    std::int64_t written = 0, unchanged = 0, failed = 0, replacements = 0;
     // Results wait in a group so that a batch of small files pays for one
     // sync per group instead of one per file; a commit that fails there is
     // reported late, under the file's own path.
@@ -103,7 +102,6 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         const ListEntry& entry = entries[size_t(i)];
         if (!entry.failure.isEmpty()) {
             report.add({entry.path, QString(), 0, RunOutcome::Failed, entry.failure});
-            ++failed;
             continue;
         }
         const QString& source = entry.path;
@@ -118,15 +116,11 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
             const QString why = SystemWords(outcome.error, outcome.failedAt == FileOutcome::Stage::Read);
             console.error(source + ": " + why);
             report.add({source, output, 0, RunOutcome::Failed, why});
-            ++failed;
             continue;
         }
         const std::int64_t made = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
-        replacements += made;
         if (a.dryRun)
             console.print(QString::number(made) + '\t' + source);
-        else
-            ++(outcome.written ? written : unchanged);
         rowOf[size_t(i)] = report.add({source, output, made,
                                        outcome.written ? RunOutcome::Written : RunOutcome::Unchanged, {}});
     }
@@ -137,18 +131,13 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
             const bool listFailed = !entry.failure.isEmpty();
             report.add({entry.path, QString(), 0, listFailed ? RunOutcome::Failed : RunOutcome::NotReached,
                         entry.failure});
-            failed += listFailed;
         }
     }
     group.flush();
     for (const auto& [index, why] : lateFailures) {
         const QString& source = entries[size_t(index)].path;
         console.error(source + ": " + why);
-        const qsizetype row = rowOf[size_t(index)];
-        replacements -= report.rows().at(size_t(row)).replacements;
-        report.markFailed(row, why);
-        --written;
-        ++failed;
+        report.markFailed(rowOf[size_t(index)], why);
     }
     console.progress.erase();
 
@@ -158,18 +147,20 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         console.error(QString("Stopped by ") + SignalName(stopSignal) + ": "
                       + Counted(notReached, "file", "files") + " not reached.");
     }
+    // The summary's figures are the report's.
+    const qsizetype failed = report.count(RunOutcome::Failed);
     if (!a.quiet) {
         // Files checked: the list's files the run came to.
         const std::int64_t checked = std::count_if(entries.begin(), entries.end(), [](const ListEntry& e) {
             return e.failure.isEmpty();
         }) - report.count(RunOutcome::NotReached);
         const QString tail = QString::number(failed) + " failed, "
-                             + Counted(replacements, "replacement", "replacements");
+                             + Counted(report.replacements(), "replacement", "replacements");
         if (a.dryRun)
             console.print(Counted(checked, "file", "files") + " checked, " + tail);
         else
-            console.print(Counted(written, "file", "files") + " written, " + QString::number(unchanged)
-                                   + " unchanged, " + tail);
+            console.print(Counted(report.count(RunOutcome::Written), "file", "files") + " written, "
+                          + QString::number(report.count(RunOutcome::Unchanged)) + " unchanged, " + tail);
     }
     bool reportFailed = false;
     if (!a.reportPath.isEmpty()) {
