@@ -211,7 +211,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!job.dryRun) {
             out = std::make_unique<AtomicFile>(output);
             if (job.group)
-                out->setSweep(&job.group->sweep());
+                job.group->prepare(*out);
             if (compare)
                 out->compareWithTarget();
         } else if (compare) {

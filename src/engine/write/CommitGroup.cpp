@@ -136,4 +136,9 @@ void CommitGroup::commitAll()
     }
 }
 
+void CommitGroup::prepare(AtomicFile& file)
+{
+    file.setSweep(&m_sweep);
+}
+
 } // namespace quorvane

@@ -51,6 +51,8 @@ public:
     int pendingCount() const;
     // For the run's atomic files (AtomicFile::setSweep).
     StaleTempSweep& sweep() { return m_sweep; }
+    // Readies a new atomic file of this group's run before its first append.
+    void prepare(AtomicFile& file);
 
     // Takes a finished (unsynced) temporary file destined for its target;
     // onFailure, if set, receives the description should its commit fail.
