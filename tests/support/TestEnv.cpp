@@ -16,12 +16,19 @@ TestEnv::TestEnv()
     SetSettingsFolder(m_dir.path() + "/.config");
     // A start-up never opens the maker's site in a test unless the test asks.
     SetRandomFractionSource([] { return 0.0; });
+    // Children started by the test (the command line) inherit it too.
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_data.path().toLocal8Bit());
 }
 
 TestEnv::~TestEnv()
 {
     SetProgramFolder(QString());
     SetRandomFractionSource({});
+    if (m_oldDataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_oldDataHome);
 }
 
 QString TestEnv::path(const QString& relative) const { return m_dir.path() + "/" + relative; }

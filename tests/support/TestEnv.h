@@ -1,6 +1,7 @@
 #pragma once
-// Per-test sandbox: a temporary folder tree and a settings store of its own,
-// so nothing touches the real home folder.
+// Per-test sandbox: a temporary folder tree, a settings store and a data
+// folder (XDG_DATA_HOME, where backups are kept) of its own, so nothing
+// touches the real home folder.
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -15,6 +16,9 @@ public:
     ~TestEnv();
 
     QString root() const { return m_dir.path(); }
+    // XDG_DATA_HOME while the sandbox lives: apart from root, so scans of root
+    // never meet the backup store.
+    QString dataHome() const { return m_data.path(); }
     // root + "/" + relative
     QString path(const QString& relative) const;
     // Writes bytes to root/relative, creating parent folders; returns the full path.
@@ -24,6 +28,8 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_data;
+    QByteArray m_oldDataHome;
 };
 
 } // namespace quorvane::test
