@@ -72,6 +72,7 @@ struct ReplaceContext {
     // As FileJob::cancelled: a file abandoned on it is not reported. Results
     // already waiting in group are the caller's to flush or discard.
     std::function<bool()> cancelled;
+    bool dryRun = false;   // as FileJob::dryRun: count and judge, write nothing
 };
 
 // Pairs entry k of finds with entry k of replaces; a find without a partner

@@ -29,6 +29,7 @@ FileOutcome ProcessFileAs(const QString& source, const QString& output, std::vec
     job.yield = ctx.yield;
     job.cancelled = ctx.cancelled;
     job.group = ctx.group;
+    job.dryRun = ctx.dryRun;
     FileOutcome outcome = ProcessFile(source, output, job, [late, procedure, writeStep](const QString& why) {
         if (late)
             late(procedure, writeStep, why);
