@@ -36,6 +36,8 @@ TARGETS = [
     ("B", "quorvane at most 0.2 x sed", "B.quorvane", "B.sed", 0.2),
     ("B", "quorvane at most 0.05 x sed (thousands-of-sets goal)", "B.quorvane", "B.sed", 0.05),
     ("C", "quorvane at most 1.0 x sed -i", "C.quorvane", "C.sed", 1.0),
+    ("C", "backups on at most 1.15 x backups off", "C.quorvane", "C.nobackup", 1.15),
+    ("C", "--undo of the run at most 1.0 x the run", "C.undo", "C.quorvane", 1.0),
     ("D", "quorvane at most 2 x cp", "D.quorvane", "D.cp", 2.0),
     ("E", "quorvane at most 0.05 x sed", "E.quorvane", "E.sed", 0.05),
     ("F", "10,000 pairs at most 3 x one pair over the same 32 MB", "F.quorvane", "A32.quorvane", 3.0),
@@ -58,7 +60,10 @@ NOTES = {
          "sd applies one pair per run and is left out.",
     "C": "Files are regenerated before every run, and synced so that no contender pays for writing "
          "out the fresh copy. quorvane syncs every result to disk "
-         "before renaming it over the source; sed, perl, sd and python do not sync.",
+         "before renaming it over the source; sed, perl, sd and python do not sync. "
+         "C.quorvane keeps a backup of every file it replaces (a hard link into its store, which "
+         "prunes itself to the last 10 runs), C.nobackup runs with --no-backup, and C.undo is "
+         "quorvane-batch --undo of the run just made (each file read and hashed, then put back).",
     "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
     "E": "sed, perl and python run once here.",
     "W": "Both run the same 3 pairs over the 20,000 files of C in place, files regenerated before "
