@@ -1,6 +1,7 @@
 #include "engine/report/RunReport.h"
 
 #include <QFile>
+#include <QStringList>
 
 namespace quorvane {
 
@@ -12,6 +13,8 @@ QString RunOutcomeText(RunOutcome outcome)
     case RunOutcome::Skipped: return QStringLiteral("skipped");
     case RunOutcome::Failed: return QStringLiteral("failed");
     case RunOutcome::NotReached: return QStringLiteral("not reached");
+    case RunOutcome::Restored: return QStringLiteral("restored");
+    case RunOutcome::Removed: return QStringLiteral("removed");
     }
     return {};
 }
@@ -47,6 +50,19 @@ QString RunReport::totalsText() const
 {
     const auto n = [this](RunOutcome o) { return QString::number(count(o)); };
     const qsizetype files = qsizetype(m_rows.size());
+    if (count(RunOutcome::Restored) + count(RunOutcome::Removed) > 0) {
+        QStringList parts;
+        for (RunOutcome o : {RunOutcome::Written, RunOutcome::Unchanged, RunOutcome::Skipped}) {
+            if (count(o) > 0)
+                parts << n(o) + ' ' + RunOutcomeText(o);
+        }
+        for (RunOutcome o : {RunOutcome::Restored, RunOutcome::Removed, RunOutcome::Failed, RunOutcome::NotReached})
+            parts << n(o) + ' ' + RunOutcomeText(o);
+        QString text = QString::number(files) + (files == 1 ? " file: " : " files: ") + parts.join(", ");
+        if (m_replacements != 0)
+            text += "; " + QString::number(m_replacements) + (m_replacements == 1 ? " replacement" : " replacements");
+        return text;
+    }
     return QString::number(files) + (files == 1 ? " file: " : " files: ") + n(RunOutcome::Written)
            + " written, " + n(RunOutcome::Unchanged) + " unchanged, " + n(RunOutcome::Skipped)
            + " skipped, " + n(RunOutcome::Failed) + " failed, " + n(RunOutcome::NotReached)

@@ -15,10 +15,12 @@ enum class RunOutcome {
     Skipped,     // not processed by design (single mode's empty or unreadable file)
     Failed,      // reading or writing failed; reason says why
     NotReached,  // the run stopped before this entry
+    Restored,    // an undo put the file back as it was before its run
+    Removed,     // an undo removed the file its run had created
 };
-constexpr int kRunOutcomeCount = 5;
+constexpr int kRunOutcomeCount = 7;
 
-// "written", "unchanged", "skipped", "failed", "not reached".
+// "written", "unchanged", "skipped", "failed", "not reached", "restored", "removed".
 QString RunOutcomeText(RunOutcome outcome);
 
 struct RunReportRow {
@@ -43,7 +45,10 @@ public:
     qsizetype count(RunOutcome outcome) const { return m_counts[static_cast<int>(outcome)]; }
     std::int64_t replacements() const { return m_replacements; }
     bool stopped() const { return m_stopped; }
-    // "12 files: 3 written, 1 unchanged, 0 skipped, 1 failed, 7 not reached; 40 replacements"
+    // "12 files: 3 written, 1 unchanged, 0 skipped, 1 failed, 7 not reached; 40 replacements".
+    // With rows restored or removed (an undo): "5 files: 3 restored, 1 removed,
+    // 1 failed, 0 not reached", where written, unchanged, skipped and the
+    // replacements are named only when not zero.
     QString totalsText() const;
 
 private:

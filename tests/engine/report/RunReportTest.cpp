@@ -23,6 +23,24 @@ TEST(RunReport, CountsOutcomesAndReplacementsAndMovesLateFailuresToFailed)
     EXPECT_EQ(report.rows().at(6).source, "g.txt");
 }
 
+TEST(RunReport, AnUndosTotalsNameWhatWasRestoredAndRemovedAndOnlyTheOtherOutcomesItHas)
+{
+    RunReport report;
+    report.add({"a.txt", "a.txt", 0, RunOutcome::Restored, {}});
+    report.add({"b.txt", "b.txt", 0, RunOutcome::Restored, {}});
+    report.add({"out/c.txt", "out/c.txt", 0, RunOutcome::Removed, {}});
+    report.add({"d.txt", "d.txt", 0, RunOutcome::Failed, "changed since the run"});
+    report.stopBefore({"e.txt"});
+
+    EXPECT_EQ(report.totalsText(), "5 files: 2 restored, 1 removed, 1 failed, 1 not reached");
+    EXPECT_EQ(RunReportCsv(report), QByteArray("source,output,replacements,outcome,reason\r\n"
+                                               "a.txt,a.txt,0,restored,\r\n"
+                                               "b.txt,b.txt,0,restored,\r\n"
+                                               "out/c.txt,out/c.txt,0,removed,\r\n"
+                                               "d.txt,d.txt,0,failed,changed since the run\r\n"
+                                               "e.txt,,0,not reached,\r\n"));
+}
+
 TEST(RunReport, CsvQuotesOnlyFieldsThatNeedItAndEndsEveryRecordWithCrLf)
 {
     RunReport report;
