@@ -236,6 +236,8 @@ bool AtomicFile::append(const char* data, qint64 len)
     if (m_errno)
         return false;
     m_size += len;
+    if (m_hash)
+        m_hash->addData(QByteArrayView(data, len));
     if (len >= kDirectBytes)
         return flushBuffer() && writeOut(data, len);
     if (qint64(m_buffer.size()) + len > kBufferBytes && !flushBuffer())
@@ -252,6 +254,8 @@ bool AtomicFile::finish(bool sync)
         return false;
     std::string().swap(m_buffer);   // a finished file may wait long in a group
     m_compare.reset();
+    if (m_hash)
+        m_digest = std::exchange(m_hash, nullptr)->result();
     CopyMetadata(NativePath(m_final), m_fd);
     if (sync && ::fsync(m_fd) != 0)
         return fail();
@@ -310,6 +314,12 @@ void AtomicFile::compareWithTarget()
 {
     if (!m_final.isEmpty())
         m_compare = std::make_unique<TargetCompare>(m_final);
+}
+
+void AtomicFile::hashContent(QCryptographicHash::Algorithm algorithm)
+{
+    m_hash = std::make_unique<QCryptographicHash>(algorithm);
+    m_digest.clear();
 }
 
 bool AtomicFile::sameAsTarget()

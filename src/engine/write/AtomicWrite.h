@@ -4,6 +4,7 @@
 // target is never seen half-written, and a failure leaves it untouched with no
 // temporary file behind. The temporary file stays open, and so held (see
 // engine/write/TempFiles.h), until it is renamed or dropped.
+#include <QCryptographicHash>
 #include <QString>
 #include <memory>
 #include <string>
@@ -62,6 +63,12 @@ public:
     // whole content equals the target's. Ends the comparison.
     bool sameAsTarget();
 
+    // From now on hashes everything appended (call before the first append),
+    // so what is written can be recorded without reading it back.
+    void hashContent(QCryptographicHash::Algorithm algorithm);
+    // After finish(): the hash of the whole content, or empty when not hashed.
+    const QByteArray& contentHash() const { return m_digest; }
+
     const QString& finalPath() const { return m_final; }
     dev_t device() const { return m_device; }
     qint64 size() const { return m_size; }
@@ -91,6 +98,8 @@ private:
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
     std::unique_ptr<TargetCompare> m_compare;
+    std::unique_ptr<QCryptographicHash> m_hash;
+    QByteArray m_digest;
     StaleTempSweep* m_sweep = nullptr;
     bool m_finished = false;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/files/FileAccess.h"
 #include "engine/write/AtomicWrite.h"
+#include "engine/write/GroupBackup.h"
 
 #include <QFileInfo>
 
@@ -100,8 +101,49 @@ void CommitGroup::commitAll()
     m_targets.clear();
     m_names.clear();
     m_bytes = 0;
+    if (!m_backup) {
+        commitBatch(entries);
+        return;
+    }
+    // Each result's old file is kept before any rename of its batch. A target
+    // that comes again must be kept only once the earlier result stands there,
+    // so a batch ends before it.
+    std::vector<Entry> batch;
+    QSet<QString> seen;
+    for (Entry& e : entries) {
+        if (seen.contains(e.file->finalPath())) {
+            commitBatch(batch);
+            batch.clear();
+            seen.clear();
+        }
+        seen.insert(e.file->finalPath());
+        batch.push_back(std::move(e));
+    }
+    commitBatch(batch);
+}
+
+void CommitGroup::fail(Entry& e, const QString& description)
+{
+    e.file->discard();
+    m_failures.push_back(CommitFailure{e.path, description});
+    if (e.onFailure)
+        e.onFailure(description);
+}
+
+void CommitGroup::commitBatch(std::vector<Entry>& entries)
+{
     if (entries.empty())
         return;
+    // Kept files and their records go to disk with the same syncs as the
+    // results, so none is renamed before its old file is safe.
+    std::vector<qint64> keys(entries.size(), 0);
+    std::vector<QString> refused(entries.size());
+    if (m_backup) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const AtomicFile& file = *entries[i].file;
+            keys[i] = m_backup->keep(file.finalPath(), file.size(), file.contentHash(), refused[i]);
+        }
+    }
 
     // One sync per file system makes every waiting result durable at once; it
     // costs about what a single fsync does, where a sync per file would dominate
@@ -120,25 +162,36 @@ void CommitGroup::commitAll()
             ::close(dir);
         syncError[dev] = err;
     }
+    QString unsynced;
+    if (m_backup && !m_backup->sync(unsynced)) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (keys[i] >= 0)
+                refused[i] = unsynced;
+        }
+    }
 
-    for (Entry& e : entries) {
-        QString description;
-        if (const int err = syncError[e.file->device()])
-            description = DescribeWriteError(err);
-        else if (!e.file->commit())
-            description = e.file->errorText();
-        else
-            continue;
-        e.file->discard();
-        m_failures.push_back(CommitFailure{e.path, description});
-        if (e.onFailure)
-            e.onFailure(description);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        Entry& e = entries[i];
+        QString description = refused[i];
+        if (description.isEmpty()) {
+            if (const int err = syncError[e.file->device()])
+                description = DescribeWriteError(err);
+            else if (!e.file->commit())
+                description = e.file->errorText();
+            else
+                continue;
+        }
+        if (keys[i] > 0)
+            m_backup->drop(keys[i]);
+        fail(e, description);
     }
 }
 
 void CommitGroup::prepare(AtomicFile& file)
 {
     file.setSweep(&m_sweep);
+    if (m_backup)
+        file.hashContent(m_backup->hashAlgorithm());
 }
 
 } // namespace quorvane

@@ -6,7 +6,9 @@
 // left as it was. While results wait, any read of their targets through
 // engine/files puts them in place first, so nothing reads the old bytes.
 // A group stands for one run: the first write of its run into a folder clears
-// that folder of stale temporary files (see engine/write/TempFiles.h).
+// that folder of stale temporary files (see engine/write/TempFiles.h). With a
+// backup attached, the file each result replaces is kept before the rename, and
+// a result whose old file cannot be kept is not renamed.
 #include "engine/files/PendingWrites.h"
 #include "engine/write/TempFiles.h"
 
@@ -19,6 +21,7 @@
 namespace quorvane {
 
 class AtomicFile;
+class GroupBackup;
 
 struct CommitFailure {
     QString path;          // the output path as the caller gave it
@@ -53,6 +56,10 @@ public:
     StaleTempSweep& sweep() { return m_sweep; }
     // Readies a new atomic file of this group's run before its first append.
     void prepare(AtomicFile& file);
+    // Keeps the files the run replaces in backup (nullptr: none kept). Set it
+    // before the run's first file is prepared; it must outlive the group or be
+    // unset before the group's last flush.
+    void setBackup(GroupBackup* backup) { m_backup = backup; }
 
     // Takes a finished (unsynced) temporary file destined for its target;
     // onFailure, if set, receives the description should its commit fail.
@@ -62,6 +69,8 @@ public:
 private:
     struct Entry;
     void commitAll();
+    void commitBatch(std::vector<Entry>& entries);
+    void fail(Entry& entry, const QString& description);
     void settle(const QString& path) override;
 
     int m_maxFiles;
@@ -72,6 +81,7 @@ private:
     QSet<QString> m_names;   // the targets' file names, to pass most paths by cheaply
     std::vector<CommitFailure> m_failures;
     StaleTempSweep m_sweep;
+    GroupBackup* m_backup = nullptr;
 };
 
 } // namespace quorvane

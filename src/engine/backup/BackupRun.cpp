@@ -1,0 +1,174 @@
+#include "engine/backup/BackupRun.h"
+
+#include "engine/backup/KeepFile.h"
+#include "engine/backup/Manifest.h"
+#include "engine/files/FileAccess.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace quorvane {
+
+namespace {
+
+// About a fifth of the time of SHA-256 here (some 800 MB/s against 180 on
+// 8 KB results), with no known collisions.
+constexpr QCryptographicHash::Algorithm kHash = QCryptographicHash::Blake2b_256;
+constexpr char kHashName[] = "Blake2b_256";
+
+} // namespace
+
+BackupRun::BackupRun(QString id, QString folder, QDateTime started, QString description)
+    : m_id(std::move(id)), m_folder(std::move(folder)), m_started(std::move(started)),
+      m_description(std::move(description))
+{
+}
+
+BackupRun::~BackupRun()
+{
+    finish();
+}
+
+QCryptographicHash::Algorithm BackupRun::hashAlgorithm() const
+{
+    return kHash;
+}
+
+bool BackupRun::open(QString& why)
+{
+    if (m_manifestFd >= 0)
+        return true;
+    QDir().mkpath(QFileInfo(m_folder).absolutePath());
+    const QByteArray folder = NativePath(m_folder);
+    // A run finished and then given more files goes on in its folder, unless
+    // the folder went away with nothing in it.
+    const bool fresh = ::mkdir(folder.constData(), 0700) == 0;
+    if (!fresh && (errno != EEXIST || m_last == 0)) {
+        why = KeepFailure(errno);
+        return false;
+    }
+    m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_dirFd >= 0)
+        ::flock(m_dirFd, LOCK_EX);
+    m_manifestFd = ::open(folder + '/' + kManifestName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (m_dirFd < 0 || m_manifestFd < 0) {
+        why = KeepFailure(errno);
+        finish();
+        return false;
+    }
+    if (fresh) {
+        BackupManifest head;
+        head.id = m_id;
+        head.started = m_started;
+        head.description = m_description;
+        head.hashName = QString::fromLatin1(kHashName);
+        m_pending.prepend(ManifestHeadLine(head));
+        m_named = true;
+    }
+    return true;
+}
+
+qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& hash, QString& why)
+{
+    if (!open(why))
+        return -1;
+    BackupEntry e;
+    e.path = target;
+    e.size = size;
+    e.hash = hash.toHex();
+    const QByteArray native = NativePath(target);
+    struct stat st;
+    if (::stat(native.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return 0;   // never replaced: its rename fails
+        e.number = ++m_last;
+        e.kept = QString::number(e.number);
+        e.mode = st.st_mode & 07777;
+        e.uid = st.st_uid;
+        e.gid = st.st_gid;
+        e.keptBytes = st.st_size;
+        const QByteArray keptPath = NativePath(m_folder + QLatin1Char('/') + e.kept);
+        int err = LinkFile(native, keptPath);
+        if (err != 0 && CopyInstead(err)) {
+            err = CopyFile(native, keptPath);
+            e.copied = m_copied = true;
+        }
+        if (err != 0) {
+            why = KeepFailure(err);
+            return -1;
+        }
+        m_named = true;
+    } else if (errno == ENOENT) {
+        e.number = ++m_last;   // the run creates it
+    } else {
+        return 0;   // a path that leads nowhere: its rename fails as well
+    }
+    m_pending += ManifestEntryLine(e);
+    ++m_files;
+    return e.number;
+}
+
+bool BackupRun::writePending(QString& why)
+{
+    if (m_pending.isEmpty())
+        return true;
+    const QByteArray lines = std::exchange(m_pending, {});
+    if (WriteFully(m_manifestFd, lines.constData(), lines.size()))
+        return true;
+    why = KeepFailure(errno);
+    // What did get written may end in half a line: the next lines start afresh.
+    m_pending = "\n";
+    return false;
+}
+
+bool BackupRun::sync(QString& why)
+{
+    if (m_manifestFd < 0)
+        return true;
+    if (!writePending(why))
+        return false;
+    // Copies are many files of their own: one sync of the store's file system
+    // covers them all.
+    int rc = m_copied ? ::syncfs(m_manifestFd) : ::fdatasync(m_manifestFd);
+    if (rc == 0 && m_named)
+        rc = ::fsync(m_dirFd);
+    if (rc != 0) {
+        why = KeepFailure(errno);
+        return false;
+    }
+    m_copied = m_named = false;
+    return true;
+}
+
+void BackupRun::drop(qint64 key)
+{
+    if (key <= 0)
+        return;
+    m_pending += ManifestDropLine(key);
+    ::unlink(NativePath(m_folder + QLatin1Char('/') + QString::number(key)).constData());
+    --m_files;
+}
+
+void BackupRun::finish()
+{
+    if (m_manifestFd >= 0) {
+        QString why;
+        if (writePending(why))
+            ::fdatasync(m_manifestFd);
+        ::close(std::exchange(m_manifestFd, -1));
+    }
+    if (m_dirFd < 0)
+        return;
+    if (m_files == 0)
+        QDir(m_folder).removeRecursively();
+    ::close(std::exchange(m_dirFd, -1));   // lets go of the lock
+}
+
+} // namespace quorvane

@@ -1,0 +1,53 @@
+#pragma once
+// One run's part of the backup store (see engine/backup/BackupStore.h): a
+// folder holding the old files the run replaced and its manifest. Attached to
+// the run's commit group (CommitGroup::setBackup), it keeps each file just
+// before a result replaces it, as a hard link where the store shares the
+// file's file system and as a copy otherwise. The folder is made at the first
+// file kept, so a run that replaces nothing leaves none behind.
+#include "engine/write/GroupBackup.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace quorvane {
+
+class BackupRun final : public GroupBackup {
+public:
+    ~BackupRun() override;   // finishes
+    BackupRun(const BackupRun&) = delete;
+    BackupRun& operator=(const BackupRun&) = delete;
+
+    // The run's name in the store, sortable by the time it began.
+    const QString& id() const { return m_id; }
+    // Files recorded and not dropped so far.
+    int files() const { return m_files; }
+    // After the group's last flush: puts the rest of the manifest on disk and
+    // lets go of the run; a run with no file recorded is removed with its folder.
+    void finish();
+
+    QCryptographicHash::Algorithm hashAlgorithm() const override;
+    qint64 keep(const QString& target, qint64 size, const QByteArray& hash, QString& why) override;
+    bool sync(QString& why) override;
+    void drop(qint64 key) override;
+
+private:
+    friend class BackupStore;
+    BackupRun(QString id, QString folder, QDateTime started, QString description);
+    bool open(QString& why);
+    bool writePending(QString& why);
+
+    QString m_id;
+    QString m_folder;
+    QDateTime m_started;
+    QString m_description;
+    int m_dirFd = -1;        // holds the run's lock while it goes
+    int m_manifestFd = -1;
+    QByteArray m_pending;    // manifest lines not yet written
+    qint64 m_last = 0;       // number of the last record
+    int m_files = 0;
+    bool m_copied = false;   // a copy was made since the last sync
+    bool m_named = false;    // a file was added to the folder since the last sync
+};
+
+} // namespace quorvane

@@ -1,0 +1,77 @@
+#include "engine/backup/BackupStore.h"
+
+#include "engine/backup/Manifest.h"
+#include "engine/backup/RunLock.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <numeric>
+
+namespace quorvane {
+
+QString DefaultBackupFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/quorvane/backups";
+}
+
+BackupStore::BackupStore(QString folder) : m_folder(std::move(folder)) {}
+
+QString BackupStore::runFolder(const QString& runId) const
+{
+    return m_folder + QLatin1Char('/') + runId;
+}
+
+std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description)
+{
+    // Runs of one process begun within a millisecond still get ids of their
+    // own, in the order they began; other processes differ by their id.
+    static qint64 lastMs = 0;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    lastMs = std::max(lastMs + 1, now.toMSecsSinceEpoch());
+    const QDateTime started = QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC);
+    const QString id = started.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QLatin1Char('-')
+                       + QString::number(QCoreApplication::applicationPid());
+    return std::unique_ptr<BackupRun>(new BackupRun(id, runFolder(id), started, description));
+}
+
+std::vector<BackupRunInfo> BackupStore::runs() const
+{
+    std::vector<BackupRunInfo> runs;
+    const QStringList ids = QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString& id : ids) {
+        const std::optional<BackupManifest> manifest = ReadManifest(runFolder(id) + '/' + kManifestName);
+        if (!manifest)
+            continue;
+        const qint64 bytes = std::accumulate(manifest->entries.begin(), manifest->entries.end(), qint64(0),
+                                             [](qint64 sum, const BackupEntry& e) { return sum + e.keptBytes; });
+        runs.push_back({id, manifest->started, manifest->description, qint64(manifest->entries.size()), bytes});
+    }
+    std::sort(runs.begin(), runs.end(), [](const BackupRunInfo& a, const BackupRunInfo& b) { return a.id > b.id; });
+    return runs;
+}
+
+void BackupStore::prune(const BackupLimits& limits, const QString& keepRunId)
+{
+    const std::vector<BackupRunInfo> all = runs();
+    qint64 count = qint64(all.size());
+    qint64 bytes = 0;
+    for (const BackupRunInfo& run : all)
+        bytes += run.bytes;
+    for (auto run = all.rbegin(); run != all.rend(); ++run) {
+        if (count <= limits.runs && bytes <= limits.bytes)
+            break;
+        if (run->id == keepRunId)
+            continue;
+        const QString folder = runFolder(run->id);
+        RunLock lock(folder);
+        if (!lock.held() || !QDir(folder).removeRecursively())
+            continue;
+        --count;
+        bytes -= run->bytes;
+    }
+}
+
+} // namespace quorvane

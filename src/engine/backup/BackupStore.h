@@ -1,0 +1,76 @@
+#pragma once
+// The backup store: before a run replaces a file, the old file is kept here,
+// so the run can be undone. Each run that replaced or created a file has a
+// folder of its own, named by its id, with the kept files and a manifest (see
+// engine/backup/Manifest.h) recording for each file where it was, where its
+// old bytes are kept, and the size and hash of what the run wrote. Undo puts a
+// file back only while it still holds exactly that.
+#include "engine/backup/BackupRun.h"
+#include "engine/report/RunReport.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace quorvane {
+
+// The store's usual place: QStandardPaths::GenericDataLocation (so
+// $XDG_DATA_HOME, by default ~/.local/share) + "/quorvane/backups", whatever
+// the application's name.
+QString DefaultBackupFolder();
+
+struct BackupRunInfo {
+    QString id;
+    QDateTime started;     // UTC
+    QString description;   // as given to beginRun
+    qint64 files = 0;      // files replaced or created and not yet undone
+    qint64 bytes = 0;      // bytes of the old files kept
+};
+
+struct BackupLimits {
+    int runs = 10;
+    qint64 bytes = qint64(2) << 30;
+};
+
+class BackupStore {
+public:
+    explicit BackupStore(QString folder = DefaultBackupFolder());
+
+    const QString& folder() const { return m_folder; }
+
+    // A new run, to attach to the run's commit group (CommitGroup::setBackup).
+    // Its id, "20261208-071502-123-4821" (UTC time begun, milliseconds, process),
+    // is unique and sorts by time. Nothing is made on disk until it keeps a file.
+    std::unique_ptr<BackupRun> beginRun(const QString& description);
+
+    // Every run in the store, newest first. A run still going is listed too.
+    std::vector<BackupRunInfo> runs() const;
+
+    // Puts back every file of the run, newest first, each atomically: the old
+    // file as it was (bytes, owner, group, mode; for a hard-linked backup the
+    // very file, extended attributes and other links included), and a file the
+    // run created removed. Only a file that still holds exactly what the run
+    // wrote is touched; any other gets a failed row saying why ("changed since
+    // the run", "no longer exists"). Rows are "restored", "removed", "failed",
+    // and "not reached" once cancelled answers true (yield is called before
+    // each file). The files put back leave the run; a run with none left is
+    // removed. nullopt, with problem set, when runId names no run in the store,
+    // the run is still going or its manifest cannot be read.
+    std::optional<RunReport> undo(const QString& runId, const std::function<void()>& yield = {},
+                                  const std::function<bool()>& cancelled = {}, QString* problem = nullptr);
+
+    // Removes the oldest runs until at most limits.runs remain and they keep at
+    // most limits.bytes together. The run keepRunId, and any run still going,
+    // is never removed.
+    void prune(const BackupLimits& limits, const QString& keepRunId);
+
+private:
+    QString runFolder(const QString& runId) const;
+
+    QString m_folder;
+};
+
+} // namespace quorvane

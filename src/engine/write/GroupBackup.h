@@ -1,0 +1,33 @@
+#pragma once
+// What a commit group needs of the backup its run keeps of the files it
+// replaces (engine/backup/BackupRun.h is the real one). The group asks it to
+// keep each target just before that target is replaced, has the records made
+// durable once per flush before the renames, and reports renames that failed.
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QString>
+
+namespace quorvane {
+
+class GroupBackup {
+public:
+    virtual ~GroupBackup() = default;
+
+    // How the group's atomic files hash what is written to them.
+    virtual QCryptographicHash::Algorithm hashAlgorithm() const = 0;
+    // Keeps the file at target (a resolved write target) that a result of size
+    // bytes hashing to hash is about to replace, or records that the result
+    // creates it. Returns the record's key (0 when there is nothing to record,
+    // as for a target that is not a regular file, whose rename fails anyway),
+    // or -1 with why set ("cannot keep a backup: No space left on device"):
+    // that result must then not be renamed.
+    virtual qint64 keep(const QString& target, qint64 size, const QByteArray& hash, QString& why) = 0;
+    // Makes the records and kept files since the last call durable. False with
+    // why set: none of those results may be renamed.
+    virtual bool sync(QString& why) = 0;
+    // The result recorded under key was not renamed after all: its record is
+    // marked dropped and its kept file removed.
+    virtual void drop(qint64 key) = 0;
+};
+
+} // namespace quorvane

@@ -1,0 +1,124 @@
+#include "engine/backup/BackupStore.h"
+#include "tests/engine/backup/BackupTestSupport.h"
+
+#include <QDateTime>
+
+namespace quorvane::test {
+namespace {
+
+class BackupStoreTest : public BackupTest {
+protected:
+    // Four runs, oldest first, each replacing one file of 100, 200, 300 and 400 bytes.
+    QStringList fourRuns()
+    {
+        QStringList ids;
+        for (int k = 1; k <= 4; ++k) {
+            const QString name = QString("f%1.txt").arg(k);
+            box().write(name, QByteArray(100 * k, 'a'));
+            ids << run({{name, name}}, {{"a", "b"}});
+        }
+        return ids;
+    }
+    QStringList ids() const
+    {
+        QStringList ids;
+        for (const BackupRunInfo& info : BackupStore().runs())
+            ids << info.id;
+        return ids;
+    }
+};
+
+TEST_F(BackupStoreTest, RunsAreListedNewestFirstWithWhatEachKeeps)
+{
+    const QDateTime begun = QDateTime::currentDateTimeUtc().addSecs(-1);
+    const QStringList made = fourRuns();
+    box().write("src/new.txt", "a");
+    box().write("src/old.txt", "a");
+    box().write("out/old.txt", "12345");
+    const QString last = run({{"src/new.txt", "out/new.txt"}, {"src/old.txt", "out/old.txt"}}, {{"a", "b"}});
+
+    EXPECT_EQ(BackupStore().folder(), box().path("data/quorvane/backups"));
+    const std::vector<BackupRunInfo> runs = BackupStore().runs();
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_EQ(runs[0].id, last);
+    EXPECT_EQ(runs[0].description, "2 files");
+    EXPECT_EQ(runs[0].files, 2);
+    EXPECT_EQ(runs[0].bytes, 5);   // the file created keeps nothing
+    EXPECT_EQ(runs[4].id, made[0]);
+    EXPECT_EQ(runs[4].bytes, 100);
+    EXPECT_GE(runs[4].started, begun);
+    EXPECT_LE(runs[0].started, QDateTime::currentDateTimeUtc());
+    EXPECT_LT(runs[4].started, runs[0].started);
+    EXPECT_TRUE(std::is_sorted(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.id > b.id; }));
+}
+
+TEST_F(BackupStoreTest, PruningRemovesTheOldestRunsFirstButNeverTheOneToKeep)
+{
+    const struct {
+        const char* name;
+        BackupLimits limits;
+        int keep;               // index of the run to keep, oldest 0
+        QList<int> left;        // runs left, newest first
+    } cases[] = {
+        {"within the limits", {}, 3, {3, 2, 1, 0}},
+        {"by count", {2, qint64(1) << 30}, 3, {3, 2}},
+        {"by bytes", {10, 750}, 3, {3, 2}},
+        {"by bytes, the run to keep alone over them", {10, 100}, 3, {3}},
+        {"by count, keeping the oldest", {2, qint64(1) << 30}, 0, {3, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        const QStringList made = fourRuns();
+        BackupStore().prune(c.limits, made[c.keep]);
+        QStringList expected;
+        for (int i : c.left)
+            expected << made[i];
+        EXPECT_EQ(ids(), expected);
+        EXPECT_EQ(runFolders().size(), expected.size());
+    }
+}
+
+TEST_F(BackupStoreTest, ARunStillGoingIsNeitherUndoneNorPrunedAndAnUnknownRunIsNoRun)
+{
+    box().write("a.txt", "a");
+    BackupStore store;
+    std::unique_ptr<BackupRun> going = store.beginRun("going");
+    CommitGroup group;
+    group.setBackup(going.get());
+    FileJob job;
+    job.pairs = {{"a", "b"}};
+    job.group = &group;
+    ASSERT_TRUE(ProcessFile(box().path("a.txt"), box().path("a.txt"), job).ok);
+    ASSERT_TRUE(group.flush().empty());
+
+    QString problem;
+    EXPECT_FALSE(store.undo(going->id(), {}, {}, &problem));
+    EXPECT_EQ(problem, "The run " + going->id() + " is still going.");
+    store.prune({0, 0}, QString());
+    EXPECT_EQ(ids(), QStringList{going->id()});
+    EXPECT_FALSE(store.undo("../backups", {}, {}, &problem));
+    EXPECT_EQ(problem, "There is no run ../backups in " + store.folder() + ".");
+
+    going->finish();
+    EXPECT_TRUE(store.undo(going->id()));
+    EXPECT_EQ(IoSandbox::read(box().path("a.txt")), "a");
+}
+
+TEST_F(BackupStoreTest, AStoppedUndoLeavesTheFilesNotReachedInTheRun)
+{
+    box().write("a.txt", "a");
+    box().write("b.txt", "a");
+    const QString id = run({{"a.txt", "a.txt"}, {"b.txt", "b.txt"}}, {{"a", "b"}});
+    int yields = 0;
+    const std::optional<RunReport> report =
+        BackupStore().undo(id, [&yields] { ++yields; }, [&yields] { return yields > 1; });
+
+    ASSERT_TRUE(report);
+    EXPECT_EQ(rows(*report), (QStringList{"restored b.txt", "not reached a.txt"}));
+    EXPECT_EQ(IoSandbox::read(box().path("a.txt")), "b");
+    EXPECT_EQ(BackupStore().runs().at(0).files, 1);
+}
+
+} // namespace
+} // namespace quorvane::test
