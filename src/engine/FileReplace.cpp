@@ -81,13 +81,16 @@ bool Cancelled(const FileJob& job)
 }
 
 // Where a result goes: its temporary file, or on a dry run at most a
-// comparison with the file it would replace.
+// comparison with the file it would replace; and the job's tap, if any.
 struct ResultSink {
     AtomicFile* file = nullptr;
     TargetCompare* compare = nullptr;
+    ResultTap* tap = nullptr;
     bool ok = true;   // false once a write failed (the file tells why)
     void put(const char* data, qint64 len)
     {
+        if (tap)
+            tap->put(data, len);
         if (file)
             ok = ok && file->append(data, len);
         else if (compare)
@@ -200,6 +203,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // The first run tries the one-pass mode; when that has to end midway, the
     // file is read again from the start with the stages alone.
     for (bool onePass : {true, false}) {
+        if (job.tap && !onePass)
+            job.tap->restart();
         reader = std::make_unique<SourceReader>();
         if (!reader->open(source))
             return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
@@ -217,7 +222,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         } else if (compare) {
             dryCompare = std::make_unique<TargetCompare>(output);
         }
-        ResultSink dest{out.get(), dryCompare.get()};
+        ResultSink dest{out.get(), dryCompare.get(), job.tap};
         if (outcome.encoding == TextEncoding::Unicode)
             dest.put("\xFF\xFE", 2);
         pumped = reader->wide() ? Pump<char16_t>(*reader, job, onePass, dest, outcome)
@@ -231,7 +236,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
     const Detected detected = reader->detected();
     const QByteArray odd = reader->trailingByte();
-    ResultSink dest{out.get(), dryCompare.get()};
+    ResultSink dest{out.get(), dryCompare.get(), job.tap};
     if (!odd.isEmpty())
         dest.put(odd.constData(), odd.size());
 
@@ -294,6 +299,8 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
     if (shortOfRoom && job.group && job.group->pendingCount() > 0 && !Cancelled(job)) {
         job.group->commitWaiting();
         writeError = 0;
+        if (job.tap)
+            job.tap->restart();
         outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
     }
     return outcome;

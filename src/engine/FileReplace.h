@@ -20,6 +20,15 @@ struct Pair {
 
 class CommitGroup;
 
+// Receives a file's result as it is produced, on dry runs too. restart():
+// what was received so far is void, the result starts again from its first byte.
+class ResultTap {
+public:
+    virtual ~ResultTap() = default;
+    virtual void restart() = 0;
+    virtual void put(const char* data, qint64 len) = 0;
+};
+
 struct FileJob {
     std::vector<Pair> pairs;            // applied in order; an empty find changes nothing
     qsizetype chunkUnits = 65536;       // input stretch per step (bytes or UTF-16 units)
@@ -29,6 +38,9 @@ struct FileJob {
     std::function<bool()> cancelled;
     bool dryRun = false;                // count only, write nothing
     CommitGroup* group = nullptr;       // optional: defer sync+rename to group a batch's syncs
+    // Optional: every byte of the result (mark and odd last byte included), in
+    // order, once per go at the file; restarted when the file is read again.
+    ResultTap* tap = nullptr;
 };
 
 struct FileOutcome {

@@ -1,0 +1,83 @@
+#include "engine/diff/DiffRun.h"
+
+#include "engine/files/FileAccess.h"
+
+#include <algorithm>
+
+namespace quorvane::diff {
+
+DiffRun::DiffRun(const QString& source, HunkSink& sink, std::function<void()> onRestart, int context,
+                 qint64 maxChanges)
+    : m_source(source), m_sink(sink), m_onRestart(std::move(onRestart)), m_context(context), m_max(maxChanges)
+{
+}
+
+void DiffRun::start()
+{
+    m_old = std::make_unique<OldLines>();
+    m_old->open(m_source);
+    const SourceForm form = m_old->detected().form;
+    m_side.emplace(ResultSideOf(form));
+    m_skip = m_old->detected().encoding == TextEncoding::Unicode ? 2 : 0;   // FF FE
+    m_cutter = LineCutter();
+    m_matcher.reset();
+    m_builder = std::make_unique<HunkBuilder>(m_sink, m_context, m_max);
+    m_matcher = std::make_unique<LineMatcher>(*m_builder, [this](QByteArray& line) { return nextOld(line); });
+}
+
+void DiffRun::restart()
+{
+    if (m_onRestart)
+        m_onRestart();
+    start();
+}
+
+void DiffRun::put(const char* data, qint64 len)
+{
+    const qint64 skip = std::min<qint64>(m_skip, len);
+    m_skip -= int(skip);
+    m_scratch.clear();
+    m_side->addBytes(data + skip, len - skip, m_scratch);
+    m_cutter.feed(m_scratch.constData(), m_scratch.size(),
+                  [this](QByteArray&& line) { m_matcher->addNew(std::move(line)); });
+}
+
+FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function<bool()>& stop)
+{
+    const std::function<bool()> cancelled = job.cancelled;
+    m_abandon = [this, stop, cancelled] { return failed() || (stop && stop()) || (cancelled && cancelled()); };
+    job.dryRun = true;
+    job.tap = this;
+    job.group = nullptr;
+    job.cancelled = m_abandon;
+    start();
+    FileOutcome outcome = ProcessFile(m_source, output, job);
+    if (outcome.ok) {
+        // The source's lines after the result's last one are read here, heeding cancellation.
+        m_draining = true;
+        m_cutter.finish([this](QByteArray&& line) { m_matcher->addNew(std::move(line)); });
+        m_matcher->finish();
+        m_builder->finish();
+        if (m_abandoned) {
+            outcome.ok = false;
+            outcome.cancelled = true;
+        }
+    }
+    if (failed()) {
+        outcome.ok = false;
+        outcome.cancelled = false;
+        outcome.written = false;
+        outcome.failedAt = FileOutcome::Stage::Read;
+        outcome.error = DescribeReadError(m_old->errorNumber());
+    }
+    return outcome;
+}
+
+bool DiffRun::nextOld(QByteArray& line)
+{
+    if (m_draining && ++m_drained % 4096 == 0 && m_abandon())
+        m_abandoned = true;
+    return !m_abandoned && m_old->next(line);
+}
+
+} // namespace quorvane::diff

@@ -1,0 +1,121 @@
+#include "engine/diff/DiffSides.h"
+
+#include <QStringView>
+#include <cstring>
+
+namespace quorvane::diff {
+
+Utf8Side::Utf8Side(From from)
+    : m_from(from), m_encoder(QStringConverter::Utf8)
+{
+    // The mark is never part of the text; a U+FEFF after it is, on both sides.
+    if (from == From::Utf8)
+        m_decoder.emplace(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    else if (from == From::Utf16LE)
+        m_decoder.emplace(QStringConverter::Utf16LE, QStringConverter::Flag::ConvertInitialBom);
+}
+
+void Utf8Side::addBytes(const char* data, qint64 len, QByteArray& out)
+{
+    if (!m_decoder) {
+        out.append(data, len);
+        return;
+    }
+    const QString text = (*m_decoder)(QByteArrayView(data, len));
+    out += m_encoder(text);
+}
+
+void Utf8Side::addUnits(std::u16string_view units, QByteArray& out)
+{
+    out += m_encoder(QStringView(units.data(), qsizetype(units.size())));
+}
+
+Utf8Side::From ResultSideOf(SourceForm form)
+{
+    switch (form) {
+    case SourceForm::Bytes:
+        return Utf8Side::From::Bytes;
+    case SourceForm::Utf8Marked:
+        return Utf8Side::From::Utf8;
+    default:
+        return Utf8Side::From::Utf16LE;
+    }
+}
+
+void LineCutter::feed(const char* data, qint64 len, const Take& take)
+{
+    const char* end = data + len;
+    while (data < end) {
+        const char* lf = static_cast<const char*>(std::memchr(data, '\n', size_t(end - data)));
+        if (!lf) {
+            m_partial.append(data, end - data);
+            return;
+        }
+        m_partial.append(data, lf + 1 - data);
+        take(std::move(m_partial));
+        m_partial = QByteArray();
+        data = lf + 1;
+    }
+}
+
+void LineCutter::finish(const Take& take)
+{
+    if (!m_partial.isEmpty())
+        take(std::move(m_partial));
+    m_partial = QByteArray();
+}
+
+bool OldLines::open(const QString& path)
+{
+    if (!m_reader.open(path)) {
+        m_failed = m_ended = true;
+        return false;
+    }
+    // Raw bytes, UTF-8 after the mark or UTF-16 units: made alike as the result's side is.
+    m_side.emplace(ResultSideOf(m_reader.detected().form));
+    return true;
+}
+
+bool OldLines::refill()
+{
+    const LineCutter::Take take = [this](QByteArray&& line) { m_ready.push_back(std::move(line)); };
+    while (m_ready.empty() && !m_ended) {
+        m_scratch.clear();
+        bool ok;
+        bool empty;
+        if (m_reader.wide()) {
+            std::u16string_view units;
+            ok = m_reader.nextUnits(units);
+            empty = units.empty();
+            if (ok)
+                m_side->addUnits(units, m_scratch);
+        } else {
+            std::string_view bytes;
+            ok = m_reader.nextBytes(bytes);
+            empty = bytes.empty();
+            if (ok)
+                m_side->addBytes(bytes.data(), qint64(bytes.size()), m_scratch);
+        }
+        if (!ok) {
+            m_failed = m_ended = true;
+            return false;
+        }
+        m_cutter.feed(m_scratch.constData(), m_scratch.size(), take);
+        if (empty) {
+            m_cutter.finish(take);
+            m_ended = true;
+        }
+    }
+    return !m_ready.empty();
+}
+
+bool OldLines::next(QByteArray& line)
+{
+    if (!m_side || (m_ready.empty() && !refill()))
+        return false;
+    line = std::move(m_ready.front());
+    m_ready.pop_front();
+    return true;
+}
+
+} // namespace quorvane::diff
