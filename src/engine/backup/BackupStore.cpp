@@ -29,11 +29,10 @@ std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description)
     // Runs of one process begun within a millisecond still get ids of their
     // own, in the order they began; other processes differ by their id.
     static qint64 lastMs = 0;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    lastMs = std::max(lastMs + 1, now.toMSecsSinceEpoch());
-    const QDateTime started = QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC);
-    const QString id = started.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QLatin1Char('-')
-                       + QString::number(QCoreApplication::applicationPid());
+    const QDateTime started = QDateTime::currentDateTimeUtc();
+    lastMs = std::max(lastMs + 1, started.toMSecsSinceEpoch());
+    const QString id = QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC).toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))
+                       + QLatin1Char('-') + QString::number(QCoreApplication::applicationPid());
     return std::unique_ptr<BackupRun>(new BackupRun(id, runFolder(id), started, description));
 }
 

@@ -42,7 +42,7 @@ public:
     const QString& folder() const { return m_folder; }
 
     // A new run, to attach to the run's commit group (CommitGroup::setBackup).
-    // Its id, "20261208-071502-123-4821" (UTC time begun, milliseconds, process),
+    // Its id, "20261208-071502-123-4821" (UTC time begun to the millisecond, the process),
     // is unique and sorts by time. Nothing is made on disk until it keeps a file.
     std::unique_ptr<BackupRun> beginRun(const QString& description);
 

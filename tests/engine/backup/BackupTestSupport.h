@@ -14,7 +14,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <sys/stat.h>
+
+// Failures show texts as texts rather than as code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvane::test {
 

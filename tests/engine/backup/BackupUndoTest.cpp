@@ -152,6 +152,31 @@ TEST_F(BackupTest, AResultWhoseOldFileCannotBeKeptOrWhoseRenameFailsLeavesTheFil
     }
 }
 
+TEST_F(BackupTest, TwoResultsWaitingForOneTargetAreKeptAndPutBackOneStepAtATime)
+{
+    const QString target = box().write("a.txt", "1");
+    BackupStore store;
+    std::unique_ptr<BackupRun> backup = store.beginRun("twice");
+    {
+        CommitGroup group;
+        group.setBackup(backup.get());
+        for (const char* bytes : {"2", "3"}) {
+            auto file = std::make_unique<AtomicFile>(target);
+            group.prepare(*file);
+            ASSERT_TRUE(file->append(bytes, 1) && file->finish(false));
+            group.adopt(std::move(file), target, {});
+        }
+        ASSERT_TRUE(group.flush().empty());
+    }
+    backup->finish();
+    ASSERT_EQ(IoSandbox::read(target), "3");
+
+    const std::optional<RunReport> report = store.undo(backup->id());
+    ASSERT_TRUE(report);
+    EXPECT_EQ(rows(*report), (QStringList{"restored a.txt", "restored a.txt"}));
+    EXPECT_EQ(IoSandbox::read(target), "1");
+}
+
 TEST_F(BackupTest, ARunThatWritesNothingLeavesNoRunBehind)
 {
     box().write("a.txt", "dog");
