@@ -1,7 +1,5 @@
 #include "engine/diff/DiffRun.h"
 
-#include "engine/files/FileAccess.h"
-
 #include <algorithm>
 
 namespace quorvane::diff {
@@ -14,15 +12,19 @@ DiffRun::DiffRun(const QString& source, HunkSink& sink, std::function<void()> on
 
 void DiffRun::start()
 {
+    // Lines held by the matcher and the builder may point into the spools.
+    m_matcher.reset();
+    m_builder.reset();
     m_old = std::make_unique<OldLines>();
     m_old->open(m_source);
     const SourceForm form = m_old->detected().form;
     m_side.emplace(ResultSideOf(form));
     m_skip = m_old->detected().encoding == TextEncoding::Unicode ? 2 : 0;   // FF FE
-    m_cutter = LineCutter();
-    m_matcher.reset();
+    m_newSpool = std::make_unique<LineSpool>();
+    m_cutter.emplace(m_newSpool.get());
+    m_newError.clear();
     m_builder = std::make_unique<HunkBuilder>(m_sink, m_context, m_max);
-    m_matcher = std::make_unique<LineMatcher>(*m_builder, [this](QByteArray& line) { return nextOld(line); });
+    m_matcher = std::make_unique<LineMatcher>(*m_builder, [this](Line& line) { return nextOld(line); });
 }
 
 void DiffRun::restart()
@@ -38,8 +40,9 @@ void DiffRun::put(const char* data, qint64 len)
     m_skip -= int(skip);
     m_scratch.clear();
     m_side->addBytes(data + skip, len - skip, m_scratch);
-    m_cutter.feed(m_scratch.constData(), m_scratch.size(),
-                  [this](QByteArray&& line) { m_matcher->addNew(std::move(line)); });
+    if (m_newError.isEmpty()
+        && !m_cutter->feed(m_scratch.constData(), m_scratch.size(), [this](Line&& line) { m_matcher->addNew(std::move(line)); }))
+        m_newError = QStringLiteral("Cannot hold a long line: ") + m_newSpool->errorString();
 }
 
 FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function<bool()>& stop)
@@ -55,7 +58,7 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
     if (outcome.ok) {
         // The source's lines after the result's last one are read here, heeding cancellation.
         m_draining = true;
-        m_cutter.finish([this](QByteArray&& line) { m_matcher->addNew(std::move(line)); });
+        m_cutter->finish([this](Line&& line) { m_matcher->addNew(std::move(line)); });
         m_matcher->finish();
         m_builder->finish();
         if (m_abandoned) {
@@ -68,12 +71,12 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
         outcome.cancelled = false;
         outcome.written = false;
         outcome.failedAt = FileOutcome::Stage::Read;
-        outcome.error = DescribeReadError(m_old->errorNumber());
+        outcome.error = m_newError.isEmpty() ? m_old->errorText() : m_newError;
     }
     return outcome;
 }
 
-bool DiffRun::nextOld(QByteArray& line)
+bool DiffRun::nextOld(Line& line)
 {
     if (m_draining && ++m_drained % 4096 == 0 && m_abandon())
         m_abandoned = true;

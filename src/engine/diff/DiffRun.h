@@ -27,8 +27,8 @@ public:
 
 private:
     void start();
-    bool nextOld(QByteArray& line);
-    bool failed() const { return m_old && m_old->failed(); }
+    bool nextOld(Line& line);
+    bool failed() const { return (m_old && m_old->failed()) || !m_newError.isEmpty(); }
 
     QString m_source;
     HunkSink& m_sink;
@@ -38,7 +38,9 @@ private:
     std::unique_ptr<OldLines> m_old;
     std::optional<Utf8Side> m_side;
     int m_skip = 0;   // bytes of the result's mark still to skip
-    LineCutter m_cutter;
+    std::unique_ptr<LineSpool> m_newSpool;
+    std::optional<LineCutter> m_cutter;
+    QString m_newError;
     QByteArray m_scratch;
     std::unique_ptr<HunkBuilder> m_builder;
     std::unique_ptr<LineMatcher> m_matcher;

@@ -1,7 +1,8 @@
 #include "engine/diff/DiffSides.h"
 
+#include "engine/files/FileAccess.h"
+
 #include <QStringView>
-#include <cstring>
 
 namespace quorvane::diff {
 
@@ -42,29 +43,6 @@ Utf8Side::From ResultSideOf(SourceForm form)
     }
 }
 
-void LineCutter::feed(const char* data, qint64 len, const Take& take)
-{
-    const char* end = data + len;
-    while (data < end) {
-        const char* lf = static_cast<const char*>(std::memchr(data, '\n', size_t(end - data)));
-        if (!lf) {
-            m_partial.append(data, end - data);
-            return;
-        }
-        m_partial.append(data, lf + 1 - data);
-        take(std::move(m_partial));
-        m_partial = QByteArray();
-        data = lf + 1;
-    }
-}
-
-void LineCutter::finish(const Take& take)
-{
-    if (!m_partial.isEmpty())
-        take(std::move(m_partial));
-    m_partial = QByteArray();
-}
-
 bool OldLines::open(const QString& path)
 {
     if (!m_reader.open(path)) {
@@ -78,7 +56,7 @@ bool OldLines::open(const QString& path)
 
 bool OldLines::refill()
 {
-    const LineCutter::Take take = [this](QByteArray&& line) { m_ready.push_back(std::move(line)); };
+    const LineCutter::Take take = [this](Line&& line) { m_ready.push_back(std::move(line)); };
     while (m_ready.empty() && !m_ended) {
         m_scratch.clear();
         bool ok;
@@ -100,7 +78,10 @@ bool OldLines::refill()
             m_failed = m_ended = true;
             return false;
         }
-        m_cutter.feed(m_scratch.constData(), m_scratch.size(), take);
+        if (!m_cutter.feed(m_scratch.constData(), m_scratch.size(), take)) {
+            m_failed = m_ended = true;
+            return false;
+        }
         if (empty) {
             m_cutter.finish(take);
             m_ended = true;
@@ -109,7 +90,13 @@ bool OldLines::refill()
     return !m_ready.empty();
 }
 
-bool OldLines::next(QByteArray& line)
+QString OldLines::errorText() const
+{
+    return m_spool.errorString().isEmpty() ? DescribeReadError(m_reader.errorNumber())
+                                           : QStringLiteral("Cannot hold a long line: ") + m_spool.errorString();
+}
+
+bool OldLines::next(Line& line)
 {
     if (!m_side || (m_ready.empty() && !refill()))
         return false;

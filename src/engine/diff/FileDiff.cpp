@@ -9,14 +9,15 @@ namespace quorvane {
 
 namespace {
 
-DiffLine MakeLine(DiffLine::Kind kind, qint64 oldLine, qint64 newLine, const QByteArray& bytes)
+DiffLine MakeLine(DiffLine::Kind kind, qint64 oldLine, qint64 newLine, const diff::Line& from)
 {
     DiffLine line;
     line.kind = kind;
     line.oldLine = oldLine;
     line.newLine = newLine;
-    line.noNewline = !bytes.endsWith('\n');
-    line.text = Utf8Text(QByteArrayView(bytes).first(bytes.size() - (line.noNewline ? 0 : 1)));
+    line.noNewline = !from.lf;
+    const bool dropLf = from.lf && !from.isLong();   // a long line's start never holds its LF
+    line.text = Utf8Text(QByteArrayView(from.bytes).first(from.bytes.size() - (dropLf ? 1 : 0)));
     return line;
 }
 
@@ -47,22 +48,28 @@ void MarkPair(DiffLine& removed, DiffLine& added)
 class CollectSink : public diff::HunkSink {
 public:
     std::vector<DiffHunk> hunks;
+    bool cutShort = false;
 
-    void context(const QByteArray& line, qint64 oldNumber, qint64 newNumber) override
+    void context(const diff::Line& line, qint64 oldNumber, qint64 newNumber) override
     {
-        m_hunk.lines.push_back(MakeLine(DiffLine::Kind::Context, oldNumber, newNumber, line));
+        if (!full())
+            add(MakeLine(DiffLine::Kind::Context, oldNumber, newNumber, line));
     }
     void change(diff::Lines removed, qint64 firstOld, diff::Lines added, qint64 firstNew) override
     {
         std::vector<DiffLine>& lines = m_hunk.lines;
         const size_t at = lines.size();
-        for (size_t k = 0; k < removed.size(); ++k)
-            lines.push_back(MakeLine(DiffLine::Kind::Removed, firstOld + qint64(k), 0, removed[k]));
-        for (size_t k = 0; k < added.size(); ++k)
-            lines.push_back(MakeLine(DiffLine::Kind::Added, 0, firstNew + qint64(k), added[k]));
-        for (size_t k = 0; k < std::min(removed.size(), added.size()); ++k)
-            MarkPair(lines[at + k], lines[at + removed.size() + k]);
+        for (size_t k = 0; k < removed.size() && !full(); ++k)
+            add(MakeLine(DiffLine::Kind::Removed, firstOld + qint64(k), 0, removed[k]));
+        const size_t keptRemoved = lines.size() - at;
+        for (size_t k = 0; k < added.size() && !full(); ++k)
+            add(MakeLine(DiffLine::Kind::Added, 0, firstNew + qint64(k), added[k]));
+        cutShort = cutShort || keptRemoved < removed.size() || lines.size() - at - keptRemoved < added.size();
+        if (keptRemoved == removed.size())
+            for (size_t k = 0; k < std::min(removed.size(), lines.size() - at - keptRemoved); ++k)
+                MarkPair(lines[at + k], lines[at + removed.size() + k]);
     }
+    bool full() const override { return m_kept >= kMaxDiffLines; }
     void endHunk(qint64 oldStart, qint64 oldCount, qint64 newStart, qint64 newCount) override
     {
         m_hunk.oldStart = oldStart;
@@ -76,10 +83,19 @@ public:
     {
         hunks.clear();
         m_hunk = DiffHunk();
+        m_kept = 0;
+        cutShort = false;
     }
 
 private:
+    void add(DiffLine&& line)
+    {
+        m_hunk.lines.push_back(std::move(line));
+        ++m_kept;
+    }
+
     DiffHunk m_hunk;
+    qsizetype m_kept = 0;
 };
 
 } // namespace
@@ -94,6 +110,7 @@ FileDiff CollectDiff(const QString& source, const QString& output, FileJob job, 
         result.hunks = std::move(sink.hunks);
         result.changesShown = run.shown();
         result.changesTotal = run.total();
+        result.cutShort = sink.cutShort;
     }
     return result;
 }

@@ -32,11 +32,17 @@ struct FileDiff {
     FileOutcome outcome;
     std::vector<DiffHunk> hunks;   // empty unless outcome.ok
     qint64 changesShown = 0, changesTotal = 0;
+    // The hunks hold at most kMaxDiffLines lines: the last change shown then
+    // lacks its lines past that point (its hunk's counts may be larger still).
+    bool cutShort = false;
 };
+
+constexpr qsizetype kMaxDiffLines = 200000;
 
 // The changes the job's pairs make to source, in hunks with `context` lines
 // around them; only the first maxChanges changes are kept (changesTotal still
-// counts them all; a negative maxChanges keeps all). A change is a run of
+// counts them all; a negative maxChanges keeps all; see also kMaxDiffLines).
+// A change is a run of
 // removed and added lines. job.dryRun is forced on: nothing is written.
 // Files without a mark are compared as raw bytes, lines ending at LF; marked
 // files as their text in UTF-8. In place, a result identical to its source

@@ -30,7 +30,7 @@ void HunkBuilder::closeHunk()
         m_held.pop_front();
 }
 
-void HunkBuilder::equal(const QByteArray& line, qint64 oldNumber, qint64 newNumber)
+void HunkBuilder::equal(const Line& line, qint64 oldNumber, qint64 newNumber)
 {
     m_lastWasChange = false;
     if (m_stopped)
@@ -54,7 +54,7 @@ void HunkBuilder::change(Lines removed, Lines added, qint64 oldBefore, qint64 ne
     m_lastWasChange = true;
     if (m_stopped)
         return;
-    if (m_max >= 0 && m_total > m_max) {
+    if ((m_max >= 0 && m_total > m_max) || m_sink.full()) {
         if (m_open)
             closeHunk();
         m_stopped = true;
@@ -80,12 +80,13 @@ void HunkBuilder::finish()
         closeHunk();
 }
 
-void LineMatcher::Pending::add(const QByteArray& line)
+void LineMatcher::Pending::add(const Line& line)
 {
-    if (!first.contains(line))
-        first.insert(line, qsizetype(lines.size()));
+    qsizetype& at = first[line];
+    if (at == 0)
+        at = qsizetype(lines.size()) + 1;
     lines.push_back(line);
-    bytes += line.size();
+    bytes += line.bytes.size() + kLineCost;
 }
 
 void LineMatcher::Pending::clear()
@@ -100,7 +101,7 @@ LineMatcher::LineMatcher(HunkBuilder& out, NextOld nextOld)
 {
 }
 
-void LineMatcher::addNew(QByteArray&& line)
+void LineMatcher::addNew(Line&& line)
 {
     m_newQueue.push_back(std::move(line));
     run();
@@ -112,7 +113,7 @@ void LineMatcher::finish()
     run();
 }
 
-bool LineMatcher::takeOld(QByteArray& line)
+bool LineMatcher::takeOld(Line& line)
 {
     if (!m_oldBack.empty()) {
         line = std::move(m_oldBack.front());
@@ -125,7 +126,7 @@ bool LineMatcher::takeOld(QByteArray& line)
     return !m_oldEnded;
 }
 
-bool LineMatcher::takeNew(QByteArray& line)
+bool LineMatcher::takeNew(Line& line)
 {
     if (m_newQueue.empty())
         return false;
@@ -141,7 +142,7 @@ void LineMatcher::emitChange(size_t oldCount, size_t newCount)
     m_newDone += qint64(newCount);
 }
 
-void LineMatcher::resolve(size_t oldAt, size_t newAt, const QByteArray& line)
+void LineMatcher::resolve(size_t oldAt, size_t newAt, const Line& line)
 {
     emitChange(oldAt, newAt);
     m_out.equal(line, ++m_oldDone, ++m_newDone);
@@ -168,7 +169,7 @@ void LineMatcher::run()
     for (;;) {
         if (m_newQueue.empty() && !m_newEnded)
             return;
-        QByteArray n, o;
+        Line n, o;
         const bool hasNew = takeNew(n);
         if (!m_open) {
             const bool hasOld = takeOld(o);
@@ -190,7 +191,7 @@ void LineMatcher::run()
         if (hasNew) {
             const auto hit = m_old.first.constFind(n);
             if (hit != m_old.first.cend()) {
-                resolve(size_t(*hit), m_new.lines.size(), n);
+                resolve(size_t(*hit - 1), m_new.lines.size(), n);
                 continue;
             }
             m_new.add(n);
@@ -199,7 +200,7 @@ void LineMatcher::run()
         if (hasOld) {
             const auto hit = m_new.first.constFind(o);
             if (hit != m_new.first.cend()) {
-                resolve(m_old.lines.size(), size_t(*hit), o);
+                resolve(m_old.lines.size(), size_t(*hit - 1), o);
                 continue;
             }
             m_old.add(o);

@@ -2,6 +2,8 @@
 // Streaming line diff: pairs the lines of two sides as they come, finds where
 // they agree again after a difference with a bounded search, and groups the
 // changes into hunks with context, as `diff -u` does.
+#include "engine/diff/SideLine.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <deque>
@@ -12,28 +14,32 @@
 
 namespace quorvane::diff {
 
-using Lines = std::span<const QByteArray>;
+using Lines = std::span<const Line>;
 
-// Receives hunks line by line. Lines keep their LF (the last may lack it).
+// Receives hunks line by line.
 class HunkSink {
 public:
     virtual ~HunkSink() = default;
-    virtual void context(const QByteArray& line, qint64 oldNumber, qint64 newNumber) = 0;
+    virtual void context(const Line& line, qint64 oldNumber, qint64 newNumber) = 0;
     // Removed lines numbered from firstOld on, then added ones from firstNew on.
     virtual void change(Lines removed, qint64 firstOld, Lines added, qint64 firstNew) = 0;
     // The hunk just given is whole; starts as `diff -u` prints them (for no
     // lines, the number of the line before).
     virtual void endHunk(qint64 oldStart, qint64 oldCount, qint64 newStart, qint64 newCount) = 0;
+    // True once the sink takes no more changes: the hunk in hand is closed and
+    // later changes are only counted.
+    virtual bool full() const { return false; }
 };
 
 // Groups equal lines and changes into hunks with `context` lines around each
 // change, merging hunks whose context would touch. Only the first maxChanges
-// changes reach the sink (all when negative); total() counts every one. A
+// changes reach the sink (all when negative), and none once the sink is full;
+// total() counts every one. A
 // change is a run of removed and added lines with no equal line inside.
 class HunkBuilder {
 public:
     HunkBuilder(HunkSink& sink, int context, qint64 maxChanges);
-    void equal(const QByteArray& line, qint64 oldNumber, qint64 newNumber);
+    void equal(const Line& line, qint64 oldNumber, qint64 newNumber);
     // oldBefore/newBefore: the lines of each side before the change.
     void change(Lines removed, Lines added, qint64 oldBefore, qint64 newBefore);
     void finish();
@@ -42,7 +48,7 @@ public:
 
 private:
     struct Equal {
-        QByteArray line;
+        Line line;
         qint64 oldNumber, newNumber;
     };
     void emitHeld(size_t count);
@@ -64,35 +70,38 @@ private:
 // context. A difference still open past the bounds is closed as it stands.
 class LineMatcher {
 public:
-    using NextOld = std::function<bool(QByteArray& line)>;
+    using NextOld = std::function<bool(Line& line)>;
     LineMatcher(HunkBuilder& out, NextOld nextOld);
-    void addNew(QByteArray&& line);
+    void addNew(Line&& line);
     // The new side has ended: the rest of the old side is matched.
     void finish();
 
+    // Bounds of an open difference, per side: its lines, and the memory they
+    // take (their bytes and what holding a line costs besides, about kLineCost).
     static constexpr qsizetype kMaxOpenLines = 1000000;
-    static constexpr qint64 kMaxOpenBytes = qint64(64) << 20;
+    static constexpr qint64 kMaxOpenBytes = qint64(32) << 20;
+    static constexpr qint64 kLineCost = 256;
 
 private:
     struct Pending {
-        std::vector<QByteArray> lines;
-        QHash<QByteArray, qsizetype> first;   // each text's first position in lines
-        qint64 bytes = 0;
-        void add(const QByteArray& line);
+        std::vector<Line> lines;
+        QHash<Line, qsizetype> first;   // each line's first position in lines, plus one
+        qint64 bytes = 0;               // memory taken, as counted against kMaxOpenBytes
+        void add(const Line& line);
         void clear();
     };
     void run();
-    bool takeOld(QByteArray& line);
-    bool takeNew(QByteArray& line);
+    bool takeOld(Line& line);
+    bool takeNew(Line& line);
     void emitChange(size_t oldCount, size_t newCount);
     // Lines oldAt and newAt are equal: before them a change, after them the
     // rest goes back to be matched anew.
-    void resolve(size_t oldAt, size_t newAt, const QByteArray& line);
+    void resolve(size_t oldAt, size_t newAt, const Line& line);
     void closeOpen();
 
     HunkBuilder& m_out;
     NextOld m_nextOld;
-    std::deque<QByteArray> m_oldBack, m_newQueue;
+    std::deque<Line> m_oldBack, m_newQueue;
     Pending m_old, m_new;
     bool m_open = false;
     bool m_oldEnded = false, m_newEnded = false;

@@ -30,12 +30,12 @@ public:
     bool failed() const { return !m_error.isEmpty(); }
     QString error() const { return m_error; }
 
-    void context(const QByteArray& line, qint64, qint64) override { add(' ', line); }
+    void context(const diff::Line& line, qint64, qint64) override { add(' ', line); }
     void change(diff::Lines removed, qint64, diff::Lines added, qint64) override
     {
-        for (const QByteArray& line : removed)
+        for (const diff::Line& line : removed)
             add('-', line);
-        for (const QByteArray& line : added)
+        for (const diff::Line& line : added)
             add('+', line);
     }
     void endHunk(qint64 oldStart, qint64 oldCount, qint64 newStart, qint64 newCount) override
@@ -83,12 +83,20 @@ private:
         if (m_error.isEmpty())
             m_error = why;
     }
-    void add(char kind, const QByteArray& line)
+    void add(char kind, const diff::Line& line)
     {
         m_body += kind;
-        m_body += line;
-        if (!line.endsWith('\n'))
+        if (!line.wholeTo([this](const QByteArray& piece) {
+                m_body += piece;
+                spillIfLarge();
+            }))
+            fail(QStringLiteral("Cannot hold a long line: ") + line.spool->errorString());
+        if (!line.lf)
             m_body += "\n\\ No newline at end of file\n";
+        spillIfLarge();
+    }
+    void spillIfLarge()
+    {
         if (m_body.size() > kBodyInMemory && !failed()) {
             if (!m_spill) {
                 m_spill = std::make_unique<QTemporaryFile>();

@@ -54,6 +54,10 @@ TEST(UnifiedDiff, PatchingTheSourceWithItGivesTheRunsExactBytes)
         {Bytes("caf\xE9 \0cat\n\xFF\n"), {{"cat", "dog"}}},           // Latin-1, NUL, invalid UTF-8
         {"same\nsame\ncat\nsame\nsame\n", {{"cat", "same"}}},         // a change into a repeated line
         {"cat\n\n\n\ncat\n\n\n\n\n\n\n\ncat", {{"cat", "dog"}, {"\n\n\n\n", "\n"}}},
+        // A difference longer than the matcher holds open.
+        {QByteArray("a\n").repeated(150000) + "b\n", {{"a\n", "c\r\n"}}},
+        // Lines too long to hold, changed and unchanged.
+        {"a\n" + QByteArray(3 << 20, 'x') + "cat\nb\n" + QByteArray(2 << 20, 'z'), {{"cat", "dog"}}},
     };
     for (const auto& c : cases)
         ExpectPatchesToResult(box, c.text, c.pairs);

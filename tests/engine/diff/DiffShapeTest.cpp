@@ -107,6 +107,16 @@ TEST(CollectDiff, KeepsTheFirstChangesUpToTheLimitAndCountsThemAll)
     EXPECT_EQ(d.hunks[1].lines.size(), 8u);
     EXPECT_TRUE(d.outcome.counts == std::vector<std::int64_t>{5});
     EXPECT_FALSE(QFile::exists(box.path("out.txt")));
+    EXPECT_FALSE(d.cutShort);
+
+    // One change too large to keep whole is cut short.
+    const QString huge = box.write("huge.txt", QByteArray("a\n").repeated(kMaxDiffLines + 5));
+    const FileDiff cut = CollectDiff(huge, huge, DiffJob({{"a", "b"}}));
+    EXPECT_TRUE(cut.cutShort);
+    EXPECT_EQ(cut.changesShown, 1);
+    EXPECT_EQ(cut.changesTotal, 1);
+    ASSERT_EQ(cut.hunks.size(), 1u);
+    EXPECT_EQ(qsizetype(cut.hunks[0].lines.size()), kMaxDiffLines);
 }
 
 TEST(CollectDiff, AnInPlaceResultIdenticalToItsSourceIsNoChange)
