@@ -168,6 +168,8 @@ void DiffView::present(const FileDiff& diff)
     else
         m_summary->setText(diff.changesTotal == 1 ? tr("1 change.")
                                                   : tr("%1 changes.").arg(locale.toString(diff.changesTotal)));
+    if (diff.cutShort)
+        m_summary->setText(m_summary->text() + u' ' + tr("The last change shown is cut short."));
 
     // Built apart and then shown, so the view lays it out once.
     auto* document = new QTextDocument(m_text);
