@@ -2,11 +2,14 @@
 
 #include "app/Form1.h"
 #include "app/OutputLocation.h"
+#include "app/PreviewNotes.h"
 #include "app/RunBar.h"
 #include "app/RunFile.h"
 #include "app/RunPrompts.h"
+#include "engine/backup/BackupStore.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/write/CommitGroup.h"
+#include "shell/BackupSettings.h"
 #include "shell/ErrorReport.h"
 
 #include <QComboBox>
@@ -84,9 +87,8 @@ bool StepNoting(StepTrap& trap, int number, QString& reason, const std::function
     });
 }
 
-} // namespace
-
-void RunBatch(Form1& form)
+// One walk of the list: a real run, or a preview that writes nothing.
+void WalkList(Form1& form, bool preview)
 {
     if (form.batchRunning)
         return;
@@ -154,14 +156,26 @@ void RunBatch(Form1& form)
     // group of files; the group's late failures are reported under the per-file
     // procedure's write step, and a run that stops still commits them.
     CommitGroup group;
+    // Each file the run replaces is kept first, so the run can be undone.
+    const BackupChoices backups = ReadBackupChoices();
+    BackupStore store(DefaultBackupFolder());
+    std::unique_ptr<BackupRun> backup;
+    if (!preview && backups.keep) {
+        backup = store.beginRun(form.option1()->isChecked()
+                                    ? Form1::tr("into %1").arg(form.outputFolderText()->text())
+                                    : Form1::tr("in place"));
+        group.setBackup(backup.get());
+    }
     FileRunContext ctx;
     ctx.yield = [&bar] {
         bar.tick();
         QCoreApplication::processEvents();
     };
     ctx.cancelled = ending;
-    ctx.group = &group;
+    ctx.group = preview ? nullptr : &group;
     ctx.report = report;
+    ctx.dryRun = preview;
+    std::vector<Pair> runPairs;   // of the first file, for the preview's changes
 
     int count = 0;
     int stoppedAt = 0;   // the first position the run did not complete
@@ -229,13 +243,18 @@ void RunBatch(Form1& form)
             trap.step(124, [&] { size = FileSize2(source); });
             // Empty and unreadable files are skipped without a message.
             if (size >= 1 && !StepNoting(trap, 126, reason, [&] {
-                    result = RunFile(source, output, SinglePairs(find, replace), FileMode::Single, ctx);
+                    std::vector<Pair> pairs = SinglePairs(find, replace);
+                    if (runPairs.empty())
+                        runPairs = pairs;
+                    result = RunFile(source, output, std::move(pairs), FileMode::Single, ctx);
                 }))
                 result.row = {source, output, 0, RunOutcome::Failed, reason};
         } else if (mode == 1) {
             if (!StepNoting(trap, 128, reason, [&] {
-                    result = RunFile(source, output, PairLists(Items(form.findCombo()), Items(form.replaceCombo())),
-                                     FileMode::Sets, ctx);
+                    std::vector<Pair> pairs = PairLists(Items(form.findCombo()), Items(form.replaceCombo()));
+                    if (runPairs.empty())
+                        runPairs = pairs;
+                    result = RunFile(source, output, std::move(pairs), FileMode::Sets, ctx);
                 }))
                 result.row = {source, output, 0, RunOutcome::Failed, reason};
         }
@@ -251,7 +270,13 @@ void RunBatch(Form1& form)
         }
     }
 
-    trap.step(130, [&] { group.flush(); });
+    trap.step(130, [&] {
+        group.flush();
+        if (backup) {
+            backup->finish();
+            store.prune({backups.runs, backups.bytes()}, backup->id());
+        }
+    });
     showing = {};
     trap.step(132, [&] {
         form.progressBar()->setUpdatesEnabled(true);
@@ -260,6 +285,8 @@ void RunBatch(Form1& form)
         form.progressBar()->setFormat(Form1::tr("Progress Bar"));
     });
 
+    if (preview)
+        AddPreviewNotes(rows, form.option1()->isChecked());
     RunReport runReport;
     for (RunReportRow& row : rows)
         runReport.add(std::move(row));
@@ -271,14 +298,21 @@ void RunBatch(Form1& form)
             remaining.push_back(list.entries().at(p - 1));
         runReport.stopBefore(remaining);
     }
-    form.setRunReport(std::move(runReport));
+    form.setRunReport(std::move(runReport), preview ? ReportKind::Preview : ReportKind::Run, std::move(runPairs));
     form.showRunState(false);
     if (form.closing)
         return;
-    if (form.stopRequested)
+    // A preview always ends in its report: that is what it is for.
+    if (form.stopRequested || (preview && !form.batchStopped))
         form.showRunReport();
     else if (!form.batchStopped)
         trap.step(134, [&] { form.prompts().notice(Form1::tr("Done."), ApplicationTitle()); });
 }
+
+} // namespace
+
+void RunBatch(Form1& form) { WalkList(form, false); }
+
+void PreviewBatch(Form1& form) { WalkList(form, true); }
 
 } // namespace quorvane

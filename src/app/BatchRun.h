@@ -1,6 +1,7 @@
 #pragma once
 // "Start Replacing": walks the file list top to bottom and replaces text in
 // each file, with the single texts or with the sets depending on the tab.
+// "Preview" walks it the same way and writes nothing.
 
 namespace quorvane {
 
@@ -9,5 +10,10 @@ class Form1;
 // PushButton12_Click. Ignored while a run is going on; trapped as
 // "Form1.PushButton12_Click"; the per-file procedures report their own failures.
 void RunBatch(Form1& form);
+
+// The same run, checks and messages as RunBatch as a dry run: nothing is
+// written, and the report that opens tells what each file would get, with the
+// warnings a user should read before writing (see PreviewNotes.h).
+void PreviewBatch(Form1& form);
 
 } // namespace quorvane

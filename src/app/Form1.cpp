@@ -7,6 +7,7 @@
 #include "app/OutputLocation.h"
 #include "app/RunReportView.h"
 #include "app/Startup.h"
+#include "app/UndoRun.h"
 #include "filelist/FileListActions.h"
 #include "filelist/FileListView.h"
 #include "sets/Form2.h"
@@ -25,6 +26,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace quorvane {
@@ -93,6 +95,8 @@ void Form1::connectHandlers()
     m_escape->setEnabled(false);
     connect(m_escape, &QShortcut::activated, this, &Form1::StopButton_Click);
     connect(m_reportButton, &QPushButton::clicked, this, &Form1::RunReportButton_Click);
+    connect(m_preview, &QPushButton::clicked, this, &Form1::PreviewButton_Click);
+    connect(m_undo, &QToolButton::clicked, this, &Form1::UndoButton_Click);
 
     // The status bar's counts follow the file list and the set list.
     for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(&m_fileList), m_combo1->model()}) {
@@ -202,21 +206,29 @@ void Form1::StopButton_Click()
 
 void Form1::RunReportButton_Click() { showRunReport(); }
 
+void Form1::PreviewButton_Click() { PreviewBatch(*this); }
+
+void Form1::UndoButton_Click() { UndoLastRun(*this); }
+
 void Form1::showRunState(bool running)
 {
     m_stop->setVisible(running);
     m_stop->setEnabled(running);
     m_escape->setEnabled(running);
     m_reportButton->setVisible(!running && m_hasReport);
+    m_preview->setEnabled(!running);
+    m_undo->setEnabled(!running);
 }
 
-void Form1::setRunReport(RunReport report)
+void Form1::setRunReport(RunReport report, ReportKind kind, std::vector<Pair> pairs)
 {
     m_report = std::move(report);
+    m_reportKind = kind;
+    m_reportPairs = std::move(pairs);
     m_hasReport = true;
     // An open report window follows the latest run.
     if (m_reportWindow && m_reportWindow->isVisible())
-        m_reportWindow->setReport(m_report);
+        m_reportWindow->setReport(m_report, m_reportKind, m_reportPairs);
 }
 
 void Form1::showRunReport()
@@ -225,7 +237,7 @@ void Form1::showRunReport()
         return;
     if (!m_reportWindow)
         m_reportWindow = new RunReportWindow(m_prompts, this);
-    m_reportWindow->setReport(m_report);
+    m_reportWindow->setReport(m_report, m_reportKind, m_reportPairs);
     m_reportWindow->show();
     m_reportWindow->raise();
     m_reportWindow->activateWindow();

@@ -2,6 +2,7 @@
 // The main window: composes every control, restores the saved state at start-up
 // and routes each control's events to its handler. Handlers stay one-line
 // delegations to the files that own the behaviour.
+#include "app/RunReportView.h"
 #include "engine/report/RunReport.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FolderScan.h"
@@ -27,6 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QShortcut;
 class QTabWidget;
+class QToolButton;
 class QTreeView;
 
 namespace quorvane {
@@ -63,6 +65,10 @@ public:
     QPushButton* reportButton() const { return m_reportButton; }
     // The status bar's count of file list entries and sets.
     QLabel* countsLabel() const { return m_counts; }
+    // "Preview" and "Undo Last Run" (with the backup choices in its menu), at
+    // the status bar's end.
+    QPushButton* previewButton() const { return m_preview; }
+    QToolButton* undoButton() const { return m_undo; }
     Prompts& prompts() { return m_prompts; }
     PointerHost& pointerHost() { return *this; }
 
@@ -86,8 +92,9 @@ public:
 
     // Shows "Stop" while a run goes and "Run Report..." once one has ended.
     void showRunState(bool running);
-    // Keeps the report of the run that just ended for "Run Report...".
-    void setRunReport(RunReport report);
+    // Keeps the report of the run (or preview, or undo) that just ended for
+    // "Run Report..."; a preview keeps the pairs it ran with for its changes.
+    void setRunReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {});
     // The report of the latest run; null before the first one.
     const RunReport* runReport() const { return m_hasReport ? &m_report : nullptr; }
     // Opens (or raises) the report window on the latest run's report.
@@ -144,12 +151,17 @@ public slots:
     void StopButton_Click();
     void RunReportButton_Click();
 
+    // Preview and undo.
+    void PreviewButton_Click();
+    void UndoButton_Click();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void compose();
+    void composeStatusButtons();
     QWidget* composeLeftColumn();
     QWidget* composeRightColumn();
     QWidget* composeSingleTab();
@@ -178,7 +190,11 @@ private:
     QLabel* m_counts = nullptr;
     RunReportWindow* m_reportWindow = nullptr;
     RunReport m_report;
+    ReportKind m_reportKind = ReportKind::Run;
+    std::vector<Pair> m_reportPairs;
     bool m_hasReport = false;
+    QPushButton* m_preview = nullptr;
+    QToolButton* m_undo = nullptr;
     QTabWidget* m_tabs = nullptr;
     QPlainTextEdit* m_text1 = nullptr;
     QPlainTextEdit* m_text2 = nullptr;

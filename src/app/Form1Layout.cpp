@@ -5,6 +5,7 @@
 // with the counts of files and sets.
 #include "app/Form1.h"
 
+#include "app/BackupChoices.h"
 #include "app/WindowFit.h"
 #include "filelist/FileListView.h"
 
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -68,10 +70,28 @@ void Form1::compose()
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_counts);
+    composeStatusButtons();
     // Each column is no narrower than its captions need (the layouts' minimum),
     // and the window opens within the screen's free area.
     setGeometry(FitOnScreen(QSize(2 * kColumnWidth + 30, 620), minimumSizeHint(),
                             screen()->availableGeometry()));
+}
+
+void Form1::composeStatusButtons()
+{
+    m_preview = new QPushButton(tr("Preview"));
+    m_preview->setObjectName("PreviewButton");
+    m_preview->setToolTip(tr("Run as \"Start Replacing\" would, writing nothing, and show what each file would get"));
+    m_undo = new QToolButton;
+    m_undo->setObjectName("UndoButton");
+    m_undo->setText(tr("Undo Last Run"));
+    m_undo->setToolTip(tr("Put back the files the latest run replaced, where nobody has changed them since"));
+    m_undo->setPopupMode(QToolButton::MenuButtonPopup);
+    m_undo->setMenu(BackupChoicesMenu(*this));
+    for (QWidget* button : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_undo)}) {
+        button->setMouseTracking(true);
+        statusBar()->addPermanentWidget(button);
+    }
 }
 
 QWidget* Form1::composeLeftColumn()

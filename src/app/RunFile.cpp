@@ -18,6 +18,7 @@ FileRunResult RunFile(const QString& source, const QString& output, std::vector<
     engine.cancelled = ctx.cancelled;
     engine.group = ctx.group;
     engine.report = ctx.report;
+    engine.dryRun = ctx.dryRun;
     const FileOutcome outcome = ProcessFileAs(
         source, output, std::move(pairs), engine, ctx.lateReport,
         single ? QStringLiteral("ReplaceText.ReplaceTextInFile") : QStringLiteral("ReplaceText.ReplaceTextInFileCombo"),

@@ -21,6 +21,8 @@ struct FileRunContext {
     // A failure of the file's waiting result when it is committed later (at the
     // group's flush), with the procedure and step to report it under.
     FailureReporter lateReport;
+    // A preview: the file is judged and counted, nothing is written.
+    bool dryRun = false;
 };
 
 struct FileRunResult {

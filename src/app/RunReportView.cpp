@@ -1,5 +1,6 @@
 #include "app/RunReportView.h"
 
+#include "app/DiffView.h"
 #include "shell/Prompts.h"
 #include "shell/SaveBytes.h"
 
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -18,11 +20,21 @@
 
 namespace quorvane {
 
-void RunReportModel::setReport(RunReport report)
+void RunReportModel::setReport(RunReport report, ReportKind kind)
 {
     beginResetModel();
     m_report = std::move(report);
+    m_kind = kind;
     endResetModel();
+}
+
+QString OutcomeText(RunOutcome outcome, ReportKind kind)
+{
+    if (kind == ReportKind::Preview && outcome == RunOutcome::Written)
+        return RunReportWindow::tr("would be written");
+    if (kind == ReportKind::Preview && outcome == RunOutcome::Unchanged)
+        return RunReportWindow::tr("would stay unchanged");
+    return RunOutcomeText(outcome);
 }
 
 int RunReportModel::rowCount(const QModelIndex& parent) const
@@ -47,7 +59,7 @@ QVariant RunReportModel::data(const QModelIndex& index, int role) const
     case OutputColumn: return row.output;
     case ReplacementsColumn: return QVariant::fromValue<qlonglong>(row.replacements);
     case OutcomeColumn:
-        return role == Qt::UserRole ? QVariant(int(row.outcome)) : QVariant(RunOutcomeText(row.outcome));
+        return role == Qt::UserRole ? QVariant(int(row.outcome)) : QVariant(OutcomeText(row.outcome, m_kind));
     case ReasonColumn: return row.reason;
     }
     return {};
@@ -90,7 +102,7 @@ bool RunReportFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
 RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), m_model(new RunReportModel(this)),
       m_filter(new RunReportFilter(this)), m_table(new QTableView(this)), m_totals(new QLabel(this)),
-      m_show(new QComboBox(this))
+      m_show(new QComboBox(this)), m_changes(new DiffView(this))
 {
     setObjectName("RunReportWindow");
     setWindowTitle(tr("Run Report"));
@@ -122,7 +134,14 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     top->addWidget(m_show);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(m_table, 1);
+    // The changes pane shares the height with the table; it shows only for a preview.
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_table);
+    split->addWidget(m_changes);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
+    m_changes->hide();
+    layout->addWidget(split, 1);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
@@ -130,11 +149,15 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     connect(m_show, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_filter->setShow(RunReportFilter::Show(index)); });
     connect(m_table, &QTableView::doubleClicked, this, &RunReportWindow::openFolderOf);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { showChangesOf(current); });
 }
 
-QString RunReportSummary(const RunReport& report)
+QString RunReportSummary(const RunReport& report, ReportKind kind)
 {
     QString text = report.totalsText();
+    if (kind == ReportKind::Preview)
+        text = RunReportWindow::tr("Preview: nothing has been written. %1").arg(text);
     if (!report.stopped())
         return text;
     // The first entry not reached is where the run stopped.
@@ -148,10 +171,15 @@ QString RunReportSummary(const RunReport& report)
               .arg(QString::number(at - rows.begin() + 1), QString::number(rows.size()), at->source);
 }
 
-void RunReportWindow::setReport(RunReport report)
+void RunReportWindow::setReport(RunReport report, ReportKind kind, std::vector<Pair> pairs)
 {
-    m_totals->setText(RunReportSummary(report));
-    m_model->setReport(std::move(report));
+    static const char* const titles[] = {QT_TR_NOOP("Run Report"), QT_TR_NOOP("Preview"), QT_TR_NOOP("Undo Report")};
+    setWindowTitle(tr(titles[int(kind)]));
+    m_totals->setText(RunReportSummary(report, kind));
+    m_pairs = std::move(pairs);
+    m_changes->clear();
+    m_changes->setVisible(kind == ReportKind::Preview);
+    m_model->setReport(std::move(report), kind);
     m_table->resizeColumnToContents(RunReportModel::ReplacementsColumn);
     m_table->resizeColumnToContents(RunReportModel::OutcomeColumn);
 }
@@ -179,6 +207,23 @@ void RunReportWindow::openFolderOf(const QModelIndex& proxyIndex)
     const RunReportRow& row = m_model->report().rows().at(size_t(m_filter->mapToSource(proxyIndex).row()));
     const QString path = row.output.isEmpty() ? row.source : row.output;
     m_prompts.openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+void RunReportWindow::showChangesOf(const QModelIndex& proxyIndex)
+{
+    if (m_model->kind() != ReportKind::Preview)
+        return;
+    const QModelIndex index = m_filter->mapToSource(proxyIndex);
+    if (!index.isValid()) {
+        m_changes->clear();
+        return;
+    }
+    const RunReportRow& row = m_model->report().rows().at(size_t(index.row()));
+    // Only a file that would be written has changes to show.
+    if (row.outcome != RunOutcome::Written)
+        m_changes->clear();
+    else
+        m_changes->showChanges(row.source, row.output, m_pairs);
 }
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 // The run report in the window: a sortable table of what a run did to each
 // entry, with a filter for failed or changed files, the totals above it, and
 // saving as CSV.
+#include "engine/FileReplace.h"
 #include "engine/report/RunReport.h"
 
 #include <QAbstractTableModel>
@@ -14,7 +15,12 @@ class QTableView;
 
 namespace quorvane {
 
+class DiffView;
 class Prompts;
+
+// What a report tells of: a run that wrote, a preview that wrote nothing (its
+// "written" rows are files a run would write), or an undo.
+enum class ReportKind { Run, Preview, Undo };
 
 // Columns: Source, Output, Replacements, Outcome, Reason. Sorting uses the
 // raw values (numbers as numbers).
@@ -23,8 +29,9 @@ class RunReportModel : public QAbstractTableModel {
 public:
     enum Column { SourceColumn, OutputColumn, ReplacementsColumn, OutcomeColumn, ReasonColumn, ColumnCount };
     explicit RunReportModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-    void setReport(RunReport report);
+    void setReport(RunReport report, ReportKind kind = ReportKind::Run);
     const RunReport& report() const { return m_report; }
+    ReportKind kind() const { return m_kind; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,6 +40,7 @@ public:
 
 private:
     RunReport m_report;
+    ReportKind m_kind = ReportKind::Run;
 };
 
 // Shows every row, only failed rows, or only rows whose file was written.
@@ -53,18 +61,23 @@ private:
 // The totals, and for a stopped run a second line naming the entry it
 // stopped at: "Stopped at entry 3 of 10, /path/c.txt: it and the entries after
 // it were not reached."
-QString RunReportSummary(const RunReport& report);
+QString RunReportSummary(const RunReport& report, ReportKind kind = ReportKind::Run);
+// How a row's outcome reads in a report of that kind: a preview's written row
+// "would be written", its unchanged row "would stay unchanged".
+QString OutcomeText(RunOutcome outcome, ReportKind kind);
 
-// Non-modal; Close hides it. Double-click on a row opens its folder.
+// Non-modal; Close hides it. Double-click on a row opens its folder. A
+// preview shows below the table the changes of the file selected in it.
 class RunReportWindow : public QDialog {
     Q_OBJECT
 public:
     RunReportWindow(Prompts& prompts, QWidget* parent = nullptr);
-    void setReport(RunReport report);
+    void setReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {});
 
     RunReportModel* model() const { return m_model; }
     RunReportFilter* filter() const { return m_filter; }
     QTableView* table() const { return m_table; }
+    DiffView* changes() const { return m_changes; }
     // Asks for a file name and writes the report there as CSV; false when
     // cancelled or when the write failed (then a notice says why).
     bool saveCsv();
@@ -78,6 +91,10 @@ private:
     QTableView* m_table;
     QLabel* m_totals;
     QComboBox* m_show;
+    DiffView* m_changes;
+    std::vector<Pair> m_pairs;
+
+    void showChangesOf(const QModelIndex& proxyIndex);
 };
 
 } // namespace quorvane

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QFile>
+#include <QToolButton>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -99,8 +100,12 @@ TEST_F(Startup, EveryControlCarriesItsNameAndCaption)
         EXPECT_EQ(button->text(), caption);
         EXPECT_EQ(f.pushButton(number), button);
     }
-    // Beside them only Stop and Run Report..., hidden until a run needs them.
-    EXPECT_EQ(f.findChildren<QPushButton*>().size(), 17);
+    // Beside them only Stop and Run Report..., hidden until a run needs them,
+    // and Preview in the status bar, with Undo Last Run (a tool button).
+    EXPECT_EQ(f.findChildren<QPushButton*>().size(), 18);
+    EXPECT_EQ(f.findChild<QPushButton*>("PreviewButton"), f.previewButton());
+    EXPECT_EQ(f.previewButton()->text(), "Preview");
+    EXPECT_EQ(f.undoButton()->text(), "Undo Last Run");
     EXPECT_EQ(f.findChild<QPushButton*>("StopButton"), f.stopButton());
     EXPECT_EQ(f.findChild<QPushButton*>("RunReportButton"), f.reportButton());
     EXPECT_EQ(f.stopButton()->text(), "Stop");

@@ -1,0 +1,62 @@
+#include "app/PreviewNotes.h"
+
+#include "engine/files/PathHelpers.h"
+#include "engine/write/AtomicWrite.h"
+
+#include <QCoreApplication>
+#include <QHash>
+
+namespace quorvane {
+
+namespace {
+
+QString Tr(const char* text)
+{
+    return QCoreApplication::translate("quorvane::PreviewNotes", text);
+}
+
+void Note(RunReportRow& row, const QString& text)
+{
+    row.reason = row.reason.isEmpty() ? text : row.reason + ' ' + text;
+}
+
+bool Produces(const RunReportRow& row)
+{
+    return row.outcome == RunOutcome::Written || row.outcome == RunOutcome::Unchanged;
+}
+
+} // namespace
+
+void AddPreviewNotes(std::vector<RunReportRow>& rows, bool intoFolder)
+{
+    // Results meet in the file their writes land in: links followed, the
+    // folder's spelling made canonical.
+    QHash<QString, size_t> firstFor;
+    std::vector<qsizetype> replacedBy(rows.size(), -1);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        RunReportRow& row = rows[i];
+        if (row.outcome == RunOutcome::Skipped) {
+            Note(row, Tr("Would be skipped: the file is empty or cannot be read."));
+            continue;
+        }
+        if (!Produces(row) || row.output.isEmpty())
+            continue;
+        const QString target = ResolveWriteTarget(row.output);
+        const auto earlier = firstFor.find(target);
+        if (earlier != firstFor.end()) {
+            const size_t j = earlier.value();
+            Note(row, Tr("Same output as entry %1: this result replaces that one's.").arg(j + 1));
+            replacedBy[j] = qsizetype(i);
+            earlier.value() = i;
+            continue;
+        }
+        firstFor.insert(target, i);
+        if (intoFolder && row.output != row.source && FileExists(row.output))
+            Note(row, Tr("Replaces an existing file."));
+    }
+    for (size_t j = 0; j < rows.size(); ++j)
+        if (replacedBy[j] >= 0)
+            Note(rows[j], Tr("Entry %1 has the same output: its result replaces this one's.").arg(replacedBy[j] + 1));
+}
+
+} // namespace quorvane

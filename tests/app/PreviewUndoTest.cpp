@@ -1,0 +1,177 @@
+// "Preview" and "Undo Last Run" in the window: a preview writes nothing and
+// tells what the run then does; an undo puts the run's files back.
+#include "tests/app/WindowFixture.h"
+
+#include "app/BackupChoices.h"
+#include "app/PreviewNotes.h"
+#include "app/RunReportView.h"
+#include "shell/BackupSettings.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMenu>
+#include <QToolButton>
+
+using namespace quorvane;
+using namespace quorvane::test;
+
+namespace {
+
+// source|output|replacements|outcome|reason per row.
+QStringList Rows(const RunReport& report)
+{
+    QStringList out;
+    for (const RunReportRow& row : report.rows())
+        out << QString("%1|%2|%3|%4|%5")
+                   .arg(row.source, row.output)
+                   .arg(row.replacements)
+                   .arg(RunOutcomeText(row.outcome), row.reason);
+    return out;
+}
+
+// The same without reasons, which a preview fills with its warnings.
+QStringList Outcomes(const RunReport& report)
+{
+    QStringList out = Rows(report);
+    for (QString& row : out)
+        row = row.left(row.lastIndexOf('|'));
+    return out;
+}
+
+} // namespace
+
+TEST(PreviewNotes, WarnOfSharedOutputsReplacedFilesAndSkips)
+{
+    TestEnv env;
+    const QString a = env.write("x/a.txt", "a"), b = env.write("y/a.txt", "a"), c = env.write("c.txt", "c");
+    const QString out = env.mkdir("out"), taken = env.write("out/c.txt", "old");
+    using O = RunOutcome;
+    std::vector<RunReportRow> rows = {
+        {a, out + "/a.txt", 1, O::Written, {}},  {b, out + "/a.txt", 1, O::Written, {}},
+        {c, taken, 0, O::Written, {}},           {c, c, 0, O::Skipped, {}},
+        {a, out + "/gone.txt", 0, O::Failed, "File not found"},
+    };
+    AddPreviewNotes(rows, true);
+    QStringList reasons;
+    for (const RunReportRow& row : rows)
+        reasons << row.reason;
+    EXPECT_EQ(reasons, QStringList({"Entry 2 has the same output: its result replaces this one's.",
+                                    "Same output as entry 1: this result replaces that one's.",
+                                    "Replaces an existing file.",
+                                    "Would be skipped: the file is empty or cannot be read.",
+                                    "File not found"}));
+
+    // In place, a file listed twice is the one warning left.
+    rows = {{c, c, 1, O::Written, {}}, {c, c, 1, O::Written, {}}};
+    AddPreviewNotes(rows, false);
+    EXPECT_EQ(rows[0].reason, "Entry 2 has the same output: its result replaces this one's.");
+    EXPECT_EQ(rows[1].reason, "Same output as entry 1: this result replaces that one's.");
+}
+
+class PreviewInWindow : public WindowTest {};
+
+TEST_F(PreviewInWindow, WritesNothingAndReportsWhatTheRunThenDoes)
+{
+    Form1& f = open();
+    const QString out = env.mkdir("out");
+    f.outputFolderText()->setText(out + "/");
+    f.option1()->click();
+    const QString a = env.write("x/a.txt", "aa\n"), b = env.write("y/a.txt", "a\n"), u = env.write("u.txt", "x\n");
+    env.write("out/u.txt", "old");
+    f.fileList().addEntries({a, b, u});
+    f.tabs()->setCurrentIndex(1);
+    f.findCombo()->addItem("a");
+    f.replaceCombo()->addItem("b");
+
+    f.previewButton()->click();
+    ASSERT_NE(f.runReport(), nullptr);
+    const RunReport preview = *f.runReport();
+    EXPECT_EQ(Rows(preview),
+              QStringList({a + "|" + out + "/a.txt|2|written|Entry 2 has the same output: its result replaces this one's.",
+                           b + "|" + out + "/a.txt|1|written|Same output as entry 1: this result replaces that one's.",
+                           u + "|" + out + "/u.txt|0|written|Replaces an existing file."}));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({"u.txt"}));
+    EXPECT_EQ(TestEnv::read(out + "/u.txt"), "old");
+    EXPECT_TRUE(notices().isEmpty());   // no "Done.": the report opens instead
+    ASSERT_NE(f.reportWindow(), nullptr);
+    EXPECT_TRUE(f.reportWindow()->isVisible() || !f.isVisible());
+    EXPECT_EQ(f.reportWindow()->windowTitle(), "Preview");
+    EXPECT_EQ(f.reportWindow()->model()->index(0, RunReportModel::OutcomeColumn).data().toString(),
+              "would be written");
+
+    f.pushButton(12)->click();
+    EXPECT_EQ(Outcomes(*f.runReport()), Outcomes(preview));
+    EXPECT_EQ(TestEnv::read(out + "/a.txt"), "b\n");
+    EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(PreviewInWindow, MakesTheRunsChecksWithTheRunsMessages)
+{
+    Form1& f = open();
+    f.previewButton()->click();
+    f.fileList().addEntries({env.write("a.txt", "a")});
+    f.option2()->click();
+    f.findText()->setPlainText("a\r\nb");
+    f.replaceText()->setPlainText("c");
+    f.previewButton()->click();
+    EXPECT_EQ(notices(), QStringList({"No files added.", "The number of lines of Find What and Replace With must be the same."}));
+    EXPECT_EQ(TestEnv::read(env.path("a.txt")), "a");
+}
+
+class UndoInWindow : public WindowTest {};
+
+TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
+{
+    Form1& f = open();
+    f.undoButton()->click();
+    EXPECT_EQ(notices(), QStringList({"There is no run to undo."}));
+
+    const QString a = env.write("a.txt", "a1"), b = env.write("b.txt", "a2");
+    f.fileList().addEntries({a, b});
+    f.option2()->click();
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("z");
+    f.pushButton(12)->click();
+    ASSERT_EQ(TestEnv::read(a), "z1");
+    env.write("b.txt", "edited");
+
+    prompts.answers = {false, true};
+    f.undoButton()->click();   // declined: nothing changes
+    EXPECT_EQ(TestEnv::read(a), "z1");
+    f.undoButton()->click();
+    EXPECT_EQ(TestEnv::read(a), "a1");
+    EXPECT_EQ(TestEnv::read(b), "edited");
+    const QStringList questions = prompts.texts("question");
+    ASSERT_EQ(questions.size(), 2);
+    EXPECT_TRUE(questions[1].startsWith("Undo the run of ")) << questions[1].toStdString();
+    ASSERT_NE(f.runReport(), nullptr);
+    // Newest first, as the files are put back.
+    EXPECT_EQ(Rows(*f.runReport()),
+              QStringList({b + "|" + b + "|0|failed|changed since the run", a + "|" + a + "|0|restored|"}));
+    EXPECT_EQ(f.reportWindow()->windowTitle(), "Undo Report");
+}
+
+TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
+{
+    Form1& f = open();
+    prompts.inputs = {"3", "100"};
+    AskBackupLimits(f);
+    prompts.inputs = {"many"};
+    AskBackupLimits(f);
+    EXPECT_EQ(notices(), QStringList({"Please enter a whole number of at least 1."}));
+    EXPECT_EQ(ReadBackupChoices(), (BackupChoices{true, 3, 100}));
+
+    QAction* keep = f.undoButton()->menu()->findChild<QAction*>("KeepBackupsAction");
+    ASSERT_NE(keep, nullptr);
+    keep->trigger();   // checked at first: now off
+    EXPECT_FALSE(ReadBackupChoices().keep);
+    const QString a = env.write("a.txt", "a");
+    f.fileList().addEntries({a});
+    f.option2()->click();
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("z");
+    f.pushButton(12)->click();
+    f.undoButton()->click();
+    EXPECT_EQ(notices().last(), "There is no run to undo.");
+    EXPECT_EQ(TestEnv::read(a), "z");
+}
