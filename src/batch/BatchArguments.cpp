@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <limits>
 #include <optional>
 
 namespace quorvane::batch {
@@ -11,7 +12,8 @@ namespace quorvane::batch {
 namespace {
 
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
-                             "output-folder", "folder", "extension", "report", "exclude"};
+                             "output-folder", "folder", "extension", "report", "exclude",
+                             "backup-runs", "backup-size"};
 
 QString Description()
 {
@@ -44,6 +46,18 @@ QString Description()
         "--report FILE writes one CSV row per file: source, output, replacements,\n"
         "outcome (written, unchanged, failed, not reached) and reason.\n"
         "On a terminal, a progress line on stderr shows the file in hand.\n"
+        "With --diff nothing is written either: stdout gets the changes of every\n"
+        "file that would change, as diff -u prints them (three lines of context),\n"
+        "which patch -p0 applies to files without a byte-order mark listed by\n"
+        "relative paths; texts with a mark are shown as UTF-8. The summary then\n"
+        "goes to stderr.\n"
+        "\n"
+        "Before a file is replaced its old content is kept in the backup store\n"
+        "($XDG_DATA_HOME/quorvane/backups, by default ~/.local/share/...): a hard\n"
+        "link on the same file system, a copy elsewhere. --undo puts back the files\n"
+        "of the latest run (--undo RUN: of that run, see --list-runs) where they\n"
+        "still hold what the run wrote. The store keeps the last --backup-runs\n"
+        "runs (10) and at most --backup-size bytes (2G); --no-backup keeps none.\n"
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
@@ -54,6 +68,24 @@ QString Description()
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
 
+// A size such as "2048", "500K", "300M" or "2G" (binary units); nullopt when
+// it is not one or is below one byte.
+std::optional<qint64> ReadSize(const QString& text)
+{
+    static const QString units = QStringLiteral("KMGT");
+    QString digits = text.trimmed();
+    int shift = 0;
+    if (!digits.isEmpty() && units.contains(digits.back().toUpper())) {
+        shift = 10 * (int(units.indexOf(digits.back().toUpper())) + 1);
+        digits.chop(1);
+    }
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok);
+    if (!ok || n < 1 || n > (std::numeric_limits<qint64>::max() >> shift))
+        return std::nullopt;
+    return n << shift;
+}
+
 } // namespace
 
 QString UsageSynopsis()
@@ -63,7 +95,10 @@ QString UsageSynopsis()
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
         "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
-        "                      [FILE]...\n");
+        "                      [--diff] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
+        "                      [FILE]...\n"
+        "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
+        "       quorvane-batch --list-runs\n");
 }
 
 ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector<QByteArray>& raw)
@@ -91,10 +126,24 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"exclude", "Leave out of --folder scans every folder and file whose name "
                                  "matches GLOB (as --extension matches; repeatable).", "GLOB"});
     parser.addOption({"skip-hidden-folders", "Leave out of --folder scans folders whose name starts with '.'."});
+    parser.addOption({"diff", "Write nothing; print the changes of every file that would change, as diff -u "
+                              "does (three lines of context), for patch -p0."});
+    parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
+    parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 10).", "N"});
+    parser.addOption({"backup-size", "Keep at most SIZE bytes of backups (K, M, G allowed; default 2G).", "SIZE"});
+    parser.addOption({"undo", "Put back the files of the latest run (or of run RUN) where they still hold "
+                              "what it wrote."});
+    parser.addOption({"list-runs", "List the runs that can be undone, newest first."});
     parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
 
     ParseOutcome outcome;
-    if (!parser.parse(arguments)) {
+    // --undo takes an optional RUN, which the parser's options cannot: it is
+    // read from the argument after it below.
+    QStringList parsed = arguments;
+    for (QString& arg : parsed)
+        if (arg.startsWith("--undo="))
+            arg = "--undo";
+    if (!parser.parse(parsed)) {
         outcome.text = parser.errorText();
         return outcome;
     }
@@ -203,6 +252,33 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.excludes.append(value);
         } else if (name == "skip-hidden-folders") {
             a.skipHiddenFolders = true;
+        } else if (name == "diff") {
+            a.diff = true;
+        } else if (name == "no-backup") {
+            a.backup = false;
+        } else if (name == "backup-runs") {
+            bool ok = false;
+            a.backupRuns = value.toInt(&ok);
+            if (!ok || a.backupRuns < 1)
+                return usage("--backup-runs needs a whole number of at least 1.");
+        } else if (name == "backup-size") {
+            const std::optional<qint64> size = ReadSize(value);
+            if (!size)
+                return usage("--backup-size needs a size such as 500M or 2G.");
+            a.backupBytes = *size;
+        } else if (name == "undo") {
+            if (a.mode != BatchArguments::Mode::Replace)
+                return usage("--undo and --list-runs go alone.");
+            a.mode = BatchArguments::Mode::Undo;
+            if (eq >= 0) {
+                a.undoRun = arg.mid(eq + 1);
+            } else if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith('-')) {
+                a.undoRun = arguments.at(++i);
+            }
+        } else if (name == "list-runs") {
+            if (a.mode != BatchArguments::Mode::Replace)
+                return usage("--undo and --list-runs go alone.");
+            a.mode = BatchArguments::Mode::ListRuns;
         } else if (name == "quiet") {
             a.quiet = true;
         } else if (name == "report") {
@@ -221,6 +297,18 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         return usage("--separator applies to the --sets after it, and none follows.");
     if (extensionUnused)
         return usage("--extension applies to the --folder after it, and none follows.");
+    if (a.mode != BatchArguments::Mode::Replace) {
+        if (!a.pairSources.empty() || !a.fileSources.empty() || a.inPlace || outputGiven || a.dryRun || a.diff)
+            return usage(a.mode == BatchArguments::Mode::Undo ? "--undo takes no pairs, files or output options."
+                                                              : "--list-runs takes no pairs, files or output options.");
+        if (a.mode == BatchArguments::Mode::ListRuns && reportGiven)
+            return usage("--list-runs writes no report.");
+        outcome.result = ParseOutcome::Result::Run;
+        return outcome;
+    }
+    // A diff judges each file in place unless told of an output folder.
+    if (a.diff && !outputGiven)
+        a.inPlace = true;
     if (a.inPlace == outputGiven)
         return usage("Give either --output-folder DIR or --in-place.");
     if (a.pairSources.empty())

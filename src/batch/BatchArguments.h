@@ -16,16 +16,24 @@ struct Source {
 };
 
 struct BatchArguments {
+    // Replace: the run (or its dry run or diff); Undo: put back the files of
+    // undoRun (the latest run when empty); ListRuns: list the runs kept.
+    enum class Mode { Replace, Undo, ListRuns } mode = Mode::Replace;
+    QString undoRun;
     std::vector<Source> pairSources;   // Pair and Sets entries, in order
     std::vector<Source> fileSources;   // File, List and Folder entries, in order
     bool inPlace = false;
     QString outputFolder;              // used when inPlace is false
     bool dryRun = false;
+    bool diff = false;                 // --diff: a dry run printing each change as diff -u does
     bool quiet = false;
     QString reportPath;                // --report: where the run's report goes as CSV
     bool nulSeparated = false;         // -0: list files hold names ended by NUL, not lines
     QStringList excludes;              // --exclude: names left out of every --folder scan
     bool skipHiddenFolders = false;    // --skip-hidden-folders
+    bool backup = true;                // --no-backup turns it off
+    int backupRuns = 10;               // --backup-runs N
+    qint64 backupBytes = qint64(2) << 30;   // --backup-size SIZE
 };
 
 struct ParseOutcome {

@@ -4,6 +4,8 @@
 #include "batch/ProgressLine.h"
 #include "batch/StopSignals.h"
 #include "engine/FileReplace.h"
+#include "engine/backup/BackupStore.h"
+#include "engine/diff/FileDiff.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/report/RunReport.h"
 #include "engine/write/AtomicWrite.h"
@@ -38,6 +40,12 @@ struct Console {
         progress.erase();
         streams.message(line);
     }
+    // A line on stderr as it stands.
+    void note(const QString& line)
+    {
+        progress.erase();
+        streams.err(line.toUtf8() + '\n');
+    }
 };
 
 // The engine words a few failures as the window's error box does; the command
@@ -53,7 +61,8 @@ QString SystemWords(const QString& error, bool reading)
     return error;
 }
 
-// Writes the report atomically; empty, or why it could not be written.
+} // namespace
+
 QString WriteReport(const QString& path, const RunReport& report)
 {
     const QByteArray csv = RunReportCsv(report);
@@ -62,8 +71,6 @@ QString WriteReport(const QString& path, const RunReport& report)
         return {};
     return SystemWords(file.errorText(), false);
 }
-
-} // namespace
 
 int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
 {
@@ -76,7 +83,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     FileJob job;
     if (!GatherPairs(a, job.pairs, sayError))
         return 2;
-    job.dryRun = a.dryRun;
+    job.dryRun = a.dryRun || a.diff;
     const std::vector<ListEntry> entries = GatherFiles(a, sayError);
     const qsizetype total = qsizetype(entries.size());
 
@@ -94,8 +101,22 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     // reported late, under the file's own path.
     std::vector<std::pair<qsizetype, QString>> lateFailures;   // entry index, reason
     CommitGroup group;
-    if (!a.dryRun)
+    if (!job.dryRun)
         job.group = &group;
+    // Each file the run replaces is kept first, so the run can be undone.
+    BackupStore store(DefaultBackupFolder());
+    std::unique_ptr<BackupRun> backup;
+    if (!job.dryRun && a.backup) {
+        backup = store.beginRun(a.inPlace ? QStringLiteral("quorvane-batch, in place")
+                                          : QStringLiteral("quorvane-batch, into ") + a.outputFolder);
+        group.setBackup(backup.get());
+    }
+    // A diff goes to stdout alone, so that it can be handed to patch.
+    const auto writeDiff = [&console, &streams](const QByteArray& piece) {
+        console.progress.erase();
+        streams.out(piece);
+        return !streams.outFailed();
+    };
 
     qsizetype i = 0;
     for (; i < total && !StopSignals::received(); ++i) {
@@ -107,9 +128,11 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         const QString& source = entry.path;
         const QString output = a.inPlace ? source : OutputPathInFolder(a.outputFolder, source);
         console.progress.file(i, source);
-        const FileOutcome outcome = ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
-            lateFailures.emplace_back(i, why);
-        });
+        const FileOutcome outcome =
+            a.diff ? WriteUnifiedDiff(source, source, output, job, writeDiff)
+                   : ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
+                         lateFailures.emplace_back(i, why);
+                     });
         if (outcome.cancelled)
             break;
         if (!outcome.ok) {
@@ -119,7 +142,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
             continue;
         }
         const std::int64_t made = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
-        if (a.dryRun)
+        if (a.dryRun && !a.diff)
             console.print(QString::number(made) + '\t' + source);
         rowOf[size_t(i)] = report.add({source, output, made,
                                        outcome.written ? RunOutcome::Written : RunOutcome::Unchanged, {}});
@@ -134,6 +157,10 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         }
     }
     group.flush();
+    if (backup) {
+        backup->finish();
+        store.prune({a.backupRuns, a.backupBytes}, backup->id());
+    }
     for (const auto& [index, why] : lateFailures) {
         const QString& source = entries[size_t(index)].path;
         console.error(source + ": " + why);
@@ -156,7 +183,9 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         }) - report.count(RunOutcome::NotReached);
         const QString tail = QString::number(failed) + " failed, "
                              + Counted(report.replacements(), "replacement", "replacements");
-        if (a.dryRun)
+        if (a.diff)
+            console.note(Counted(checked, "file", "files") + " checked, " + tail);
+        else if (a.dryRun)
             console.print(Counted(checked, "file", "files") + " checked, " + tail);
         else
             console.print(Counted(report.count(RunOutcome::Written), "file", "files") + " written, "

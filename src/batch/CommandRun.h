@@ -2,6 +2,7 @@
 // Carries out a checked quorvane-batch command line.
 #include "batch/BatchArguments.h"
 #include "batch/Streams.h"
+#include "engine/report/RunReport.h"
 
 namespace quorvane::batch {
 
@@ -10,5 +11,8 @@ namespace quorvane::batch {
 // exit status: 0 every file succeeded, 1 some failed, 2 the run could not
 // start (output folder missing, sets file unreadable) and nothing was touched.
 int RunBatch(const BatchArguments& arguments, Streams& streams, std::FILE* terminal);
+
+// Writes report to path as CSV, atomically; empty, or why it could not be written.
+QString WriteReport(const QString& path, const RunReport& report);
 
 } // namespace quorvane::batch

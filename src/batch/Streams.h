@@ -15,6 +15,8 @@ public:
     void err(const QByteArray& bytes) { write(m_err, bytes, m_errError); }
     // "quorvane-batch: " + text + newline on stderr: the one form of every message.
     void message(const QString& text);
+    // True once a write to standard output has failed.
+    bool outFailed() const { return m_outError != 0; }
 
     // Flushes both streams. When a write failed, says so on stderr (as far as
     // it can) and gives 1 for a status of 0; otherwise gives status unchanged.

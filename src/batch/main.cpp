@@ -1,7 +1,9 @@
 // quorvane-batch: the replacement engine from the command line, for scripts
-// and for measuring. No window and no settings are involved.
+// and for measuring. No window and no settings are involved: backups and
+// their limits follow the command line's options alone.
 #include "batch/BatchArguments.h"
 #include "batch/CommandRun.h"
+#include "batch/UndoCommand.h"
 #include "batch/Streams.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,12 @@ int main(int argc, char* argv[])
         return streams.finish(2);
     case ParseOutcome::Result::Run:
         break;
+    }
+    using Mode = quorvane::batch::BatchArguments::Mode;
+    switch (parsed.arguments.mode) {
+    case Mode::Undo: return streams.finish(quorvane::batch::UndoCommand(parsed.arguments, streams));
+    case Mode::ListRuns: return streams.finish(quorvane::batch::ListRunsCommand(streams));
+    case Mode::Replace: break;
     }
     return streams.finish(quorvane::batch::RunBatch(parsed.arguments, streams, stderr));
 }
