@@ -7,7 +7,7 @@
 namespace quorvane::diff {
 
 Utf8Side::Utf8Side(From from)
-    : m_from(from), m_encoder(QStringConverter::Utf8)
+    : m_encoder(QStringConverter::Utf8)
 {
     // The mark is never part of the text; a U+FEFF after it is, on both sides.
     if (from == From::Utf8)

@@ -25,12 +25,13 @@ public:
     void addUnits(std::u16string_view units, QByteArray& out);
 
 private:
-    From m_from;
-    std::optional<QStringDecoder> m_decoder;
+    std::optional<QStringDecoder> m_decoder;   // none for raw bytes
     QStringEncoder m_encoder;
 };
 
-// How the result of a source in `form` is read back for the diff.
+// How the result of a source in `form` is read back for the diff. The odd
+// last byte of a UTF-16 result stays in its decoder, as the source's is never
+// read: neither side shows it.
 Utf8Side::From ResultSideOf(SourceForm form);
 
 // The source's lines, read as they are asked for.

@@ -43,7 +43,8 @@ constexpr qsizetype kMaxDiffLines = 200000;
 // around them; only the first maxChanges changes are kept (changesTotal still
 // counts them all; a negative maxChanges keeps all; see also kMaxDiffLines).
 // A change is a run of
-// removed and added lines. job.dryRun is forced on: nothing is written.
+// removed and added lines. job.dryRun is forced on and job.group left unused:
+// nothing is written.
 // Files without a mark are compared as raw bytes, lines ending at LF; marked
 // files as their text in UTF-8. In place, a result identical to its source
 // shows no change.
