@@ -171,9 +171,8 @@ void DiffView::present(const FileDiff& diff)
     if (diff.cutShort)
         m_summary->setText(m_summary->text() + u' ' + tr("The last change shown is cut short."));
 
-    // Built apart and then shown, so the view lays it out once.
+    // Built apart, its layout given only once it is whole, so it is laid out once.
     auto* document = new QTextDocument(m_text);
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     document->setDefaultFont(m_text->font());
     QTextCursor cursor(document);
     bool first = true;
@@ -187,6 +186,7 @@ void DiffView::present(const FileDiff& diff)
         for (const DiffLine& line : hunk.lines)
             AddLine(cursor, first, line);
     }
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     // The edit deletes its own first document; the ones made here are ours.
     QTextDocument* old = m_text->document();
     const bool ours = old->parent() == m_text;
