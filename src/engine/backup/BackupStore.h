@@ -58,7 +58,8 @@ public:
     // and "not reached" once cancelled answers true (yield is called before
     // each file). The files put back leave the run; a run with none left is
     // removed. nullopt, with problem set, when runId names no run in the store,
-    // the run is still going or its manifest cannot be read.
+    // the run is still going or its manifest cannot be read; a report with
+    // problem set when what is left of the run could not be recorded.
     std::optional<RunReport> undo(const QString& runId, const std::function<void()>& yield = {},
                                   const std::function<bool()>& cancelled = {}, QString* problem = nullptr);
 

@@ -44,7 +44,7 @@ int LinkFile(const QByteArray& from, const QByteArray& to)
 
 bool CopyInstead(int err)
 {
-    return err == EXDEV || err == EPERM || err == EMLINK || err == ENOTSUP || err == EOPNOTSUPP;
+    return err == EXDEV || err == EPERM || err == EMLINK || err == ENOTSUP;
 }
 
 int CopyBytes(int in, int out)

@@ -50,8 +50,13 @@ QByteArray TempName(const QByteArray& folder)
     return name;
 }
 
+QByteArray FolderOf(const QString& path)
+{
+    return NativePath(QFileInfo(path).absolutePath());
+}
+
 // Links the kept file back under the target's name. Returns 0 or the errno value.
-int PutBackLink(const QByteArray& kept, const QByteArray& target)
+int PutBackLink(const QByteArray& kept, const QString& path)
 {
     // Held under its lock, so a sweep in the target's folder takes the
     // temporary name for another run's and leaves it.
@@ -60,14 +65,13 @@ int PutBackLink(const QByteArray& kept, const QByteArray& target)
         return ENOENT;
     if (held >= 0)
         ::flock(held, LOCK_EX | LOCK_NB);
-    const QByteArray folder = NativePath(QFileInfo(QFile::decodeName(target)).absolutePath());
     QByteArray temp;
     int err = EEXIST;
     for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
-        temp = TempName(folder);
+        temp = TempName(FolderOf(path));
         err = LinkFile(kept, temp);
     }
-    if (err == 0 && ::rename(temp.constData(), target.constData()) != 0) {
+    if (err == 0 && ::rename(temp.constData(), NativePath(path).constData()) != 0) {
         err = errno;
         ::unlink(temp.constData());
     }
@@ -78,18 +82,18 @@ int PutBackLink(const QByteArray& kept, const QByteArray& target)
 
 // Copies the kept file to a temporary file beside the target, gives it the
 // old file's owner, group and mode and renames it over the target.
-int PutBackCopy(const QByteArray& kept, const QByteArray& target, const BackupEntry& entry)
+int PutBackCopy(const QByteArray& kept, const BackupEntry& entry)
 {
     const int in = ::open(kept.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return errno;
     QByteArray temp;
-    const int out = CreateHeldTemp(NativePath(QFileInfo(QFile::decodeName(target)).absolutePath()), temp);
+    const int out = CreateHeldTemp(FolderOf(entry.path), temp);
     int err = out < 0 ? errno : CopyBytes(in, out);
     ::close(in);
     if (err == 0) {
         SetOwnerAndMode(out, uid_t(entry.uid), gid_t(entry.gid), mode_t(entry.mode));
-        if (::fsync(out) != 0 || ::rename(temp.constData(), target.constData()) != 0)
+        if (::fsync(out) != 0 || ::rename(temp.constData(), NativePath(entry.path).constData()) != 0)
             err = errno;
     }
     if (err != 0 && out >= 0)
@@ -105,14 +109,16 @@ QString Restore(const QString& runFolder, const BackupEntry& entry, QCryptograph
 {
     if (const QString drift = Drift(entry, algorithm); !drift.isEmpty())
         return drift;
-    const QByteArray target = NativePath(entry.path);
     if (entry.kept.isEmpty())
-        return ::unlink(target.constData()) == 0 ? QString() : DescribeWriteError(errno);
-    const QByteArray kept = NativePath(runFolder + QLatin1Char('/') + entry.kept);
-    int err = entry.copied ? EXDEV : PutBackLink(kept, target);
+        return ::unlink(NativePath(entry.path).constData()) == 0 ? QString() : DescribeWriteError(errno);
+    const QString keptPath = runFolder + QLatin1Char('/') + entry.kept;
+    const QByteArray kept = NativePath(keptPath);
+    // A copy in the store was made with the store's owner and mode, so it goes
+    // back as a copy given the old ones.
+    int err = entry.copied ? EXDEV : PutBackLink(kept, entry.path);
     if (err != 0 && CopyInstead(err))
-        err = PutBackCopy(kept, target, entry);
-    if (err == ENOENT && !QFileInfo::exists(QFile::decodeName(kept)))
+        err = PutBackCopy(kept, entry);
+    if (err == ENOENT && !QFileInfo::exists(keptPath))
         return kMissing;
     return err == 0 ? QString() : DescribeWriteError(err);
 }
