@@ -156,8 +156,20 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
 QString RunReportSummary(const RunReport& report, ReportKind kind)
 {
     QString text = report.totalsText();
-    if (kind == ReportKind::Preview)
-        text = RunReportWindow::tr("Preview: nothing has been written. %1").arg(text);
+    if (kind == ReportKind::Preview) {
+        const auto n = [&report](RunOutcome outcome) { return QString::number(report.count(outcome)); };
+        const qsizetype files = qsizetype(report.rows().size());
+        text = (files == 1 ? RunReportWindow::tr("Preview: nothing has been written. %1 file: ")
+                           : RunReportWindow::tr("Preview: nothing has been written. %1 files: "))
+                   .arg(files)
+            + RunReportWindow::tr("%1 would be written, %2 would stay unchanged, %3 skipped, %4 failed")
+                  .arg(n(RunOutcome::Written), n(RunOutcome::Unchanged), n(RunOutcome::Skipped), n(RunOutcome::Failed));
+        if (report.stopped())
+            text += RunReportWindow::tr(", %1 not reached").arg(n(RunOutcome::NotReached));
+        text += (report.replacements() == 1 ? RunReportWindow::tr("; %1 replacement")
+                                             : RunReportWindow::tr("; %1 replacements"))
+                    .arg(report.replacements());
+    }
     if (!report.stopped())
         return text;
     // The first entry not reached is where the run stopped.

@@ -10,10 +10,11 @@ namespace quorvane {
 
 QString UndoQuestion(const QString& started, const QString& description, qint64 files)
 {
-    return Form1::tr("Undo the run of %1 (%2, %n file(s))?\n\n"
+    const QString what = files == 1 ? Form1::tr("1 file") : Form1::tr("%1 files").arg(files);
+    return Form1::tr("Undo the run of %1 (%2, %3)?\n\n"
                      "Every file it replaced is put back as it was, and every file it created is "
-                     "removed, unless it has been changed since.", nullptr, int(files))
-        .arg(started, description);
+                     "removed, unless it has been changed since.")
+        .arg(started, description, what);
 }
 
 void UndoLastRun(Form1& form)
@@ -29,7 +30,7 @@ void UndoLastRun(Form1& form)
         return;
     }
     const BackupRunInfo& last = runs.front();
-    if (!form.prompts().question(UndoQuestion(last.started.toString("yyyy-MM-dd hh:mm:ss"), last.description,
+    if (!form.prompts().question(UndoQuestion(last.started.toLocalTime().toString("yyyy-MM-dd hh:mm:ss"), last.description,
                                               last.files),
                                  ApplicationTitle()))
         return;

@@ -55,7 +55,7 @@ int ListRunsCommand(Streams& streams)
     BackupStore store(DefaultBackupFolder());
     for (const BackupRunInfo& run : store.runs())
         streams.out(QString("%1\t%2\t%3 %4\t%5\n")
-                        .arg(run.id, run.started.toString("yyyy-MM-dd hh:mm:ss"))
+                        .arg(run.id, run.started.toLocalTime().toString("yyyy-MM-dd hh:mm:ss"))
                         .arg(run.files)
                         .arg(run.files == 1 ? "file" : "files", run.description)
                         .toUtf8());

@@ -96,6 +96,9 @@ TEST_F(PreviewInWindow, WritesNothingAndReportsWhatTheRunThenDoes)
     ASSERT_NE(f.reportWindow(), nullptr);
     EXPECT_TRUE(f.reportWindow()->isVisible() || !f.isVisible());
     EXPECT_EQ(f.reportWindow()->windowTitle(), "Preview");
+    EXPECT_EQ(RunReportSummary(preview, ReportKind::Preview),
+              "Preview: nothing has been written. 3 files: 3 would be written, 0 would stay unchanged, 0 skipped, "
+              "0 failed; 3 replacements");
     EXPECT_EQ(f.reportWindow()->model()->index(0, RunReportModel::OutcomeColumn).data().toString(),
               "would be written");
 
@@ -144,6 +147,9 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
     const QStringList questions = prompts.texts("question");
     ASSERT_EQ(questions.size(), 2);
     EXPECT_TRUE(questions[1].startsWith("Undo the run of ")) << questions[1].toStdString();
+    EXPECT_TRUE(questions[1].endsWith(" (in place, 2 files)?\n\nEvery file it replaced is put back as it was, and "
+                                      "every file it created is removed, unless it has been changed since."))
+        << questions[1].toStdString();
     ASSERT_NE(f.runReport(), nullptr);
     // Newest first, as the files are put back.
     EXPECT_EQ(Rows(*f.runReport()),
