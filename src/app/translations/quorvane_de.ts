@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>quorvane::DiffView</name>
+    <message>
+        <source>\ No newline at end of file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Computing changes...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No changes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Showing the first %1 changes of %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 change.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 changes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The last change shown is cut short.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>quorvane::ErrorReport</name>
     <message>
         <source>in %1 at line %2</source>
@@ -237,6 +268,72 @@
         <source>Processing: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Keep Backups Of Replaced Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Backup Limits...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Backup Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The backups are kept in %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please enter a whole number of at least 1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep the backups of how many runs?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep at most how many megabytes of backups?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>into %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>in place</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run as &quot;Start Replacing&quot; would, writing nothing, and show what each file would get</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo Last Run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put back the files the latest run replaced, where nobody has changed them since</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo the run of %1 (%2, %3)?
+
+Every file it replaced is put back as it was, and every file it created is removed, unless it has been changed since.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no run to undo.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quorvane::Form2</name>
@@ -365,6 +462,46 @@
     </message>
     <message>
         <source>%1 is not a regular file. The report was not saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>would be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>would stay unchanged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview: nothing has been written. %1 file: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview: nothing has been written. %1 files: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 would be written, %2 would stay unchanged, %3 skipped, %4 failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 not reached</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>; %1 replacement</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>; %1 replacements</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo Report</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
