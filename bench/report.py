@@ -62,8 +62,10 @@ NOTES = {
          "out the fresh copy. quorvane syncs every result to disk "
          "before renaming it over the source; sed, perl, sd and python do not sync. "
          "C.quorvane keeps a backup of every file it replaces (a hard link into its store, which "
-         "prunes itself to the last 10 runs), C.nobackup runs with --no-backup, and C.undo is "
-         "quorvane-batch --undo of the run just made (each file read and hashed, then put back).",
+         "prunes itself to the last 10 runs; the store holds 10 runs before the first one measured, "
+         "so every run also prunes the oldest and frees the 20,000 files it kept), C.nobackup runs "
+         "with --no-backup, and C.undo is quorvane-batch --undo of the run just made (each file "
+         "read and hashed, then put back).",
     "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
     "E": "sed, perl and python run once here.",
     "W": "Both run the same 3 pairs over the 20,000 files of C in place, files regenerated before "
