@@ -61,6 +61,14 @@ QMenu* BackupChoicesMenu(Form1& form)
     return menu;
 }
 
+QString BackupsRefusedText(const QString& folder, const QString& why)
+{
+    return Form1::tr("Backups of the files to replace cannot be kept in %1: %2.\n\n"
+                     "Turn off \"Keep Backups Of Replaced Files\" in the menu of \"Undo Last Run\" to "
+                     "replace without them.")
+        .arg(folder, why);
+}
+
 void AskBackupLimits(Form1& form)
 {
     BackupChoices choices = ReadBackupChoices();

@@ -1,5 +1,6 @@
 #include "app/BatchRun.h"
 
+#include "app/BackupChoices.h"
 #include "app/Form1.h"
 #include "app/OutputLocation.h"
 #include "app/PreviewNotes.h"
@@ -141,6 +142,17 @@ void WalkList(Form1& form, bool preview)
                 prompts.notice(Form1::tr("Folder does not exist. Please select another folder."), ApplicationTitle());
             }
         });
+    // A run that is to keep backups starts only where it can: otherwise every
+    // file would fail for want of its backup.
+    const BackupChoices backups = ReadBackupChoices();
+    BackupStore store(DefaultBackupFolder());
+    if (!refused && !preview && backups.keep) {
+        const QString why = store.ready();
+        if (!why.isEmpty()) {
+            refused = true;
+            prompts.notice(BackupsRefusedText(store.folder(), why), ApplicationTitle());
+        }
+    }
     if (refused)
         return;
     form.showRunState(true);
@@ -157,8 +169,6 @@ void WalkList(Form1& form, bool preview)
     // procedure's write step, and a run that stops still commits them.
     CommitGroup group;
     // Each file the run replaces is kept first, so the run can be undone.
-    const BackupChoices backups = ReadBackupChoices();
-    BackupStore store(DefaultBackupFolder());
     std::unique_ptr<BackupRun> backup;
     if (!preview && backups.keep) {
         backup = store.beginRun(form.option1()->isChecked()

@@ -107,6 +107,10 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     BackupStore store(DefaultBackupFolder());
     std::unique_ptr<BackupRun> backup;
     if (!job.dryRun && a.backup) {
+        if (const QString why = store.ready(); !why.isEmpty()) {
+            console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
+            return 2;
+        }
         backup = store.beginRun(a.inPlace ? QStringLiteral("quorvane-batch, in place")
                                           : QStringLiteral("quorvane-batch, into ") + a.outputFolder);
         group.setBackup(backup.get());

@@ -181,3 +181,23 @@ TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
     EXPECT_EQ(notices().last(), "There is no run to undo.");
     EXPECT_EQ(TestEnv::read(a), "z");
 }
+
+TEST_F(UndoInWindow, ARunThatCannotKeepItsBackupsIsRefusedBeforeAnyFile)
+{
+    Form1& f = open();
+    const QString a = env.write("a.txt", "a");
+    const QString blocked = env.write("data-is-a-file", "");
+    qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());   // TestEnv puts its own back
+    f.fileList().addEntries({a});
+    f.option2()->click();
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("z");
+    f.pushButton(12)->click();
+    EXPECT_EQ(notices(), QStringList({"Backups of the files to replace cannot be kept in " + blocked
+                                      + "/quorvane/backups: Not a directory.\n\nTurn off \"Keep Backups Of "
+                                        "Replaced Files\" in the menu of \"Undo Last Run\" to replace without them."}));
+    EXPECT_EQ(TestEnv::read(a), "a");
+    f.previewButton()->click();   // a preview keeps nothing, so it goes on
+    ASSERT_NE(f.runReport(), nullptr);
+    EXPECT_EQ(f.runReport()->count(RunOutcome::Written), 1);
+}

@@ -142,3 +142,19 @@ TEST(BatchUndo, BackupOptionsTurnBackupsOffAndLimitTheRunsKept)
     }
     EXPECT_EQ(TestEnv::read(env.path("a.txt")), "c");
 }
+
+TEST(BatchUndo, RefusesToRunWhenBackupsCannotBeKeptAndTouchesNothing)
+{
+    TestEnv env;
+    env.write("a.txt", "a");
+    const QString blocked = env.write("data-is-a-file", "");
+    qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());   // TestEnv puts its own back
+    BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place", "a.txt"}, env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "quorvane-batch: " + blocked.toUtf8()
+                         + "/quorvane/backups: Not a directory (backups cannot be kept; --no-backup runs without them)\n");
+    EXPECT_EQ(TestEnv::read(env.path("a.txt")), "a");
+    r = RunBatchCommand({"--no-backup", "--find", "a", "--replace", "b", "--in-place", "a.txt"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(env.path("a.txt")), "b");
+}

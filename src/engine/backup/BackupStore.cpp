@@ -5,10 +5,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvane {
 
@@ -22,6 +27,26 @@ BackupStore::BackupStore(QString folder) : m_folder(std::move(folder)) {}
 QString BackupStore::runFolder(const QString& runId) const
 {
     return m_folder + QLatin1Char('/') + runId;
+}
+
+QString BackupStore::ready() const
+{
+    // Folder by folder from the root, so the failure names its true cause.
+    const QString absolute = QDir::cleanPath(QDir(m_folder).absolutePath());
+    QByteArray path;
+    for (const QString& part : absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path += '/' + QFile::encodeName(part);
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    if (::access(path.constData(), W_OK | X_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
 }
 
 std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description)

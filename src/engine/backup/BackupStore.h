@@ -41,6 +41,11 @@ public:
 
     const QString& folder() const { return m_folder; }
 
+    // Makes the store's folder where it is missing. Empty when runs can keep
+    // files there; otherwise why not, in the system's words ("Not a
+    // directory"), so a run can be refused before any file fails for it.
+    QString ready() const;
+
     // A new run, to attach to the run's commit group (CommitGroup::setBackup).
     // Its id, "20261208-071502-123-4821" (UTC time begun to the millisecond, the process),
     // is unique and sorts by time. Nothing is made on disk until it keeps a file.
