@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <functional>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace quorvane;
 using quorvane::test::IoSandbox;
@@ -91,6 +92,23 @@ TEST(CommitGroup, AnyReadOfAWaitingResultsPathFirstPutsItInPlace)
         EXPECT_EQ(r.read(link), r.seen) << r.name;
         EXPECT_EQ(group.pendingCount(), 0) << r.name;
     }
+}
+
+TEST(CommitGroup, ReadsOnAnotherThreadLeaveTheRunsWaitingResultsAlone)
+{
+    // A preview's changes are worked out on a thread of their own, possibly
+    // while a run goes: only the run's thread commits its results.
+    IoSandbox box;
+    const QString source = box.write("src/a.txt", "a"), output = box.path("out/a.txt");
+    box.mkdir("out");
+    CommitGroup group;
+    ProcessFile(source, output, GroupJob(group, {{"a", "ab"}}));
+    bool seen = true;
+    std::thread([&] { seen = FileExists(output); }).join();
+    EXPECT_FALSE(seen);
+    EXPECT_EQ(group.pendingCount(), 1);
+    EXPECT_TRUE(FileExists(output));
+    EXPECT_EQ(group.pendingCount(), 0);
 }
 
 TEST(CommitGroup, AWriteShortOfSpaceLandsTheWaitingResultsAndIsTriedOnceMore)

@@ -7,11 +7,13 @@ namespace quorvane {
 
 namespace {
 
-// Never destroyed, so a holder outliving static destruction still finds it.
+// One list per thread: a holder lives on the thread of its run, and a reader
+// on another thread (a preview working out a file's changes while a run goes)
+// must neither touch the list nor commit that run's results under its feet.
 std::vector<PendingWrites*>& Holders()
 {
-    static auto* holders = new std::vector<PendingWrites*>;
-    return *holders;
+    thread_local std::vector<PendingWrites*> holders;
+    return holders;
 }
 
 } // namespace

@@ -15,11 +15,13 @@ public:
 };
 
 // Adds or removes a holder of waiting results; a holder removes itself before
-// it is destroyed. Holders live on the thread that reads and writes files.
+// it is destroyed. Holders belong to the thread that adds them: only reads on
+// that thread settle their results, and reads on other threads see the files
+// as they stand.
 void RegisterPendingWrites(PendingWrites* holder);
 void UnregisterPendingWrites(PendingWrites* holder);
 
-// Asks every holder to put a waiting result for path in place.
+// Asks every holder of this thread to put a waiting result for path in place.
 void SettlePendingWrites(const QString& path);
 
 } // namespace quorvane
