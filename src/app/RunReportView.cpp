@@ -96,7 +96,10 @@ bool RunReportFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
         return true;
     const auto outcome = RunOutcome(
         sourceModel()->index(row, RunReportModel::OutcomeColumn, parent).data(Qt::UserRole).toInt());
-    return outcome == (m_show == Show::Failed ? RunOutcome::Failed : RunOutcome::Written);
+    if (m_show == Show::Failed)
+        return outcome == RunOutcome::Failed;
+    // An undo writes its files back (or removes the ones its run created).
+    return outcome == RunOutcome::Written || outcome == RunOutcome::Restored || outcome == RunOutcome::Removed;
 }
 
 RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)

@@ -43,7 +43,8 @@ private:
     ReportKind m_kind = ReportKind::Run;
 };
 
-// Shows every row, only failed rows, or only rows whose file was written.
+// Shows every row, only failed rows, or only rows whose file was written
+// (by an undo: restored or removed).
 class RunReportFilter : public QSortFilterProxyModel {
     Q_OBJECT
 public:

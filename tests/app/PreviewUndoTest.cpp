@@ -155,6 +155,8 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
     EXPECT_EQ(Rows(*f.runReport()),
               QStringList({b + "|" + b + "|0|failed|changed since the run", a + "|" + a + "|0|restored|"}));
     EXPECT_EQ(f.reportWindow()->windowTitle(), "Undo Report");
+    f.reportWindow()->filter()->setShow(RunReportFilter::Show::Written);
+    EXPECT_EQ(f.reportWindow()->filter()->rowCount(), 1);
 }
 
 TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
