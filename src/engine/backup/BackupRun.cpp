@@ -105,6 +105,8 @@ qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& has
             return -1;
         }
         m_named = true;
+        m_keptBytes += e.keptBytes;
+        m_keptOf.insert(e.number, e.keptBytes);
     } else if (errno == ENOENT) {
         e.number = ++m_last;   // the run creates it
     } else {
@@ -154,12 +156,15 @@ void BackupRun::drop(qint64 key)
     m_pending += ManifestDropLine(key);
     ::unlink(NativePath(m_folder + QLatin1Char('/') + QString::number(key)).constData());
     --m_files;
+    m_keptBytes -= m_keptOf.take(key);
 }
 
 void BackupRun::finish()
 {
     if (m_manifestFd >= 0) {
         QString why;
+        if (m_files > 0)
+            m_pending += ManifestTotalsLine(m_files, m_keptBytes);
         if (writePending(why))
             ::fdatasync(m_manifestFd);
         ::close(std::exchange(m_manifestFd, -1));

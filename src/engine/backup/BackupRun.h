@@ -8,6 +8,7 @@
 #include "engine/write/GroupBackup.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 namespace quorvane {
@@ -46,6 +47,8 @@ private:
     QByteArray m_pending;    // manifest lines not yet written
     qint64 m_last = 0;       // number of the last record
     int m_files = 0;
+    qint64 m_keptBytes = 0;          // of the files recorded and not dropped
+    QHash<qint64, qint64> m_keptOf;  // record number -> its old file's bytes, for drop
     bool m_copied = false;   // a copy was made since the last sync
     bool m_named = false;    // a file was added to the folder since the last sync
 };

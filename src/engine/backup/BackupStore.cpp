@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,12 +65,9 @@ std::vector<BackupRunInfo> BackupStore::runs() const
     std::vector<BackupRunInfo> runs;
     const QStringList ids = QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString& id : ids) {
-        const std::optional<BackupManifest> manifest = ReadManifest(runFolder(id) + '/' + kManifestName);
-        if (!manifest)
-            continue;
-        const qint64 bytes = std::accumulate(manifest->entries.begin(), manifest->entries.end(), qint64(0),
-                                             [](qint64 sum, const BackupEntry& e) { return sum + e.keptBytes; });
-        runs.push_back({id, manifest->started, manifest->description, qint64(manifest->entries.size()), bytes});
+        const std::optional<ManifestSummary> run = ReadManifestSummary(runFolder(id) + '/' + kManifestName);
+        if (run)
+            runs.push_back({id, run->started, run->description, run->files, run->keptBytes});
     }
     std::sort(runs.begin(), runs.end(), [](const BackupRunInfo& a, const BackupRunInfo& b) { return a.id > b.id; });
     return runs;

@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -29,6 +31,32 @@ BackupEntry EntryFrom(const QJsonObject& o)
     e.size = o.value("size").toInteger();
     e.hash = o.value("hash").toString().toLatin1();
     return e;
+}
+
+// Fills the head's fields of manifest from the first line; false when it is none.
+bool ReadHead(const QJsonObject& o, BackupManifest& manifest)
+{
+    if (!o.contains("run"))
+        return false;
+    manifest.id = o.value("run").toString();
+    manifest.started = QDateTime::fromString(o.value("started").toString(), Qt::ISODateWithMs);
+    manifest.description = o.value("description").toString();
+    manifest.hashName = o.value("hash").toString();
+    return true;
+}
+
+// The file's last whole line (its final LF left out); empty when none.
+QByteArray LastLine(QFile& file)
+{
+    constexpr qint64 kTail = 4096;   // a totals line is some 40 bytes
+    const qint64 size = file.size();
+    if (!file.seek(std::max<qint64>(0, size - kTail)))
+        return {};
+    QByteArray tail = file.read(kTail);
+    if (!tail.endsWith('\n'))
+        return {};   // cut short
+    tail.chop(1);
+    return tail.mid(tail.lastIndexOf('\n') + 1);
 }
 
 } // namespace
@@ -63,6 +91,35 @@ QByteArray ManifestDropLine(qint64 number)
     return Line({{"drop", number}});
 }
 
+QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes)
+{
+    return Line({{"files", files}, {"keptBytes", keptBytes}});
+}
+
+std::optional<ManifestSummary> ReadManifestSummary(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    BackupManifest head;
+    if (!ReadHead(QJsonDocument::fromJson(file.readLine()).object(), head))
+        return std::nullopt;
+    ManifestSummary summary{head.id, head.started, head.description};
+    const QJsonObject totals = QJsonDocument::fromJson(LastLine(file)).object();
+    if (totals.contains("files") && totals.contains("keptBytes")) {
+        summary.files = totals.value("files").toInteger();
+        summary.keptBytes = totals.value("keptBytes").toInteger();
+        return summary;
+    }
+    const std::optional<BackupManifest> whole = ReadManifest(path);
+    if (!whole)
+        return std::nullopt;
+    summary.files = qint64(whole->entries.size());
+    for (const BackupEntry& e : whole->entries)
+        summary.keptBytes += e.keptBytes;
+    return summary;
+}
+
 std::optional<BackupManifest> ReadManifest(const QString& path)
 {
     QFile file(path);
@@ -75,13 +132,9 @@ std::optional<BackupManifest> ReadManifest(const QString& path)
         if (o.isEmpty())
             continue;   // a line cut short
         if (!manifest) {
-            if (!o.contains("run"))
-                return std::nullopt;
             manifest.emplace();
-            manifest->id = o.value("run").toString();
-            manifest->started = QDateTime::fromString(o.value("started").toString(), Qt::ISODateWithMs);
-            manifest->description = o.value("description").toString();
-            manifest->hashName = o.value("hash").toString();
+            if (!ReadHead(o, *manifest))
+                return std::nullopt;
         } else if (o.contains("drop")) {
             dropped.insert(o.value("drop").toInteger());
         } else if (o.contains("n")) {
@@ -98,8 +151,12 @@ bool RewriteManifest(const QString& path, const BackupManifest& manifest, QStrin
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(ManifestHeadLine(manifest));
-        for (const BackupEntry& e : manifest.entries)
+        qint64 keptBytes = 0;
+        for (const BackupEntry& e : manifest.entries) {
             file.write(ManifestEntryLine(e));
+            keptBytes += e.keptBytes;
+        }
+        file.write(ManifestTotalsLine(qint64(manifest.entries.size()), keptBytes));
         if (file.commit())
             return true;
     }

@@ -2,8 +2,10 @@
 // The record of one run in the backup store: a file of JSON lines in the run's
 // folder. The first line names the run; each later line records a file the run
 // replaced or created, or marks an earlier record dropped (its result was never
-// put in place). Lines are only ever appended while the run goes, so a line
-// cut short by a crash is skipped on reading; undo rewrites the file whole.
+// put in place). A run that ends adds its totals as the last line, so listing
+// the store reads two lines of each run instead of every record. Lines are
+// only ever appended while the run goes, so a line cut short by a crash is
+// skipped on reading; undo rewrites the file whole, totals included.
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -39,10 +41,26 @@ struct BackupManifest {
 QByteArray ManifestHeadLine(const BackupManifest& manifest);
 QByteArray ManifestEntryLine(const BackupEntry& entry);
 QByteArray ManifestDropLine(qint64 number);
+// The totals of the records not dropped: how many, and the old files' bytes.
+QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes);
+
+// A run as the store lists it: the manifest's head and totals.
+struct ManifestSummary {
+    QString id;
+    QDateTime started;      // UTC
+    QString description;
+    qint64 files = 0;       // records not dropped
+    qint64 keptBytes = 0;   // their old files' bytes
+};
+
+// The summary of the manifest at path: from its head and, where its last line
+// holds the totals, that line; otherwise (a run still going, or cut short)
+// counted from every record. nullopt as for ReadManifest.
+std::optional<ManifestSummary> ReadManifestSummary(const QString& path);
 
 // The manifest at path; nullopt when it cannot be read or has no head line.
 std::optional<BackupManifest> ReadManifest(const QString& path);
-// Replaces the manifest at path atomically by the head and entries of manifest.
+// Replaces the manifest at path atomically by the head, entries and totals of manifest.
 // False with why set.
 bool RewriteManifest(const QString& path, const BackupManifest& manifest, QString& why);
 

@@ -2,6 +2,7 @@
 #include "tests/engine/backup/BackupTestSupport.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace quorvane::test {
 namespace {
@@ -50,6 +51,18 @@ TEST_F(BackupStoreTest, RunsAreListedNewestFirstWithWhatEachKeeps)
     EXPECT_LE(runs[0].started, QDateTime::currentDateTimeUtc());
     EXPECT_LE(runs[4].started, runs[0].started);
     EXPECT_TRUE(std::is_sorted(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.id > b.id; }));
+
+    // Without the totals a run ends with (cut short, or still going), every
+    // record is counted instead, to the same figures.
+    QFile manifest(BackupStore().folder() + "/" + last + "/manifest.jsonl");
+    ASSERT_TRUE(manifest.open(QIODevice::ReadWrite));
+    QByteArray lines = manifest.readAll();
+    ASSERT_TRUE(lines.endsWith("{\"files\":2,\"keptBytes\":5}\n"));
+    lines.chop(qsizetype(sizeof("{\"files\":2,\"keptBytes\":5}\n")) - 1);
+    ASSERT_TRUE(manifest.resize(0) && manifest.seek(0) && manifest.write(lines) == lines.size());
+    manifest.close();
+    EXPECT_EQ(BackupStore().runs().at(0).files, 2);
+    EXPECT_EQ(BackupStore().runs().at(0).bytes, 5);
 }
 
 TEST_F(BackupStoreTest, PruningRemovesTheOldestRunsFirstButNeverTheOneToKeep)

@@ -149,6 +149,7 @@ TEST_F(BackupTest, AResultWhoseOldFileCannotBeKeptOrWhoseRenameFailsLeavesTheFil
         EXPECT_EQ(QDir(box().path("data/quorvane/backups/" + id)).entryList(QDir::Files),
                   (QStringList{"2", "manifest.jsonl"}));
         EXPECT_EQ(BackupStore().runs().at(0).files, 1);
+        EXPECT_EQ(BackupStore().runs().at(0).bytes, 3);   // b.txt's alone
     }
 }
 
