@@ -17,22 +17,10 @@ using namespace quorvane::test;
 
 namespace {
 
-// source|output|replacements|outcome|reason per row.
-QStringList Rows(const RunReport& report)
-{
-    QStringList out;
-    for (const RunReportRow& row : report.rows())
-        out << QString("%1|%2|%3|%4|%5")
-                   .arg(row.source, row.output)
-                   .arg(row.replacements)
-                   .arg(RunOutcomeText(row.outcome), row.reason);
-    return out;
-}
-
 // The same without reasons, which a preview fills with its warnings.
 QStringList Outcomes(const RunReport& report)
 {
-    QStringList out = Rows(report);
+    QStringList out = ReportRows(report);
     for (QString& row : out)
         row = row.left(row.lastIndexOf('|'));
     return out;
@@ -86,7 +74,7 @@ TEST_F(PreviewInWindow, WritesNothingAndReportsWhatTheRunThenDoes)
     f.previewButton()->click();
     ASSERT_NE(f.runReport(), nullptr);
     const RunReport preview = *f.runReport();
-    EXPECT_EQ(Rows(preview),
+    EXPECT_EQ(ReportRows(preview),
               QStringList({a + "|" + out + "/a.txt|2|written|Entry 2 has the same output: its result replaces this one's.",
                            b + "|" + out + "/a.txt|1|written|Same output as entry 1: this result replaces that one's.",
                            u + "|" + out + "/u.txt|0|written|Replaces an existing file."}));
@@ -152,7 +140,7 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
         << questions[1].toStdString();
     ASSERT_NE(f.runReport(), nullptr);
     // Newest first, as the files are put back.
-    EXPECT_EQ(Rows(*f.runReport()),
+    EXPECT_EQ(ReportRows(*f.runReport()),
               QStringList({b + "|" + b + "|0|failed|changed since the run", a + "|" + a + "|0|restored|"}));
     EXPECT_EQ(f.reportWindow()->windowTitle(), "Undo Report");
     f.reportWindow()->filter()->setShow(RunReportFilter::Show::Written);

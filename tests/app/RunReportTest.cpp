@@ -15,21 +15,6 @@
 using namespace quorvane;
 using namespace quorvane::test;
 
-namespace {
-
-QStringList Rows(const RunReport& report)
-{
-    QStringList out;
-    for (const RunReportRow& row : report.rows())
-        out << QString("%1|%2|%3|%4|%5")
-                   .arg(row.source, row.output)
-                   .arg(row.replacements)
-                   .arg(RunOutcomeText(row.outcome), row.reason);
-    return out;
-}
-
-} // namespace
-
 class RunReportInWindow : public WindowTest {};
 
 TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
@@ -49,7 +34,7 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     InjectWriteFailure(WriteStep::Rename, EACCES);
     f.pushButton(12)->click();
     ASSERT_NE(f.runReport(), nullptr);
-    EXPECT_EQ(Rows(*f.runReport()),
+    EXPECT_EQ(ReportRows(*f.runReport()),
               QStringList({w1 + "|" + w1 + "|0|failed|cannot replace a file in " + env.path("src") + ": Permission denied",
                            w2 + "|" + w2 + "|2|written|", u + "|" + u + "|0|unchanged|", e + "|" + e + "|0|skipped|",
                            gone + "|" + gone + "|0|skipped|"}));
@@ -70,7 +55,7 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     f.pushButton(12)->click();
     const QStringList rows = {w2 + "|" + out + "w2.txt|2|written|", gone + "|" + out + "gone.txt|0|failed|File not found",
                               d + "|" + out + "d.txt|0|failed|Is a directory"};
-    EXPECT_EQ(Rows(*f.runReport()), rows);
+    EXPECT_EQ(ReportRows(*f.runReport()), rows);
 
     f.reportButton()->click();
     RunReportWindow* window = f.reportWindow();

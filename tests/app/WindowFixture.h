@@ -21,6 +21,18 @@
 
 namespace quorvane::test {
 
+// Each row of a run report as "source|output|replacements|outcome|reason".
+inline QStringList ReportRows(const RunReport& report)
+{
+    QStringList out;
+    for (const RunReportRow& row : report.rows())
+        out << QString("%1|%2|%3|%4|%5")
+                   .arg(row.source, row.output)
+                   .arg(row.replacements)
+                   .arg(RunOutcomeText(row.outcome), row.reason);
+    return out;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() { SetProgramFolder(env.mkdir("program")); }
