@@ -18,12 +18,12 @@
 
 namespace quorvane::batch {
 
-namespace {
-
 QString Counted(std::int64_t n, const char* one, const char* many)
 {
     return QString::number(n) + ' ' + QLatin1String(n == 1 ? one : many);
 }
+
+namespace {
 
 // Lines on stdout and messages on stderr; the progress line goes off the screen first.
 struct Console {

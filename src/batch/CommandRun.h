@@ -4,6 +4,8 @@
 #include "batch/Streams.h"
 #include "engine/report/RunReport.h"
 
+#include <cstdint>
+
 namespace quorvane::batch {
 
 // Reads the pairs and the file list, then processes every file in order,
@@ -11,6 +13,9 @@ namespace quorvane::batch {
 // exit status: 0 every file succeeded, 1 some failed, 2 the run could not
 // start (output folder missing, sets file unreadable) and nothing was touched.
 int RunBatch(const BatchArguments& arguments, Streams& streams, std::FILE* terminal);
+
+// "1 file", "3 files": n with the word for one or for many.
+QString Counted(std::int64_t n, const char* one, const char* many);
 
 // Writes report to path as CSV, atomically; empty, or why it could not be written.
 QString WriteReport(const QString& path, const RunReport& report);

@@ -31,9 +31,8 @@ int UndoCommand(const BatchArguments& a, Streams& streams)
             streams.message(row.source + ": " + (row.reason.isEmpty() ? RunOutcomeText(row.outcome) : row.reason));
     const qsizetype notRestored = report->count(RunOutcome::Failed) + report->count(RunOutcome::NotReached);
     if (!a.quiet)
-        streams.out(QString("%1 %2 restored, %3 removed, %4 not restored\n")
-                        .arg(report->count(RunOutcome::Restored))
-                        .arg(report->count(RunOutcome::Restored) == 1 ? "file" : "files")
+        streams.out(QString("%1 restored, %2 removed, %3 not restored\n")
+                        .arg(Counted(report->count(RunOutcome::Restored), "file", "files"))
                         .arg(report->count(RunOutcome::Removed))
                         .arg(notRestored)
                         .toUtf8());
@@ -54,10 +53,9 @@ int ListRunsCommand(Streams& streams)
 {
     BackupStore store(DefaultBackupFolder());
     for (const BackupRunInfo& run : store.runs())
-        streams.out(QString("%1\t%2\t%3 %4\t%5\n")
-                        .arg(run.id, run.started.toLocalTime().toString("yyyy-MM-dd hh:mm:ss"))
-                        .arg(run.files)
-                        .arg(run.files == 1 ? "file" : "files", run.description)
+        streams.out(QString("%1\t%2\t%3\t%4\n")
+                        .arg(run.id, run.started.toLocalTime().toString("yyyy-MM-dd hh:mm:ss"),
+                             Counted(run.files, "file", "files"), run.description)
                         .toUtf8());
     return 0;
 }
