@@ -140,6 +140,11 @@ def machine():
 def main():
     results, output, wanted = sys.argv[1], sys.argv[2], sys.argv[3:]
     medians, runs, checks, extra, cpu = load(results)
+    # The report this run replaces: what it did not measure is carried over.
+    try:
+        old = open(output).read().split("\n")
+    except OSError:
+        old = []
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     md = ["# Benchmark results", "",
           f"Measured {now} by `scripts/bench {' '.join(wanted)}` on revision "
@@ -176,7 +181,7 @@ def main():
         md.append(f"| A | peak memory at most 64 MB | {kb / 1024:.1f} MB | - | - | "
                   f"{'pass' if kb <= 64 * 1024 else 'FAIL'} |")
 
-    md += earlier_targets(output, wanted)
+    md += earlier_targets(old, wanted)
 
     for w in wanted:
         md += ["", f"## {TITLES[w]}", ""]
@@ -209,18 +214,14 @@ def main():
         if w == "A" and "A.memory-kb" in extra:
             md += ["", f"Peak resident memory of quorvane-batch (/usr/bin/time -v): "
                        f"{int(extra['A.memory-kb']) / 1024:.1f} MB."]
-    md += earlier_sections(output, md)
+    md += earlier_sections(old, md)
     with open(output, "w") as f:
         f.write("\n".join(md) + "\n")
 
 
-def earlier_targets(output, wanted):
-    """The target rows of the existing report for workloads this run left out,
-    marked as earlier unless they already say when they were measured."""
-    try:
-        old = open(output).read().split("\n")
-    except OSError:
-        return []
+def earlier_targets(old, wanted):
+    """The target rows of the existing report (its lines) for workloads this run
+    left out, marked as earlier unless they already say when they were measured."""
     rows, inside = [], False
     for line in old:
         if line.startswith("## "):
@@ -239,16 +240,12 @@ def earlier_targets(output, wanted):
     return rows
 
 
-def earlier_sections(output, md):
-    """Sections of the existing report that this run did not produce (workloads
-    left out, hand-measured figures), kept after the new ones and marked as
-    earlier, so that a partial run never drops figures."""
+def earlier_sections(old, md):
+    """Sections of the existing report (its lines) that this run did not produce
+    (workloads left out, hand-measured figures), kept after the new ones and
+    marked as earlier, so that a partial run never drops figures."""
     mark = " (earlier run, not repeated)"
     made = {line[3:].replace(mark, "") for line in md if line.startswith("## ")}
-    try:
-        old = open(output).read().split("\n")
-    except OSError:
-        return []
     kept, current = [], None
     for line in old:
         if line.startswith("## "):
