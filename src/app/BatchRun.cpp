@@ -5,66 +5,24 @@
 #include "app/OutputLocation.h"
 #include "app/PreviewNotes.h"
 #include "app/RunBar.h"
-#include "app/RunFile.h"
+#include "app/RunInputs.h"
 #include "app/RunPrompts.h"
 #include "engine/backup/BackupStore.h"
+#include "engine/files/FileAccess.h"
 #include "engine/files/PathHelpers.h"
-#include "engine/write/CommitGroup.h"
+#include "engine/run/RunDriver.h"
 #include "shell/BackupSettings.h"
 #include "shell/ErrorReport.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTextDocument>
 
 namespace quorvane {
 
 namespace {
-
-// The box's text with each line break as CR LF. The raw text keeps every
-// character as typed (non-breaking spaces included); blocks and soft line
-// breaks both count as line breaks.
-QString BoxText(const QPlainTextEdit* box)
-{
-    QString text = box->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return text;
-}
-
-QStringList Items(const QComboBox* box)
-{
-    QStringList items;
-    items.reserve(box->count());
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-QString OutputPath(Form1& form, const QString& source)
-{
-    if (!form.option1()->isChecked())
-        return source;
-    return OutputPathInFolder(form.outputFolderText()->text(), source);
-}
-
-// The single-mode check made before each file; the message it stops the run
-// with, or the empty text when the texts pass.
-QString SingleTextsProblem(const QString& find, const QString& replace)
-{
-    if (!replace.isEmpty()) {
-        if (SplitLines(find).size() != SplitLines(replace).size())
-            return Form1::tr("The number of lines of Find What and Replace With must be the same.");
-    } else if (find.isEmpty()) {
-        return Form1::tr("You forgot to input find what.");
-    }
-    return {};
-}
 
 // The entry that the bar shows and that a prompt is about.
 struct Showing {
@@ -88,6 +46,183 @@ bool StepNoting(StepTrap& trap, int number, QString& reason, const std::function
     });
 }
 
+// The per-file procedures' names and the step their write failures are
+// reported at; read failures are reported at step 100 in both.
+enum class FileMode { None, Single, Sets };
+QString ProcedureOf(FileMode mode)
+{
+    return mode == FileMode::Single ? QStringLiteral("ReplaceText.ReplaceTextInFile")
+                                    : QStringLiteral("ReplaceText.ReplaceTextInFileCombo");
+}
+int WriteStepOf(FileMode mode)
+{
+    return mode == FileMode::Single ? 110 : 106;
+}
+
+// The window's face of a run: each entry read from the list by position with
+// the bar, pointer and checks of "Start Replacing", failures told in error
+// boxes under the per-file procedures' names, prompts on the bar's file.
+class WindowFace final : public RunFace {
+public:
+    WindowFace(Form1& form, RunInputs& inputs, RunBar& bar, RunPrompts& prompts, StepTrap& trap, Showing& showing)
+        : m_form(form), m_inputs(inputs), m_bar(bar), m_prompts(prompts), m_trap(trap), m_showing(showing)
+    {
+    }
+
+    qsizetype count() override
+    {
+        int count = 0;
+        m_trap.step(106, [&] { count = m_form.fileList().count(); });
+        m_modes.assign(size_t(count), FileMode::None);
+        return count;
+    }
+
+    EntryPlan plan(qsizetype index) override
+    {
+        const int i = int(index) + 1;
+        FileListModel& list = m_form.fileList();
+        EntryPlan plan;
+        m_trap.step(108, [this] { yield(); });
+        if (stopRequested())
+            return Stop(plan);
+        m_trap.step(110, [&] { m_form.setPointer(PointerStyle::Hourglass); });
+        m_bar.nextFile();
+        m_showing = {i, QString()};
+        // An entry that vanished while the run yielded is reported and skipped.
+        QString reason;
+        if (!StepNoting(m_trap, 112, reason, [&] { m_showing.source = list.entryText(i); })) {
+            plan.action = EntryPlan::Action::Fail;
+            plan.failure = reason;
+            return plan;
+        }
+        plan.source = m_showing.source;
+        m_trap.step(114, [&] { m_bar.showFile(plan.source); });
+        m_trap.step(116, [this] { yield(); });
+        if (stopRequested())
+            return Stop(plan);
+        m_trap.step(118, [&] { m_bar.showPosition(i, list.count()); });
+        m_trap.step(120, [&] {
+            plan.output = m_form.option1()->isChecked()
+                              ? OutputPathInFolder(m_form.outputFolderText()->text(), plan.source)
+                              : plan.source;
+        });
+        m_mode = FileMode::None;
+        const int tab = m_form.tabs()->currentIndex();
+        if (tab == 0) {
+            bool stop = false;
+            m_trap.step(122, [&] {
+                const QString problem = m_inputs.singleProblem();
+                if (!problem.isEmpty()) {
+                    m_form.setPointer(PointerStyle::Default);
+                    m_prompts.notice(problem, ApplicationTitle());
+                    m_form.batchStopped = true;
+                    stop = true;
+                }
+            });
+            if (stop)
+                return Stop(plan);
+            m_mode = FileMode::Single;
+            plan.pairs = m_inputs.singlePairs();
+            // Empty and unreadable files are skipped without a message.
+            plan.skipEmpty = true;
+        } else if (tab == 1) {
+            m_mode = FileMode::Sets;
+            plan.pairs = m_inputs.setPairs();
+        } else {
+            plan.action = EntryPlan::Action::Skip;
+        }
+        m_modes[size_t(index)] = m_mode;
+        if (plan.pairs && !m_firstPairs)
+            m_firstPairs = plan.pairs;
+        return plan;
+    }
+
+    void yield() override
+    {
+        m_bar.tick();
+        QCoreApplication::processEvents();
+    }
+    bool stopRequested() override { return m_form.closing || m_form.stopRequested; }
+    QString describe(const FileError& error) override { return DescribeFileError(error); }
+
+    void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override
+    {
+        if (!error.failed())
+            return;
+        const FileMode mode = m_modes[size_t(index)];
+        ReportFailure(m_prompts, row.reason, ProcedureOf(mode), error.reading() ? 100 : WriteStepOf(mode));
+    }
+
+    // Told at once, with the bar showing the file whose result failed to land.
+    void lateFailure(qsizetype index, const RunReportRow& row, const FileError&) override
+    {
+        const Showing now = m_showing;
+        m_showing = {int(index) + 1, row.source};
+        const FileMode mode = m_modes[size_t(index)];
+        ReportFailure(m_prompts, row.reason, ProcedureOf(mode), WriteStepOf(mode));
+        m_showing = now;
+        putOnBar();
+    }
+
+    std::optional<RunReportRow> unreached(qsizetype index) override
+    {
+        const FileListModel& list = m_form.fileList();
+        if (index >= list.count())
+            return std::nullopt;
+        return RunReportRow{list.entries().at(index), QString(), 0, RunOutcome::NotReached, QString()};
+    }
+
+    bool guard(Phase phase, const std::function<void()>& work, QString& reason) override
+    {
+        if (phase == Phase::Landing)
+            return m_trap.step(130, work);
+        return StepNoting(m_trap, m_mode == FileMode::Single ? 126 : 128, reason, work);
+    }
+
+    // Puts the entry a prompt is about on the bar.
+    void putOnBar()
+    {
+        if (m_showing.position <= 0)
+            return;
+        m_bar.showFile(m_showing.source);
+        if (m_form.fileList().count() > 0)
+            m_bar.showPosition(m_showing.position, m_form.fileList().count());
+    }
+
+    // The pairs of the first file run, for a preview's changes.
+    std::vector<Pair> firstPairs() const { return m_firstPairs ? m_firstPairs->pairs() : std::vector<Pair>(); }
+
+private:
+    static EntryPlan Stop(EntryPlan plan)
+    {
+        plan.action = EntryPlan::Action::Stop;
+        return plan;
+    }
+
+    Form1& m_form;
+    RunInputs& m_inputs;
+    RunBar& m_bar;
+    RunPrompts& m_prompts;
+    StepTrap& m_trap;
+    Showing& m_showing;
+    FileMode m_mode = FileMode::None;   // of the entry in hand
+    std::vector<FileMode> m_modes;      // of each entry run, for failures told later
+    std::shared_ptr<const RunPairs> m_firstPairs;
+};
+
+// The preview's warnings beside each row.
+RunReport WithPreviewNotes(const RunReport& report, bool intoFolder)
+{
+    std::vector<RunReportRow> rows = report.rows();
+    AddPreviewNotes(rows, intoFolder);
+    RunReport noted;
+    for (RunReportRow& row : rows)
+        noted.add(std::move(row));
+    if (report.stopped())
+        noted.stopBefore({});
+    return noted;
+}
+
 // One walk of the list: a real run, or a preview that writes nothing.
 void WalkList(Form1& form, bool preview)
 {
@@ -106,27 +241,23 @@ void WalkList(Form1& form, bool preview)
     form.batchRunning = true;
     form.batchStopped = false;
     form.stopRequested = false;
-    const auto ending = [&form] { return form.closing || form.stopRequested; };
 
     // Every prompt of the run first puts the file it is about on the bar; once
     // the window is closing, none is shown.
     RunBar bar(form.progressBar());
     Showing showing;
-    const auto putOnBar = [&] {
-        if (showing.position <= 0)
-            return;
-        bar.showFile(showing.source);
-        if (list.count() > 0)
-            bar.showPosition(showing.position, list.count());
-    };
+    WindowFace* facePtr = nullptr;
     RunPrompts prompts(form.prompts(), [&] {
         if (form.closing)
             return false;
-        putOnBar();
+        if (facePtr)
+            facePtr->putOnBar();
         bar.drawNow();
         return true;
     });
     StepTrap trap(prompts, "Form1.PushButton12_Click");
+    WindowFace face(form, form.runInputs(), bar, prompts, trap, showing);
+    facePtr = &face;
 
     bool refused = false;
     trap.step(102, [&] {
@@ -142,151 +273,30 @@ void WalkList(Form1& form, bool preview)
                 prompts.notice(Form1::tr("Folder does not exist. Please select another folder."), ApplicationTitle());
             }
         });
-    // A run that is to keep backups starts only where it can: otherwise every
-    // file would fail for want of its backup.
-    const BackupChoices backups = ReadBackupChoices();
-    BackupStore store(DefaultBackupFolder());
-    if (!refused && !preview && backups.keep) {
-        const QString why = store.ready();
-        if (!why.isEmpty()) {
-            refused = true;
-            prompts.notice(BackupsRefusedText(store.folder(), why), ApplicationTitle());
-        }
-    }
     if (refused)
         return;
+
+    RunOptions options;
+    options.dryRun = preview;
+    const BackupChoices backups = ReadBackupChoices();
+    BackupStore store(DefaultBackupFolder());
+    if (backups.keep) {
+        options.backups = &store;
+        options.backupDescription = form.option1()->isChecked()
+                                        ? Form1::tr("into %1").arg(form.outputFolderText()->text())
+                                        : Form1::tr("in place");
+        options.backupLimits = {backups.runs, backups.bytes()};
+    }
+    RunDriver driver(face, options);
+    // A run that is to keep backups starts only where it can: otherwise every
+    // file would fail for want of its backup.
+    if (const QString why = driver.refusal(); !why.isEmpty()) {
+        prompts.notice(BackupsRefusedText(store.folder(), why), ApplicationTitle());
+        return;
+    }
     form.showRunState(true);
+    RunReport report = driver.run();
 
-    // One row per entry, in list order; a row whose waiting result fails to
-    // land later turns failed once the run is over.
-    std::vector<RunReportRow> rows;
-    std::vector<std::pair<qsizetype, QString>> lateFailures;   // row, reason
-    const auto report = [&prompts](const QString& procedure, int step, const QString& description) {
-        ReportFailure(prompts, description, procedure, step);
-    };
-    // Results of small files wait in one group so the run pays for one sync per
-    // group of files; the group's late failures are reported under the per-file
-    // procedure's write step, and a run that stops still commits them.
-    CommitGroup group;
-    // Each file the run replaces is kept first, so the run can be undone.
-    std::unique_ptr<BackupRun> backup;
-    if (!preview && backups.keep) {
-        backup = store.beginRun(form.option1()->isChecked()
-                                    ? Form1::tr("into %1").arg(form.outputFolderText()->text())
-                                    : Form1::tr("in place"));
-        group.setBackup(backup.get());
-    }
-    FileRunContext ctx;
-    ctx.yield = [&bar] {
-        bar.tick();
-        QCoreApplication::processEvents();
-    };
-    ctx.cancelled = ending;
-    ctx.group = preview ? nullptr : &group;
-    ctx.report = report;
-    ctx.dryRun = preview;
-    std::vector<Pair> runPairs;   // of the first file, for the preview's changes
-
-    int count = 0;
-    int stoppedAt = 0;   // the first position the run did not complete
-    trap.step(106, [&] { count = list.count(); });
-    for (int i = 1; i <= count; ++i) {
-        trap.step(108, ctx.yield);
-        if (ending()) {
-            stoppedAt = i;
-            break;
-        }
-        trap.step(110, [&] { form.setPointer(PointerStyle::Hourglass); });
-        bar.nextFile();
-        showing = {i, QString()};
-        // An entry that vanished while the run yielded is reported and skipped.
-        QString reason;
-        if (!StepNoting(trap, 112, reason, [&] { showing.source = list.entryText(i); })) {
-            rows.push_back({QString(), QString(), 0, RunOutcome::Failed, reason});
-            continue;
-        }
-        const QString source = showing.source;
-        trap.step(114, [&] { bar.showFile(source); });
-        trap.step(116, ctx.yield);
-        if (ending()) {
-            stoppedAt = i;
-            break;
-        }
-        trap.step(118, [&] { bar.showPosition(i, list.count()); });
-        QString output;
-        trap.step(120, [&] { output = OutputPath(form, source); });
-
-        // The row waits here while the file runs; a late failure of its own
-        // commit may come even before the file's outcome (the group flushing
-        // as it takes the result).
-        const size_t index = rows.size();
-        rows.push_back({source, output, 0, RunOutcome::Skipped, QString()});
-        ctx.lateReport = [&, index](const QString& procedure, int step, const QString& description) {
-            const Showing now = showing;
-            showing = {int(index) + 1, rows[index].source};
-            report(procedure, step, description);
-            showing = now;
-            putOnBar();
-            lateFailures.emplace_back(qsizetype(index), description);
-        };
-        FileRunResult result;
-        result.row = rows[index];
-        const int mode = form.tabs()->currentIndex();
-        if (mode == 0) {
-            QString find, replace, problem;
-            trap.step(122, [&] {
-                find = BoxText(form.findText());
-                replace = BoxText(form.replaceText());
-                problem = SingleTextsProblem(find, replace);
-                if (!problem.isEmpty()) {
-                    form.setPointer(PointerStyle::Default);
-                    prompts.notice(problem, ApplicationTitle());
-                    form.batchStopped = true;
-                }
-            });
-            if (form.batchStopped) {
-                rows.pop_back();
-                stoppedAt = i;
-                break;
-            }
-            qint64 size = 0;
-            trap.step(124, [&] { size = FileSize2(source); });
-            // Empty and unreadable files are skipped without a message.
-            if (size >= 1 && !StepNoting(trap, 126, reason, [&] {
-                    std::vector<Pair> pairs = SinglePairs(find, replace);
-                    if (runPairs.empty())
-                        runPairs = pairs;
-                    result = RunFile(source, output, std::move(pairs), FileMode::Single, ctx);
-                }))
-                result.row = {source, output, 0, RunOutcome::Failed, reason};
-        } else if (mode == 1) {
-            if (!StepNoting(trap, 128, reason, [&] {
-                    std::vector<Pair> pairs = PairLists(Items(form.findCombo()), Items(form.replaceCombo()));
-                    if (runPairs.empty())
-                        runPairs = pairs;
-                    result = RunFile(source, output, std::move(pairs), FileMode::Sets, ctx);
-                }))
-                result.row = {source, output, 0, RunOutcome::Failed, reason};
-        }
-        if (result.cancelled) {
-            rows.pop_back();
-            stoppedAt = i;
-            break;
-        }
-        rows[index] = result.row;
-        if (ending()) {
-            stoppedAt = i + 1;
-            break;
-        }
-    }
-
-    trap.step(130, [&] {
-        group.flush();
-        if (backup) {
-            backup->finish();
-            store.prune({backups.runs, backups.bytes()}, backup->id());
-        }
-    });
     showing = {};
     trap.step(132, [&] {
         form.progressBar()->setUpdatesEnabled(true);
@@ -296,19 +306,8 @@ void WalkList(Form1& form, bool preview)
     });
 
     if (preview)
-        AddPreviewNotes(rows, form.option1()->isChecked());
-    RunReport runReport;
-    for (RunReportRow& row : rows)
-        runReport.add(std::move(row));
-    for (const auto& [row, why] : lateFailures)
-        runReport.markFailed(row, why);
-    if (stoppedAt > 0) {
-        std::vector<QString> remaining;
-        for (int p = stoppedAt; p <= count && p <= list.count(); ++p)
-            remaining.push_back(list.entries().at(p - 1));
-        runReport.stopBefore(remaining);
-    }
-    form.setRunReport(std::move(runReport), preview ? ReportKind::Preview : ReportKind::Run, std::move(runPairs));
+        report = WithPreviewNotes(report, form.option1()->isChecked());
+    form.setRunReport(std::move(report), preview ? ReportKind::Preview : ReportKind::Run, face.firstPairs());
     form.showRunState(false);
     if (form.closing)
         return;

@@ -1,6 +1,7 @@
 #include "app/DiffView.h"
 
 #include "engine/diff/FileDiff.h"
+#include "engine/files/FileAccess.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -159,7 +160,7 @@ void DiffView::present(const FileDiff& diff)
 {
     const QLocale locale;
     if (!diff.outcome.ok)
-        m_summary->setText(diff.outcome.error);
+        m_summary->setText(DescribeFileError(diff.outcome.failure));
     else if (diff.changesTotal == 0)
         m_summary->setText(tr("No changes."));
     else if (diff.changesShown < diff.changesTotal)

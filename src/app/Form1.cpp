@@ -5,6 +5,7 @@
 #include "app/Hover.h"
 #include "app/LoadSamples.h"
 #include "app/OutputLocation.h"
+#include "app/RunInputs.h"
 #include "app/RunReportView.h"
 #include "app/Startup.h"
 #include "app/UndoRun.h"
@@ -69,9 +70,6 @@ void Form1::connectHandlers()
     connect(m_buttons[11], &QPushButton::clicked, this, &Form1::PushButton11_Click);
     connect(m_buttons[13], &QPushButton::clicked, this, &Form1::PushButton13_Click);
     connect(m_buttons[17], &QPushButton::clicked, this, &Form1::PushButton17_Click);
-    connect(m_listView, &QTreeView::clicked, this, &Form1::ListView1_ItemClick);
-    m_listView->installEventFilter(this);
-    m_listView->viewport()->installEventFilter(this);
 
     // set list
     m_sets = new SetList(m_combo1, m_combo2, this);
@@ -80,8 +78,7 @@ void Form1::connectHandlers()
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_buttons[6], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(m_buttons[7], &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    connect(m_combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
-    connect(m_combo2, &QComboBox::currentIndexChanged, this, &Form1::Combo2_Click);
+    m_runInputs = new RunInputs(m_text1, m_text2, m_combo1, m_combo2, this);
 
     // samples and help
     connect(m_buttons[8], &QPushButton::clicked, this, &Form1::PushButton8_Click);
@@ -166,16 +163,9 @@ void Form1::runListOperation(const std::function<void()>& operation)
         setPointer(PointerStyle::Default);
     }
 }
+
 // ListView1 is a FileListView, which handles its own mouse, key and drop
-// events (removal, drag reordering, drops); doing it here as well would act twice.
-void Form1::ListView1_DblClick(const QModelIndex&) {}
-void Form1::ListView1_KeyDown(QKeyEvent*) {}
-void Form1::ListView1_MouseDown(QMouseEvent*) {}
-void Form1::ListView1_ItemClick(const QModelIndex&) {}
-void Form1::ListView1_MouseMove(QMouseEvent*) {}
-void Form1::ListView1_MouseUp(QMouseEvent*) {}
-void Form1::ListView1_OLEDragOver(QDragMoveEvent*) {}
-void Form1::ListView1_OLEDragDrop(QDropEvent*) {}
+// events (removal, drag reordering, drops).
 
 // ---- set list --------------------------------------------------------------
 
@@ -184,8 +174,6 @@ void Form1::PushButton4_Click() { m_sets->clearAllClicked(m_prompts); }
 void Form1::PushButton5_Click() { m_sets->saveSetsClicked(m_prompts); }
 void Form1::PushButton6_Click() { m_sets->removeSelectedClicked(m_prompts); }
 void Form1::PushButton7_Click() { m_sets->addSetClicked(m_prompts); }
-void Form1::Combo1_Click(int) {}
-void Form1::Combo2_Click(int) {}
 
 // ---- samples and help ------------------------------------------------------
 
@@ -255,44 +243,8 @@ void Form1::showCounts()
 
 // ---- events ----------------------------------------------------------------
 
-bool Form1::routeListViewEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        ListView1_KeyDown(static_cast<QKeyEvent*>(event));
-        return false;
-    case QEvent::MouseButtonPress:
-        ListView1_MouseDown(static_cast<QMouseEvent*>(event));
-        return false;
-    case QEvent::MouseButtonRelease:
-        ListView1_MouseUp(static_cast<QMouseEvent*>(event));
-        return false;
-    case QEvent::MouseMove:
-        ListView1_MouseMove(static_cast<QMouseEvent*>(event));
-        return false;
-    case QEvent::MouseButtonDblClick: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        ListView1_DblClick(m_listView->indexAt(mouse->position().toPoint()));
-        return false;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        ListView1_OLEDragOver(static_cast<QDragMoveEvent*>(event));
-        return false;
-    case QEvent::Drop:
-        ListView1_OLEDragDrop(static_cast<QDropEvent*>(event));
-        return false;
-    default:
-        return false;
-    }
-}
-
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_listView->viewport())
-        return routeListViewEvent(event);
-    if (watched == m_listView)
-        return event->type() == QEvent::KeyPress && routeListViewEvent(event);
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (qobject_cast<QPushButton*>(watched))
             HoverOverButton(*this);

@@ -33,6 +33,7 @@ class QTreeView;
 
 namespace quorvane {
 
+class RunInputs;
 class RunReportWindow;
 class SetList;
 
@@ -70,6 +71,8 @@ public:
     QPushButton* previewButton() const { return m_preview; }
     QToolButton* undoButton() const { return m_undo; }
     Prompts& prompts() { return m_prompts; }
+    // The texts and sets as a run reads them, made ready once per change.
+    RunInputs& runInputs() { return *m_runInputs; }
     PointerHost& pointerHost() { return *this; }
 
     // PointerHost: the hourglass covers the whole window, children included.
@@ -125,14 +128,6 @@ public slots:
     void PushButton11_Click();
     void PushButton13_Click();
     void PushButton17_Click();
-    void ListView1_DblClick(const QModelIndex& index);
-    void ListView1_KeyDown(QKeyEvent* event);
-    void ListView1_MouseDown(QMouseEvent* event);
-    void ListView1_ItemClick(const QModelIndex& index);
-    void ListView1_MouseMove(QMouseEvent* event);
-    void ListView1_MouseUp(QMouseEvent* event);
-    void ListView1_OLEDragOver(QDragMoveEvent* event);
-    void ListView1_OLEDragDrop(QDropEvent* event);
 
     // Set list.
     void PushButton2_Click();
@@ -140,8 +135,6 @@ public slots:
     void PushButton5_Click();
     void PushButton6_Click();
     void PushButton7_Click();
-    void Combo1_Click(int index);
-    void Combo2_Click(int index);
 
     // Samples and help.
     void PushButton8_Click();
@@ -169,7 +162,6 @@ private:
     QGroupBox* composeSaveOption();
     QPushButton* makeButton(int number, const QString& caption);
     void connectHandlers();
-    bool routeListViewEvent(QEvent* event);
     void showPointer();
     void showCounts();
     // Runs a list operation of a button; one abandoned as the window closes ends quietly.
@@ -201,6 +193,7 @@ private:
     QComboBox* m_combo1 = nullptr;
     QComboBox* m_combo2 = nullptr;
     SetList* m_sets = nullptr;   // binds Combo1 and Combo2
+    RunInputs* m_runInputs = nullptr;
     QGroupBox* m_frame2 = nullptr;
     QGroupBox* m_frame1 = nullptr;
     QRadioButton* m_option1 = nullptr;

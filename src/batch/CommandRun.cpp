@@ -3,18 +3,20 @@
 #include "batch/Gather.h"
 #include "batch/ProgressLine.h"
 #include "batch/StopSignals.h"
-#include "engine/FileReplace.h"
 #include "engine/backup/BackupStore.h"
 #include "engine/diff/FileDiff.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/report/RunReport.h"
 #include "engine/write/AtomicWrite.h"
-#include "engine/write/CommitGroup.h"
+#include "engine/files/FileAccess.h"
+#include "engine/run/RunDriver.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <numeric>
+#include <unistd.h>
 
 namespace quorvane::batch {
 
@@ -48,18 +50,103 @@ struct Console {
     }
 };
 
-// The engine words a few failures as the window's error box does; the command
-// line uses the system's words for them.
-QString SystemWords(const QString& error, bool reading)
+// The system's words for what failed, as scripts expect them: strerror's
+// text where the window says "File not found" or "Path not found".
+QString CommandReason(const FileError& error)
 {
-    if (error.isEmpty())
+    if (!error.failed())
         return QStringLiteral("failed");
-    if (error == QLatin1String("File not found"))
+    const bool plain = error.stage != FileStage::KeepBackup && error.stage != FileStage::Spool;
+    if (plain && error.number == ENOENT)
         return SystemReason(ENOENT);
-    if (error == QLatin1String("Path not found"))
-        return SystemReason(reading ? ENOTDIR : ENOENT);
-    return error;
+    if (plain && error.number == ENOTDIR)
+        return SystemReason(error.reading() ? ENOTDIR : ENOENT);
+    return DescribeFileError(error);
 }
+
+// The command line's face of a run: the gathered entries, fixed answers, the
+// progress line, and failures on stderr as they come.
+class CommandFace final : public RunFace {
+public:
+    CommandFace(const BatchArguments& a, const std::vector<ListEntry>& entries, Console& console,
+                std::shared_ptr<const RunPairs> pairs)
+        : m_a(a), m_entries(entries), m_console(console), m_pairs(std::move(pairs))
+    {
+    }
+
+    qsizetype count() override { return qsizetype(m_entries.size()); }
+    EntryPlan plan(qsizetype index) override
+    {
+        const ListEntry& entry = m_entries[size_t(index)];
+        EntryPlan plan;
+        plan.source = entry.path;
+        if (!entry.failure.isEmpty()) {
+            plan.action = EntryPlan::Action::Fail;
+            plan.failure = entry.failure;
+            return plan;
+        }
+        plan.output = m_a.inPlace ? entry.path : OutputPathInFolder(m_a.outputFolder, entry.path);
+        plan.pairs = m_pairs;
+        m_console.progress.file(index, entry.path);
+        m_yields = 0;
+        m_current = entry.path;
+        return plan;
+    }
+    void yield() override
+    {
+        m_console.progress.tick();
+        ++m_yields;
+        HoldForTests();
+    }
+    bool stopRequested() override { return StopSignals::received() != 0; }
+    QString describe(const FileError& error) override { return CommandReason(error); }
+    void fileDone(qsizetype, const RunReportRow& row, const FileError& error) override
+    {
+        if (error.failed())
+            m_console.error(row.source + ": " + row.reason);
+        else if (m_a.dryRun && !m_a.diff)
+            m_console.print(QString::number(row.replacements) + '\t' + row.source);
+    }
+    // Told once the run has ended, after every per-file message.
+    void lateFailure(qsizetype, const RunReportRow& row, const FileError&) override
+    {
+        m_late << row.source + ": " + row.reason;
+    }
+    std::optional<RunReportRow> unreached(qsizetype index) override
+    {
+        const ListEntry& entry = m_entries[size_t(index)];
+        if (!entry.failure.isEmpty())
+            return RunReportRow{entry.path, QString(), 0, RunOutcome::Failed, entry.failure};
+        return RunReportRow{entry.path, QString(), 0, RunOutcome::NotReached, QString()};
+    }
+    const QStringList& late() const { return m_late; }
+
+private:
+    // For the stop tests: with QUORVANE_TEST_HOLD_FILE naming the source in
+    // hand, the run holds after that file's first stretch (its yields are one
+    // before the text and one after each stretch) until a stop signal comes,
+    // having made the file QUORVANE_TEST_HOLD_MARK, so a signal always finds
+    // the file in hand.
+    void HoldForTests()
+    {
+        static const QString file = qEnvironmentVariable("QUORVANE_TEST_HOLD_FILE");
+        if (file.isEmpty() || m_yields != 2 || m_current != file)
+            return;
+        QFile mark(qEnvironmentVariable("QUORVANE_TEST_HOLD_MARK"));
+        mark.open(QIODevice::WriteOnly);
+        mark.close();
+        for (int waited = 0; waited < 60000 && !StopSignals::received(); ++waited)
+            ::usleep(1000);
+    }
+
+    const BatchArguments& m_a;
+    const std::vector<ListEntry>& m_entries;
+    Console& m_console;
+    std::shared_ptr<const RunPairs> m_pairs;
+    QStringList m_late;
+    QString m_current;
+    int m_yields = 0;
+};
 
 } // namespace
 
@@ -69,7 +156,7 @@ QString WriteReport(const QString& path, const RunReport& report)
     AtomicFile file(path);
     if (file.append(csv.constData(), csv.size()) && file.finish(true) && file.commit())
         return {};
-    return SystemWords(file.errorText(), false);
+    return CommandReason(file.error());
 }
 
 int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
@@ -80,96 +167,44 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         console.error(PathReason(a.outputFolder, FolderError(a.outputFolder)));
         return 2;
     }
-    FileJob job;
-    if (!GatherPairs(a, job.pairs, sayError))
+    std::vector<Pair> pairs;
+    if (!GatherPairs(a, pairs, sayError))
         return 2;
-    job.dryRun = a.dryRun || a.diff;
+    const bool dryRun = a.dryRun || a.diff;
     const std::vector<ListEntry> entries = GatherFiles(a, sayError);
-    const qsizetype total = qsizetype(entries.size());
+    console.progress.setTotal(qsizetype(entries.size()));
 
+    RunOptions options;
+    options.dryRun = dryRun;
+    BackupStore store(DefaultBackupFolder());
+    if (a.backup) {
+        options.backups = &store;
+        options.backupDescription = a.inPlace ? QStringLiteral("quorvane-batch, in place")
+                                              : QStringLiteral("quorvane-batch, into ") + a.outputFolder;
+        options.backupLimits = {a.backupRuns, a.backupBytes};
+    }
+    if (a.diff) {
+        // A diff goes to stdout alone, so that it can be handed to patch.
+        options.process = [&console, &streams](const QString& source, const QString& output, const FileJob& job) {
+            return WriteUnifiedDiff(source, source, output, job, [&console, &streams](const QByteArray& piece) {
+                console.progress.erase();
+                streams.out(piece);
+                return !streams.outFailed();
+            });
+        };
+    }
+    CommandFace face(a, entries, console, std::make_shared<const RunPairs>(std::move(pairs)));
+    RunDriver driver(face, options);
+    if (const QString why = driver.refusal(); !why.isEmpty()) {
+        console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
+        return 2;
+    }
     // From here on a stop signal ends the run between or within files, never
     // halfway through a write; the results already complete still land.
     StopSignals catchStops;
-    job.cancelled = [] { return StopSignals::received() != 0; };
-    job.yield = [&console] { console.progress.tick(); };
-    console.progress.setTotal(total);
-
-    RunReport report;
-    std::vector<qsizetype> rowOf(size_t(total), -1);
-    // Results wait in a group so that a batch of small files pays for one
-    // sync per group instead of one per file; a commit that fails there is
-    // reported late, under the file's own path.
-    std::vector<std::pair<qsizetype, QString>> lateFailures;   // entry index, reason
-    CommitGroup group;
-    if (!job.dryRun)
-        job.group = &group;
-    // Each file the run replaces is kept first, so the run can be undone.
-    BackupStore store(DefaultBackupFolder());
-    std::unique_ptr<BackupRun> backup;
-    if (!job.dryRun && a.backup) {
-        if (const QString why = store.ready(); !why.isEmpty()) {
-            console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
-            return 2;
-        }
-        backup = store.beginRun(a.inPlace ? QStringLiteral("quorvane-batch, in place")
-                                          : QStringLiteral("quorvane-batch, into ") + a.outputFolder);
-        group.setBackup(backup.get());
-    }
-    // A diff goes to stdout alone, so that it can be handed to patch.
-    const auto writeDiff = [&console, &streams](const QByteArray& piece) {
-        console.progress.erase();
-        streams.out(piece);
-        return !streams.outFailed();
-    };
-
-    qsizetype i = 0;
-    for (; i < total && !StopSignals::received(); ++i) {
-        const ListEntry& entry = entries[size_t(i)];
-        if (!entry.failure.isEmpty()) {
-            report.add({entry.path, QString(), 0, RunOutcome::Failed, entry.failure});
-            continue;
-        }
-        const QString& source = entry.path;
-        const QString output = a.inPlace ? source : OutputPathInFolder(a.outputFolder, source);
-        console.progress.file(i, source);
-        const FileOutcome outcome =
-            a.diff ? WriteUnifiedDiff(source, source, output, job, writeDiff)
-                   : ProcessFile(source, output, job, [&lateFailures, i](const QString& why) {
-                         lateFailures.emplace_back(i, why);
-                     });
-        if (outcome.cancelled)
-            break;
-        if (!outcome.ok) {
-            const QString why = SystemWords(outcome.error, outcome.failedAt == FileOutcome::Stage::Read);
-            console.error(source + ": " + why);
-            report.add({source, output, 0, RunOutcome::Failed, why});
-            continue;
-        }
-        const std::int64_t made = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t{0});
-        if (a.dryRun && !a.diff)
-            console.print(QString::number(made) + '\t' + source);
-        rowOf[size_t(i)] = report.add({source, output, made,
-                                       outcome.written ? RunOutcome::Written : RunOutcome::Unchanged, {}});
-    }
-    if (i < total) {
-        report.stopBefore({});
-        for (; i < total; ++i) {
-            const ListEntry& entry = entries[size_t(i)];
-            const bool listFailed = !entry.failure.isEmpty();
-            report.add({entry.path, QString(), 0, listFailed ? RunOutcome::Failed : RunOutcome::NotReached,
-                        entry.failure});
-        }
-    }
-    group.flush();
-    if (backup) {
-        backup->finish();
-        store.prune({a.backupRuns, a.backupBytes}, backup->id());
-    }
-    for (const auto& [index, why] : lateFailures) {
-        const QString& source = entries[size_t(index)].path;
-        console.error(source + ": " + why);
-        report.markFailed(rowOf[size_t(index)], why);
-    }
+    const RunReport report = driver.run();
+    for (const QString& line : face.late())
+        console.error(line);
     console.progress.erase();
 
     const int stopSignal = StopSignals::received();

@@ -15,29 +15,6 @@ namespace quorvane {
 
 namespace {
 
-// Pairs as units of the file's class; pairs with an empty find are left out
-// (they change nothing) and `kept` maps each kept pair back to its position.
-template <typename Unit>
-std::vector<UnitPair<Unit>> EncodePairs(const std::vector<Pair>& pairs, std::vector<size_t>& kept)
-{
-    std::vector<UnitPair<Unit>> out;
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        if (pairs[i].find.isEmpty())
-            continue;
-        kept.push_back(i);
-        if constexpr (sizeof(Unit) == 1) {
-            const QByteArray f = pairs[i].find.toUtf8(), r = pairs[i].replace.toUtf8();
-            out.push_back({std::string(f.constData(), size_t(f.size())), std::string(r.constData(), size_t(r.size()))});
-        } else {
-            const auto units = [](const QString& s) {
-                return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
-            };
-            out.push_back({units(pairs[i].find), units(pairs[i].replace)});
-        }
-    }
-    return out;
-}
-
 template <typename Unit>
 bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
 {
@@ -49,30 +26,19 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
 
 enum class PumpResult { Done, ReadFailed, Restart, Cancelled };
 
-// The pairs of the latest job made ready for each unit width. A batch runs the
-// same pairs over every file, and with thousands of pairs getting them ready
-// costs far more than a small file itself.
-template <typename Unit>
-struct PreparedCache {
-    std::mutex lock;
-    std::vector<Pair> pairs;
-    std::vector<size_t> kept;
-    std::shared_ptr<const PreparedPairs<Unit>> prepared;
-};
-
-template <typename Unit>
-std::shared_ptr<const PreparedPairs<Unit>> Prepared(const std::vector<Pair>& pairs, std::vector<size_t>& kept)
+// A job that brings bare pairs gets them prepared here. A batch runs the same
+// pairs over every file, so the latest ones are kept for the next file.
+std::shared_ptr<const RunPairs> PairsOf(const FileJob& job)
 {
+    if (job.prepared)
+        return job.prepared;
+    static std::mutex lock;
     // Never destroyed: freeing thousands of prepared pairs at exit is wasted time.
-    static PreparedCache<Unit>& cache = *new PreparedCache<Unit>;
-    std::lock_guard<std::mutex> hold(cache.lock);
-    if (!cache.prepared || cache.pairs != pairs) {
-        cache.kept.clear();
-        cache.prepared = PreparePairs(EncodePairs<Unit>(pairs, cache.kept));
-        cache.pairs = pairs;
-    }
-    kept = cache.kept;
-    return cache.prepared;
+    static std::shared_ptr<const RunPairs>& latest = *new std::shared_ptr<const RunPairs>;
+    std::lock_guard<std::mutex> hold(lock);
+    if (!latest || latest->pairs() != job.pairs)
+        latest = std::make_shared<const RunPairs>(job.pairs);
+    return latest;
 }
 
 bool Cancelled(const FileJob& job)
@@ -103,12 +69,15 @@ struct ResultSink {
 // one-pass mode ended midway: run again with it off. Cancelled: job.cancelled
 // answered true, after a yield or within the pipeline.
 template <typename Unit>
-PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, ResultSink& dest, FileOutcome& outcome)
+PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, ResultSink& dest,
+                FileOutcome& outcome)
 {
-    std::vector<size_t> kept;
-    ReplacePipeline<Unit> pipeline(Prepared<Unit>(job.pairs, kept), onePass);
-    if (job.cancelled)
-        pipeline.setCancel(job.cancelled);
+    std::unique_ptr<StreamReplacer<Unit>> replacer;
+    if constexpr (sizeof(Unit) == 1)
+        replacer = pairs.bytes(onePass, job.cancelled);
+    else
+        replacer = pairs.units(onePass, job.cancelled);
+    StreamReplacer<Unit>& pipeline = *replacer;
     bool& writeOk = dest.ok;
     const auto sink = [&](std::basic_string_view<Unit> piece) {
         if (!piece.empty())
@@ -141,9 +110,7 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, bool onePass, ResultSi
         if (pipeline.restartNeeded())
             return PumpResult::Restart;
     }
-    const std::vector<std::int64_t>& counts = pipeline.counts();
-    for (size_t k = 0; k < kept.size() && k < counts.size(); ++k)
-        outcome.counts[kept[k]] = counts[k];
+    pipeline.addCounts(outcome.counts);
     return readOk ? PumpResult::Done : PumpResult::ReadFailed;
 }
 
@@ -166,13 +133,17 @@ FileOutcome Abandoned(FileOutcome outcome, std::unique_ptr<AtomicFile> out)
     return outcome;
 }
 
-FileOutcome Failed(FileOutcome outcome, FileOutcome::Stage stage, const QString& error)
+FileOutcome Failed(FileOutcome outcome, FileError error)
 {
     outcome.ok = false;
-    outcome.failedAt = stage;
-    outcome.error = error;
+    outcome.failure = std::move(error);
     outcome.written = false;
     return outcome;
+}
+
+FileError ReadFailure(const SourceReader& reader, bool opening, const QString& source)
+{
+    return {opening ? FileStage::Open : FileStage::Read, reader.errorNumber(), source};
 }
 
 // Forms that are written back byte for byte as they were read; only these can
@@ -183,14 +154,15 @@ bool RoundTrips(SourceForm form)
 }
 
 // One go at a file. writeError receives the errno of a write failure.
-FileOutcome Attempt(const QString& source, const QString& output, const FileJob& job,
-                    const std::function<void(const QString&)>& onLateWriteFailure, int& writeError)
+FileOutcome Attempt(const QString& source, const QString& output, const FileJob& job, const RunPairs& pairs,
+                    const std::function<void(const FileError&)>& onLateWriteFailure, int& writeError)
 {
     FileOutcome outcome;
-    outcome.counts.assign(job.pairs.size(), 0);
-    // A waiting result for the source lands when the source is opened; one for
-    // the output must land first too, so results for one target land in order.
-    if (job.group && job.group->isPending(output))
+    outcome.counts.assign(pairs.pairs().size(), 0);
+    // A result of this run still waiting for the source lands before the
+    // source is read, so the file is read as the run left it; one waiting for
+    // the output lands first too, so results for one target land in order.
+    if (job.group && (job.group->isPending(source) || job.group->isPending(output)))
         job.group->commitWaiting();
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);
@@ -207,8 +179,9 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
             job.tap->restart();
         reader = std::make_unique<SourceReader>();
         if (!reader->open(source))
-            return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
-        outcome.encoding = reader->detected().encoding;
+            return Failed(outcome, ReadFailure(*reader, true, source));
+        outcome.codec = ChooseCodec(reader->detected());
+        outcome.encoding = outcome.codec.read.encoding;
         // In place, a result may come out identical to its source even though
         // replacements were made (a pair that puts back what it finds); such a
         // source is left alone, as if nothing had matched. A dry run tells so too.
@@ -223,17 +196,18 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
             dryCompare = std::make_unique<TargetCompare>(output);
         }
         ResultSink dest{out.get(), dryCompare.get(), job.tap};
-        if (outcome.encoding == TextEncoding::Unicode)
-            dest.put("\xFF\xFE", 2);
-        pumped = reader->wide() ? Pump<char16_t>(*reader, job, onePass, dest, outcome)
-                               : Pump<char>(*reader, job, onePass, dest, outcome);
+        if (!outcome.codec.resultMark.isEmpty())
+            dest.put(outcome.codec.resultMark.constData(), outcome.codec.resultMark.size());
+        std::fill(outcome.counts.begin(), outcome.counts.end(), 0);
+        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome)
+                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome);
         if (pumped != PumpResult::Restart)
             break;
     }
     if (pumped == PumpResult::Cancelled)
         return Abandoned(std::move(outcome), std::move(out));
     if (pumped == PumpResult::ReadFailed)
-        return Failed(outcome, FileOutcome::Stage::Read, DescribeReadError(reader->errorNumber()));
+        return Failed(outcome, ReadFailure(*reader, false, source));
     const Detected detected = reader->detected();
     const QByteArray odd = reader->trailingByte();
     ResultSink dest{out.get(), dryCompare.get(), job.tap};
@@ -263,7 +237,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
 
     if (!out->finish(job.group == nullptr) || (!job.group && !out->commit())) {
         writeError = out->errorNumber();
-        return Failed(outcome, FileOutcome::Stage::Write, out->errorText());
+        return Failed(outcome, out->error());
     }
     if (job.group)
         job.group->adopt(std::move(out), output, onLateWriteFailure);
@@ -280,18 +254,19 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
 }
 
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
-                        const std::function<void(const QString&)>& onLateWriteFailure)
+                        const std::function<void(const FileError&)>& onLateWriteFailure)
 {
+    const std::shared_ptr<const RunPairs> pairs = PairsOf(job);
     // A path holding a NUL would be cut short by the system and name another file.
     if (!UsablePath(source) || (!job.dryRun && !UsablePath(output))) {
         FileOutcome outcome;
-        outcome.counts.assign(job.pairs.size(), 0);
+        outcome.counts.assign(pairs->pairs().size(), 0);
         const bool badSource = !UsablePath(source);
-        return Failed(outcome, badSource ? FileOutcome::Stage::Read : FileOutcome::Stage::Write,
-                      badSource ? DescribeReadError(kNulInPath) : DescribeWriteError(kNulInPath));
+        return Failed(outcome, badSource ? FileError{FileStage::Open, kNulInPath, source}
+                                         : FileError{FileStage::Write, kNulInPath, output});
     }
     int writeError = 0;
-    FileOutcome outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
+    FileOutcome outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError);
     // Waiting results hold their space, and a descriptor each, until they are
     // renamed over the files they replace; once they land, the file may well fit.
     const bool shortOfRoom = writeError == ENOSPC || writeError == EDQUOT || writeError == EMFILE
@@ -301,7 +276,13 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
         writeError = 0;
         if (job.tap)
             job.tap->restart();
-        outcome = Attempt(source, output, job, onLateWriteFailure, writeError);
+        outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError);
+    }
+    if (outcome.ok && job.matches) {
+        for (size_t k = 0; k < outcome.counts.size(); ++k) {
+            if (outcome.counts[k] > 0)
+                job.matches->matched(k, outcome.counts[k]);
+        }
     }
     return outcome;
 }

@@ -2,6 +2,8 @@
 // Per-file replacement: reads a source by its mark, streams it through the pairs
 // and writes the result atomically. The target is replaced only by a complete,
 // synced result; a failure leaves it untouched and no temporary file behind.
+#include "engine/RunPairs.h"
+#include "engine/files/FileError.h"
 #include "engine/text/TextCodec.h"
 
 #include <QString>
@@ -11,12 +13,6 @@
 #include <vector>
 
 namespace quorvane {
-
-struct Pair {
-    QString find;
-    QString replace;
-    bool operator==(const Pair&) const = default;
-};
 
 class CommitGroup;
 
@@ -29,7 +25,18 @@ public:
     virtual void put(const char* data, qint64 len) = 0;
 };
 
+// Receives what a file's pairs matched, beside the counts, once the file is
+// complete: pair (in the run's order) and its number of matches.
+class MatchSink {
+public:
+    virtual ~MatchSink() = default;
+    virtual void matched(size_t pair, std::int64_t count) = 0;
+};
+
 struct FileJob {
+    // The run's pairs, prepared once for all its files. When empty, `pairs`
+    // is prepared here (and kept for the next file with the same pairs).
+    std::shared_ptr<const RunPairs> prepared;
     std::vector<Pair> pairs;            // applied in order; an empty find changes nothing
     qsizetype chunkUnits = 65536;       // input stretch per step (bytes or UTF-16 units)
     std::function<void()> yield;        // called at least once per chunk; may be empty
@@ -41,14 +48,15 @@ struct FileJob {
     // Optional: every byte of the result (mark and odd last byte included), in
     // order, once per go at the file; restarted when the file is read again.
     ResultTap* tap = nullptr;
+    MatchSink* matches = nullptr;       // optional
 };
 
 struct FileOutcome {
     bool ok = false;
-    enum class Stage { None, Read, Write } failedAt = Stage::None;
-    QString error;                      // description of the failure
+    FileError failure;                  // what failed, when ok is false and not cancelled
     std::vector<std::int64_t> counts;   // replacements per pair
     TextEncoding encoding = TextEncoding::Ansi;
+    FileCodec codec;                    // how the file was read and its result written
     // False when nothing needed writing; on a dry run, whether a real run
     // would write (in place, a result identical to the file would not be).
     bool written = false;
@@ -63,53 +71,19 @@ struct FileOutcome {
 // path holding a NUL fails (read or write stage) before anything is opened.
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job);
 // As above; with job.group set the result waits in the group (outcome.written is
-// then true) and onLateWriteFailure receives the description if its commit fails
+// then true) and onLateWriteFailure receives what failed if its commit fails
 // at the group's flush. A result waiting for source or output lands first, and a
 // write that fails for lack of space while results wait is tried once more
 // after they have landed.
 FileOutcome ProcessFile(const QString& source, const QString& output, const FileJob& job,
-                        const std::function<void(const QString& description)>& onLateWriteFailure);
+                        const std::function<void(const FileError& error)>& onLateWriteFailure);
 
 // Splits a multi-line text at CR LF pairs; a trailing pair gives a final empty
 // line and an empty text gives no lines.
 QStringList SplitLines(const QString& text);
 
-// Reports a failure: procedure identifier, step number, description.
-using FailureReporter = std::function<void(const QString& procedure, int step, const QString& description)>;
-
-struct ReplaceContext {
-    std::function<void()> yield;
-    FailureReporter report;
-    CommitGroup* group = nullptr;
-    // As FileJob::cancelled: a file abandoned on it is not reported. Results
-    // already waiting in group are the caller's to flush or discard.
-    std::function<bool()> cancelled;
-    bool dryRun = false;   // as FileJob::dryRun: count and judge, write nothing
-};
-
 // Pairs entry k of finds with entry k of replaces; a find without a partner
 // is paired with the empty text (it deletes).
 std::vector<Pair> PairLists(const QStringList& finds, const QStringList& replaces);
-
-// Processes one file with ctx's yield, cancellation and group as `procedure`:
-// a failure goes to ctx.report at step 100 (read) or writeStep (write), a
-// failure of its waiting result at the group's flush to late at writeStep; an
-// abandoned file is not reported.
-FileOutcome ProcessFileAs(const QString& source, const QString& output, std::vector<Pair> pairs,
-                          const ReplaceContext& ctx, const FailureReporter& late,
-                          const QString& procedure, int writeStep);
-
-// Single mode: find line k is replaced by replace line k (or deleted when the
-// replace text is empty). Failures go to ctx.report as "ReplaceText.ReplaceTextInFile"
-// at step 100 (read) or 110 (write). Returns the replacements per find line.
-std::vector<std::int64_t> ReplaceTextInFile(const QString& source, const QString& findText,
-                                            const QString& replaceText, const QString& output,
-                                            const ReplaceContext& ctx);
-
-// Sets mode: set k is (finds[k], replaces[k]). Failures go to ctx.report as
-// "ReplaceText.ReplaceTextInFileCombo" at step 100 (read) or 106 (write).
-std::vector<std::int64_t> ReplaceTextInFileCombo(const QString& source, const QStringList& finds,
-                                                 const QStringList& replaces, const QString& output,
-                                                 const ReplaceContext& ctx);
 
 } // namespace quorvane

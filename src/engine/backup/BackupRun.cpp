@@ -41,7 +41,7 @@ QCryptographicHash::Algorithm BackupRun::hashAlgorithm() const
     return kHash;
 }
 
-bool BackupRun::open(QString& why)
+bool BackupRun::open(int& error)
 {
     if (m_manifestFd >= 0)
         return true;
@@ -51,7 +51,7 @@ bool BackupRun::open(QString& why)
     // the folder went away with nothing in it.
     const bool fresh = ::mkdir(folder.constData(), 0700) == 0;
     if (!fresh && (errno != EEXIST || m_last == 0)) {
-        why = KeepFailure(errno);
+        error = errno;
         return false;
     }
     m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -59,7 +59,7 @@ bool BackupRun::open(QString& why)
         ::flock(m_dirFd, LOCK_EX);
     m_manifestFd = ::open(folder + '/' + kManifestName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (m_dirFd < 0 || m_manifestFd < 0) {
-        why = KeepFailure(errno);
+        error = errno;
         finish();
         return false;
     }
@@ -75,9 +75,9 @@ bool BackupRun::open(QString& why)
     return true;
 }
 
-qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& hash, QString& why)
+qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& hash, int& error)
 {
-    if (!open(why))
+    if (!open(error))
         return -1;
     BackupEntry e;
     e.path = target;
@@ -101,7 +101,7 @@ qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& has
             e.copied = m_copied = true;
         }
         if (err != 0) {
-            why = KeepFailure(err);
+            error = err;
             return -1;
         }
         m_named = true;
@@ -117,24 +117,24 @@ qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& has
     return e.number;
 }
 
-bool BackupRun::writePending(QString& why)
+bool BackupRun::writePending(int& error)
 {
     if (m_pending.isEmpty())
         return true;
     const QByteArray lines = std::exchange(m_pending, {});
     if (WriteFully(m_manifestFd, lines.constData(), lines.size()))
         return true;
-    why = KeepFailure(errno);
+    error = errno;
     // What did get written may end in half a line: the next lines start afresh.
     m_pending = "\n";
     return false;
 }
 
-bool BackupRun::sync(QString& why)
+bool BackupRun::sync(int& error)
 {
     if (m_manifestFd < 0)
         return true;
-    if (!writePending(why))
+    if (!writePending(error))
         return false;
     // Copies are many files of their own: one sync of the store's file system
     // covers them all.
@@ -142,7 +142,7 @@ bool BackupRun::sync(QString& why)
     if (rc == 0 && m_named)
         rc = ::fsync(m_dirFd);
     if (rc != 0) {
-        why = KeepFailure(errno);
+        error = errno;
         return false;
     }
     m_copied = m_named = false;
@@ -162,10 +162,10 @@ void BackupRun::drop(qint64 key)
 void BackupRun::finish()
 {
     if (m_manifestFd >= 0) {
-        QString why;
+        int error = 0;
         if (m_files > 0)
             m_pending += ManifestTotalsLine(m_files, m_keptBytes);
-        if (writePending(why))
+        if (writePending(error))
             ::fdatasync(m_manifestFd);
         ::close(std::exchange(m_manifestFd, -1));
     }

@@ -28,15 +28,15 @@ public:
     void finish();
 
     QCryptographicHash::Algorithm hashAlgorithm() const override;
-    qint64 keep(const QString& target, qint64 size, const QByteArray& hash, QString& why) override;
-    bool sync(QString& why) override;
+    qint64 keep(const QString& target, qint64 size, const QByteArray& hash, int& error) override;
+    bool sync(int& error) override;
     void drop(qint64 key) override;
 
 private:
     friend class BackupStore;
     BackupRun(QString id, QString folder, QDateTime started, QString description);
-    bool open(QString& why);
-    bool writePending(QString& why);
+    bool open(int& error);
+    bool writePending(int& error);
 
     QString m_id;
     QString m_folder;

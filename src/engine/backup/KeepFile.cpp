@@ -87,9 +87,4 @@ void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode)
     ::fchmod(fd, mode & 07777);
 }
 
-QString KeepFailure(int err)
-{
-    return QStringLiteral("cannot keep a backup: ") + qt_error_string(err);
-}
-
 } // namespace quorvane

@@ -28,7 +28,5 @@ int CopyBytes(int in, int out);
 // caller's rights allow (the group alone where the owner is refused).
 void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode);
 
-// "cannot keep a backup: " and the system's text for err.
-QString KeepFailure(int err);
 
 } // namespace quorvane

@@ -70,8 +70,7 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
         outcome.ok = false;
         outcome.cancelled = false;
         outcome.written = false;
-        outcome.failedAt = FileOutcome::Stage::Read;
-        outcome.error = m_newError.isEmpty() ? m_old->errorText() : m_newError;
+        outcome.failure = m_newError.isEmpty() ? m_old->error() : FileError{FileStage::Spool, 0, m_source, m_newError};
     }
     return outcome;
 }

@@ -45,10 +45,12 @@ Utf8Side::From ResultSideOf(SourceForm form)
 
 bool OldLines::open(const QString& path)
 {
+    m_path = path;
     if (!m_reader.open(path)) {
         m_failed = m_ended = true;
         return false;
     }
+    m_opened = true;
     // Raw bytes, UTF-8 after the mark or UTF-16 units: made alike as the result's side is.
     m_side.emplace(ResultSideOf(m_reader.detected().form));
     return true;
@@ -90,10 +92,11 @@ bool OldLines::refill()
     return !m_ready.empty();
 }
 
-QString OldLines::errorText() const
+FileError OldLines::error() const
 {
-    return m_spool.errorString().isEmpty() ? DescribeReadError(m_reader.errorNumber())
-                                           : QStringLiteral("Cannot hold a long line: ") + m_spool.errorString();
+    if (!m_spool.errorString().isEmpty())
+        return {FileStage::Spool, 0, m_path, QStringLiteral("Cannot hold a long line: ") + m_spool.errorString()};
+    return {m_opened ? FileStage::Read : FileStage::Open, m_reader.errorNumber(), m_path};
 }
 
 bool OldLines::next(Line& line)

@@ -3,6 +3,7 @@
 // result cut as it arrives. Files without a mark stay raw bytes; marked files
 // are turned into UTF-8 so both sides compare and show alike.
 #include "engine/diff/SideLine.h"
+#include "engine/files/FileError.h"
 #include "engine/text/SourceReader.h"
 
 #include <QByteArray>
@@ -44,12 +45,14 @@ public:
     bool next(Line& line);
     bool failed() const { return m_failed; }
     // Why reading failed: the source's error, or the spool's.
-    QString errorText() const;
+    FileError error() const;
 
 private:
     bool refill();
 
     SourceReader m_reader;
+    QString m_path;
+    bool m_opened = false;
     std::optional<Utf8Side> m_side;
     LineSpool m_spool;
     LineCutter m_cutter{&m_spool};

@@ -156,8 +156,7 @@ FileOutcome WriteUnifiedDiff(const QString& source, const QString& label, const 
     if (sink.failed()) {
         outcome.ok = false;
         outcome.cancelled = false;
-        outcome.failedAt = FileOutcome::Stage::Write;
-        outcome.error = sink.error();
+        outcome.failure = {FileStage::Spool, 0, source, sink.error()};
     }
     return outcome;
 }

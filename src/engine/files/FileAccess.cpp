@@ -1,8 +1,7 @@
 #include "engine/files/FileAccess.h"
 
-#include "engine/files/PendingWrites.h"
-
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -33,7 +32,6 @@ int OpenRegularForReading(const QString& path)
     }
     if (!UsablePath(path))
         return -1;
-    SettlePendingWrites(path);
     // Devices are never opened at all (opening some has side effects); should
     // the path change in between, O_NONBLOCK keeps a FIFO without writer from
     // hanging the open and the type check on the descriptor turns it away.
@@ -123,6 +121,33 @@ QString DescribeWriteError(int err)
     case EINVAL: return QStringLiteral("Not a regular file");
     default: return SystemText(err);
     }
+}
+
+QString DescribeFileError(const FileError& error)
+{
+    const int err = error.number;
+    switch (error.stage) {
+    case FileStage::None: return QString();
+    case FileStage::Open:
+    case FileStage::Read: return DescribeReadError(err);
+    case FileStage::KeepBackup: return QStringLiteral("cannot keep a backup: ") + SystemText(err);
+    case FileStage::Spool: return error.detail;
+    case FileStage::CreateTemp:
+    case FileStage::Rename:
+        // The folder, not the target, refuses here (a read-only folder, or
+        // another user's file in a sticky one): say where, or "Permission
+        // denied" puzzles about a target that may be written.
+        if (err == EACCES || err == EPERM || err == EROFS) {
+            const QString folder = QFileInfo(error.path).absolutePath();
+            return (error.stage == FileStage::CreateTemp ? QStringLiteral("cannot create a temporary file in ")
+                                                         : QStringLiteral("cannot replace a file in "))
+                   + folder + QStringLiteral(": ") + DescribeWriteError(err);
+        }
+        return DescribeWriteError(err);
+    case FileStage::Write:
+    case FileStage::Sync: return DescribeWriteError(err);
+    }
+    return DescribeWriteError(err);
 }
 
 } // namespace quorvane

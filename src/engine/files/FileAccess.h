@@ -2,6 +2,8 @@
 // Low-level file access shared by the codec and per-file replacement: opening
 // only regular files (never blocking on a FIFO or device), whole reads, and
 // short human descriptions of system errors.
+#include "engine/files/FileError.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,8 +19,8 @@ bool UsablePath(const QString& path);
 
 // Opens path read-only if it names a regular file (after following links).
 // Returns the descriptor, or -1 with errno set (EINVAL for anything that is not
-// a regular file). Never blocks on FIFOs or devices. A result still waiting to
-// replace the file is put in place first (see PendingWrites.h).
+// a regular file). Never blocks on FIFOs or devices. Has no side effects: a
+// result of a run still waiting to replace the file is not put in place.
 int OpenRegularForReading(const QString& path);
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
@@ -39,6 +41,13 @@ QString DescribeReadError(int err);
 // (a missing output folder), EACCES/EPERM/EROFS "Permission denied", EINVAL
 // and kNulInPath as for reading.
 QString DescribeWriteError(int err);
+
+// The usual words for a failure: DescribeReadError for the source's stages,
+// DescribeWriteError for the output's, with the folder named where the folder
+// refused ("cannot create a temporary file in FOLDER: Permission denied",
+// "cannot replace a file in FOLDER: Permission denied"), "cannot keep a
+// backup: " with the system's text, and a spool's own detail. Empty for none.
+QString DescribeFileError(const FileError& error);
 
 // The file system's name for path (no Qt conversion surprises).
 QByteArray NativePath(const QString& path);

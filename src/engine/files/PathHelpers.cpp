@@ -1,7 +1,6 @@
 #include "engine/files/PathHelpers.h"
 
 #include "engine/files/FileAccess.h"
-#include "engine/files/PendingWrites.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,8 +11,6 @@ bool FileExists(const QString& path)
 {
     if (path.isEmpty() || !UsablePath(path))
         return false;
-    // Asked before reading or replacing the file: a waiting result lands first.
-    SettlePendingWrites(path);
     struct stat st;
     return ::stat(NativePath(path).constData(), &st) == 0;
 }

@@ -21,16 +21,13 @@ QString Utf8Text(QByteArrayView bytes)
     return decoder(bytes);
 }
 
-bool DetectTextEncoding(const QString& path, Detected& out, QString* error)
+FileCodec ChooseCodec(const Detected& detected)
 {
-    SourceReader reader;
-    if (!reader.open(path)) {
-        if (error)
-            *error = DescribeReadError(reader.errorNumber());
-        return false;
-    }
-    out = reader.detected();
-    return true;
+    FileCodec codec;
+    codec.read = detected;
+    if (detected.encoding == TextEncoding::Unicode)
+        codec.resultMark = QByteArrayLiteral("\xFF\xFE");
+    return codec;
 }
 
 // Reads the whole text: narrow files as UTF-8 (invalid bytes become U+FFFD),

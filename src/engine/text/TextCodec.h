@@ -2,6 +2,7 @@
 // Text file codec: classes a file by its byte-order mark and reads its text.
 // Only regular files are ever opened; a FIFO, socket or device fails like an
 // unreadable file.
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -19,9 +20,16 @@ struct Detected {
     int markLength = 0;   // bytes of the mark, never part of the text
 };
 
-// Classes the file at path by its first bytes. Returns false and sets *error
-// when the file cannot be opened for reading (or is not a regular file).
-bool DetectTextEncoding(const QString& path, Detected& out, QString* error = nullptr);
+// How one file is read and its result written. Chosen per file, today by
+// the mark alone (ChooseCodec); a run carries it with the file's outcome.
+struct FileCodec {
+    Detected read;           // the form the source was read in
+    QByteArray resultMark;   // bytes the result starts with
+};
+
+// The codec for a source classed as detected: Ansi and Utf8 results as raw
+// bytes without a mark, Unicode (any UTF-16 or UTF-32 form) as UTF-16LE with FF FE.
+FileCodec ChooseCodec(const Detected& detected);
 
 // Lines of a text file in any class, without terminators: CR LF, LF and a lone
 // CR each end a line, and a final terminator adds no line. An empty text gives

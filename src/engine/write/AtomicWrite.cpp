@@ -257,8 +257,10 @@ bool AtomicFile::finish(bool sync)
     if (m_hash)
         m_digest = std::exchange(m_hash, nullptr)->result();
     CopyMetadata(NativePath(m_final), m_fd);
-    if (sync && ::fsync(m_fd) != 0)
+    if (sync && ::fsync(m_fd) != 0) {
+        m_failedStep = Step::Sync;
         return fail();
+    }
     // Closing is where some file systems (NFS) report a failed write. A
     // duplicate shares the lock and keeps the file held until its commit.
     const int keep = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
@@ -335,22 +337,22 @@ bool AtomicFile::sameAsTarget()
     return compare->same();
 }
 
-QString AtomicFile::errorText() const
+FileError AtomicFile::error() const
 {
     if (m_errno == 0)
-        return QString();
-    const QString why = DescribeWriteError(m_errno);
-    // The folder, not the target, refuses here (a read-only folder, or another
-    // user's file in a sticky one): say where, or "Permission denied" puzzles
-    // about a target that may be written.
-    if (m_errno != EACCES && m_errno != EPERM && m_errno != EROFS)
-        return why;
-    const QString folder = QFileInfo(m_final).absolutePath();
-    if (m_failedStep == Step::CreateTemp)
-        return "cannot create a temporary file in " + folder + ": " + why;
-    if (m_failedStep == Step::Rename)
-        return "cannot replace a file in " + folder + ": " + why;
-    return why;
+        return {};
+    switch (m_failedStep) {
+    case Step::CreateTemp: return {FileStage::CreateTemp, m_errno, m_final};
+    case Step::Sync: return {FileStage::Sync, m_errno, m_final};
+    case Step::Rename: return {FileStage::Rename, m_errno, m_final};
+    case Step::Other: break;
+    }
+    return {FileStage::Write, m_errno, m_final};
+}
+
+QString AtomicFile::errorText() const
+{
+    return DescribeFileError(error());
 }
 
 } // namespace quorvane

@@ -4,6 +4,8 @@
 // target is never seen half-written, and a failure leaves it untouched with no
 // temporary file behind. The temporary file stays open, and so held (see
 // engine/write/TempFiles.h), until it is renamed or dropped.
+#include "engine/files/FileError.h"
+
 #include <QCryptographicHash>
 #include <QString>
 #include <memory>
@@ -79,6 +81,9 @@ public:
     // that refuses the rename (another user's file in a sticky folder) "cannot
     // replace a file in FOLDER: Permission denied".
     QString errorText() const;
+    // That failure as a value: the stage (creating the temporary file, writing,
+    // syncing, renaming) and errno, with the resolved target as its path.
+    FileError error() const;
 
 private:
     bool openTemp();
@@ -91,7 +96,7 @@ private:
     int m_fd = -1;
     int m_errno = 0;
     int m_refusal = 0;   // why the target path itself is unusable
-    enum class Step { Other, CreateTemp, Rename } m_failedStep = Step::Other;
+    enum class Step { Other, CreateTemp, Sync, Rename } m_failedStep = Step::Other;
     dev_t m_device = 0;
     qint64 m_size = 0;
     qint64 m_written = 0;   // bytes in the temporary file

@@ -17,18 +17,16 @@ namespace quorvane {
 struct CommitGroup::Entry {
     std::unique_ptr<AtomicFile> file;
     QString path;
-    std::function<void(const QString&)> onFailure;
+    std::function<void(const FileError&)> onFailure;
 };
 
 CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
     : m_maxFiles(std::max(1, std::min(maxFiles, HeldTempBudget()))), m_maxBytes(maxBytes)
 {
-    RegisterPendingWrites(this);
 }
 
 CommitGroup::~CommitGroup()
 {
-    UnregisterPendingWrites(this);
     commitAll();
 }
 
@@ -54,12 +52,6 @@ bool CommitGroup::isPending(const QString& path) const
     return m_targets.contains(ResolveWriteTarget(path));
 }
 
-void CommitGroup::settle(const QString& path)
-{
-    if (isPending(path))
-        commitAll();
-}
-
 void CommitGroup::commitWaiting()
 {
     commitAll();
@@ -71,7 +63,7 @@ int CommitGroup::pendingCount() const
 }
 
 void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
-                        std::function<void(const QString&)> onFailure)
+                        std::function<void(const FileError&)> onFailure)
 {
     m_bytes += file->size();
     m_targets.insert(file->finalPath());
@@ -122,12 +114,12 @@ void CommitGroup::commitAll()
     commitBatch(batch);
 }
 
-void CommitGroup::fail(Entry& e, const QString& description)
+void CommitGroup::fail(Entry& e, const FileError& error)
 {
     e.file->discard();
-    m_failures.push_back(CommitFailure{e.path, description});
+    m_failures.push_back(CommitFailure{e.path, error});
     if (e.onFailure)
-        e.onFailure(description);
+        e.onFailure(error);
 }
 
 void CommitGroup::commitBatch(std::vector<Entry>& entries)
@@ -137,7 +129,7 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
     // Kept files and their records go to disk with the same syncs as the
     // results, so none is renamed before its old file is safe.
     std::vector<qint64> keys(entries.size(), 0);
-    std::vector<QString> refused(entries.size());
+    std::vector<int> refused(entries.size(), 0);   // errno of a backup that could not be kept
     if (m_backup) {
         for (size_t i = 0; i < entries.size(); ++i) {
             const AtomicFile& file = *entries[i].file;
@@ -162,7 +154,7 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
             ::close(dir);
         syncError[dev] = err;
     }
-    QString unsynced;
+    int unsynced = 0;
     if (m_backup && !m_backup->sync(unsynced)) {
         for (size_t i = 0; i < entries.size(); ++i) {
             if (keys[i] >= 0)
@@ -172,18 +164,18 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
 
     for (size_t i = 0; i < entries.size(); ++i) {
         Entry& e = entries[i];
-        QString description = refused[i];
-        if (description.isEmpty()) {
+        FileError error{FileStage::KeepBackup, refused[i], e.file->finalPath()};
+        if (refused[i] == 0) {
             if (const int err = syncError[e.file->device()])
-                description = DescribeWriteError(err);
+                error = {FileStage::Sync, err, e.file->finalPath()};
             else if (!e.file->commit())
-                description = e.file->errorText();
+                error = e.file->error();
             else
                 continue;
         }
         if (keys[i] > 0)
             m_backup->drop(keys[i]);
-        fail(e, description);
+        fail(e, error);
     }
 }
 

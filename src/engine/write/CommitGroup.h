@@ -3,13 +3,13 @@
 // and are made durable with one file-system sync instead of one sync per file,
 // then renamed over their targets in the order they were added. A result is
 // never renamed before it is on disk, and a target is either replaced whole or
-// left as it was. While results wait, any read of their targets through
-// engine/files puts them in place first, so nothing reads the old bytes.
+// left as it was. Reading a waiting result's target has no side effect: the
+// run asks isPending() and lands the results before it reads such a file.
 // A group stands for one run: the first write of its run into a folder clears
 // that folder of stale temporary files (see engine/write/TempFiles.h). With a
 // backup attached, the file each result replaces is kept before the rename, and
 // a result whose old file cannot be kept is not renamed.
-#include "engine/files/PendingWrites.h"
+#include "engine/files/FileError.h"
 #include "engine/write/TempFiles.h"
 
 #include <QSet>
@@ -25,17 +25,17 @@ class GroupBackup;
 
 struct CommitFailure {
     QString path;          // the output path as the caller gave it
-    QString description;   // short human text, e.g. "Permission denied"
+    FileError error;       // what failed
 };
 
-class CommitGroup : private PendingWrites {
+class CommitGroup {
 public:
     // Flushes by itself once maxFiles results or maxBytes of them are waiting,
     // or sooner when their open descriptors would run short.
     explicit CommitGroup(int maxFiles = 2048, qint64 maxBytes = qint64(256) << 20);
     // Flushes what is still waiting; failures then reach only the files' own
     // callbacks, so callers that count failures should flush() first.
-    ~CommitGroup() override;
+    ~CommitGroup();
     CommitGroup(const CommitGroup&) = delete;
     CommitGroup& operator=(const CommitGroup&) = delete;
 
@@ -62,16 +62,15 @@ public:
     void setBackup(GroupBackup* backup) { m_backup = backup; }
 
     // Takes a finished (unsynced) temporary file destined for its target;
-    // onFailure, if set, receives the description should its commit fail.
+    // onFailure, if set, receives what failed should its commit fail.
     void adopt(std::unique_ptr<AtomicFile> file, const QString& path,
-               std::function<void(const QString&)> onFailure);
+               std::function<void(const FileError&)> onFailure);
 
 private:
     struct Entry;
     void commitAll();
     void commitBatch(std::vector<Entry>& entries);
-    void fail(Entry& entry, const QString& description);
-    void settle(const QString& path) override;
+    void fail(Entry& entry, const FileError& error);
 
     int m_maxFiles;
     qint64 m_maxBytes;

@@ -19,12 +19,12 @@ public:
     // bytes hashing to hash is about to replace, or records that the result
     // creates it. Returns the record's key (0 when there is nothing to record,
     // as for a target that is not a regular file, whose rename fails anyway),
-    // or -1 with why set ("cannot keep a backup: No space left on device"):
-    // that result must then not be renamed.
-    virtual qint64 keep(const QString& target, qint64 size, const QByteArray& hash, QString& why) = 0;
+    // or -1 with error set to the errno that stopped it: that result must then
+    // not be renamed.
+    virtual qint64 keep(const QString& target, qint64 size, const QByteArray& hash, int& error) = 0;
     // Makes the records and kept files since the last call durable. False with
-    // why set: none of those results may be renamed.
-    virtual bool sync(QString& why) = 0;
+    // error set: none of those results may be renamed.
+    virtual bool sync(int& error) = 0;
     // The result recorded under key was not renamed after all: its record is
     // marked dropped and its kept file removed.
     virtual void drop(qint64 key) = 0;

@@ -1,0 +1,91 @@
+#include "app/RunInputs.h"
+
+#include "app/Form1.h"
+#include "engine/FileReplace.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+namespace quorvane {
+
+QString BoxText(const QPlainTextEdit* box)
+{
+    QString text = box->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+namespace {
+
+QStringList Items(const QComboBox* box)
+{
+    QStringList items;
+    items.reserve(box->count());
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+} // namespace
+
+RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, QComboBox* finds, QComboBox* replaces,
+                     QObject* parent)
+    : QObject(parent), m_findText(findText), m_replaceText(replaceText), m_finds(finds), m_replaces(replaces)
+{
+    const auto textsChanged = [this] { m_textsRead = false; };
+    connect(findText->document(), &QTextDocument::contentsChanged, this, textsChanged);
+    connect(replaceText->document(), &QTextDocument::contentsChanged, this, textsChanged);
+    const auto setsChanged = [this] { m_sets.reset(); };
+    for (QComboBox* box : {finds, replaces}) {
+        QAbstractItemModel* model = box->model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, setsChanged);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, setsChanged);
+        connect(model, &QAbstractItemModel::rowsMoved, this, setsChanged);
+        connect(model, &QAbstractItemModel::dataChanged, this, setsChanged);
+        connect(model, &QAbstractItemModel::modelReset, this, setsChanged);
+        connect(model, &QAbstractItemModel::layoutChanged, this, setsChanged);
+    }
+}
+
+void RunInputs::readTexts()
+{
+    if (m_textsRead)
+        return;
+    const QString find = BoxText(m_findText);
+    const QString replace = BoxText(m_replaceText);
+    const QStringList findLines = SplitLines(find);
+    const QStringList replaceLines = SplitLines(replace);
+    m_problem.clear();
+    if (!replace.isEmpty()) {
+        if (findLines.size() != replaceLines.size())
+            m_problem = Form1::tr("The number of lines of Find What and Replace With must be the same.");
+    } else if (find.isEmpty()) {
+        m_problem = Form1::tr("You forgot to input find what.");
+    }
+    m_single = std::make_shared<const RunPairs>(PairLists(findLines, replaceLines));
+    m_textsRead = true;
+}
+
+QString RunInputs::singleProblem()
+{
+    readTexts();
+    return m_problem;
+}
+
+std::shared_ptr<const RunPairs> RunInputs::singlePairs()
+{
+    readTexts();
+    return m_single;
+}
+
+std::shared_ptr<const RunPairs> RunInputs::setPairs()
+{
+    if (!m_sets)
+        m_sets = std::make_shared<const RunPairs>(PairLists(Items(m_finds), Items(m_replaces)));
+    return m_sets;
+}
+
+} // namespace quorvane

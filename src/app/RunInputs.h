@@ -1,0 +1,51 @@
+#pragma once
+// The window's find and replace texts and its set list as a run reads them.
+// A run reads them again for every file, so an edit made while it yields
+// applies to the files after it; the pairs are made ready again only when a
+// box or the set list changes, never per file.
+#include "engine/RunPairs.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QComboBox;
+class QPlainTextEdit;
+
+namespace quorvane {
+
+class RunInputs : public QObject {
+    Q_OBJECT
+public:
+    RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, QComboBox* finds, QComboBox* replaces,
+              QObject* parent = nullptr);
+
+    // Single mode: the message a run stops with before a file ("The number of
+    // lines of Find What and Replace With must be the same.", "You forgot to
+    // input find what."), or empty when the texts pass.
+    QString singleProblem();
+    // Single mode: find line k with replace line k; a find line without a
+    // partner (the replace text is empty) is deleted.
+    std::shared_ptr<const RunPairs> singlePairs();
+    // Sets mode: set k is (find item k, replace item k).
+    std::shared_ptr<const RunPairs> setPairs();
+
+private:
+    void readTexts();
+
+    QPlainTextEdit* m_findText;
+    QPlainTextEdit* m_replaceText;
+    QComboBox* m_finds;
+    QComboBox* m_replaces;
+    bool m_textsRead = false;
+    QString m_problem;
+    std::shared_ptr<const RunPairs> m_single;
+    std::shared_ptr<const RunPairs> m_sets;
+};
+
+// The box's text with each line break as CR LF. The raw text keeps every
+// character as typed (non-breaking spaces included); blocks and soft line
+// breaks both count as line breaks.
+QString BoxText(const QPlainTextEdit* box);
+
+} // namespace quorvane

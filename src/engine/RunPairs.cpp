@@ -1,0 +1,98 @@
+#include "engine/RunPairs.h"
+
+#include "engine/replace/ReplacePipeline.h"
+
+namespace quorvane {
+
+namespace {
+
+template <typename Unit>
+std::basic_string<Unit> Units(const QString& s)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const QByteArray bytes = s.toUtf8();
+        return std::string(bytes.constData(), size_t(bytes.size()));
+    } else {
+        return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+    }
+}
+
+// Exact, case-sensitive replace-all of every pair in turn: the streaming pipeline.
+template <typename Unit>
+class ExactReplacer final : public StreamReplacer<Unit> {
+public:
+    using typename StreamReplacer<Unit>::View;
+    using typename StreamReplacer<Unit>::Sink;
+
+    ExactReplacer(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass,
+                  std::function<bool()> cancelled, const std::vector<size_t>& kept)
+        : m_pipeline(std::move(prepared), onePass), m_kept(kept)
+    {
+        if (cancelled)
+            m_pipeline.setCancel(std::move(cancelled));
+    }
+    void feed(View chunk, const Sink& sink) override { m_pipeline.feed(chunk, sink); }
+    void finish(const Sink& sink) override { m_pipeline.finish(sink); }
+    bool cancelled() const override { return m_pipeline.cancelled(); }
+    bool restartNeeded() const override { return m_pipeline.restartNeeded(); }
+    void addCounts(std::vector<std::int64_t>& counts) const override
+    {
+        const std::vector<std::int64_t>& made = m_pipeline.counts();
+        for (size_t k = 0; k < m_kept.size() && k < made.size(); ++k)
+            counts[m_kept[k]] += made[k];
+    }
+
+private:
+    ReplacePipeline<Unit> m_pipeline;
+    const std::vector<size_t>& m_kept;
+};
+
+} // namespace
+
+RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher)
+    : m_pairs(std::move(pairs)), m_matcher(matcher)
+{
+    // An empty find changes nothing, so it never reaches a pipeline.
+    for (size_t i = 0; i < m_pairs.size(); ++i) {
+        if (!m_pairs[i].find.isEmpty())
+            m_kept.push_back(i);
+    }
+}
+
+RunPairs::~RunPairs() = default;
+
+template <typename Unit>
+std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function<bool()> cancelled) const
+{
+    std::shared_ptr<const PreparedPairs<Unit>> prepared;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        auto& slot = [this]() -> auto& {
+            if constexpr (sizeof(Unit) == 1)
+                return m_bytes;
+            else
+                return m_units;
+        }();
+        if (!slot) {
+            std::vector<UnitPair<Unit>> units;
+            units.reserve(m_kept.size());
+            for (size_t i : m_kept)
+                units.push_back({Units<Unit>(m_pairs[i].find), Units<Unit>(m_pairs[i].replace)});
+            slot = PreparePairs(std::move(units));
+        }
+        prepared = slot;
+    }
+    return std::make_unique<ExactReplacer<Unit>>(std::move(prepared), onePass, std::move(cancelled), m_kept);
+}
+
+std::unique_ptr<StreamReplacer<char>> RunPairs::bytes(bool onePass, std::function<bool()> cancelled) const
+{
+    return make<char>(onePass, std::move(cancelled));
+}
+
+std::unique_ptr<StreamReplacer<char16_t>> RunPairs::units(bool onePass, std::function<bool()> cancelled) const
+{
+    return make<char16_t>(onePass, std::move(cancelled));
+}
+
+} // namespace quorvane

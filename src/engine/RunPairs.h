@@ -1,0 +1,74 @@
+#pragma once
+// The pairs of a run, made ready once for every file the run reads, and the
+// one interface through which a file's stream is replaced. The matcher is
+// chosen per run; exact, case-sensitive matching is today's only one.
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+struct Pair {
+    QString find;
+    QString replace;
+    bool operator==(const Pair&) const = default;
+};
+
+enum class MatcherKind { Exact };
+
+// Replaces one file's stream of units (bytes, or UTF-16 units) with a run's pairs.
+template <typename Unit>
+class StreamReplacer {
+public:
+    using View = std::basic_string_view<Unit>;
+    using Sink = std::function<void(View)>;
+    virtual ~StreamReplacer() = default;
+    // The next stretch of input; finished output goes to sink.
+    virtual void feed(View chunk, const Sink& sink) = 0;
+    // Ends the input and hands on everything held back.
+    virtual void finish(const Sink& sink) = 0;
+    // True once the cancel query answered true: the output is incomplete.
+    virtual bool cancelled() const = 0;
+    // True when the output so far is void and the file must be run again
+    // through a replacer made with onePass false.
+    virtual bool restartNeeded() const = 0;
+    // Replacements so far, added into counts (one slot per pair of the run).
+    virtual void addCounts(std::vector<std::int64_t>& counts) const = 0;
+};
+
+template <typename Unit>
+struct PreparedPairs;
+
+class RunPairs {
+public:
+    explicit RunPairs(std::vector<Pair> pairs = {}, MatcherKind matcher = MatcherKind::Exact);
+    ~RunPairs();
+    RunPairs(const RunPairs&) = delete;
+    RunPairs& operator=(const RunPairs&) = delete;
+
+    const std::vector<Pair>& pairs() const { return m_pairs; }
+    MatcherKind matcher() const { return m_matcher; }
+
+    // A replacer for one file. The pairs are made ready for each unit width
+    // on first use and shared by every later file, on any thread.
+    // cancelled (may be empty) is asked between the replacer's steps.
+    std::unique_ptr<StreamReplacer<char>> bytes(bool onePass, std::function<bool()> cancelled) const;
+    std::unique_ptr<StreamReplacer<char16_t>> units(bool onePass, std::function<bool()> cancelled) const;
+
+private:
+    template <typename Unit>
+    std::unique_ptr<StreamReplacer<Unit>> make(bool onePass, std::function<bool()> cancelled) const;
+
+    std::vector<Pair> m_pairs;
+    MatcherKind m_matcher;
+    std::vector<size_t> m_kept;   // pairs with a find, by position
+    mutable std::mutex m_lock;
+    mutable std::shared_ptr<const PreparedPairs<char>> m_bytes;
+    mutable std::shared_ptr<const PreparedPairs<char16_t>> m_units;
+};
+
+} // namespace quorvane

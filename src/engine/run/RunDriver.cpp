@@ -1,0 +1,167 @@
+#include "engine/run/RunDriver.h"
+
+#include "engine/files/PathHelpers.h"
+#include "engine/write/CommitGroup.h"
+
+#include <numeric>
+
+namespace quorvane {
+
+bool RunFace::guard(Phase, const std::function<void()>& work, QString& reason)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
+        return false;
+    }
+}
+
+RunDriver::RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler)
+    : m_face(face), m_options(std::move(options)), m_scheduler(scheduler ? scheduler : &m_inOrder)
+{
+}
+
+QString RunDriver::refusal() const
+{
+    if (m_options.dryRun || !m_options.backups)
+        return {};
+    return m_options.backups->ready();
+}
+
+RunReport RunDriver::run()
+{
+    m_report = RunReport();
+    m_late.clear();
+    // Results of small files wait in one group, so the run pays for one sync
+    // per group of files; a run that stops still lands them.
+    CommitGroup group;
+    std::unique_ptr<BackupRun> backup;
+    if (!m_options.dryRun) {
+        m_group = &group;
+        if (m_options.backups) {
+            backup = m_options.backups->beginRun(m_options.backupDescription);
+            group.setBackup(backup.get());
+        }
+    }
+    m_job = FileJob();
+    m_job.chunkUnits = m_options.chunkUnits;
+    m_job.yield = [this] { m_face.yield(); };
+    m_job.cancelled = [this] { return m_face.stopRequested(); };
+    m_job.dryRun = m_options.dryRun;
+    m_job.group = m_group;
+
+    const qsizetype count = m_face.count();
+    qsizetype stoppedAt = -1;   // the first entry the run did not complete
+    for (qsizetype i = 0; i < count; ++i) {
+        if (m_face.stopRequested()) {
+            stoppedAt = i;
+            break;
+        }
+        const EntryPlan plan = m_face.plan(i);
+        if (plan.action == EntryPlan::Action::Stop) {
+            stoppedAt = i;
+            break;
+        }
+        if (plan.action == EntryPlan::Action::Fail) {
+            m_report.add({plan.source, plan.output, 0, RunOutcome::Failed, plan.failure});
+            continue;
+        }
+        if (plan.action == EntryPlan::Action::Skip) {
+            m_report.add({plan.source, plan.output, 0, RunOutcome::Skipped, QString()});
+            continue;
+        }
+        m_scheduler->submit(i, plan.source, plan.output, [this, i, &plan] { processEntry(i, plan); });
+        m_scheduler->drain();
+        if (m_stopHere) {
+            stoppedAt = i;
+            break;
+        }
+        if (m_face.stopRequested()) {
+            stoppedAt = i + 1;
+            break;
+        }
+    }
+    m_scheduler->drain();
+
+    QString ignored;
+    m_face.guard(RunFace::Phase::Landing, [&] {
+        group.flush();
+        if (backup) {
+            backup->finish();
+            m_options.backups->prune(m_options.backupLimits, backup->id());
+        }
+    }, ignored);
+    m_group = nullptr;
+
+    // Each entry before the stop has exactly one row, at its own index.
+    for (const auto& [index, error] : m_late)
+        m_report.markFailed(index, m_face.describe(error));
+    if (stoppedAt >= 0) {
+        m_report.stopBefore({});
+        for (qsizetype p = stoppedAt; p < count; ++p) {
+            if (std::optional<RunReportRow> row = m_face.unreached(p))
+                m_report.add(std::move(*row));
+        }
+    }
+    return std::move(m_report);
+}
+
+void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
+{
+    m_stopHere = false;
+    RunReportRow row{plan.source, plan.output, 0, RunOutcome::Skipped, QString()};
+    // Reads have no side effects, so a result of this run still waiting for
+    // the source lands before the source is looked at.
+    if (m_group && m_group->isPending(plan.source))
+        m_group->commitWaiting();
+    if (plan.skipEmpty && FileSize2(plan.source) < 1) {
+        m_report.add(row);
+        m_face.fileDone(index, row, {});
+        return;
+    }
+    FileJob job = m_job;
+    job.prepared = plan.pairs;
+    FileOutcome outcome;
+    QString reason;
+    const bool ran = m_face.guard(RunFace::Phase::File, [&] {
+        if (m_options.process) {
+            outcome = m_options.process(plan.source, plan.output, job);
+            return;
+        }
+        // A failure to land may come even before the file's outcome: the
+        // group flushes as it takes the result.
+        outcome = ProcessFile(plan.source, plan.output, job, [this, index, row](const FileError& error) {
+            m_late.emplace_back(index, error);
+            RunReportRow failed = row;
+            failed.outcome = RunOutcome::Failed;
+            failed.reason = m_face.describe(error);
+            m_face.lateFailure(index, failed, error);
+        });
+    }, reason);
+    if (!ran) {
+        row.outcome = RunOutcome::Failed;
+        row.reason = reason;
+        m_report.add(row);
+        return;
+    }
+    if (outcome.cancelled) {
+        m_stopHere = true;
+        return;
+    }
+    if (!outcome.ok) {
+        row.outcome = RunOutcome::Failed;
+        row.reason = m_face.describe(outcome.failure);
+        m_report.add(row);
+        m_face.fileDone(index, row, outcome.failure);
+        return;
+    }
+    row.replacements = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t(0));
+    // Only an in-place result identical to its source is left unwritten.
+    row.outcome = outcome.written ? RunOutcome::Written : RunOutcome::Unchanged;
+    m_report.add(row);
+    m_face.fileDone(index, row, {});
+}
+
+} // namespace quorvane

@@ -1,0 +1,58 @@
+#pragma once
+// The run of a batch: the one place where a run's rules live. It walks the
+// entries its face gives, processes each file with the run's prepared pairs,
+// keeps the results waiting in one commit group (one sync per group of files),
+// keeps each replaced file in the backup store, lands what is complete when
+// the run stops, reports failures that come when results land, and builds the
+// run's report. The window and quorvane-batch are faces (RunFace.h).
+#include "engine/FileReplace.h"
+#include "engine/backup/BackupStore.h"
+#include "engine/report/RunReport.h"
+#include "engine/run/RunFace.h"
+#include "engine/run/RunScheduler.h"
+
+#include <functional>
+
+namespace quorvane {
+
+struct RunOptions {
+    // Counts and judges every file and writes nothing.
+    bool dryRun = false;
+    // Each file the run replaces is kept here first, so the run can be undone
+    // (nullptr: none kept; never on a dry run). The store is pruned to
+    // backupLimits once the run has ended.
+    BackupStore* backups = nullptr;
+    QString backupDescription;
+    BackupLimits backupLimits;
+    // Processes one file in place of ProcessFile (a diff printed as it goes).
+    std::function<FileOutcome(const QString& source, const QString& output, const FileJob& job)> process;
+    qsizetype chunkUnits = 65536;
+};
+
+class RunDriver {
+public:
+    // scheduler may be null: files are then processed in list order on this thread.
+    RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler = nullptr);
+
+    // Asked before the run: empty when it can start, otherwise why its backups
+    // cannot be kept (the store's words), so no file fails for want of one.
+    QString refusal() const;
+    // Runs every entry and returns the report: one row per entry in list
+    // order, a stopped run's unreached entries last, late failures marked.
+    RunReport run();
+
+private:
+    void processEntry(qsizetype index, const EntryPlan& plan);
+
+    RunFace& m_face;
+    RunOptions m_options;
+    InOrderScheduler m_inOrder;
+    RunScheduler* m_scheduler;
+    CommitGroup* m_group = nullptr;
+    RunReport m_report;
+    FileJob m_job;
+    std::vector<std::pair<qsizetype, FileError>> m_late;   // entry, what failed
+    bool m_stopHere = false;   // the file in hand was abandoned
+};
+
+} // namespace quorvane

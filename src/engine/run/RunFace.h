@@ -1,0 +1,67 @@
+#pragma once
+// What a run asks of the face that started it (the window, the command line):
+// the entries, the answers to its questions, and where its news goes. The
+// driver (engine/run/RunDriver.h) owns every rule of a run; a face words and
+// shows what it is told.
+#include "engine/RunPairs.h"
+#include "engine/files/FileError.h"
+#include "engine/report/RunReport.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace quorvane {
+
+// What to do with one entry, as the face answers when the run reaches it.
+struct EntryPlan {
+    enum class Action {
+        Process,   // replace source into output with pairs
+        Fail,      // the entry cannot be taken: a failed row with `failure` as its reason
+        Skip,      // nothing is done with the entry: a "skipped" row
+        Stop,      // the run ends before this entry (it and the rest are not reached)
+    };
+    Action action = Action::Process;
+    QString source;
+    QString output;
+    std::shared_ptr<const RunPairs> pairs;
+    // A source of size below 1 (empty, missing or unreadable) is skipped: a
+    // "skipped" row, no failure told.
+    bool skipEmpty = false;
+    QString failure;
+};
+
+class RunFace {
+public:
+    virtual ~RunFace() = default;
+
+    // Entries of the run, taken once before the first.
+    virtual qsizetype count() = 0;
+    // The entry at index (from 0) as the run reaches it.
+    virtual EntryPlan plan(qsizetype index) = 0;
+    // Lets the face's own events run: between files and at least once per
+    // stretch of a file.
+    virtual void yield() {}
+    // True once the run is to stop: the file in hand is abandoned, what is
+    // complete lands.
+    virtual bool stopRequested() { return false; }
+    // The words for a failure, as the row's reason.
+    virtual QString describe(const FileError& error) = 0;
+    // A file's row once the file is done: written, unchanged, skipped or
+    // failed (error tells what failed; it is empty otherwise).
+    virtual void fileDone(qsizetype, const RunReportRow&, const FileError&) {}
+    // A result that failed to land after its file was done; its row turns
+    // failed in the report.
+    virtual void lateFailure(qsizetype, const RunReportRow&, const FileError&) {}
+    // The row of an entry the run did not reach; nullopt adds none.
+    virtual std::optional<RunReportRow> unreached(qsizetype index) = 0;
+    // Runs the work of one file (Phase::File), or the landing of the run's
+    // results at its end (Phase::Landing). A failure thrown from it is the
+    // face's to report; false with reason set then fails the file. By default
+    // a std::exception's text is the reason.
+    enum class Phase { File, Landing };
+    virtual bool guard(Phase phase, const std::function<void()>& work, QString& reason);
+};
+
+} // namespace quorvane
