@@ -8,6 +8,7 @@
 #include "engine/write/AtomicWrite.h"
 #include "engine/write/CommitGroup.h"
 #include "tests/engine/IoSandbox.h"
+#include "tests/engine/OutcomeWords.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 using namespace quorvane;
 using quorvane::test::Hex;
 using quorvane::test::IoSandbox;
+using quorvane::test::Why;
 
 namespace {
 
@@ -58,10 +60,6 @@ TEST(FileReplaceTargets, APathHoldingANulReachesNoFileAtAnyEntryPoint)
     EXPECT_FALSE(FileExists(cut));
     EXPECT_FALSE(FolderExists(box.path("victim.d") + QChar(0) + "x"));
     EXPECT_EQ(FileSize2(cut), -1);
-    Detected detected;
-    QString error;
-    EXPECT_FALSE(DetectTextEncoding(cut, detected, &error));
-    EXPECT_EQ(error, nul);
 
     AtomicFile file(cut);
     EXPECT_FALSE(file.finish(false));
@@ -75,10 +73,10 @@ TEST(FileReplaceTargets, APathHoldingANulReachesNoFileAtAnyEntryPoint)
     const FileOutcome asOutput = ProcessFile(victim, cut, job);
     EXPECT_FALSE(group.isPending(box.path("out.txt") + QChar(0)));
     EXPECT_EQ(group.pendingCount(), 1);
-    EXPECT_EQ(asSource.failedAt, FileOutcome::Stage::Read);
-    EXPECT_EQ(asSource.error, nul);
-    EXPECT_EQ(asOutput.failedAt, FileOutcome::Stage::Write);
-    EXPECT_EQ(asOutput.error, nul);
+    EXPECT_EQ(asSource.failure, FileError(FileStage::Open, kNulInPath, cut));
+    EXPECT_EQ(Why(asSource), nul);
+    EXPECT_EQ(asOutput.failure, FileError(FileStage::Write, kNulInPath, cut));
+    EXPECT_EQ(Why(asOutput), nul);
     group.flush();
     EXPECT_EQ(IoSandbox::read(victim), "a");
     EXPECT_EQ(box.entries(), (QStringList{"out.txt", "victim.d", "victim.txt"}));
@@ -121,8 +119,8 @@ TEST(FileReplaceTargets, OnlyRegularFilesAreReplacedAndWhateverElseStandsThereSt
         const mode_t type = LstatOf(target).st_mode & S_IFMT;
         const FileOutcome r = ProcessFile(in, target, Job({{"cat", "dog"}}));
         EXPECT_EQ(r.ok, *c.error == 0) << c.name;
-        EXPECT_EQ(r.error, c.error) << c.name;
-        EXPECT_EQ(r.failedAt, *c.error ? FileOutcome::Stage::Write : FileOutcome::Stage::None) << c.name;
+        EXPECT_EQ(Why(r), c.error) << c.name;
+        EXPECT_EQ(r.failure.stage, *c.error ? FileStage::Write : FileStage::None) << c.name;
         EXPECT_EQ(LstatOf(target).st_mode & S_IFMT, type) << c.name;
     }
     EXPECT_EQ(IoSandbox::read(regular), "a dog");   // through the link
@@ -161,7 +159,7 @@ TEST(FileReplaceTargets, AnInPlaceResultIdenticalToItsSourceLeavesItUntouchedInE
         const ino_t inode = LstatOf(file).st_ino;
 
         const FileOutcome r = ProcessFile(file, file, Job(c.pairs));
-        ASSERT_TRUE(r.ok) << c.name << ": " << qPrintable(r.error);
+        ASSERT_TRUE(r.ok) << c.name << ": " << qPrintable(Why(r));
         EXPECT_GT(r.counts[0], 0) << c.name;
         EXPECT_EQ(r.written, !c.untouched) << c.name;
         EXPECT_TRUE(IoSandbox::read(file) == c.expected) << c.name;
@@ -179,15 +177,15 @@ TEST(FileReplaceTargets, AFolderThatRefusesTheTemporaryFileOrTheRenameIsNamedInT
     const QString folder = QFileInfo(box.path("dir")).canonicalFilePath();
     const QString created = "cannot create a temporary file in " + folder + ": Permission denied";
     // Stand-ins for a read-only folder and for another user's file in a sticky folder.
-    const struct { WriteStep step; int err; QString error; } cases[] = {
-        {WriteStep::CreateTemp, EACCES, created},
-        {WriteStep::Rename, EPERM, "cannot replace a file in " + folder + ": Permission denied"},
+    const struct { WriteStep step; int err; FileStage stage; QString error; } cases[] = {
+        {WriteStep::CreateTemp, EACCES, FileStage::CreateTemp, created},
+        {WriteStep::Rename, EPERM, FileStage::Rename, "cannot replace a file in " + folder + ": Permission denied"},
     };
     for (const auto& c : cases) {
         InjectWriteFailure(c.step, c.err);
         const FileOutcome r = ProcessFile(file, file, Job({{"cat", "dog"}}));
-        EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write);
-        EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(r.failure, FileError(c.stage, c.err, QFileInfo(file).canonicalFilePath()));
+        EXPECT_EQ(Why(r), c.error);
     }
     EXPECT_EQ(IoSandbox::read(file), "cat");
     EXPECT_EQ(box.entries("dir"), QStringList{"f.txt"});
@@ -195,7 +193,7 @@ TEST(FileReplaceTargets, AFolderThatRefusesTheTemporaryFileOrTheRenameIsNamedInT
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop root; the injected failures above stand in";
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
-    EXPECT_EQ(ProcessFile(file, file, Job({{"cat", "dog"}})).error, created);
+    EXPECT_EQ(Why(ProcessFile(file, file, Job({{"cat", "dog"}}))), created);
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     EXPECT_EQ(IoSandbox::read(file), "cat");
 }

@@ -1,6 +1,7 @@
 #include "engine/FileReplace.h"
 #include "engine/write/CommitGroup.h"
 #include "tests/engine/IoSandbox.h"
+#include "tests/engine/OutcomeWords.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 using namespace quorvane;
 using quorvane::test::Hex;
 using quorvane::test::IoSandbox;
+using quorvane::test::Why;
 
 namespace {
 
@@ -42,7 +44,7 @@ QByteArray Replaced(const IoSandbox& box, const QByteArray& source, std::vector<
     FileJob job = Job(std::move(pairs));
     job.chunkUnits = chunkUnits;
     const FileOutcome r = ProcessFile(in, out, job);
-    EXPECT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_TRUE(r.ok) << qPrintable(Why(r));
     return IoSandbox::read(out);
 }
 
@@ -149,7 +151,7 @@ TEST(FileReplace, AFileWhoseLatePartNeedsThePairsInTurnIsReadAgainAndComesOutExa
     text += "ac word";
     const QString in = box.write("in.txt", text);
     const FileOutcome r = ProcessFile(in, in, Job(pairs));
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    ASSERT_TRUE(r.ok) << qPrintable(Why(r));
     QByteArray expected = text;
     expected.replace("word", "W").replace("a", "b").replace("bc", "X");
     EXPECT_EQ(IoSandbox::read(in), expected);
@@ -188,11 +190,11 @@ TEST(FileReplace, ReadFailuresLeaveNoOutputAndAreNamedForTheReadStage)
     const QString out = box.write("out.txt", "old");
     FileOutcome r = ProcessFile(fifo, out, Job({{"a", "b"}}));   // must return, not wait for a writer
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Read);
-    EXPECT_EQ(r.error, "Not a regular file");
+    EXPECT_EQ(r.failure, FileError(FileStage::Open, EINVAL, fifo));
+    EXPECT_EQ(Why(r), "Not a regular file");
     r = ProcessFile(box.path("missing.txt"), out, Job({{"a", "b"}}));
-    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Read);
-    EXPECT_EQ(r.error, "File not found");
+    EXPECT_EQ(r.failure, FileError(FileStage::Open, ENOENT, box.path("missing.txt")));
+    EXPECT_EQ(Why(r), "File not found");
     EXPECT_EQ(IoSandbox::read(out), "old");
     EXPECT_EQ(box.entries(), (QStringList{"out.txt", "pipe"}));
 }
@@ -203,16 +205,18 @@ TEST(FileReplace, WriteFailuresLeaveTheTargetUntouchedAndNoTemporaryFile)
     const QString in = box.write("in.txt", "a cat");
     box.write("plain", "not a folder");
     box.mkdir("folder.txt");
-    const struct { const char* out; const char* error; } cases[] = {
-        {"missing/out.txt", "Path not found"},
-        {"plain/out.txt", "Path not found"},
-        {"folder.txt", "Is a directory"},
+    // A folder that is missing (or no folder) refuses the temporary file;
+    // a folder at the target refuses to be written over.
+    const struct { const char* out; FileStage stage; const char* error; } cases[] = {
+        {"missing/out.txt", FileStage::CreateTemp, "Path not found"},
+        {"plain/out.txt", FileStage::CreateTemp, "Path not found"},
+        {"folder.txt", FileStage::Write, "Is a directory"},
     };
     for (const auto& c : cases) {
         const FileOutcome r = ProcessFile(in, box.path(c.out), Job({{"cat", "dog"}}));
         EXPECT_FALSE(r.ok) << c.out;
-        EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write) << c.out;
-        EXPECT_EQ(r.error, c.error) << c.out;
+        EXPECT_EQ(r.failure.stage, c.stage) << c.out;
+        EXPECT_EQ(Why(r), c.error) << c.out;
     }
     EXPECT_EQ(box.entries(), (QStringList{"folder.txt", "in.txt", "plain"}));
     EXPECT_TRUE(box.entries("folder.txt").isEmpty());
@@ -226,8 +230,8 @@ TEST(FileReplace, AReadOnlyTargetIsNotReplaced)
     const QString file = box.write("ro.txt", "cat");
     ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
     const FileOutcome r = ProcessFile(file, file, Job({{"cat", "dog"}}));
-    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write);
-    EXPECT_EQ(r.error, "Permission denied");
+    EXPECT_EQ(r.failure.stage, FileStage::Write);
+    EXPECT_EQ(Why(r), "Permission denied");
     EXPECT_EQ(IoSandbox::read(file), "cat");
 }
 
@@ -249,8 +253,9 @@ TEST(FileReplace, AWriteFailingMidwayInPlaceKeepsTheSourceWhole)
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.failedAt, FileOutcome::Stage::Write);
-    EXPECT_EQ(r.error, "File too large");
+    EXPECT_EQ(r.failure.stage, FileStage::Write);
+    EXPECT_EQ(r.failure.number, EFBIG);
+    EXPECT_EQ(Why(r), "File too large");
     EXPECT_TRUE(IoSandbox::read(file) == original);
     EXPECT_EQ(box.entries(), QStringList{"big.txt"});
 }
@@ -270,7 +275,7 @@ TEST(FileReplace, InPlaceResultsKeepOwnerModeAndExtendedAttributesAndLinksStayLi
     ASSERT_EQ(::symlink("real.txt", QFile::encodeName(link).constData()), 0);
 
     const FileOutcome r = ProcessFile(link, link, Job({{"cat", "dog"}}));
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    ASSERT_TRUE(r.ok) << qPrintable(Why(r));
 
     EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
     EXPECT_EQ(IoSandbox::read(real), "a dog");

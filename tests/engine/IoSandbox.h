@@ -8,6 +8,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Failures show texts as texts rather than as code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace quorvane::test {
 
 class IoSandbox {

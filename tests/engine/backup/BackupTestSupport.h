@@ -5,6 +5,7 @@
 #include "engine/FileReplace.h"
 #include "engine/backup/BackupStore.h"
 #include "engine/backup/KeepFile.h"
+#include "engine/files/FileAccess.h"
 #include "engine/write/CommitGroup.h"
 #include "tests/engine/IoSandbox.h"
 
@@ -16,12 +17,6 @@
 #include <memory>
 #include <ostream>
 #include <sys/stat.h>
-
-// Failures show texts as texts rather than as code units.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace quorvane::test {
 
@@ -69,7 +64,7 @@ protected:
             EXPECT_TRUE(ProcessFile(box().path(source), box().path(output), job).ok) << source.toStdString();
         for (const CommitFailure& f : group.flush()) {
             if (failures)
-                *failures << QFileInfo(f.path).fileName() + ": " + f.description;
+                *failures << QFileInfo(f.path).fileName() + ": " + DescribeFileError(f.error);
         }
         backup->finish();
         return backup->id();

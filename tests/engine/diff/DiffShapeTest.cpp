@@ -144,7 +144,7 @@ TEST(UnifiedDiff, AWriteThatFailsStopsTheWorkAndSaysSo)
     });
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.cancelled);
-    EXPECT_EQ(r.error, "Cannot write the changes");
+    EXPECT_EQ(DescribeFileError(r.failure), "Cannot write the changes");
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(IoSandbox::read(source), text);
 }

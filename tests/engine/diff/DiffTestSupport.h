@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the diff tests: runs of the engine and a small unified-diff applier.
 #include "engine/diff/FileDiff.h"
+#include "engine/files/FileAccess.h"
 #include "tests/engine/IoSandbox.h"
 
 #include <QRegularExpression>
@@ -22,7 +23,7 @@ inline QByteArray RunResult(const IoSandbox& box, const QString& source, const s
     const QString out = box.path("result.out");
     QFile::remove(out);
     const FileOutcome r = ProcessFile(source, out, DiffJob(pairs));
-    EXPECT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_TRUE(r.ok) << qPrintable(DescribeFileError(r.failure));
     return IoSandbox::read(out);
 }
 
@@ -35,7 +36,7 @@ inline QByteArray Unified(const QString& source, const std::vector<Pair>& pairs,
                                                text += piece;
                                                return true;
                                            });
-    EXPECT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_TRUE(r.ok) << qPrintable(DescribeFileError(r.failure));
     if (outcome)
         *outcome = r;
     return text;

@@ -1,5 +1,7 @@
+#include "engine/FileReplace.h"
 #include "engine/text/TextCodec.h"
 #include "tests/engine/IoSandbox.h"
+#include "tests/engine/OutcomeWords.h"
 
 #include <QStringDecoder>
 #include <gtest/gtest.h>
@@ -13,6 +15,17 @@
 using namespace quorvane;
 using quorvane::test::Hex;
 using quorvane::test::IoSandbox;
+
+// How a run classes a file: the codec its dry run reads it with, or why it cannot.
+static bool DetectTextEncoding(const QString& path, Detected& detected, QString* error)
+{
+    FileJob job;
+    job.dryRun = true;
+    const FileOutcome outcome = ProcessFile(path, path, job);
+    detected = outcome.codec.read;
+    *error = quorvane::test::Why(outcome);
+    return outcome.ok;
+}
 
 TEST(TextCodec, DetectionFollowsTheMarkRulesInOrder)
 {

@@ -1,0 +1,235 @@
+// The run driver through a scripted face: the rows of a run, stops, results
+// that fail to land, files the run itself wrote, and backups.
+#include "engine/backup/BackupStore.h"
+#include "engine/files/FileAccess.h"
+#include "engine/run/RunDriver.h"
+#include "tests/engine/IoSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <new>
+
+using namespace quorvane;
+using quorvane::test::IoSandbox;
+
+namespace {
+
+// A face that plans each entry from a script and notes what it is told.
+class ScriptFace : public RunFace {
+public:
+    std::vector<EntryPlan> plans;
+    std::function<bool(qsizetype index, int yields)> stopAt;   // asked as the run goes
+    QStringList told;
+    int yields = 0;
+    qsizetype current = -1;
+
+    qsizetype count() override { return qsizetype(plans.size()); }
+    EntryPlan plan(qsizetype index) override
+    {
+        current = index;
+        return plans[size_t(index)];
+    }
+    void yield() override { ++yields; }
+    bool stopRequested() override { return stopAt && stopAt(current, yields); }
+    QString describe(const FileError& error) override { return DescribeFileError(error); }
+    void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override
+    {
+        told << QString("%1 %2 %3").arg(index).arg(RunOutcomeText(row.outcome), row.reason);
+        if (error.failed())
+            told.last() += QString(" (stage %1)").arg(int(error.stage));
+    }
+    void lateFailure(qsizetype index, const RunReportRow& row, const FileError&) override
+    {
+        told << QString("%1 late %2").arg(index).arg(row.reason);
+    }
+    std::optional<RunReportRow> unreached(qsizetype index) override
+    {
+        return RunReportRow{plans[size_t(index)].source, QString(), 0, RunOutcome::NotReached, QString()};
+    }
+};
+
+EntryPlan Process(const QString& source, const QString& output, std::vector<Pair> pairs, bool skipEmpty = false)
+{
+    EntryPlan plan;
+    plan.source = source;
+    plan.output = output;
+    plan.pairs = std::make_shared<const RunPairs>(std::move(pairs));
+    plan.skipEmpty = skipEmpty;
+    return plan;
+}
+
+EntryPlan Other(EntryPlan::Action action, const QString& source, const QString& failure = {})
+{
+    EntryPlan plan;
+    plan.action = action;
+    plan.source = source;
+    plan.failure = failure;
+    return plan;
+}
+
+QStringList Rows(const RunReport& report)
+{
+    QStringList rows;
+    for (const RunReportRow& r : report.rows())
+        rows << QString("%1|%2|%3|%4|%5")
+                    .arg(QFileInfo(r.source).fileName(), QFileInfo(r.output).fileName())
+                    .arg(r.replacements)
+                    .arg(RunOutcomeText(r.outcome), r.reason);
+    return rows;
+}
+
+} // namespace
+
+TEST(RunDriver, EveryEntryGetsOneRowInListOrderAndTheFaceHearsOfEachFile)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat cat"), same = box.write("same.txt", "dog");
+    const QString empty = box.write("empty.txt", "");
+    ScriptFace face;
+    const std::vector<Pair> pairs{{"cat", "cow"}};
+    face.plans = {Process(a, a, pairs),
+                  Other(EntryPlan::Action::Fail, QString(), "Index out of bounds"),
+                  Process(same, same, pairs),
+                  Process(empty, empty, pairs, true),
+                  Other(EntryPlan::Action::Skip, a),
+                  Process(box.path("missing.txt"), box.path("missing.txt"), pairs),
+                  Process(empty, box.path("no/out.txt"), pairs)};
+    const RunReport report = RunDriver(face, {}).run();
+    EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|2|written|", "||0|failed|Index out of bounds",
+                                         "same.txt|same.txt|0|unchanged|", "empty.txt|empty.txt|0|skipped|",
+                                         "a.txt||0|skipped|", "missing.txt|missing.txt|0|failed|File not found",
+                                         "empty.txt|out.txt|0|failed|Path not found"}));
+    EXPECT_EQ(face.told, (QStringList{"0 written ", "2 unchanged ", "3 skipped ", "5 failed File not found (stage 1)",
+                                      "6 failed Path not found (stage 3)"}));
+    EXPECT_FALSE(report.stopped());
+    EXPECT_EQ(IoSandbox::read(a), "cow cow");
+    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "empty.txt", "same.txt"}));
+}
+
+TEST(RunDriver, AStopAbandonsTheFileInHandLandsWhatIsCompleteAndListsTheRestAsNotReached)
+{
+    const struct {
+        const char* name;
+        qsizetype stopIndex;   // the entry in hand when the stop comes
+        int afterYields;       // ... once this many yields were made in all
+        QStringList rows;
+    } cases[] = {
+        {"before the first entry", 0, 0, {"a.txt||0|not reached|", "big.txt||0|not reached|", "c.txt||0|not reached|"}},
+        {"within the big file", 1, 6, {"a.txt|a.txt|1|written|", "big.txt||0|not reached|", "c.txt||0|not reached|"}},
+        {"once the big file is done", 1, 1 << 30, {"a.txt|a.txt|1|written|", "big.txt|big.txt|0|unchanged|",
+                                                   "c.txt|c.txt|1|written|"}},
+    };
+    for (const auto& c : cases) {
+        IoSandbox box;
+        const QString a = box.write("a.txt", "x"), c3 = box.write("c.txt", "x");
+        const QByteArray big = QByteArray(5 << 16, 'y');
+        const QString b = box.write("big.txt", big);
+        ScriptFace face;
+        face.plans = {Process(a, a, {{"x", "z"}}), Process(b, b, {{"x", "z"}}), Process(c3, c3, {{"x", "z"}})};
+        face.stopAt = [&c](qsizetype index, int yields) { return index >= c.stopIndex && yields >= c.afterYields; };
+        const RunReport report = RunDriver(face, {}).run();
+        EXPECT_EQ(Rows(report), c.rows) << c.name;
+        EXPECT_EQ(report.stopped(), c.afterYields < (1 << 30)) << c.name;
+        EXPECT_EQ(IoSandbox::read(a), c.stopIndex > 0 ? "z" : "x") << c.name;
+        EXPECT_TRUE(IoSandbox::read(b) == big) << c.name;
+        EXPECT_EQ(box.entries(), (QStringList{"a.txt", "big.txt", "c.txt"})) << c.name;
+    }
+}
+
+TEST(RunDriver, AFileIsWorkedInStretchesWithAYieldForEach)
+{
+    IoSandbox box;
+    const QString big = box.write("big.txt", QByteArray(5 * 65536, 'a'));
+    ScriptFace face;
+    face.plans = {Process(big, box.path("out.txt"), {{"b", "c"}})};
+    RunDriver(face, {}).run();
+    EXPECT_GE(face.yields, 5);
+}
+
+TEST(RunDriver, AResultThatFailsToLandIsToldAtOnceAndItsRowTurnsFailed)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat"), b = box.write("b.txt", "cat");
+    ScriptFace face;
+    face.plans = {Process(a, a, {{"cat", "cow"}}), Process(b, b, {{"cat", "cow"}})};
+    // After a's result waits, its target turns into a folder: it cannot be replaced.
+    face.stopAt = [&](qsizetype index, int) {
+        if (index == 1 && QFileInfo(a).isFile()) {
+            QFile::remove(a);
+            box.mkdir("a.txt");
+        }
+        return false;
+    };
+    const RunReport report = RunDriver(face, {}).run();
+    EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|0|failed|Is a directory", "b.txt|b.txt|1|written|"}));
+    EXPECT_EQ(face.told, (QStringList{"0 written ", "1 written ", "0 late Is a directory"}));
+    EXPECT_EQ(IoSandbox::read(b), "cow");
+}
+
+TEST(RunDriver, AnEntryReadingAFileTheRunWroteSeesItsNewBytes)
+{
+    // The second entry reads the first one's output by another name; the third
+    // is sized after the result that fills it, not skipped as the empty file it was.
+    IoSandbox box;
+    const QString source = box.write("src/a.txt", "a"), filled = box.write("src/e.txt", "a");
+    box.write("out/e.txt", "");
+    const QString link = box.path("link.txt");
+    ASSERT_TRUE(QFile::link(box.path("out/a.txt"), link));
+    ScriptFace face;
+    const std::vector<Pair> pairs{{"a", "ab"}};
+    face.plans = {Process(source, box.path("out/a.txt"), pairs), Process(link, link, pairs),
+                  Process(filled, box.path("out/e.txt"), pairs),
+                  Process(box.path("out/e.txt"), box.path("out/e2.txt"), pairs, true)};
+    const RunReport report = RunDriver(face, {}).run();
+    EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|1|written|", "link.txt|link.txt|1|written|",
+                                         "e.txt|e.txt|1|written|", "e.txt|e2.txt|1|written|"}));
+    EXPECT_EQ(IoSandbox::read(box.path("out/a.txt")), "abb");
+    EXPECT_EQ(IoSandbox::read(box.path("out/e2.txt")), "abb");
+}
+
+TEST(RunDriver, AFailureThrownWhileAFileRunsFailsThatFileAndTheRunGoesOn)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "x"), b = box.write("b.txt", "x");
+    ScriptFace face;
+    face.plans = {Process(a, a, {{"x", "y"}}), Process(b, b, {{"x", "y"}})};
+    RunOptions options;
+    options.process = [](const QString& source, const QString& output, const FileJob& job) {
+        if (source.endsWith("a.txt"))
+            throw std::bad_alloc();
+        return ProcessFile(source, output, job);
+    };
+    const RunReport report = RunDriver(face, options).run();
+    EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|0|failed|std::bad_alloc", "b.txt|b.txt|1|written|"}));
+    EXPECT_EQ(IoSandbox::read(a), "x");
+}
+
+TEST(RunDriver, BackupsAreKeptForARunAndARunThatCannotKeepThemIsRefusedFirst)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "cat");
+    ScriptFace face;
+    face.plans = {Process(a, a, {{"cat", "dog"}})};
+    RunOptions options;
+    BackupStore refusing(box.write("store-is-a-file", "x") + "/backups");
+    options.backups = &refusing;
+    EXPECT_EQ(RunDriver(face, options).refusal(), "Not a directory");
+    options.dryRun = true;
+    EXPECT_EQ(RunDriver(face, options).refusal(), "");
+
+    BackupStore store(box.path("backups"));
+    options.dryRun = false;
+    options.backups = &store;
+    options.backupDescription = "in place";
+    RunDriver driver(face, options);
+    ASSERT_EQ(driver.refusal(), "");
+    driver.run();
+    EXPECT_EQ(IoSandbox::read(a), "dog");
+    const std::vector<BackupRunInfo> runs = store.runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].description, "in place");
+    EXPECT_EQ(runs[0].files, 1);
+    ASSERT_TRUE(store.undo(runs[0].id).has_value());
+    EXPECT_EQ(IoSandbox::read(a), "cat");
+}
