@@ -205,11 +205,11 @@ TEST(FileReplace, WriteFailuresLeaveTheTargetUntouchedAndNoTemporaryFile)
     const QString in = box.write("in.txt", "a cat");
     box.write("plain", "not a folder");
     box.mkdir("folder.txt");
-    // A folder that is missing (or no folder) refuses the temporary file;
-    // a folder at the target refuses to be written over.
+    // A missing folder refuses the temporary file; a file where the folder
+    // should be, or a folder at the target, refuses the target itself.
     const struct { const char* out; FileStage stage; const char* error; } cases[] = {
         {"missing/out.txt", FileStage::CreateTemp, "Path not found"},
-        {"plain/out.txt", FileStage::CreateTemp, "Path not found"},
+        {"plain/out.txt", FileStage::Write, "Path not found"},
         {"folder.txt", FileStage::Write, "Is a directory"},
     };
     for (const auto& c : cases) {
