@@ -159,6 +159,26 @@ def tree_c(work, rng, words):
         f.write("".join(os.path.join(root, "files", n) + "\n" for n in names))
 
 
+def tree_p(work, rng, words):
+    """P: 2,000 files of 2 KB and 10,000 pairs of which none matches."""
+    root = os.path.join(work, "P")
+    if os.path.exists(os.path.join(root, "list.txt")):
+        return
+    pristine = os.path.join(root, "pristine")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(pristine)
+    names = [f"f{i:04d}.txt" for i in range(2_000)]
+    for name in names:
+        with open(os.path.join(pristine, name), "wb") as f:
+            f.write(block(rng, words, 2048, 400).encode())
+    with open(os.path.join(root, "names.txt"), "w") as f:
+        f.write("".join(n + "\n" for n in names))
+    write_pairs(os.path.join(root, "pairs.txt"),
+                [(rng.choice(words) + "#" + str(i), "Miss" + str(i)) for i in range(10_000)])
+    with open(os.path.join(root, "list.txt"), "w") as f:
+        f.write("".join(os.path.join(root, "files", n) + "\n" for n in names))
+
+
 def text_d(work, rng, words):
     path = os.path.join(work, "D", "text16.txt")
     if os.path.exists(path):
@@ -218,6 +238,8 @@ def main():
         text_d(work, random.Random(6), words)
     if "L" in wanted:
         tree_l(work)
+    if "P" in wanted:
+        tree_p(work, random.Random(8), words)
 
 
 if __name__ == "__main__":

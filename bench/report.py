@@ -26,6 +26,7 @@ TITLES = {
     "H": "H: 10,000 renames over 32 MB, 500 of which change a third of the words, against one pair "
          "changing as many words of another 32 MB (H1)",
     "W": "W: 20,000 small files through the window (offscreen) and through quorvane-batch",
+    "P": "P: 10,000 pairs that never match over 2,000 small files, through the window and through quorvane-batch",
     "L": "L: the file list: folder scan, name filters, list loading",
 }
 
@@ -46,6 +47,7 @@ TARGETS = [
     ("H", "10,000 sets changing a third of the words at most 3 x one pair changing as many",
      "H.quorvane", "H1.quorvane", 3.0),
     ("W", "window at most 1.5 x quorvane-batch", "W.window", "W.batch", 1.5),
+    ("P", "window at most 1.2 x quorvane-batch", "P.window", "P.batch", 1.2),
     ("L", "\"Add All\" at most 4 x find -type f", "L.addall", "L.find", 4.0),
     ("L", "first name filter over 100,000 entries under 1 s", "L.filter1", None, 1.0),
     ("L", "second name filter over 100,000 entries under 1 s", "L.filter2", None, 1.0),
@@ -71,6 +73,10 @@ NOTES = {
     "W": "Both run the same 3 pairs over the 20,000 files of C in place, files regenerated before "
          "every run; times are whole processes (the window's start-up included). The window runs "
          "single mode through its own \"Start Replacing\" (quorvane-window-bench).",
+    "P": "Both run the same 10,000 pairs (each holding a '#', which no file does) over 2,000 files of "
+         "2 KB in place, files regenerated before every run; nothing is written. The window takes the "
+         "pairs as the lines of its single-mode boxes, so before every file it checks them and runs "
+         "them; times are whole processes (the window's start-up included).",
     "L": "quorvane-filelist-bench clicks the main window's own buttons (offscreen): \"Add All "
          "File(s) In Folder\" answered \"txt\" and the tree, the two name filters answered "
          "\"FILE00\" over the 100,000 entries Add All gave, \"Load List Of Files From File\" with one "

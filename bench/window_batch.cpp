@@ -2,11 +2,12 @@
 // platform and prints how long the click took, so the window's own cost per
 // file can be set against quorvane-batch on the same files.
 //
-//   quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...
+//   quorvane-window-bench [--find TEXT --replace TEXT]... [--pairs FILE] [--list FILE]...
 //                         [--generate N DIR] [--stop-after MS | --close-after MS]
 //                         (--output-folder DIR | --in-place) [FILE]...
 //
-// Pairs become the lines of the two single-mode boxes. --generate writes N
+// Pairs become the lines of the two single-mode boxes; --pairs adds those of a
+// sets file (one "find::replace" per line). --generate writes N
 // small files into DIR first and adds them. Prints the elapsed milliseconds
 // on stdout; failures reported by the window go to stderr, and so do the
 // totals of the run's report, which the window keeps as it always does.
@@ -116,7 +117,17 @@ int main(int argc, char** argv)
         else if (a == "--stop-after") stopAfter = next().toInt();
         else if (a == "--close-after") closeAfter = next().toInt();
         else if (a == "--open-report") openReport = true;
-        else if (a == "--list") {
+        else if (a == "--pairs") {
+            QFile sets(next());
+            if (!sets.open(QIODevice::ReadOnly)) return Usage();
+            for (QByteArray line : sets.readAll().split('\n')) {
+                line.replace("\r", "");
+                const qsizetype at = line.indexOf("::");
+                if (at < 0) continue;
+                finds << QString::fromUtf8(line.left(at));
+                replaces << QString::fromUtf8(line.mid(at + 2));
+            }
+        } else if (a == "--list") {
             QFile list(next());
             if (!list.open(QIODevice::ReadOnly)) return Usage();
             for (const QByteArray& line : list.readAll().split('\n'))

@@ -11,7 +11,9 @@
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -90,6 +92,7 @@ public:
         m_console.progress.file(index, entry.path);
         m_yields = 0;
         m_current = entry.path;
+        m_currentOutput = plan.output;
         return plan;
     }
     void yield() override
@@ -122,19 +125,24 @@ public:
     const QStringList& late() const { return m_late; }
 
 private:
-    // For the stop tests: with QUORVANE_TEST_HOLD_FILE naming the source in
-    // hand, the run holds after that file's first stretch (its yields are one
-    // before the text and one after each stretch) until a stop signal comes,
-    // having made the file QUORVANE_TEST_HOLD_MARK, so a signal always finds
-    // the file in hand.
+    // For the stop tests: with QUORVANE_TEST_HOLD_FILE naming the source as
+    // listed, the run holds within that file, after its first stretch (a
+    // file's yields are one before its text and one after each stretch) that
+    // has left its temporary file beside the output, until a stop signal
+    // comes; it makes the file QUORVANE_TEST_HOLD_MARK as it begins to hold.
+    // So a signal always finds the file in hand and its temporary file made.
     void HoldForTests()
     {
         static const QString file = qEnvironmentVariable("QUORVANE_TEST_HOLD_FILE");
-        if (file.isEmpty() || m_yields != 2 || m_current != file)
+        if (file.isEmpty() || m_held || m_yields < 2 || m_current != file)
             return;
+        const QFileInfo output(m_currentOutput);
+        if (output.dir().entryList({QStringLiteral(".quorvane-*")}, QDir::Files | QDir::Hidden).isEmpty())
+            return;
+        m_held = true;
         QFile mark(qEnvironmentVariable("QUORVANE_TEST_HOLD_MARK"));
-        mark.open(QIODevice::WriteOnly);
-        mark.close();
+        if (mark.open(QIODevice::WriteOnly))
+            mark.close();
         for (int waited = 0; waited < 60000 && !StopSignals::received(); ++waited)
             ::usleep(1000);
     }
@@ -145,7 +153,9 @@ private:
     std::shared_ptr<const RunPairs> m_pairs;
     QStringList m_late;
     QString m_current;
+    QString m_currentOutput;
     int m_yields = 0;
+    bool m_held = false;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -35,14 +36,16 @@ QStringList TemporaryFiles(const QString& folder)
     return QDir(folder).entryList({".quorvane-*"}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
-// Waits until the run has begun writing into folder.
-bool WaitForTemporaryFile(const QString& folder, QProcess& process)
+// Waits until the run holds within the file it was told to hold in (see
+// QUORVANE_TEST_HOLD_FILE): its temporary file is made and it goes no further
+// until a stop signal comes.
+bool WaitForHold(const QString& mark, QProcess& process)
 {
     if (!process.waitForStarted())
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (TemporaryFiles(folder).isEmpty()) {
+    while (!QFileInfo::exists(mark)) {
         if (process.state() != QProcess::Running || clock.hasExpired(60000))
             return false;
         QThread::msleep(2);
@@ -72,12 +75,15 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", env.root());
+        environment.insert("QUORVANE_TEST_HOLD_FILE", "big/big.txt");
+        environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(env.root());
         process.start(QStringLiteral(QUORVANE_BATCH_EXE),
                       ChainPairs() + QStringList{"--in-place", "--report", "report.csv", "done/small.txt",
                                                  "big/big.txt", "later/after.txt"});
-        ASSERT_TRUE(WaitForTemporaryFile(env.path("big"), process)) << c.signal;
+        ASSERT_TRUE(WaitForHold(env.path("held"), process)) << c.signal;
+        EXPECT_EQ(TemporaryFiles(env.path("big")).size(), 1) << c.signal;
         ::kill(pid_t(process.processId()), c.signal);
         ASSERT_TRUE(process.waitForFinished(60000));
         EXPECT_TRUE(TestEnv::read(env.path("big/big.txt")) == big) << c.signal;
