@@ -135,48 +135,40 @@ def big_text(work, rng, words):
     return path
 
 
-def tree_c(work, rng, words):
-    root = os.path.join(work, "C")
+def small_tree(root, names, text):
+    """root/pristine holding each of names with text() as its content, and
+    root/names.txt and root/list.txt (the names under root/files); False
+    when the tree is there already."""
     if os.path.exists(os.path.join(root, "list.txt")):
-        return
+        return False
     pristine = os.path.join(root, "pristine")
     shutil.rmtree(root, ignore_errors=True)
-    os.makedirs(pristine)
-    names = []
-    for i in range(20_000):
-        folder = os.path.join(pristine, f"d{i // 1000:02d}")
-        os.makedirs(folder, exist_ok=True)
-        text = block(rng, words, 8192, 400)
-        name = os.path.join(f"d{i // 1000:02d}", f"f{i:05d}.txt")
-        with open(os.path.join(pristine, name), "wb") as f:
-            f.write(text.encode())
-        names.append(name)
+    for name in names:
+        path = os.path.join(pristine, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(text().encode())
     with open(os.path.join(root, "names.txt"), "w") as f:
         f.write("".join(n + "\n" for n in names))
-    write_pairs(os.path.join(root, "pairs.txt"),
-                [("apple", "Orange"), (words[0], words[0].upper()), (words[1], "")])
     with open(os.path.join(root, "list.txt"), "w") as f:
         f.write("".join(os.path.join(root, "files", n) + "\n" for n in names))
+    return True
+
+
+def tree_c(work, rng, words):
+    root = os.path.join(work, "C")
+    names = [os.path.join(f"d{i // 1000:02d}", f"f{i:05d}.txt") for i in range(20_000)]
+    if small_tree(root, names, lambda: block(rng, words, 8192, 400)):
+        write_pairs(os.path.join(root, "pairs.txt"),
+                    [("apple", "Orange"), (words[0], words[0].upper()), (words[1], "")])
 
 
 def tree_p(work, rng, words):
     """P: 2,000 files of 2 KB and 10,000 pairs of which none matches."""
     root = os.path.join(work, "P")
-    if os.path.exists(os.path.join(root, "list.txt")):
-        return
-    pristine = os.path.join(root, "pristine")
-    shutil.rmtree(root, ignore_errors=True)
-    os.makedirs(pristine)
-    names = [f"f{i:04d}.txt" for i in range(2_000)]
-    for name in names:
-        with open(os.path.join(pristine, name), "wb") as f:
-            f.write(block(rng, words, 2048, 400).encode())
-    with open(os.path.join(root, "names.txt"), "w") as f:
-        f.write("".join(n + "\n" for n in names))
-    write_pairs(os.path.join(root, "pairs.txt"),
-                [(rng.choice(words) + "#" + str(i), "Miss" + str(i)) for i in range(10_000)])
-    with open(os.path.join(root, "list.txt"), "w") as f:
-        f.write("".join(os.path.join(root, "files", n) + "\n" for n in names))
+    if small_tree(root, [f"f{i:04d}.txt" for i in range(2_000)], lambda: block(rng, words, 2048, 400)):
+        write_pairs(os.path.join(root, "pairs.txt"),
+                    [(rng.choice(words) + "#" + str(i), "Miss" + str(i)) for i in range(10_000)])
 
 
 def text_d(work, rng, words):
