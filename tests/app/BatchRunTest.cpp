@@ -168,6 +168,43 @@ TEST_F(BatchRun, EmptyReplaceTextDeletesEveryFindLine)
     EXPECT_EQ(TestEnv::read(out + "a.txt"), "xz");
 }
 
+TEST_F(BatchRun, TextsAndSetsEditedWhileTheRunYieldsApplyToTheFilesAfterTheEdit)
+{
+    const struct {
+        int tab;
+        std::function<void(Form1&)> edit;   // made as the bar reaches the second file
+    } modes[] = {
+        {0, [](Form1& f) { f.findText()->setPlainText("a\r\nb"); f.replaceText()->setPlainText("x\r\ny"); }},
+        {1, [](Form1& f) { f.replaceCombo()->setItemText(0, "x"); f.findCombo()->addItem("b");
+                           f.replaceCombo()->addItem("y"); }},
+    };
+    for (const auto& m : modes) {
+        Form1& f = openWithOutput();
+        f.option2()->click();
+        f.tabs()->setCurrentIndex(m.tab);
+        f.findText()->setPlainText("a");
+        f.replaceText()->setPlainText("c");
+        f.findCombo()->addItem("a");
+        f.replaceCombo()->addItem("c");
+        const QString mode = QString::number(m.tab);
+        QStringList files;
+        for (const char* name : {"1.txt", "2.txt", "3.txt"})
+            files << env.write("src" + mode + "/" + name, "ab");
+        f.fileList().addEntries(files);
+        bool edited = false;
+        QObject::connect(f.progressBar(), &QProgressBar::valueChanged, [&](int value) {
+            if (value > 50 && value < 100 && !edited) {
+                edited = true;
+                m.edit(f);
+            }
+        });
+        start();
+        EXPECT_TRUE(edited);
+        EXPECT_EQ(TestEnv::read(files[0]) + " " + TestEnv::read(files[1]) + " " + TestEnv::read(files[2]),
+                  "cb xy xy") << m.tab;
+    }
+}
+
 TEST_F(BatchRun, SetsModeReplacesInPlaceAndWritesEmptySources)
 {
     Form1& f = openWithOutput();

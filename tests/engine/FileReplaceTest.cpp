@@ -356,3 +356,22 @@ TEST(FileReplace, ADryRunCountsButWritesNothingAndTellsWhetherARealRunWould)
         EXPECT_EQ(IoSandbox::read(in), c.source);
     }
 }
+
+TEST(FileReplace, TheMatchSinkHearsEachPairThatMatchedWithItsCountInThePairsOrder)
+{
+    struct Heard : MatchSink {
+        QStringList pairs;
+        void matched(size_t pair, std::int64_t count) override { pairs << QString("%1:%2").arg(pair).arg(count); }
+    };
+    IoSandbox box;
+    const QString file = box.write("f.txt", "abc");
+    for (const bool dryRun : {true, false}) {
+        Heard heard;
+        FileJob job = Job({{"a", "b"}, {"", "x"}, {"c", "d"}, {"b", "e"}, {"q", "r"}});
+        job.matches = &heard;
+        job.dryRun = dryRun;
+        EXPECT_EQ(ProcessFile(file, box.path("out.txt"), job).counts, (std::vector<std::int64_t>{1, 0, 1, 2, 0}));
+        EXPECT_EQ(heard.pairs, (QStringList{"0:1", "2:1", "3:2"})) << dryRun;
+    }
+    EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "eed");
+}
