@@ -2,7 +2,8 @@
 
 #include "engine/files/PathHelpers.h"
 #include "filelist/FileListModel.h"
-#include "filelist/ListFile.h"
+#include "filelist/FolderScanReport.h"
+#include "filelist/ListFileLoad.h"
 #include "filelist/NameFilter.h"
 #include "shell/ErrorReport.h"
 #include "shell/Pointer.h"
@@ -169,7 +170,7 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
         return;
     trap.step(106, [&] { WriteSetting("LastFolder", folder); });
     trap.step(108, [&] { pointer.setPointer(PointerStyle::Hourglass); });
-    trap.step(110, [&] { list.addEntries(CollectFolderFiles(folder, answer, yield, &prompts)); });
+    trap.step(110, [&] { list.addEntries(CollectFolderFilesReported(folder, answer, yield, &prompts)); });
     pointer.setPointer(PointerStyle::Default);
 }
 
@@ -185,7 +186,7 @@ void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* pro
         if (path.contains(QChar(0)))
             refused.append(path);
         else if (isDroppedFolder(path))
-            list.addEntries(CollectFolderFiles(path, "*", yield, prompts));
+            list.addEntries(CollectFolderFilesReported(path, "*", yield, prompts));
         else
             list.addEntry(path);
     }

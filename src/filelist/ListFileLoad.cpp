@@ -1,10 +1,9 @@
-#include "filelist/ListFile.h"
+#include "filelist/ListFileLoad.h"
 
-// Filling the list from a list file; apart from the reading so that the
-// command without windows does not carry the list's widgets.
 #include "engine/files/PathHelpers.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FolderListing.h"
+#include "filelist/ListFile.h"
 #include "shell/Prompts.h"
 
 namespace quorvane {
