@@ -35,12 +35,6 @@ inline constexpr int kAttrHiddenArchive = kAttrHidden | kAttrArchive;
 // in name order ignoring case, ties by exact bytes. folder may end with '/'.
 QStringList ListFilesOfFolder(const QString& folder, const QString& pattern);
 
-// True for an existing regular file (after following links) that we may open
-// as a path: reaching it is enough, reading it is the batch's business.
-// Folders, FIFOs, sockets, devices and dangling links give false. Never opens
-// the file, so it never blocks.
-bool IsOpenableFile(const QString& path);
-
 // True when the raw file-system name is not valid UTF-8 or holds a code point
 // below 32, from 127 to 159, or '?'. False for an empty name.
 bool HasUnsafeNameChar(const QByteArray& rawName);
