@@ -43,5 +43,24 @@ TEST(LoadListFile, AppendsEntriesAndNamesAMissingListAndRefusedLines)
     EXPECT_EQ(prompts.shown[0].title, "Quorvane Test");
 }
 
+// Between the counts the first test covers, the plural sentence and the cut.
+TEST(LoadListFile, NamesRefusedLinesInOneSentenceAtEveryCount)
+{
+    TestEnv env;
+    const struct { int lines; QString numbers; } cases[] = {
+        {2, "1, 2"},
+        {10, "1, 2, 3, 4, 5, 6, 7, 8, 9, 10"},
+        {11, "1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 1 more"},
+    };
+    for (const auto& c : cases) {
+        const QString path = env.write(QString("nul%1.txt").arg(c.lines), QByteArray("\0\n", 2).repeated(c.lines));
+        ScriptedPrompts prompts;
+        FileListModel list;
+        LoadListFile(list, path, prompts);
+        EXPECT_EQ(prompts.texts("notice"), QStringList("Lines " + c.numbers + " of " + path
+                                                       + " were not added: a file name cannot hold a NUL character."));
+    }
+}
+
 } // namespace
 } // namespace quorvane
