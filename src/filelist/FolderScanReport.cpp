@@ -11,7 +11,7 @@ namespace quorvane {
 namespace {
 
 // The error report names the scan by the procedure users have always quoted.
-const QString kScanProcedure = QStringLiteral("AddFolder.GetSubDirectories2016");
+const char* const kScanProcedure = "AddFolder.GetSubDirectories2016";
 
 // One notice for the names a scan could not hold, each on its own line.
 QString undecodableNotice(const std::vector<QByteArray>& paths)
@@ -31,7 +31,7 @@ QStringList CollectFolderFilesReported(const QString& folder, const QString& ext
     if (!prompts)
         return CollectFolderFiles(folder, extension, yield);
     const ScanFailed report = [prompts](int step, const QString& description) {
-        ReportFailure(*prompts, description, kScanProcedure, step, QLatin1String(kScanProject));
+        ReportFailure(*prompts, description, kScanProcedure, step, kScanProject);
     };
     std::vector<QByteArray> undecodable;
     const QStringList files = CollectFolderFiles(folder, extension, yield, report, {}, &undecodable);
