@@ -190,9 +190,9 @@ QWidget* Form1::composeSingleTab()
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setTabChangesFocus(true);
     }
-    layout->addWidget(makeLabel("Label1", tr(" Find what (exact case):"), m_text1));
+    layout->addWidget(makeLabel(QStringLiteral("Label1"), tr(" Find what (exact case):"), m_text1));
     layout->addWidget(m_text1, 1);
-    layout->addWidget(makeLabel("Label2", tr(" Replace with:"), m_text2));
+    layout->addWidget(makeLabel(QStringLiteral("Label2"), tr(" Replace with:"), m_text2));
     layout->addWidget(m_text2, 1);
     return page;
 }
@@ -210,9 +210,9 @@ QWidget* Form1::composeSetsTab()
         box->setEditable(false);
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
-    layout->addWidget(makeLabel("Label3", tr(" Find what (exact case):"), m_combo1));
+    layout->addWidget(makeLabel(QStringLiteral("Label3"), tr(" Find what (exact case):"), m_combo1));
     layout->addWidget(m_combo1);
-    layout->addWidget(makeLabel("Label4", tr(" Replace with:"), m_combo2));
+    layout->addWidget(makeLabel(QStringLiteral("Label4"), tr(" Replace with:"), m_combo2));
     layout->addWidget(m_combo2);
     layout->addWidget(makeButton(7, tr("Add Set")));
     auto* grid = new QGridLayout;
@@ -247,7 +247,7 @@ QGroupBox* Form1::composeSaveOption()
     m_text3->setMaxLength(std::numeric_limits<int>::max());
     row->addWidget(m_text3, 1);
     QPushButton* browse = makeButton(14, tr("..."));
-    browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance("...") * 3 + 16);
+    browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) * 3 + 16);
     row->addWidget(browse);
     layout->addWidget(m_frame1);
 

@@ -13,7 +13,7 @@ QString HelpText()
                                        "This software is intended to be used on text based files, "
                                        "not images, executables, etc.\r\rIf you have any questions, "
                                        "please email %1")
-        .arg(kSupportAddress);
+        .arg(QLatin1String(kSupportAddress));
 }
 
 void HelpButton(Prompts& prompts)

@@ -17,7 +17,7 @@ QString Tr(const char* text)
 
 void Note(RunReportRow& row, const QString& text)
 {
-    row.reason = row.reason.isEmpty() ? text : row.reason + ' ' + text;
+    row.reason = row.reason.isEmpty() ? text : row.reason + u' ' + text;
 }
 
 bool Produces(const RunReportRow& row)

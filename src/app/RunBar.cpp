@@ -41,7 +41,7 @@ void RunBar::showFile(const QString& source)
 void RunBar::showPosition(int position, int listCount)
 {
     if (listCount <= 0)
-        throw Failure("Division by zero");
+        throw Failure(QCoreApplication::translate("quorvane::ErrorReport", "Division by zero"));
     m_bar->setValue(qBound(0, qRound(double(position) / listCount * 100.0), 100));
 }
 

@@ -180,8 +180,8 @@ QString RunReportSummary(const RunReport& report, ReportKind kind)
     const auto at = std::find_if(rows.begin(), rows.end(),
                                  [](const RunReportRow& row) { return row.outcome == RunOutcome::NotReached; });
     if (at == rows.end())
-        return text + '\n' + RunReportWindow::tr("The run was stopped after its last entry.");
-    return text + '\n'
+        return text + u'\n' + RunReportWindow::tr("The run was stopped after its last entry.");
+    return text + u'\n'
         + RunReportWindow::tr("Stopped at entry %1 of %2, %3: it and the entries after it were not reached.")
               .arg(QString::number(at - rows.begin() + 1), QString::number(rows.size()), at->source);
 }
@@ -211,7 +211,7 @@ bool RunReportWindow::saveCsv()
     QString why;
     if (SaveBytes(path, RunReportCsv(m_model->report()), &why))
         return true;
-    m_prompts.notice(path + ": " + why, ApplicationTitle());
+    m_prompts.notice(path + QStringLiteral(": ") + why, ApplicationTitle());
     return false;
 }
 

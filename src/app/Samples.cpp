@@ -8,11 +8,11 @@ namespace quorvane {
 
 void RecordSampleSnapshot()
 {
-    const QString folder = ProgramFolder() + "/Samples";
+    const QString folder = ProgramFolder() + QStringLiteral("/Samples/");
     QStringList paths;
-    for (const QString& name : ListFilesOfFolder(folder, "*.*"))
-        paths << folder + "/" + name;
-    WriteSetting("Snapshot", paths.join('|'));
+    for (const QString& name : ListFilesOfFolder(folder, QStringLiteral("*.*")))
+        paths << folder + name;
+    WriteSetting(QStringLiteral("Snapshot"), paths.join(u'|'));
 }
 
 } // namespace quorvane

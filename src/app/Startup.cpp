@@ -16,6 +16,7 @@
 #include "shell/Settings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,18 +33,18 @@ namespace quorvane {
 namespace {
 constexpr int kListColumnWidth = 467; // 7000 twips at 96 dots per inch
 
-bool SnapshotMissing() { return ReadSetting("Snapshot", QString()).isEmpty(); }
+bool SnapshotMissing() { return ReadSetting(QStringLiteral("Snapshot"), QString()).isEmpty(); }
 
 } // namespace
 
 void ApplySkin(QWidget& window)
 {
-    const QString path = ProgramFolder() + "/x/o.cjs";
+    const QString path = ProgramFolder() + QStringLiteral("/x/o.cjs");
     if (!QFileInfo::exists(path))
         return;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        throw Failure("Permission denied");
+        throw Failure(QCoreApplication::translate("quorvane::ErrorReport", "Permission denied"));
     window.setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
@@ -58,7 +59,7 @@ QString CutApplicationTitle(const QString& productName)
 {
     QString title = productName;
     do {
-        const qsizetype space = title.lastIndexOf(' ');
+        const qsizetype space = title.lastIndexOf(u' ');
         if (space < 0)
             break;
         title.truncate(space);
@@ -80,7 +81,7 @@ void StoreSelectedTab(int index)
 {
     // The tab change has no report of its own.
     try {
-        WriteSetting("TabSel", QString::number(index));
+        WriteSetting(QStringLiteral("TabSel"), QString::number(index));
     } catch (const Failure&) {
     }
 }
@@ -88,7 +89,7 @@ void StoreSelectedTab(int index)
 void RunFormLoad(Form1& form)
 {
     StepTrap trap(form.prompts(), "Form1.Form_Load");
-    const QString cursorPath = ProgramFolder() + "/HAND-M.CUR";
+    const QString cursorPath = ProgramFolder() + QStringLiteral("/HAND-M.CUR");
 
     trap.step(100, [&] { ApplySkin(form); });
     bool cursorThere = true;
@@ -106,21 +107,28 @@ void RunFormLoad(Form1& form)
             RecordSampleSnapshot();
     });
     trap.step(126, [&] {
-        form.setWindowTitle(kProductName);
+        const QString product = QLatin1String(kProductName);
+        form.setWindowTitle(product);
         QApplication::setWindowIcon(ApplicationIcon());
         form.setWindowIcon(ApplicationIcon());
-        SetApplicationTitleText(CutApplicationTitle(kProductName));
+        SetApplicationTitleText(CutApplicationTitle(product));
     });
-    trap.step(128, [&] { form.fileList().setHeader("File(s)"); });
+    trap.step(128, [&] { form.fileList().setHeader(Form1::tr("File(s)")); });
     trap.step(130, [&] { form.listView()->setColumnWidth(0, kListColumnWidth); });
-    trap.step(132, [&] { form.tabs()->setCurrentIndex(ReadWholeNumber(ReadSetting("TabSel", "0"))); });
+    trap.step(132, [&] {
+        form.tabs()->setCurrentIndex(ReadWholeNumber(ReadSetting(QStringLiteral("TabSel"), QStringLiteral("0"))));
+    });
     // The default is worked out first, also when a folder is stored.
     trap.step(134, [&] {
         const QString fallback = DesktopFolderPath();
-        form.outputFolderText()->setText(ReadSetting("Output Folder", fallback));
+        form.outputFolderText()->setText(ReadSetting(QStringLiteral("Output Folder"), fallback));
     });
-    trap.step(136, [&] { form.option1()->setChecked(ReadTruth(ReadSetting("Option1", "1"))); });
-    trap.step(138, [&] { form.option2()->setChecked(ReadTruth(ReadSetting("Option2", "0"))); });
+    trap.step(136, [&] {
+        form.option1()->setChecked(ReadTruth(ReadSetting(QStringLiteral("Option1"), QStringLiteral("1"))));
+    });
+    trap.step(138, [&] {
+        form.option2()->setChecked(ReadTruth(ReadSetting(QStringLiteral("Option2"), QStringLiteral("0"))));
+    });
     bool option1 = true;
     trap.step(140, [&] { option1 = form.option1()->isChecked(); });
     if (option1)
@@ -156,11 +164,15 @@ void AddStartupPaths(Form1& form, const StartupPaths& given)
     }
     if (given.refused.isEmpty())
         return;
+    // One file has a sentence of its own: the English is the source text, with
+    // no catalogue to give its plural forms.
     QString text = given.refused.size() == 1
-                       ? "This file given at start-up was not added: its name is not valid UTF-8.\r"
-                       : "These files given at start-up were not added: their names are not valid UTF-8.\r";
+        ? Form1::tr("This file given at start-up was not added: its name is not valid UTF-8.")
+        : Form1::tr("These files given at start-up were not added: their names are not valid UTF-8.", nullptr,
+                    int(given.refused.size()));
+    text += u'\r';
     for (const QString& name : given.refused)
-        text += '\r' + name;
+        text += u'\r' + name;
     form.prompts().notice(text, ApplicationTitle());
 }
 

@@ -30,9 +30,8 @@ void UndoLastRun(Form1& form)
         return;
     }
     const BackupRunInfo& last = runs.front();
-    if (!form.prompts().question(UndoQuestion(last.started.toLocalTime().toString("yyyy-MM-dd hh:mm:ss"), last.description,
-                                              last.files),
-                                 ApplicationTitle()))
+    const QString started = last.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    if (!form.prompts().question(UndoQuestion(started, last.description, last.files), ApplicationTitle()))
         return;
 
     // The undo holds the window as a run does: no second run or undo meanwhile.

@@ -120,7 +120,7 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
                     break;
                 }
                 std::vector<QByteArray> undecodable;
-                for (const QString& file : CollectFolderFiles(source.text, source.second, {}, nullptr, scan,
+                for (const QString& file : CollectFolderFiles(source.text, source.second, {}, {}, scan,
                                                               &undecodable))
                     entries.push_back({file, {}});
                 for (const QByteArray& raw : undecodable)

@@ -2,7 +2,8 @@
 
 #include "engine/files/PathHelpers.h"
 #include "filelist/FileListModel.h"
-#include "filelist/ListFile.h"
+#include "filelist/FolderScanReport.h"
+#include "filelist/ListFileLoad.h"
 #include "filelist/NameFilter.h"
 #include "shell/ErrorReport.h"
 #include "shell/Pointer.h"
@@ -20,7 +21,7 @@ namespace {
 using Filter = void (*)(FileListModel&, const QString&, const Yield&);
 
 void askAndFilter(FileListModel& list, Prompts& prompts, PointerHost& pointer, const Yield& yield,
-                  const QString& prompt, const QString& procedure, Filter filter)
+                  const QString& prompt, const char* procedure, Filter filter)
 {
     const ListOperation hold(list);
     if (!hold)
@@ -155,21 +156,21 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
         answer = prompts.inputBox(QCoreApplication::translate("quorvane::FileListView", "Enter file extension to load:\r\r(* for all "
                                                               "files, txt for all txt files, doc for "
                                                               "all doc files, etc.)"),
-                                  ApplicationTitle(), ReadSetting("Extension", "*"));
+                                  ApplicationTitle(), ReadSetting(QStringLiteral("Extension"), QStringLiteral("*")));
     });
     if (answer.isEmpty())
         return;
-    trap.step(102, [&] { WriteSetting("Extension", answer); });
+    trap.step(102, [&] { WriteSetting(QStringLiteral("Extension"), answer); });
     QString folder;
     trap.step(104, [&] {
         folder = prompts.pickFolder(QCoreApplication::translate("quorvane::FileListView", "Please select folder:"),
-                                    ReadSetting("LastFolder", QString()));
+                                    ReadSetting(QStringLiteral("LastFolder"), QString()));
     });
     if (folder.isEmpty())
         return;
-    trap.step(106, [&] { WriteSetting("LastFolder", folder); });
+    trap.step(106, [&] { WriteSetting(QStringLiteral("LastFolder"), folder); });
     trap.step(108, [&] { pointer.setPointer(PointerStyle::Hourglass); });
-    trap.step(110, [&] { list.addEntries(CollectFolderFiles(folder, answer, yield, &prompts)); });
+    trap.step(110, [&] { list.addEntries(CollectFolderFilesReported(folder, answer, yield, &prompts)); });
     pointer.setPointer(PointerStyle::Default);
 }
 
@@ -185,7 +186,7 @@ void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* pro
         if (path.contains(QChar(0)))
             refused.append(path);
         else if (isDroppedFolder(path))
-            list.addEntries(CollectFolderFiles(path, "*", yield, prompts));
+            list.addEntries(CollectFolderFilesReported(path, QStringLiteral("*"), yield, prompts));
         else
             list.addEntry(path);
     }
@@ -194,12 +195,13 @@ void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* pro
     QString text = refused.size() == 1
         ? QCoreApplication::translate("quorvane::FileListView", "This dropped entry was not added: a file name cannot hold a NUL character.")
         : QCoreApplication::translate("quorvane::FileListView", "These dropped entries were not added: a file name cannot hold a NUL character.");
-    text += '\r';
+    text += u'\r';
     constexpr qsizetype shown = 10;
     for (qsizetype i = 0; i < refused.size() && i < shown; ++i)
-        text += '\r' + ShownEntryText(refused.at(i)).replace(QChar(0), QChar(0x2400));
+        text += u'\r' + ShownEntryText(refused.at(i)).replace(QChar(0), QChar(0x2400));
     if (refused.size() > shown)
-        text += "\r" + QCoreApplication::translate("quorvane::FileListView", "(and %1 more)").arg(refused.size() - shown);
+        text += u'\r'
+            + QCoreApplication::translate("quorvane::FileListView", "(and %1 more)").arg(refused.size() - shown);
     prompts->notice(text, ApplicationTitle());
 }
 

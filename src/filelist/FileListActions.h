@@ -54,9 +54,9 @@ void AddAllFilesInFolder(FileListModel& list, Prompts& prompts, PointerHost& poi
                          const Yield& yield);
 
 // Appends dropped paths in order: a file exactly as dropped, a folder as the
-// files of its whole tree (see CollectFolderFiles, every extension). A path
-// holding a NUL character is not added; such paths are named in one notice
-// when prompts is given.
+// files of its whole tree (see CollectFolderFilesReported, every extension). A
+// path holding a NUL character is not added; such paths are named in one
+// notice when prompts is given.
 void AddDroppedPaths(FileListModel& list, const QStringList& paths, Prompts* prompts,
                      const Yield& yield);
 

@@ -23,7 +23,7 @@ FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) {}
 QString FileListModel::entryText(int position) const
 {
     if (position < 1 || position > count())
-        throw Failure("Index out of bounds");
+        throw Failure(tr("Index out of bounds"));
     return m_entries.at(position - 1);
 }
 
@@ -46,7 +46,7 @@ void FileListModel::addEntries(const QStringList& texts)
 void FileListModel::removeEntry(int position)
 {
     if (position < 1 || position > count())
-        throw Failure("Index out of bounds");
+        throw Failure(tr("Index out of bounds"));
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     m_entries.removeAt(position - 1);
     endRemoveRows();

@@ -56,7 +56,7 @@ QModelIndex FileListView::selectedEntry() const
 std::optional<QCursor> FileListView::dragCursor()
 {
     // Loaded once per program folder; a missing picture is looked for again next time.
-    const QString path = ProgramFolder() + "/drag.ico";
+    const QString path = ProgramFolder() + QStringLiteral("/drag.ico");
     if (path != m_dragCursorPath || !m_dragCursor) {
         m_dragCursorPath = path;
         m_dragCursor.reset();

@@ -33,13 +33,6 @@ QStringList ListFilesOfFolder(const QString& folder, const QString& pattern)
     return names;
 }
 
-bool IsOpenableFile(const QString& path)
-{
-    // Reaching the file's metadata through the path is what opening it as a
-    // path (without asking for access) needs; stat does that without opening.
-    return IsOpenablePath(QFile::encodeName(path));
-}
-
 bool HasUnsafeNameChar(const QByteArray& rawName)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

@@ -9,8 +9,6 @@
 
 namespace quorvane {
 
-class Prompts;
-
 // Lets the window process pending events during long loops; may be empty.
 using Yield = std::function<void()>;
 
@@ -18,6 +16,9 @@ using Yield = std::function<void()>;
 // window is closing. Not a std::exception, so the failure traps let it pass up
 // to the window's handler; nothing is reported.
 struct OperationAbandoned {};
+
+// Told of a failed step of a tree scan: the step's number and the failure's text.
+using ScanFailed = std::function<void(int step, const QString& description)>;
 
 // Attribute values as the list filters compare them (whole values, not bits).
 inline constexpr int kAttrReadOnly = 1;
@@ -34,12 +35,6 @@ inline constexpr int kAttrHiddenArchive = kAttrHidden | kAttrArchive;
 // in name order ignoring case, ties by exact bytes. folder may end with '/'.
 QStringList ListFilesOfFolder(const QString& folder, const QString& pattern);
 
-// True for an existing regular file (after following links) that we may open
-// as a path: reaching it is enough, reading it is the batch's business.
-// Folders, FIFOs, sockets, devices and dangling links give false. Never opens
-// the file, so it never blocks.
-bool IsOpenableFile(const QString& path);
-
 // True when the raw file-system name is not valid UTF-8 or holds a code point
 // below 32, from 127 to 159, or '?'. False for an empty name.
 bool HasUnsafeNameChar(const QByteArray& rawName);
@@ -53,10 +48,10 @@ int FileAttributes(const QString& path);
 // Extends folders (each ending with '/') with every folder below them, level by
 // level: the folders of the first level in order of their parents and each
 // parent's subfolders in name order, then the next level, and so on. Folders
-// that cannot be read are removed without a message; other failures are
-// reported with ReportFailure when prompts is given, else thrown as Failure.
+// that cannot be read are removed without a message; other failures go to
+// failed and the scan goes on, or are thrown as Failure when failed is empty.
 // yield runs once per folder examined and once per subfolder found.
-void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
+void GetSubDirectories2016(QStringList& folders, bool recurse, const ScanFailed& failed,
                            const Yield& yield);
 
 // What a tree scan leaves out besides what it always does.
@@ -70,10 +65,9 @@ struct ScanOptions {
 // with '~' and files whose attribute value is exactly hidden plus archive.
 // "/" is accepted as folder. Failures as for GetSubDirectories2016.
 // Files and subfolders whose names are not UTF-8 cannot be listed: their raw
-// paths go to undecodable when given; otherwise, with prompts, one notice
-// after the scan names them (escaped, see EscapedName).
+// paths are appended to undecodable, in byte order, when it is given.
 QStringList CollectFolderFiles(const QString& folder, const QString& extension,
-                               const Yield& yield, Prompts* prompts = nullptr,
+                               const Yield& yield, const ScanFailed& failed = {},
                                const ScanOptions& options = {},
                                std::vector<QByteArray>* undecodable = nullptr);
 

@@ -4,8 +4,7 @@
 #include "engine/files/PathHelpers.h"
 #include "filelist/FolderListing.h"
 #include "filelist/NameOrder.h"
-#include "shell/ErrorReport.h"
-#include "shell/Prompts.h"
+#include "shell/Failure.h"
 
 #include <QFile>
 
@@ -18,8 +17,6 @@
 namespace quorvane {
 
 namespace {
-
-const char* const kScanProcedure = "AddFolder.GetSubDirectories2016";
 
 bool isFolder(const QByteArray& path)
 {
@@ -90,25 +87,25 @@ std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<Ra
     return out;
 }
 
-// Runs one step; failures other than unreadable folders are reported (or
-// thrown when there is no one to show them) and the scan goes on.
-void guarded(Prompts* prompts, int step, const std::function<void()>& body)
+// Runs one step; failures other than unreadable folders go to failed (or are
+// thrown when no one takes them) and the scan goes on.
+void guarded(const ScanFailed& failed, int step, const std::function<void()>& body)
 {
     try {
         body();
     } catch (const Failure& f) {
-        if (!prompts)
+        if (!failed)
             throw;
-        ReportFailure(*prompts, f.text, kScanProcedure, step, kScanProject);
+        failed(step, f.text);
     } catch (const std::exception& e) {
-        if (!prompts)
+        if (!failed)
             throw Failure(QString::fromLocal8Bit(e.what()));
-        ReportFailure(*prompts, QString::fromLocal8Bit(e.what()), kScanProcedure, step, kScanProject);
+        failed(step, QString::fromLocal8Bit(e.what()));
     }
 }
 
 // The scan itself; keep, when given, receives the entries of every folder read.
-void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield& yield,
+void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, const Yield& yield,
               FolderReads* keep, const ScanOptions* options = nullptr,
               std::vector<QByteArray>* undecodable = nullptr)
 {
@@ -120,7 +117,7 @@ void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield&
         QStringList next;
         const QStringList snapshot = *level;
         for (const QString& v : snapshot) {
-            guarded(prompts, 100, [&] {
+            guarded(failed, 100, [&] {
                 const QByteArray path = QFile::encodeName(v);
                 if (!isFolder(path) || path.size() >= PATH_MAX)
                     return;
@@ -151,7 +148,7 @@ void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield&
 
     for (const QStringList& found : deeper) {
         for (const QString& w : found) {
-            guarded(prompts, 102, [&] {
+            guarded(failed, 102, [&] {
                 const QByteArray path = QFile::encodeName(w);
                 if (!isFolder(path))
                     return;
@@ -164,25 +161,16 @@ void scanTree(QStringList& folders, bool recurse, Prompts* prompts, const Yield&
     }
 }
 
-// One notice for the names a scan could not hold, each on its own line.
-QString UndecodableNotice(const std::vector<QByteArray>& paths)
-{
-    QStringList lines;
-    for (const QByteArray& path : paths)
-        lines.append(EscapedName(path));
-    return QStringLiteral("These names are not valid UTF-8 and were not added:\n") + lines.join('\n');
-}
-
 } // namespace
 
-void GetSubDirectories2016(QStringList& folders, bool recurse, Prompts* prompts,
+void GetSubDirectories2016(QStringList& folders, bool recurse, const ScanFailed& failed,
                            const Yield& yield)
 {
-    scanTree(folders, recurse, prompts, yield, nullptr);
+    scanTree(folders, recurse, failed, yield, nullptr);
 }
 
 QStringList CollectFolderFiles(const QString& folder, const QString& extension,
-                               const Yield& yield, Prompts* prompts, const ScanOptions& options,
+                               const Yield& yield, const ScanFailed& failed, const ScanOptions& options,
                                std::vector<QByteArray>* undecodable)
 {
     if (folder.isEmpty())
@@ -190,7 +178,7 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
     QStringList folders{folder.endsWith('/') ? folder : folder + '/'};
     FolderReads reads;
     std::vector<QByteArray> unheld;
-    scanTree(folders, true, prompts, yield, &reads, &options, &unheld);
+    scanTree(folders, true, failed, yield, &reads, &options, &unheld);
 
     const QString pattern = "*." + extension;
     QStringList paths;
@@ -213,11 +201,10 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
             paths.append(normalize ? NormalizePath(path) : std::move(path));
         }
     }
-    std::sort(unheld.begin(), unheld.end());
-    if (undecodable)
+    if (undecodable) {
+        std::sort(unheld.begin(), unheld.end());
         undecodable->insert(undecodable->end(), unheld.begin(), unheld.end());
-    else if (prompts && !unheld.empty())
-        prompts->notice(UndecodableNotice(unheld), ApplicationTitle());
+    }
     return paths;
 }
 

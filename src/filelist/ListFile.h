@@ -9,9 +9,6 @@
 
 namespace quorvane {
 
-class FileListModel;
-class Prompts;
-
 // What a list file gives: its entries, and the lines left out because they hold
 // a NUL character (no file name can; the system would cut the path there).
 struct ListFileEntries {
@@ -37,10 +34,5 @@ ListFileEntries ParseNulList(const QByteArray& bytes);
 // Why one refused line of a list file was not added, for reports of the form
 // "list-file: reason": "line N: a file name cannot hold a NUL character".
 QString NulLineReason(qsizetype line);
-
-// Appends the entries of the list file at path to model, and names the refused
-// lines of it in one notice. A missing file shows "File not found" and adds
-// nothing; a file that cannot be read throws Failure.
-void LoadListFile(FileListModel& model, const QString& path, Prompts& prompts);
 
 } // namespace quorvane

@@ -32,11 +32,6 @@ void filter(FileListModel& list, const QString& search, bool removeMatches, cons
 
 } // namespace
 
-bool FileListContains(const FileListModel& list, const QString& path)
-{
-    return list.contains(path);
-}
-
 void RemoveEntriesContaining(FileListModel& list, const QString& search, const Yield& yield)
 {
     filter(list, search, true, yield);

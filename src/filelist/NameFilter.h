@@ -1,5 +1,5 @@
 #pragma once
-// Whole-list queries and the two name filters of the file list.
+// The two name filters of the file list.
 #include "filelist/FolderScan.h"
 
 #include <QString>
@@ -7,9 +7,6 @@
 namespace quorvane {
 
 class FileListModel;
-
-// True when some entry equals path exactly; every entry is compared.
-bool FileListContains(const FileListModel& list, const QString& path);
 
 // Removes every entry whose lower-cased text contains the lower-cased search
 // text. Positions are collected first, with yield between entries, and then

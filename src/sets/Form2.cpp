@@ -73,7 +73,7 @@ void Form2::buildControls()
         box->setMaxLength(std::numeric_limits<int>::max());
     // The two small buttons only need room for their captions.
     for (QPushButton* small : {m_browse, m_help})
-        small->setMaximumWidth(small->fontMetrics().horizontalAdvance("....") * 3);
+        small->setMaximumWidth(small->fontMetrics().horizontalAdvance(QStringLiteral("....")) * 3);
 
     auto* grid = new QGridLayout;
     grid->addWidget(m_label1, 0, 0);
@@ -113,9 +113,9 @@ void Form2::Form_Load()
     // The dialog keeps the desktop's own face colour, which Qt already uses.
     StepTrap trap(m_prompts, "Form2.Form_Load");
     trap.step(102, [&] { setWindowIcon(QApplication::windowIcon()); });
-    trap.step(104, [&] { m_hand = ReadCursorFile(ProgramFolder() + "/HAND-M.CUR"); });
+    trap.step(104, [&] { m_hand = ReadCursorFile(ProgramFolder() + QStringLiteral("/HAND-M.CUR")); });
     trap.step(106, [&] {
-        m_text2->setText(ReadSetting(kSeparatorKey, "::"));
+        m_text2->setText(ReadSetting(kSeparatorKey, QStringLiteral("::")));
         m_text1->clear();
     });
 }
@@ -133,27 +133,28 @@ void Form2::PushButton16_Click()
 
 QString Form2::SeparatorHelpText()
 {
+    // The example lines are a sets file's contents, the same in every language.
     const QStringList lines = {
         tr("If the text file you are loading looks like this:"),
-        "",
-        "hi::hello",
-        "peter::pete",
-        "",
+        QString(),
+        QStringLiteral("hi::hello"),
+        QStringLiteral("peter::pete"),
+        QString(),
         tr("then use :: as a Separator"),
-        "",
+        QString(),
         tr("If the text file you are loading looks like this:"),
-        "",
-        "hi,hello",
-        "peter,pete",
-        "",
+        QString(),
+        QStringLiteral("hi,hello"),
+        QStringLiteral("peter,pete"),
+        QString(),
         tr("then use , as a Separator"),
-        "",
+        QString(),
         tr("NOTE: The 'Save Sets' feature in this software always saves in this format:"),
-        "",
-        "hi::hello",
-        "peter::pete",
+        QString(),
+        QStringLiteral("hi::hello"),
+        QStringLiteral("peter::pete"),
     };
-    return lines.join("\r\n");
+    return lines.join(QStringLiteral("\r\n"));
 }
 
 void Form2::PushButton3_Click()

@@ -1,6 +1,6 @@
 #include "sets/SetList.h"
 
-#include "sets/SetsFile.h"
+#include "sets/SetsFileSave.h"
 #include "shell/ErrorReport.h"
 #include "shell/Prompts.h"
 

@@ -1,11 +1,9 @@
 #pragma once
-// The text-file form of the set list.
+// The text-file form of the set list: reading it, and the bytes it is saved as.
 #include <QString>
 #include <QStringList>
 
 namespace quorvane {
-
-class Prompts;
 
 // Appends the sets found in lines: empty lines and lines without separator are
 // skipped; otherwise piece 0 (before the first separator) goes to finds and
@@ -26,14 +24,5 @@ QByteArray SetsFileBytes(const QStringList& finds, const QStringList& replaces);
 // line split at "::" yields other texts, a text holds a line break, or the
 // file would start with a byte-order mark); -1 when every set comes back whole.
 qsizetype FirstSetNotRoundTripping(const QStringList& finds, const QStringList& replaces);
-
-// Writes the sets to path. Anything at path but a regular file (or a symbolic
-// link to one, whose target is then written) is refused with a notice. Then,
-// when a file exists there, asks whether to overwrite it, and when a set would
-// not load back as it is, whether to save anyway; writes nothing unless each
-// answer is Yes. The file is replaced atomically, so a failed save leaves an
-// existing file as it was; throws Failure then.
-void WriteSetsFile(const QString& path, const QStringList& finds,
-                   const QStringList& replaces, Prompts& prompts);
 
 } // namespace quorvane

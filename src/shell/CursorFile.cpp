@@ -3,6 +3,7 @@
 #include "shell/Failure.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -23,19 +24,19 @@ std::optional<QCursor> ReadCursorFile(const QString& path)
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure("Permission denied");
+        throw Failure(QCoreApplication::translate("quorvane::ErrorReport", "Permission denied"));
     const QByteArray bytes = file.readAll();
     // Header: reserved 0, type 2 (cursor), count; the first directory entry
     // keeps the hot spot where an icon keeps planes and bit count.
     if (bytes.size() < 22 || word(bytes, 0) != 0 || word(bytes, 2) != 2 || word(bytes, 4) < 1)
-        throw Failure("Invalid picture");
+        throw Failure(QCoreApplication::translate("quorvane::ErrorReport", "Invalid picture"));
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "cur");
     const QImage image = reader.read();
     if (image.isNull())
-        throw Failure("Invalid picture");
+        throw Failure(QCoreApplication::translate("quorvane::ErrorReport", "Invalid picture"));
     int hotX = word(bytes, 10);
     int hotY = word(bytes, 12);
     if (hotX >= image.width() || hotY >= image.height())

@@ -6,26 +6,27 @@
 
 namespace quorvane {
 
-QString ErrorReportText(const QString& description, const QString& procedure, int step,
-                        const QString& project)
+QString ErrorReportText(const QString& description, QAnyStringView procedure, int step,
+                        QAnyStringView project)
 {
     // The location is a fixed form people quote in reports; only the words around it are translated.
-    return description + "\r\n" + QCoreApplication::translate("quorvane::ErrorReport", "in %1 at line %2")
-                                        .arg(project + "." + procedure, QString::number(step))
-        + "\r\r" + QCoreApplication::translate("quorvane::ErrorReport",
-                                               "Please email screenshot of this message to %1")
-                       .arg(kSupportAddress);
+    const QString location = project.toString() + u'.' + procedure.toString();
+    return description + QStringLiteral("\r\n")
+        + QCoreApplication::translate("quorvane::ErrorReport", "in %1 at line %2").arg(location, QString::number(step))
+        + QStringLiteral("\r\r")
+        + QCoreApplication::translate("quorvane::ErrorReport", "Please email screenshot of this message to %1")
+              .arg(QLatin1String(kSupportAddress));
 }
 
-void ReportFailure(Prompts& prompts, const QString& description, const QString& procedure,
-                   int step, const QString& project)
+void ReportFailure(Prompts& prompts, const QString& description, QAnyStringView procedure,
+                   int step, QAnyStringView project)
 {
     prompts.errorBox(ErrorReportText(description, procedure, step, project),
                      QCoreApplication::translate("quorvane::ErrorReport", "Application Error"));
 }
 
-StepTrap::StepTrap(Prompts& prompts, QString procedure, QString project)
-    : m_prompts(prompts), m_procedure(std::move(procedure)), m_project(std::move(project))
+StepTrap::StepTrap(Prompts& prompts, QAnyStringView procedure, QAnyStringView project)
+    : m_prompts(prompts), m_procedure(procedure.toString()), m_project(project.toString())
 {
 }
 

@@ -5,6 +5,7 @@
 #include "shell/Failure.h"
 #include "shell/Prompts.h"
 
+#include <QAnyStringView>
 #include <QString>
 #include <functional>
 
@@ -15,17 +16,20 @@ inline constexpr const char* kScanProject = "Brisomel2021/08/31";
 inline constexpr const char* kSupportAddress = "support@quorvane.app";
 inline constexpr const char* kMakerSite = "https://quorvane.app/";
 
+// Procedures and projects are names as the code spells them, quoted in every
+// report as they are; only the words around them are translated.
+
 // description + "\r\n" + "in <project>.<procedure> " + "at line <step>" + "\r\r" + support line.
-QString ErrorReportText(const QString& description, const QString& procedure, int step,
-                        const QString& project = kProject);
+QString ErrorReportText(const QString& description, QAnyStringView procedure, int step,
+                        QAnyStringView project = kProject);
 
 // Shows the report for a failed step.
-void ReportFailure(Prompts& prompts, const QString& description, const QString& procedure,
-                   int step, const QString& project = kProject);
+void ReportFailure(Prompts& prompts, const QString& description, QAnyStringView procedure,
+                   int step, QAnyStringView project = kProject);
 
 class StepTrap {
 public:
-    StepTrap(Prompts& prompts, QString procedure, QString project = kProject);
+    StepTrap(Prompts& prompts, QAnyStringView procedure, QAnyStringView project = kProject);
 
     // Runs one numbered step. A Failure (or any std::exception) thrown inside is
     // reported with this step number; returns false when the step failed.

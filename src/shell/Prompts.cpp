@@ -12,8 +12,8 @@ void SetApplicationTitleText(const QString& title) { g_title = title; }
 QString DisplayText(const QString& text)
 {
     QString t = text;
-    t.replace("\r\n", "\n");
-    t.replace('\r', '\n');
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(u'\r', u'\n');
     return t;
 }
 

@@ -109,7 +109,7 @@ QString QtPrompts::pickFolder(const QString& title, const QString& initialFolder
 {
     ArrowWhileAsking arrow;
     QString chosen = QFileDialog::getExistingDirectory(owner(), title, DialogStartFolder(initialFolder));
-    while (chosen.size() > 1 && chosen.endsWith('/'))
+    while (chosen.size() > 1 && chosen.endsWith(u'/'))
         chosen.chop(1);
     return chosen;
 }

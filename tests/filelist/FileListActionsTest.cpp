@@ -51,8 +51,8 @@ TEST(NameFilters, KeepOrderWhenRemovingScatteredEntriesFromALongList)
     EXPECT_EQ(list.entryText(1), "/f/0.keep");
     EXPECT_EQ(list.entryText(2), "/f/3.keep");
     EXPECT_EQ(list.entryText(334), "/f/999.keep");
-    EXPECT_TRUE(FileListContains(list, "/f/999.keep"));
-    EXPECT_FALSE(FileListContains(list, "/F/999.keep"));
+    EXPECT_TRUE(list.contains("/f/999.keep"));
+    EXPECT_FALSE(list.contains("/F/999.keep"));
 }
 
 TEST(ListOperations, OneAtATimeTheOthersRefuseWhileAFilterYields)

@@ -1,6 +1,4 @@
 #include "filelist/FolderScan.h"
-#include "shell/Prompts.h"
-#include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QFile>
@@ -13,13 +11,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using quorvane::test::ScriptedPrompts;
 using quorvane::test::TestEnv;
 
 namespace quorvane {
 namespace {
 
 QByteArray raw(const QString& path) { return QFile::encodeName(path); }
+
+// Takes a scan's failed steps as "step: text".
+ScanFailed recordInto(QStringList& failures)
+{
+    return [&failures](int step, const QString& text) { failures << QString("%1: %2").arg(step).arg(text); };
+}
 
 TEST(GetSubDirectories2016, ListsFoldersLevelByLevelInNameOrder)
 {
@@ -32,16 +35,16 @@ TEST(GetSubDirectories2016, ListsFoldersLevelByLevelInNameOrder)
     const QString top = env.path("top/");
     QStringList folders{top};
     int yields = 0;
-    ScriptedPrompts prompts;
-    GetSubDirectories2016(folders, true, &prompts, [&] { ++yields; });
+    QStringList failures;
+    GetSubDirectories2016(folders, true, recordInto(failures), [&] { ++yields; });
 
     EXPECT_EQ(folders, QStringList({top, top + ".hidden/", top + "A/", top + "b/", top + "A/A1/",
                                     top + "A/a2/", top + "b/b1/", top + "A/A1/deep/"}));
     EXPECT_GT(yields, 0);
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(failures.isEmpty());
 
     QStringList oneLevel{top};
-    GetSubDirectories2016(oneLevel, false, &prompts, {});
+    GetSubDirectories2016(oneLevel, false, recordInto(failures), {});
     EXPECT_EQ(oneLevel, QStringList({top, top + ".hidden/", top + "A/", top + "b/"}));
 }
 
@@ -57,7 +60,7 @@ TEST(GetSubDirectories2016, DoesNotEnterUnsafeNamesOrLinkedFolders)
     // A link back up the tree would make the scan endless.
     ASSERT_EQ(symlink("..", QByteArray(top + "loop").constData()), 0);
     QStringList folders{env.path("top/")};
-    GetSubDirectories2016(folders, true, nullptr, {});
+    GetSubDirectories2016(folders, true, {}, {});
     EXPECT_EQ(folders, QStringList({env.path("top/"), env.path("top/ok/")}));
 }
 
@@ -67,10 +70,10 @@ TEST(GetSubDirectories2016, DoesNotEnterUnsafeNamesOrLinkedFolders)
 QStringList scanWithoutPrivileges(QStringList folders)
 {
     if (geteuid() != 0) {
-        ScriptedPrompts prompts;
-        GetSubDirectories2016(folders, true, &prompts, {});
-        if (!prompts.shown.empty())
-            return {"reported: " + prompts.shown.front().text};
+        QStringList failures;
+        GetSubDirectories2016(folders, true, recordInto(failures), {});
+        if (!failures.isEmpty())
+            return {"failed: " + failures.front()};
         return folders;
     }
     int fds[2];
@@ -82,7 +85,7 @@ QStringList scanWithoutPrivileges(QStringList folders)
         if (setgid(65534) != 0 || setuid(65534) != 0)
             _exit(3);
         try {
-            GetSubDirectories2016(folders, true, nullptr, {});
+            GetSubDirectories2016(folders, true, {}, {});
         } catch (...) {
             _exit(4);
         }
@@ -123,7 +126,7 @@ TEST(GetSubDirectories2016, DropsAnUnreadableFolderSilentlyAndScansItsSiblings)
 TEST(GetSubDirectories2016, GivesRootSubfoldersASingleSlash)
 {
     QStringList folders{"/"};
-    GetSubDirectories2016(folders, false, nullptr, {});
+    GetSubDirectories2016(folders, false, {}, {});
     ASSERT_GT(folders.size(), 1);
     EXPECT_EQ(folders.first(), "/");
     EXPECT_TRUE(folders.contains("/tmp/"));
@@ -191,7 +194,7 @@ TEST(CollectFolderFiles, KeepsNamesStartingWithAMarkAndLeavesOutPathsTooLongToOp
                                   deep + "/s.txt"}));
 }
 
-TEST(CollectFolderFiles, NamesTheFilesAndFoldersItCannotHoldAndLeavesOutExcludedNames)
+TEST(CollectFolderFiles, HandsBackTheNamesItCannotHoldAndLeavesOutExcludedNames)
 {
     TestEnv env;
     env.write("top/ok.txt", "x");
@@ -204,20 +207,15 @@ TEST(CollectFolderFiles, NamesTheFilesAndFoldersItCannotHoldAndLeavesOutExcluded
     close(open(t + "/\xFF" "dir/in.txt", O_WRONLY | O_CREAT, 0644));
     const QString top = env.path("top");
 
-    ScriptedPrompts prompts;
-    const ScanOptions options{{"*.LOG", "build"}, true};
-    EXPECT_EQ(CollectFolderFiles(top, "*", {}, &prompts, options), QStringList({top + "/ok.txt"}));
-    EXPECT_EQ(prompts.texts("notice"),
-              QStringList({"These names are not valid UTF-8 and were not added:\n" + top + "/caf\\xE9.txt\n"
-                           + top + "/\\xFFdir/"}));
-    EXPECT_EQ(prompts.shown.at(0).title, ApplicationTitle());
-
-    // The command line takes the names to report them itself.
+    // Each scan appends its names, in byte order; the command line reports them.
     std::vector<QByteArray> undecodable;
-    EXPECT_EQ(CollectFolderFiles(top, "txt", {}, &prompts, {}, &undecodable),
+    const ScanOptions options{{"*.LOG", "build"}, true};
+    EXPECT_EQ(CollectFolderFiles(top, "*", {}, {}, options, &undecodable), QStringList({top + "/ok.txt"}));
+    EXPECT_EQ(CollectFolderFiles(top, "txt", {}, {}, {}, &undecodable),
               QStringList({top + "/ok.txt", top + "/Build/out.txt"}));
-    EXPECT_EQ(undecodable, std::vector<QByteArray>({t + "/caf\xE9.txt", t + "/\xFF" "dir/"}));
-    EXPECT_EQ(prompts.shown.size(), 1u);
+    const QByteArray file = t + "/caf\xE9.txt";
+    const QByteArray folder = t + "/\xFF" "dir/";
+    EXPECT_EQ(undecodable, std::vector<QByteArray>({file, folder, file, folder}));
     std::filesystem::remove_all(t.toStdString());
 }
 

@@ -1,15 +1,11 @@
-#include "filelist/FileListModel.h"
 #include "filelist/ListFile.h"
 #include "shell/Failure.h"
-#include "shell/Prompts.h"
-#include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestEnv.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-using quorvane::test::ScriptedPrompts;
 using quorvane::test::TestEnv;
 
 namespace quorvane {
@@ -58,37 +54,6 @@ TEST(ParseList, NulSeparatedNamesAndNamesThatAreNotUtf8)
     const ListFileEntries lines = ParseListFile("ok\r\nbad\xFF\r\n\xC3\xA9\r\n");
     EXPECT_EQ(lines.entries, QStringList({"ok", QString::fromUtf8("\xC3\xA9")}));
     EXPECT_EQ(lines.undecodableLines, (std::vector<std::pair<qsizetype, QByteArray>>{{2, "bad\xFF"}}));
-}
-
-TEST(LoadListFile, AppendsEntriesAndNamesAMissingListAndRefusedLines)
-{
-    TestEnv env;
-    SetApplicationTitleText("Quorvane Test");
-    ScriptedPrompts prompts;
-    FileListModel list;
-    list.addEntry("/already/there");
-    LoadListFile(list, env.write("list.txt", "/already/there\r\n/new\r\n"), prompts);
-    LoadListFile(list, env.path("missing.txt"), prompts);
-    const QString oneNul = env.write("one.txt", QByteArray("/a\0b\n/c\n", 7));
-    LoadListFile(list, oneNul, prompts);
-    QByteArray many;
-    for (int i = 1; i <= 12; ++i)
-        many += QByteArray("/n\0", 3) + QByteArray::number(i) + "\n";
-    const QString manyNul = env.write("many.txt", many);
-    LoadListFile(list, manyNul, prompts);
-    const QString notUtf8 = env.write("latin1.txt", "/caf\xE9\n/d\n");
-    LoadListFile(list, notUtf8, prompts);
-
-    EXPECT_EQ(list.entries(), QStringList({"/already/there", "/already/there", "/new", "/c", "/d"}));
-    EXPECT_EQ(prompts.texts("notice"),
-              QStringList({"File not found",
-                           "Line 1 of " + oneNul
-                               + " was not added: a file name cannot hold a NUL character.",
-                           "Lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more of " + manyNul
-                               + " were not added: a file name cannot hold a NUL character.",
-                           "These lines of " + notUtf8
-                               + " were not added: the names are not valid UTF-8.\nline 1: /caf\\xE9"}));
-    EXPECT_EQ(prompts.shown[0].title, "Quorvane Test");
 }
 
 } // namespace

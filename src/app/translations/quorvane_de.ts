@@ -46,6 +46,25 @@
         <source>Application Error</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Division by zero</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Invalid picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::FileListModel</name>
+    <message>
+        <source>Index out of bounds</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quorvane::FileListView</name>
@@ -95,6 +114,43 @@
     </message>
     <message>
         <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8 and were not added:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n more</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Line %1 of %2 was not added: a file name cannot hold a NUL character.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Lines %1 of %2 were not added: a file name cannot hold a NUL character.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>These lines of %1 were not added: the names are not valid UTF-8.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File not found</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -333,6 +389,27 @@ Every file it replaced is put back as it was, and every file it created is remov
     <message>
         <source>There is no run to undo.</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Backups of the files to replace cannot be kept in %1: %2.
+
+Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo Last Run&quot; to replace without them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File(s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This file given at start-up was not added: its name is not valid UTF-8.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>These files given at start-up were not added: their names are not valid UTF-8.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 <context>
