@@ -14,6 +14,7 @@
 
 #include <csignal>
 
+using quorvane::test::BatchExecutable;
 using quorvane::test::BatchResult;
 using quorvane::test::RunBatchCommand;
 using quorvane::test::TestEnv;
@@ -74,7 +75,7 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         environment.insert("HOME", env.root());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(env.root());
-        process.start(QStringLiteral(QUORVANE_BATCH_EXE),
+        process.start(BatchExecutable(),
                       ChainPairs() + QStringList{"--in-place", "--report", "report.csv", "done/small.txt",
                                                  "big/big.txt", "later/after.txt"});
         ASSERT_TRUE(WaitForTemporaryFile(env.path("big"), process)) << c.signal;
