@@ -60,9 +60,9 @@ QStringList UnmarkedTexts(QWidget* root)
 TEST_F(WindowTest, EveryTextOfTheWindowsAndTheirMessagesGoesThroughTranslation)
 {
     MarkingTranslator marking;
-    Form1& form = open();
-    EXPECT_EQ(UnmarkedTexts(&form).join(" | ").toStdString(), "");
-    EXPECT_EQ(form.progressBar()->format(), "<Progress Bar>");
+    Form1& window = open();
+    EXPECT_EQ(UnmarkedTexts(&window).join(" | ").toStdString(), "");
+    EXPECT_EQ(window.progressBar()->format(), "<Progress Bar>");
 
     QComboBox find, replace;
     SetList sets(&find, &replace);
@@ -70,8 +70,8 @@ TEST_F(WindowTest, EveryTextOfTheWindowsAndTheirMessagesGoesThroughTranslation)
     EXPECT_EQ(UnmarkedTexts(&dialog).join(" | ").toStdString(), "");
     EXPECT_EQ(dialog.windowTitle(), "<Load Sets>");
 
-    form.pushButton(12)->click();   // an empty list
-    form.pushButton(10)->click();   // help
+    window.pushButton(12)->click();   // an empty list
+    window.pushButton(10)->click();   // help
     EXPECT_EQ(notices(), (QStringList{"<No files added.>", "<This software is intended to be used on text "
                                       "based files, not images, executables, etc.\r\rIf you have any "
                                       "questions, please email " + QString(kSupportAddress) + ">"}));
@@ -79,11 +79,11 @@ TEST_F(WindowTest, EveryTextOfTheWindowsAndTheirMessagesGoesThroughTranslation)
 
 TEST_F(WindowTest, AFolderNoFileManagerOpensIsNamedInANotice)
 {
-    Form1& form = open();
+    Form1& window = open();
     prompts.answers = {true, true};
-    form.pushButton(8)->click();
+    window.pushButton(8)->click();
     prompts.urlOpens = false;
-    form.pushButton(8)->click();
+    window.pushButton(8)->click();
     const QString folder = env.path("program") + "/Samples/";
     EXPECT_EQ(prompts.texts("url"), QStringList(2, QUrl::fromLocalFile(folder).toString()));
     EXPECT_EQ(notices(), QStringList{"The folder of the sample files could not be opened. It is:\r\r" + folder});
@@ -91,29 +91,29 @@ TEST_F(WindowTest, AFolderNoFileManagerOpensIsNamedInANotice)
 
 TEST_F(WindowTest, OpensWithinTheScreenAndKeepsEveryCaptionWholeAtItsSmallest)
 {
-    Form1& form = open();
-    const QRect available = form.screen()->availableGeometry();
-    form.show();
-    EXPECT_TRUE(available.contains(form.frameGeometry())) << available.width() << "x" << available.height();
+    Form1& window = open();
+    const QRect available = window.screen()->availableGeometry();
+    window.show();
+    EXPECT_TRUE(available.contains(window.frameGeometry())) << available.width() << "x" << available.height();
 
-    form.resize(1, 1);
+    window.resize(1, 1);
     QApplication::sendPostedEvents();
-    form.centralWidget()->layout()->activate();
-    EXPECT_LE(form.width(), available.width());
-    EXPECT_LE(form.height(), available.height());
+    window.centralWidget()->layout()->activate();
+    EXPECT_LE(window.width(), available.width());
+    EXPECT_LE(window.height(), available.height());
     QStringList clipped;
-    for (auto* button : form.findChildren<QAbstractButton*>()) {
+    for (auto* button : window.findChildren<QAbstractButton*>()) {
         // A push button's hint has a least width of its own ("..." is narrower on purpose).
         const int caption = button->fontMetrics().horizontalAdvance(button->text())
             + 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin);
-        if (button->isVisibleTo(&form) && button->width() < std::min(caption, button->sizeHint().width()))
+        if (button->isVisibleTo(&window) && button->width() < std::min(caption, button->sizeHint().width()))
             clipped << button->text();
     }
-    for (auto* label : form.findChildren<QLabel*>())
-        if (label->isVisibleTo(&form) && label->width() < label->sizeHint().width())
+    for (auto* label : window.findChildren<QLabel*>())
+        if (label->isVisibleTo(&window) && label->width() < label->sizeHint().width())
             clipped << label->text();
     // The tab bar's hint is the sum of its whole tabs.
-    QTabBar* tabs = form.tabs()->tabBar();
+    QTabBar* tabs = window.tabs()->tabBar();
     if (tabs->width() < tabs->sizeHint().width())
         clipped << tabs->tabText(tabs->count() - 1);
     EXPECT_EQ(clipped.join(" | ").toStdString(), "");

@@ -13,7 +13,7 @@ BatchResult run(const QString& program, const QStringList& arguments, const QStr
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", folder);
-    environment.insert("B", QStringLiteral(QUORVANE_BATCH_EXE));
+    environment.insert("B", BatchExecutable());
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     if (!outputFile.isEmpty())
@@ -32,10 +32,15 @@ BatchResult run(const QString& program, const QStringList& arguments, const QStr
 
 } // namespace
 
+QString BatchExecutable()
+{
+    return qEnvironmentVariable("QUORVANE_BATCH_EXE", QStringLiteral(QUORVANE_BATCH_EXE));
+}
+
 BatchResult RunBatchCommand(const QStringList& arguments, const QString& folder, const QByteArray& input,
                             const QString& outputFile)
 {
-    return run(QStringLiteral(QUORVANE_BATCH_EXE), arguments, folder, input, outputFile);
+    return run(BatchExecutable(), arguments, folder, input, outputFile);
 }
 
 BatchResult RunBatchScript(const QString& script, const QString& folder)

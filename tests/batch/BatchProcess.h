@@ -12,6 +12,11 @@ struct BatchResult {
     QByteArray err;
 };
 
+// The built quorvane-batch, or the copy $QUORVANE_BATCH_EXE names: the tests
+// run as an unprivileged user run outside the build tree, which that user may
+// not be allowed to reach.
+QString BatchExecutable();
+
 // Runs quorvane-batch with arguments in folder (with HOME pointing there too,
 // so nothing reaches the real home folder), input on its standard input (a
 // pipe) and, when outputFile is given, its standard output going there.

@@ -15,6 +15,7 @@
 
 #include <csignal>
 
+using quorvane::test::BatchExecutable;
 using quorvane::test::BatchResult;
 using quorvane::test::RunBatchCommand;
 using quorvane::test::TestEnv;
@@ -79,7 +80,7 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(env.root());
-        process.start(QStringLiteral(QUORVANE_BATCH_EXE),
+        process.start(BatchExecutable(),
                       ChainPairs() + QStringList{"--in-place", "--report", "report.csv", "done/small.txt",
                                                  "big/big.txt", "later/after.txt"});
         ASSERT_TRUE(WaitForHold(env.path("held"), process)) << c.signal;

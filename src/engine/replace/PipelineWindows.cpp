@@ -50,7 +50,7 @@ void ReplacePipeline<Unit>::Impl::keepHistory(Stage& s)
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
 {
-    const auto emitted = std::ptrdiff_t(cur.size());
+    const auto outLen = std::ptrdiff_t(cur.size());
     const auto before = std::ptrdiff_t(s.historyLen);
     const auto r = std::ptrdiff_t(reach);
     windows.clear();
@@ -64,12 +64,12 @@ void ReplacePipeline<Unit>::Impl::scanWindows(const Stage& s, std::size_t k)
     auto& pending = stages[k].pending;
     pending = 0;
     if (windows.empty()) return;
-    if (windows.back().second > emitted) pending = std::size_t(windows.back().second - emitted);
+    if (windows.back().second > outLen) pending = std::size_t(windows.back().second - outLen);
     for (auto& [f, t] : windows) {
-        t = std::min(t, emitted);
+        t = std::min(t, outLen);
         covered += std::max<std::ptrdiff_t>(0, t - f);
     }
-    if (stages.size() - k - 1 <= kFewLaterPairs && covered * 4 > emitted) {
+    if (stages.size() - k - 1 <= kFewLaterPairs && covered * 4 > outLen) {
         HitLog::WindowReport everywhere{hits, k + 1, HitLog::kFromStart, std::numeric_limits<std::int64_t>::max() / 4};
         for (std::size_t j = k + 1; j < stages.size(); ++j)
             if (stages[j].find) everywhere.found(prep->shape.textOf[j], 0);

@@ -3,8 +3,10 @@
 // of a text and tests the hash in a bitmap. With AVX2 eight samples go through
 // at once (the keys fetched with byte shuffles or a gather, the bitmap words
 // with a gather); the scalar loop computes the same hash, so either works on
-// the same bitmap.
+// the same bitmap. The vector loop is x86-64's; other processors use the scalar one.
+#if defined(__x86_64__)
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstddef>
@@ -78,6 +80,8 @@ void ProbeScalar(const char* text, std::size_t size, std::size_t from, std::size
         if (Passes(plan, h)) hit(s, h);
     }
 }
+
+#if defined(__x86_64__)
 
 // How the vector loop fetches the keys of eight samples.
 struct KeyFetch {
@@ -171,6 +175,8 @@ inline bool HaveAvx2()
     return have;
 }
 
+#endif
+
 } // namespace probe_detail
 
 // Calls hit(s, h) for every sample s = 0, step, ... below `end` (byte
@@ -179,6 +185,9 @@ inline bool HaveAvx2()
 template <typename Hit>
 void ProbeSamples(const char* text, std::size_t size, std::size_t end, const ProbePlan& plan, Hit&& hit)
 {
+#if !defined(__x86_64__)
+    return probe_detail::ProbeScalar(text, size, 0, end, plan, hit);
+#else
     if (!probe_detail::HaveAvx2()) return probe_detail::ProbeScalar(text, size, 0, end, plan, hit);
     // Keys of four samples within 16 bytes are shuffled out of two loads.
     const bool shuffle = 3 * plan.stepBytes + 4 * ((plan.keyBytes + 3) / 4) <= 16;
@@ -192,6 +201,7 @@ void ProbeSamples(const char* text, std::size_t size, std::size_t end, const Pro
     case 3: return probe_detail::ProbeAvx2<3, false>(text, size, end, plan, hit);
     default: return probe_detail::ProbeAvx2<4, false>(text, size, end, plan, hit);
     }
+#endif
 }
 
 } // namespace quorvane

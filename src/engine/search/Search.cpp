@@ -1,6 +1,11 @@
 #include "engine/search/Search.h"
 
+// The vector loops are x86-64's (SSE2 is always there, AVX2 is checked at run
+// time); other processors, and the test of that path, compare one position at a time.
+#if defined(__x86_64__) && !defined(QUORVANE_SCALAR_SEARCH)
+#define QUORVANE_X86_SEARCH 1
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -10,8 +15,8 @@
 #include <type_traits>
 
 // Candidate positions come from comparing two probe units of the needle against
-// the haystack, a vector register at a time; each candidate is then confirmed
-// with memcmp. Probes on rare-looking units keep candidates (and so memcmp
+// the haystack, a vector register at a time (on x86-64); each candidate is then
+// confirmed with memcmp. Probes on rare-looking units keep candidates (and so memcmp
 // calls) scarce. Vector loads never start past hay + n - width, and the last
 // few positions are checked one by one, so nothing past the haystack is read.
 // Text that keeps passing both probes without matching (periodic text) hands
@@ -51,6 +56,29 @@ bool SameAt(const Unit* at, const Unit* needle, std::size_t m)
     return std::memcmp(at, needle, m * sizeof(Unit)) == 0;
 }
 
+// Periodic text such as "abab..." can make both probes match almost
+// everywhere while the needle does not; past this many failed candidates
+// (plus one per 16 positions) the search goes on in guaranteed linear time.
+bool TooManyMisses(std::size_t misses, std::size_t scanned)
+{
+    return misses > 64 + scanned / 16;
+}
+
+// Linear-time search from i on, for haystacks that defeat the probes.
+template <typename Unit>
+std::size_t FindLinear(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::size_t i)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* p = memmem(h + i, n - i, nd, m);  // glibc's two-way search
+        return p ? static_cast<std::size_t>(static_cast<const Unit*>(p) - h) : n;
+    } else {
+        const auto p = std::search(h + i, h + n, std::boyer_moore_searcher(nd, nd + m));
+        return static_cast<std::size_t>(p - h);
+    }
+}
+
+#ifdef QUORVANE_X86_SEARCH
+
 // Position-by-position search from i on, for the last few positions.
 template <typename Unit>
 std::size_t ScalarFrom(const Unit* h, std::size_t n, const Unit* nd, std::size_t m,
@@ -77,27 +105,6 @@ bool Confirm(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::s
         mask &= mask - 1;
     }
     return false;
-}
-
-// Periodic text such as "abab..." can make both probes match almost
-// everywhere while the needle does not; past this many failed candidates
-// (plus one per 16 positions) the search goes on in guaranteed linear time.
-bool TooManyMisses(std::size_t misses, std::size_t scanned)
-{
-    return misses > 64 + scanned / 16;
-}
-
-// Linear-time search from i on, for haystacks that defeat the probes.
-template <typename Unit>
-std::size_t FindLinear(const Unit* h, std::size_t n, const Unit* nd, std::size_t m, std::size_t i)
-{
-    if constexpr (sizeof(Unit) == 1) {
-        const void* p = memmem(h + i, n - i, nd, m);  // glibc's two-way search
-        return p ? static_cast<std::size_t>(static_cast<const Unit*>(p) - h) : n;
-    } else {
-        const auto p = std::search(h + i, h + n, std::boyer_moore_searcher(nd, nd + m));
-        return static_cast<std::size_t>(p - h);
-    }
 }
 
 template <typename Unit>
@@ -174,6 +181,24 @@ bool HasAvx2()
     return has;
 }
 
+#else
+
+// The probes compared one position at a time, with the same way out on periodic text.
+template <typename Unit>
+std::size_t FindScalar(const Unit* h, std::size_t n, const Unit* nd, std::size_t m,
+                       std::size_t p1, std::size_t p2)
+{
+    std::size_t misses = 0;
+    for (std::size_t i = 0; i + m <= n; ++i) {
+        if (h[i + p1] != nd[p1] || h[i + p2] != nd[p2]) continue;
+        if (SameAt(h + i, nd, m)) return i;
+        if (TooManyMisses(++misses, i)) return FindLinear(h, n, nd, m, i + 1);
+    }
+    return n;
+}
+
+#endif
+
 template <typename Unit>
 std::size_t FindWithProbes(const Unit* h, std::size_t n, const Unit* nd, std::size_t m,
                            std::size_t p1, std::size_t p2)
@@ -186,7 +211,11 @@ std::size_t FindWithProbes(const Unit* h, std::size_t n, const Unit* nd, std::si
             return p ? static_cast<std::size_t>(static_cast<const Unit*>(p) - h) : n;
         }
     }
+#ifdef QUORVANE_X86_SEARCH
     return HasAvx2() ? FindAvx2(h, n, nd, m, p1, p2) : FindSse2(h, n, nd, m, p1, p2);
+#else
+    return FindScalar(h, n, nd, m, p1, p2);
+#endif
 }
 
 // Picks the two probe positions: the least common unit, then the least common

@@ -62,7 +62,7 @@ TEST(FilterProbe, KeysAreCutToTheirLengthWhereverTheyAreRead)
         unsigned char out[16];
         std::memcpy(out, &wide.lo, 8);
         std::memcpy(out + 8, &wide.hi, 8);
-        for (std::size_t b = 0; b < 16; ++b) EXPECT_EQ(out[b], b < n ? (unsigned char)bytes[b] : 0) << n;
+        for (std::size_t b = 0; b < 16; ++b) EXPECT_EQ(out[b], b < n ? static_cast<unsigned char>(bytes[b]) : 0) << n;
     }
 }
 
