@@ -162,7 +162,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // A result of this run still waiting for the source lands before the
     // source is read, so the file is read as the run left it; one waiting for
     // the output lands first too, so results for one target land in order.
-    if (job.group && (job.group->isPending(source) || job.group->isPending(output)))
+    if (job.group && ((source != output && job.group->isPending(source)) || job.group->isPending(output)))
         job.group->commitWaiting();
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);

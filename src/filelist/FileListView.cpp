@@ -135,13 +135,13 @@ bool FileListView::acceptsDropData(const QMimeData* data)
     return true;
 }
 
-void FileListView::dropData(const QMimeData* data)
+void FileListView::dropData(const QMimeData* mime)
 {
     FileListModel* list = fileList();
-    if (!list || !acceptsDropData(data))
+    if (!list || !acceptsDropData(mime))
         return;
     QStringList paths;
-    for (const QUrl& url : data->urls())
+    for (const QUrl& url : mime->urls())
         paths.append(url.toLocalFile());
     // Nothing that goes wrong with a dropped path may end the program; a drop
     // abandoned because the window closes simply ends.
@@ -191,10 +191,10 @@ void FileListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
-bool FileListView::canTakeDrop(const QMimeData* data) const
+bool FileListView::canTakeDrop(const QMimeData* mime) const
 {
     const FileListModel* list = fileList();
-    return acceptsDropData(data) && !(list && list->operationRunning());
+    return acceptsDropData(mime) && !(list && list->operationRunning());
 }
 
 void FileListView::dragEnterEvent(QDragEnterEvent* event)

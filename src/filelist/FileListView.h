@@ -44,7 +44,7 @@ public:
     // True for data holding a list of local files or folders.
     static bool acceptsDropData(const QMimeData* data);
     // Appends the local paths of dropped data (see AddDroppedPaths).
-    void dropData(const QMimeData* data);
+    void dropData(const QMimeData* mime);
 
     bool isListMouseDown() const { return m_listMouseDown; }
     // Row of the entry being dragged, -1 when none.
@@ -64,7 +64,7 @@ private:
     FileListModel* fileList() const;
     PointerHost* pointerHost() const;
     // Droppable data, while no other list operation holds the list.
-    bool canTakeDrop(const QMimeData* data) const;
+    bool canTakeDrop(const QMimeData* mime) const;
     QModelIndex selectedEntry() const;
     void scrollNearEdges(const QPoint& pos, int hoverRow);
     std::optional<QCursor> dragCursor();

@@ -112,14 +112,17 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
 {
     m_stopHere = false;
     RunReportRow row{plan.source, plan.output, 0, RunOutcome::Skipped, QString()};
-    // Reads have no side effects, so a result of this run still waiting for
-    // the source lands before the source is looked at.
-    if (m_group && m_group->isPending(plan.source))
-        m_group->commitWaiting();
-    if (plan.skipEmpty && FileSize2(plan.source) < 1) {
-        m_report.add(row);
-        m_face.fileDone(index, row, {});
-        return;
+    if (plan.skipEmpty) {
+        // Reads have no side effects, so a result of this run still waiting
+        // for the source lands before the source is sized (ProcessFile does
+        // the same before it reads).
+        if (m_group && m_group->isPending(plan.source))
+            m_group->commitWaiting();
+        if (FileSize2(plan.source) < 1) {
+            m_report.add(row);
+            m_face.fileDone(index, row, {});
+            return;
+        }
     }
     FileJob job = m_job;
     job.prepared = plan.pairs;
