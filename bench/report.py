@@ -58,6 +58,10 @@ TARGETS = [
 COMPANIONS = {"F": ["A32"], "G": ["A32"], "H": ["H1"]}
 
 NOTES = {
+    "A": "A.quorvane keeps a backup of the output it replaces, as every run does by default: the "
+         "result is hashed for the store's manifest as it is written, the old output is kept (a hard "
+         "link), and the store prunes itself to its last 10 runs, freeing a 256 MB file kept 10 runs "
+         "before. A.nobackup is the same run with --no-backup.",
     "B": "sed, perl and python run once here; "
          "sd applies one pair per run and is left out.",
     "C": "Files are regenerated before every run, and synced so that no contender pays for writing "
