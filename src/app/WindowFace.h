@@ -1,0 +1,62 @@
+#pragma once
+// The window's face of a run (see engine/run/RunFace.h): each entry read from
+// the file list by position with the bar, pointer and checks of "Start
+// Replacing", failures told in error boxes under the per-file procedures'
+// names and steps, and every prompt shown over the file it is about.
+#include "engine/run/RunFace.h"
+
+#include <QString>
+#include <vector>
+
+namespace quorvane {
+
+class Form1;
+class RunBar;
+class RunInputs;
+class RunPrompts;
+class StepTrap;
+
+// The entry that the bar shows and that a prompt is about.
+struct Showing {
+    int position = 0;
+    QString source;
+};
+
+class WindowFace final : public RunFace {
+public:
+    WindowFace(Form1& form, RunInputs& inputs, RunBar& bar, RunPrompts& prompts, StepTrap& trap, Showing& showing);
+
+    qsizetype count() override;
+    EntryPlan plan(qsizetype index) override;
+    void yield() override;
+    bool stopRequested() override;
+    QString describe(const FileError& error) override;
+    void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override;
+    // Told at once, with the bar showing the file whose result failed to land.
+    void lateFailure(qsizetype index, const RunReportRow& row, const FileError& error) override;
+    std::optional<RunReportRow> unreached(qsizetype index) override;
+    // The file's work is step 126 (single mode) or 128 (sets); landing the
+    // results is step 130.
+    bool guard(Phase phase, const std::function<void()>& work, QString& reason) override;
+
+    // Puts the entry a prompt is about on the bar.
+    void putOnBar();
+    // The pairs of the first file run, for a preview's changes.
+    std::vector<Pair> firstPairs() const;
+
+    // The per-file procedures, by the tab a file was run from.
+    enum class FileMode { None, Single, Sets };
+
+private:
+    Form1& m_form;
+    RunInputs& m_inputs;
+    RunBar& m_bar;
+    RunPrompts& m_prompts;
+    StepTrap& m_trap;
+    Showing& m_showing;
+    FileMode m_mode = FileMode::None;   // of the entry in hand
+    std::vector<FileMode> m_modes;      // of each entry run, for failures told later
+    std::shared_ptr<const RunPairs> m_firstPairs;
+};
+
+} // namespace quorvane
