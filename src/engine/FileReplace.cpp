@@ -214,19 +214,19 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     if (!odd.isEmpty())
         dest.put(odd.constData(), odd.size());
 
-    // In place, a result identical to its source leaves the source untouched
-    // (its inode, times and hard links stay). Without replacements the forms
-    // that round-trip are identical by construction; otherwise the bytes decide.
+    // In place, a file nothing was replaced in is left untouched whatever its
+    // form (its mark, inode, times and hard links stay): writing it back would
+    // only drop a UTF-8 mark or turn UTF-32 into UTF-16. With replacements, a
+    // result identical to its source, byte for byte, is left alone too.
     bool replaced = false;
     for (std::int64_t c : outcome.counts)
         replaced = replaced || c > 0;
     if (job.dryRun) {
         outcome.ok = true;
-        outcome.written = !(dryCompare && (!replaced || dryCompare->same()));
+        outcome.written = !(inPlace && (!replaced || (dryCompare && dryCompare->same())));
         return outcome;
     }
-    if (inPlace && RoundTrips(detected.form) && out->errorNumber() == 0
-        && (!replaced || out->sameAsTarget())) {
+    if (inPlace && out->errorNumber() == 0 && (!replaced || (RoundTrips(detected.form) && out->sameAsTarget()))) {
         out->discard();
         outcome.ok = true;
         return outcome;

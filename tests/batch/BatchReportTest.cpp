@@ -16,7 +16,7 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
     env.write("put-back.txt", "cat");        // cat -> dog -> cat: replaced, yet identical
     env.write("dog.txt", "dog");
     env.write("cow.txt", "cow");
-    env.write("marked.txt", "\xEF\xBB\xBF" "cow");   // rewritten without its mark
+    env.write("marked.txt", "\xEF\xBB\xBF" "cow");   // nothing replaced: left with its mark
     env.write("list.txt", "cow.txt\r\n");
     const QStringList arguments = {"--find", "cat", "--replace", "dog", "--find", "dog", "--replace", "cat",
                                    "--in-place", "--report", "report.csv", "put-back.txt", "dog.txt",
@@ -27,13 +27,13 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
                             "gone.txt,gone.txt,0,failed,No such file or directory\r\n"
                             "nolist.txt,,0,failed,No such file or directory\r\n"
                             "cow.txt,cow.txt,0,unchanged,\r\n"
-                            "marked.txt,marked.txt,0,written,\r\n";
+                            "marked.txt,marked.txt,0,unchanged,\r\n";
     const struct {
         bool dryRun;
         QByteArray out;
     } cases[] = {
         {true, "2\tput-back.txt\n1\tdog.txt\n0\tcow.txt\n0\tmarked.txt\n5 files checked, 2 failed, 3 replacements\n"},
-        {false, "2 files written, 2 unchanged, 2 failed, 3 replacements\n"},
+        {false, "1 file written, 3 unchanged, 2 failed, 3 replacements\n"},
     };
     for (const auto& c : cases) {
         const BatchResult r = RunBatchCommand(arguments + (c.dryRun ? QStringList{"--dry-run"} : QStringList{}),
@@ -44,6 +44,7 @@ TEST(BatchReport, RowsSayWhatTheRunDidToEachEntryAndADryRunSaysTheSame)
                          "quorvane-batch: gone.txt: No such file or directory\n");
         EXPECT_EQ(TestEnv::read(env.path("report.csv")), rows) << c.dryRun;
         EXPECT_EQ(TestEnv::read(env.path("dog.txt")), c.dryRun ? "dog" : "cat");
+        EXPECT_EQ(TestEnv::read(env.path("marked.txt")), "\xEF\xBB\xBF" "cow");
     }
 
     const BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place", "--report",
