@@ -162,8 +162,11 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // A result of this run still waiting for the source lands before the
     // source is read, so the file is read as the run left it; one waiting for
     // the output lands first too, so results for one target land in order.
-    if (job.group && ((source != output && job.group->isPending(source)) || job.group->isPending(output)))
-        job.group->commitWaiting();
+    if (job.group) {
+        if (source != output)
+            job.group->landBefore(source);
+        job.group->landBefore(output);
+    }
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);
     const bool inPlace = UsablePath(output) && SameFile(source, output);
@@ -181,7 +184,6 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!reader->open(source))
             return Failed(outcome, ReadFailure(*reader, true, source));
         outcome.codec = ChooseCodec(reader->detected());
-        outcome.encoding = outcome.codec.read.encoding;
         // In place, a result may come out identical to its source even though
         // replacements were made (a pair that puts back what it finds); such a
         // source is left alone, as if nothing had matched. A dry run tells so too.

@@ -55,8 +55,7 @@ struct FileOutcome {
     bool ok = false;
     FileError failure;                  // what failed, when ok is false and not cancelled
     std::vector<std::int64_t> counts;   // replacements per pair
-    TextEncoding encoding = TextEncoding::Ansi;
-    FileCodec codec;                    // how the file was read and its result written
+    FileCodec codec;                    // how the file was read (its class) and its result written
     // False when nothing needed writing; on a dry run, whether a real run
     // would write (in place, a result identical to the file would not be).
     bool written = false;

@@ -128,7 +128,7 @@ TEST(FileReplace, PairsApplyInOrderAndCountPerPairWithEmptyFindsChangingNothing)
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(IoSandbox::read(box.path("out.txt")), "cc cc");
     EXPECT_EQ(r.counts, (std::vector<std::int64_t>{2, 0, 4}));
-    EXPECT_EQ(r.encoding, TextEncoding::Ansi);
+    EXPECT_EQ(r.codec.read.encoding, TextEncoding::Ansi);
     EXPECT_TRUE(r.written);
     // A new output gets the usual mode of a new file, not the private mode of a temporary one.
     const mode_t mask = ::umask(022);

@@ -19,7 +19,7 @@ void DiffRun::start()
     m_old->open(m_source);
     const SourceForm form = m_old->detected().form;
     m_side.emplace(ResultSideOf(form));
-    m_skip = m_old->detected().encoding == TextEncoding::Unicode ? 2 : 0;   // FF FE
+    m_skip = int(ChooseCodec(m_old->detected()).resultMark.size());   // the result's own mark
     m_newSpool = std::make_unique<LineSpool>();
     m_cutter.emplace(m_newSpool.get());
     m_newError.clear();

@@ -38,19 +38,16 @@ RunReport RunDriver::run()
     // per group of files; a run that stops still lands them.
     CommitGroup group;
     std::unique_ptr<BackupRun> backup;
-    if (!m_options.dryRun) {
-        m_group = &group;
-        if (m_options.backups) {
-            backup = m_options.backups->beginRun(m_options.backupDescription);
-            group.setBackup(backup.get());
-        }
+    if (!m_options.dryRun && m_options.backups) {
+        backup = m_options.backups->beginRun(m_options.backupDescription);
+        group.setBackup(backup.get());
     }
     m_job = FileJob();
     m_job.chunkUnits = m_options.chunkUnits;
     m_job.yield = [this] { m_face.yield(); };
     m_job.cancelled = [this] { return m_face.stopRequested(); };
     m_job.dryRun = m_options.dryRun;
-    m_job.group = m_group;
+    m_job.group = m_options.dryRun ? nullptr : &group;
 
     const qsizetype count = m_face.count();
     qsizetype stoppedAt = -1;   // the first entry the run did not complete
@@ -93,11 +90,11 @@ RunReport RunDriver::run()
             m_options.backups->prune(m_options.backupLimits, backup->id());
         }
     }, ignored);
-    m_group = nullptr;
+    m_job.group = nullptr;
 
     // Each entry before the stop has exactly one row, at its own index.
-    for (const auto& [index, error] : m_late)
-        m_report.markFailed(index, m_face.describe(error));
+    for (const auto& [index, reason] : m_late)
+        m_report.markFailed(index, reason);
     if (stoppedAt >= 0) {
         m_report.stopBefore({});
         for (qsizetype p = stoppedAt; p < count; ++p) {
@@ -116,8 +113,8 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         // Reads have no side effects, so a result of this run still waiting
         // for the source lands before the source is sized (ProcessFile does
         // the same before it reads).
-        if (m_group && m_group->isPending(plan.source))
-            m_group->commitWaiting();
+        if (m_job.group)
+            m_job.group->landBefore(plan.source);
         if (FileSize2(plan.source) < 1) {
             m_report.add(row);
             m_face.fileDone(index, row, {});
@@ -136,10 +133,10 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         // A failure to land may come even before the file's outcome: the
         // group flushes as it takes the result.
         outcome = ProcessFile(plan.source, plan.output, job, [this, index, row](const FileError& error) {
-            m_late.emplace_back(index, error);
             RunReportRow failed = row;
             failed.outcome = RunOutcome::Failed;
             failed.reason = m_face.describe(error);
+            m_late.emplace_back(index, failed.reason);
             m_face.lateFailure(index, failed, error);
         });
     }, reason);

@@ -48,10 +48,9 @@ private:
     RunOptions m_options;
     InOrderScheduler m_inOrder;
     RunScheduler* m_scheduler;
-    CommitGroup* m_group = nullptr;
     RunReport m_report;
-    FileJob m_job;
-    std::vector<std::pair<qsizetype, FileError>> m_late;   // entry, what failed
+    FileJob m_job;   // the run's own: its group, yield and stop query
+    std::vector<std::pair<qsizetype, QString>> m_late;   // entry, why its result did not land
     bool m_stopHere = false;   // the file in hand was abandoned
 };
 

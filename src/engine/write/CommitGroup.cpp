@@ -52,6 +52,12 @@ bool CommitGroup::isPending(const QString& path) const
     return m_targets.contains(ResolveWriteTarget(path));
 }
 
+void CommitGroup::landBefore(const QString& path)
+{
+    if (isPending(path))
+        commitAll();
+}
+
 void CommitGroup::commitWaiting()
 {
     commitAll();

@@ -51,6 +51,9 @@ public:
 
     // True when a result for the file that path resolves to is waiting.
     bool isPending(const QString& path) const;
+    // Before the file path names is read or written again: lands every waiting
+    // result when one of them is for that file, so it is seen as the run left it.
+    void landBefore(const QString& path);
     int pendingCount() const;
     // For the run's atomic files (AtomicFile::setSweep).
     StaleTempSweep& sweep() { return m_sweep; }
