@@ -78,7 +78,7 @@ void Form1::connectHandlers()
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_buttons[6], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(m_buttons[7], &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    m_runInputs = new RunInputs(m_text1, m_text2, m_combo1, m_combo2, this);
+    m_runInputs = new RunInputs(m_text1, m_text2, *m_sets, m_combo1, m_combo2, this);
 
     // samples and help
     connect(m_buttons[8], &QPushButton::clicked, this, &Form1::PushButton8_Click);

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "engine/FileReplace.h"
+#include "sets/SetList.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -10,6 +11,11 @@
 
 namespace quorvane {
 
+namespace {
+
+// The box's text with each line break as CR LF. The raw text keeps every
+// character as typed (non-breaking spaces included); blocks and soft line
+// breaks both count as line breaks.
 QString BoxText(const QPlainTextEdit* box)
 {
     QString text = box->document()->toRawText();
@@ -18,24 +24,13 @@ QString BoxText(const QPlainTextEdit* box)
     return text;
 }
 
-namespace {
-
-QStringList Items(const QComboBox* box)
-{
-    QStringList items;
-    items.reserve(box->count());
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
 } // namespace
 
-RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, QComboBox* finds, QComboBox* replaces,
-                     QObject* parent)
-    : QObject(parent), m_findText(findText), m_replaceText(replaceText), m_finds(finds), m_replaces(replaces)
+RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, const SetList& sets, QComboBox* finds,
+                     QComboBox* replaces, QObject* parent)
+    : QObject(parent), m_findText(findText), m_replaceText(replaceText), m_setList(sets)
 {
-    const auto textsChanged = [this] { m_textsRead = false; };
+    const auto textsChanged = [this] { m_single.reset(); };
     connect(findText->document(), &QTextDocument::contentsChanged, this, textsChanged);
     connect(replaceText->document(), &QTextDocument::contentsChanged, this, textsChanged);
     const auto setsChanged = [this] { m_sets.reset(); };
@@ -52,7 +47,7 @@ RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, QCom
 
 void RunInputs::readTexts()
 {
-    if (m_textsRead)
+    if (m_single)
         return;
     const QString find = BoxText(m_findText);
     const QString replace = BoxText(m_replaceText);
@@ -66,7 +61,6 @@ void RunInputs::readTexts()
         m_problem = Form1::tr("You forgot to input find what.");
     }
     m_single = std::make_shared<const RunPairs>(PairLists(findLines, replaceLines));
-    m_textsRead = true;
 }
 
 QString RunInputs::singleProblem()
@@ -84,7 +78,7 @@ std::shared_ptr<const RunPairs> RunInputs::singlePairs()
 std::shared_ptr<const RunPairs> RunInputs::setPairs()
 {
     if (!m_sets)
-        m_sets = std::make_shared<const RunPairs>(PairLists(Items(m_finds), Items(m_replaces)));
+        m_sets = std::make_shared<const RunPairs>(PairLists(m_setList.finds(), m_setList.replaces()));
     return m_sets;
 }
 

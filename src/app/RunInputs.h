@@ -14,11 +14,14 @@ class QPlainTextEdit;
 
 namespace quorvane {
 
+class SetList;
+
 class RunInputs : public QObject {
     Q_OBJECT
 public:
-    RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, QComboBox* finds, QComboBox* replaces,
-              QObject* parent = nullptr);
+    // sets binds finds and replaces; their models' changes make the set pairs anew.
+    RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, const SetList& sets, QComboBox* finds,
+              QComboBox* replaces, QObject* parent = nullptr);
 
     // Single mode: the message a run stops with before a file ("The number of
     // lines of Find What and Replace With must be the same.", "You forgot to
@@ -35,17 +38,11 @@ private:
 
     QPlainTextEdit* m_findText;
     QPlainTextEdit* m_replaceText;
-    QComboBox* m_finds;
-    QComboBox* m_replaces;
-    bool m_textsRead = false;
+    const SetList& m_setList;
+    // Made on first use after a change; null while stale.
     QString m_problem;
     std::shared_ptr<const RunPairs> m_single;
     std::shared_ptr<const RunPairs> m_sets;
 };
-
-// The box's text with each line break as CR LF. The raw text keeps every
-// character as typed (non-breaking spaces included); blocks and soft line
-// breaks both count as line breaks.
-QString BoxText(const QPlainTextEdit* box);
 
 } // namespace quorvane

@@ -10,6 +10,7 @@
 #include "engine/write/AtomicWrite.h"
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
+#include "engine/write/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,8 +137,9 @@ private:
         static const QString file = qEnvironmentVariable("QUORVANE_TEST_HOLD_FILE");
         if (file.isEmpty() || m_held || m_yields < 2 || m_current != file)
             return;
-        const QFileInfo output(m_currentOutput);
-        if (output.dir().entryList({QStringLiteral(".quorvane-*")}, QDir::Files | QDir::Hidden).isEmpty())
+        const QStringList names = QFileInfo(m_currentOutput).dir().entryList(QDir::Files | QDir::Hidden);
+        if (std::none_of(names.begin(), names.end(),
+                         [](const QString& name) { return IsTempName(QFile::encodeName(name).constData()); }))
             return;
         m_held = true;
         QFile mark(qEnvironmentVariable("QUORVANE_TEST_HOLD_MARK"));
