@@ -34,6 +34,8 @@ QString OutcomeText(RunOutcome outcome, ReportKind kind)
         return RunReportWindow::tr("would be written");
     if (kind == ReportKind::Preview && outcome == RunOutcome::Unchanged)
         return RunReportWindow::tr("would stay unchanged");
+    if (kind == ReportKind::Preview && outcome == RunOutcome::Failed)
+        return RunReportWindow::tr("would fail");
     return RunOutcomeText(outcome);
 }
 

@@ -186,6 +186,13 @@ QString WindowFace::describe(const FileError& error)
     return DescribeFileError(error);
 }
 
+QString WindowFace::describeSkip(const SkipCause& cause)
+{
+    if (cause.kind == SkipCause::Kind::SameFile)
+        return QCoreApplication::translate("quorvane::WindowFace", "same file as entry %1").arg(cause.entry + 1);
+    return QCoreApplication::translate("quorvane::WindowFace", "binary file");
+}
+
 std::vector<Pair> WindowFace::firstPairs() const
 {
     return m_firstPairs ? m_firstPairs->pairs() : std::vector<Pair>();

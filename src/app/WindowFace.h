@@ -31,6 +31,7 @@ public:
     void yield() override;
     bool stopRequested() override;
     QString describe(const FileError& error) override;
+    QString describeSkip(const SkipCause& cause) override;
     void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override;
     // Told at once, with the bar showing the file whose result failed to land.
     void lateFailure(qsizetype index, const RunReportRow& row, const FileError& error) override;

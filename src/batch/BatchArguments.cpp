@@ -44,7 +44,16 @@ QString Description()
         "A file that fails is reported on stderr as \"quorvane-batch: PATH: REASON\"\n"
         "and the run goes on.\n"
         "--report FILE writes one CSV row per file: source, output, replacements,\n"
-        "outcome (written, unchanged, failed, not reached) and reason.\n"
+        "outcome (written, unchanged, skipped, failed, not reached) and reason.\n"
+        "A binary file (no byte-order mark and a NUL byte in its first 8 KiB) is\n"
+        "skipped untouched unless --binary; in place, a file reached again by\n"
+        "another path (a link, a hard link) than the entry that wrote it is\n"
+        "skipped (\"same file as entry K\"). Skips are told on stderr and counted\n"
+        "in the summary (\"2 skipped\") when there are any.\n"
+        "With --output-folder, results go into DIR under their file names, so two\n"
+        "sources of one name share one output: the run says so before writing\n"
+        "(\"DIR/NAME: written by 2 entries; the last one wins\"); --keep-tree puts\n"
+        "each file found by a --folder under its path below that folder instead.\n"
         "On a terminal, a progress line on stderr shows the file in hand.\n"
         "With --diff nothing is written either: stdout gets the changes of every\n"
         "file that would change, as diff -u prints them (three lines of context),\n"
@@ -95,7 +104,8 @@ QString UsageSynopsis()
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
         "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
-        "                      [--diff] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
+        "                      [--diff] [--binary] [--keep-tree] [--no-backup] [--backup-runs N]\n"
+        "                      [--backup-size SIZE]\n"
         "                      [FILE]...\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
@@ -128,6 +138,10 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"skip-hidden-folders", "Leave out of --folder scans folders whose name starts with '.'."});
     parser.addOption({"diff", "Write nothing; print the changes of every file that would change, as diff -u "
                               "does (three lines of context), for patch -p0."});
+    parser.addOption({"binary", "Replace in binary files too (by default a file without a byte-order mark whose "
+                                "first 8 KiB hold a NUL byte is skipped)."});
+    parser.addOption({"keep-tree", "With --output-folder: write each file a --folder found under its path "
+                                   "relative to that folder, making folders as needed."});
     parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
     parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 10).", "N"});
     parser.addOption({"backup-size", "Keep at most SIZE bytes of backups (K, M, G allowed; default 2G).", "SIZE"});
@@ -254,6 +268,10 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.skipHiddenFolders = true;
         } else if (name == "diff") {
             a.diff = true;
+        } else if (name == "binary") {
+            a.binary = true;
+        } else if (name == "keep-tree") {
+            a.keepTree = true;
         } else if (name == "no-backup") {
             a.backup = false;
         } else if (name == "backup-runs") {
@@ -311,6 +329,8 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         a.inPlace = true;
     if (a.inPlace == outputGiven)
         return usage("Give either --output-folder DIR or --in-place.");
+    if (a.keepTree && !outputGiven)
+        return usage("--keep-tree goes with --output-folder.");
     if (a.pairSources.empty())
         return usage("Nothing to replace: give --find TEXT --replace TEXT or --sets FILE.");
     if (a.fileSources.empty())

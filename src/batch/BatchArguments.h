@@ -31,6 +31,8 @@ struct BatchArguments {
     bool nulSeparated = false;         // -0: list files hold names ended by NUL, not lines
     QStringList excludes;              // --exclude: names left out of every --folder scan
     bool skipHiddenFolders = false;    // --skip-hidden-folders
+    bool binary = false;               // --binary: replace in binary files too
+    bool keepTree = false;             // --keep-tree: results under their path below their --folder
     bool backup = true;                // --no-backup turns it off
     int backupRuns = 10;               // --backup-runs N
     qint64 backupBytes = qint64(2) << 30;   // --backup-size SIZE

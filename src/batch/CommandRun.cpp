@@ -1,6 +1,7 @@
 #include "batch/CommandRun.h"
 
 #include "batch/Gather.h"
+#include "batch/Outputs.h"
 #include "batch/ProgressLine.h"
 #include "batch/StopSignals.h"
 #include "engine/backup/BackupStore.h"
@@ -71,9 +72,9 @@ QString CommandReason(const FileError& error)
 // progress line, and failures on stderr as they come.
 class CommandFace final : public RunFace {
 public:
-    CommandFace(const BatchArguments& a, const std::vector<ListEntry>& entries, Console& console,
-                std::shared_ptr<const RunPairs> pairs)
-        : m_a(a), m_entries(entries), m_console(console), m_pairs(std::move(pairs))
+    CommandFace(const BatchArguments& a, const std::vector<ListEntry>& entries, const std::vector<QString>& outputs,
+                Console& console, std::shared_ptr<const RunPairs> pairs)
+        : m_a(a), m_entries(entries), m_outputs(outputs), m_console(console), m_pairs(std::move(pairs))
     {
     }
 
@@ -88,7 +89,11 @@ public:
             plan.failure = entry.failure;
             return plan;
         }
-        plan.output = m_a.inPlace ? entry.path : OutputPathInFolder(m_a.outputFolder, entry.path);
+        plan.output = m_outputs[size_t(index)];
+        // A kept tree's folders are made as the run comes to them; one that
+        // cannot be made fails the file when its result is written.
+        if (m_a.keepTree && !m_a.dryRun && !m_a.diff)
+            QDir().mkpath(QFileInfo(plan.output).path());
         plan.pairs = m_pairs;
         m_console.progress.file(index, entry.path);
         m_yields = 0;
@@ -108,6 +113,8 @@ public:
     {
         if (error.failed())
             m_console.error(row.source + ": " + row.reason);
+        else if (row.outcome == RunOutcome::Skipped && !row.reason.isEmpty())
+            m_console.error(row.source + ": skipped: " + row.reason);
         else if (m_a.dryRun && !m_a.diff)
             m_console.print(QString::number(row.replacements) + '\t' + row.source);
     }
@@ -151,6 +158,7 @@ private:
 
     const BatchArguments& m_a;
     const std::vector<ListEntry>& m_entries;
+    const std::vector<QString>& m_outputs;
     Console& m_console;
     std::shared_ptr<const RunPairs> m_pairs;
     QStringList m_late;
@@ -185,9 +193,20 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     const bool dryRun = a.dryRun || a.diff;
     const std::vector<ListEntry> entries = GatherFiles(a, sayError);
     console.progress.setTotal(qsizetype(entries.size()));
+    std::vector<QString> outputs;
+    outputs.reserve(entries.size());
+    for (const ListEntry& entry : entries)
+        outputs.push_back(EntryOutput(a, entry));
+    // In place, one path listed twice is replaced twice; into a folder, the
+    // later result would silently take the earlier one's place.
+    const std::vector<std::vector<qsizetype>> shared = a.inPlace ? std::vector<std::vector<qsizetype>>()
+                                                                 : SharedOutputs(outputs);
+    for (const std::vector<qsizetype>& group : shared)
+        console.error(outputs[size_t(group.front())] + ": " + SharedOutputText(group, false));
 
     RunOptions options;
     options.dryRun = dryRun;
+    options.replaceBinary = a.binary;
     BackupStore store(DefaultBackupFolder());
     if (a.backup) {
         options.backups = &store;
@@ -205,7 +224,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
             });
         };
     }
-    CommandFace face(a, entries, console, std::make_shared<const RunPairs>(std::move(pairs)));
+    CommandFace face(a, entries, outputs, console, std::make_shared<const RunPairs>(std::move(pairs)));
     RunDriver driver(face, options);
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
@@ -214,7 +233,15 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     // From here on a stop signal ends the run between or within files, never
     // halfway through a write; the results already complete still land.
     StopSignals catchStops;
-    const RunReport report = driver.run();
+    RunReport report = driver.run();
+    for (const std::vector<qsizetype>& group : shared) {
+        const QString text = SharedOutputText(group, true);
+        for (const qsizetype i : group) {
+            const RunOutcome outcome = report.rows().at(size_t(i)).outcome;
+            if (outcome == RunOutcome::Written || outcome == RunOutcome::Unchanged)
+                report.note(i, text);
+        }
+    }
     for (const QString& line : face.late())
         console.error(line);
     console.progress.erase();
@@ -232,7 +259,9 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         const std::int64_t checked = std::count_if(entries.begin(), entries.end(), [](const ListEntry& e) {
             return e.failure.isEmpty();
         }) - report.count(RunOutcome::NotReached);
-        const QString tail = QString::number(failed) + " failed, "
+        const qsizetype skipped = report.count(RunOutcome::Skipped);
+        const QString tail = (skipped ? QString::number(skipped) + " skipped, " : QString())
+                             + QString::number(failed) + " failed, "
                              + Counted(report.replacements(), "replacement", "replacements");
         if (a.diff)
             console.note(Counted(checked, "file", "files") + " checked, " + tail);

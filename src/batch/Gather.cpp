@@ -122,7 +122,7 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
                 std::vector<QByteArray> undecodable;
                 for (const QString& file : CollectFolderFiles(source.text, source.second, {}, {}, scan,
                                                               &undecodable))
-                    entries.push_back({file, {}});
+                    entries.push_back({file, {}, source.text});
                 for (const QByteArray& raw : undecodable)
                     fail(EscapedName(raw), kNotUtf8);
                 break;

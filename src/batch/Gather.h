@@ -23,6 +23,7 @@ bool GatherPairs(const BatchArguments& arguments, std::vector<Pair>& pairs,
 struct ListEntry {
     QString path;
     QString failure;
+    QString root = {};   // the --folder that found it, as given; empty for other sources
 };
 
 // The entries in command-line order; each failure is also passed to say as

@@ -153,6 +153,17 @@ bool RoundTrips(SourceForm form)
     return form == SourceForm::Bytes || form == SourceForm::Utf16LE;
 }
 
+// True when the job's rules leave the opened source alone (outcome tells why).
+bool LeftAlone(const SourceReader& reader, const FileJob& job, bool inPlace, FileOutcome& outcome)
+{
+    if (inPlace && job.writtenBefore)
+        outcome.sameAs = job.writtenBefore(reader.identity());
+    outcome.binary = outcome.sameAs < 0 && job.skipBinary && reader.detected().markLength == 0
+                     && reader.headHoldsNul();
+    outcome.ok = outcome.binary || outcome.sameAs >= 0;
+    return outcome.ok;
+}
+
 // One go at a file. writeError receives the errno of a write failure.
 FileOutcome Attempt(const QString& source, const QString& output, const FileJob& job, const RunPairs& pairs,
                     const std::function<void(const FileError&)>& onLateWriteFailure, int& writeError)
@@ -184,6 +195,9 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!reader->open(source))
             return Failed(outcome, ReadFailure(*reader, true, source));
         outcome.codec = ChooseCodec(reader->detected());
+        outcome.source = reader->identity();
+        if (onePass && LeftAlone(*reader, job, inPlace, outcome))
+            return outcome;
         // In place, a result may come out identical to its source even though
         // replacements were made (a pair that puts back what it finds); such a
         // source is left alone, as if nothing had matched. A dry run tells so too.
@@ -226,6 +240,10 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     if (job.dryRun) {
         outcome.ok = true;
         outcome.written = !(inPlace && (!replaced || (dryCompare && dryCompare->same())));
+        if (outcome.written && job.forecastWrites) {
+            if (FileError refused = WriteForecast(output); refused.failed())
+                return Failed(outcome, std::move(refused));
+        }
         return outcome;
     }
     if (inPlace && out->errorNumber() == 0 && (!replaced || (RoundTrips(detected.form) && out->sameAsTarget()))) {
@@ -241,6 +259,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         writeError = out->errorNumber();
         return Failed(outcome, out->error());
     }
+    outcome.result = out->identity();
     if (job.group)
         job.group->adopt(std::move(out), output, onLateWriteFailure);
     outcome.ok = true;

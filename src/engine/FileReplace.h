@@ -4,6 +4,7 @@
 // synced result; a failure leaves it untouched and no temporary file behind.
 #include "engine/RunPairs.h"
 #include "engine/files/FileError.h"
+#include "engine/files/FileIdentity.h"
 #include "engine/text/TextCodec.h"
 
 #include <QString>
@@ -49,6 +50,16 @@ struct FileJob {
     // order, once per go at the file; restarted when the file is read again.
     ResultTap* tap = nullptr;
     MatchSink* matches = nullptr;       // optional
+    // Leaves a file without a mark whose first 8 KiB hold a NUL byte alone:
+    // outcome.binary, nothing read further, nothing written.
+    bool skipBinary = false;
+    // On a dry run: a file that would be written but whose write would be
+    // refused at once (WriteForecast) fails as the run would fail it.
+    bool forecastWrites = false;
+    // Optional, asked in place once the source is open: the entry of this run
+    // (from 0) that already wrote the same real file by another path, or -1.
+    // Such a file is left alone: outcome.sameAs.
+    std::function<qsizetype(const FileIdentity& source)> writtenBefore;
 };
 
 struct FileOutcome {
@@ -62,6 +73,12 @@ struct FileOutcome {
     // Abandoned on job.cancelled: ok is false, no failure is told, the source
     // and any existing output are as they were and no temporary file is left.
     bool cancelled = false;
+    // Left alone by the job's rules (ok is true, nothing written): a binary
+    // file, or the same file as an earlier entry of the run (its index).
+    bool binary = false;
+    qsizetype sameAs = -1;
+    FileIdentity source;                // the source read, once opened
+    FileIdentity result;                // what the output will be once written (not on dry runs)
 };
 
 // Replaces source's text into output (which may equal source). Results: Ansi and

@@ -50,11 +50,16 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
     const std::function<bool()> cancelled = job.cancelled;
     m_abandon = [this, stop, cancelled] { return failed() || (stop && stop()) || (cancelled && cancelled()); };
     job.dryRun = true;
+    // Changes are shown whether or not the file could be written now.
+    job.forecastWrites = false;
     job.tap = this;
     job.group = nullptr;
     job.cancelled = m_abandon;
     start();
     FileOutcome outcome = ProcessFile(m_source, output, job);
+    // A file the run leaves alone has no changes to show.
+    if (outcome.ok && (outcome.binary || outcome.sameAs >= 0))
+        return outcome;
     if (outcome.ok) {
         // The source's lines after the result's last one are read here, heeding cancellation.
         m_draining = true;

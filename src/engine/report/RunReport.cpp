@@ -39,6 +39,12 @@ void RunReport::markFailed(qsizetype index, const QString& reason)
     row.reason = reason;
 }
 
+void RunReport::note(qsizetype index, const QString& text)
+{
+    QString& reason = m_rows.at(size_t(index)).reason;
+    reason = reason.isEmpty() ? text : reason + QStringLiteral("; ") + text;
+}
+
 void RunReport::stopBefore(const std::vector<QString>& remainingSources)
 {
     m_stopped = true;

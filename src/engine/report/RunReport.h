@@ -12,7 +12,7 @@ namespace quorvane {
 enum class RunOutcome {
     Written,     // a result was written to the output path
     Unchanged,   // in place, the source left untouched (nothing replaced or same bytes)
-    Skipped,     // not processed by design (single mode's empty or unreadable file)
+    Skipped,     // not processed by design (single mode's empty or unreadable file, a binary file, ...)
     Failed,      // reading or writing failed; reason says why
     NotReached,  // the run stopped before this entry
     Restored,    // an undo put the file back as it was before its run
@@ -28,7 +28,7 @@ struct RunReportRow {
     QString output;
     std::int64_t replacements = 0;
     RunOutcome outcome = RunOutcome::NotReached;
-    QString reason;   // why it failed; empty otherwise
+    QString reason;   // why it failed or was skipped, or what to note about it; may be empty
 };
 
 class RunReport {
@@ -37,6 +37,8 @@ public:
     qsizetype add(RunReportRow row);
     // A row that was counted as written but whose commit failed later.
     void markFailed(qsizetype index, const QString& reason);
+    // Adds text to the reason of the row at index (after "; " when it has one).
+    void note(qsizetype index, const QString& text);
     // Records that the run stopped here and adds a "not reached" row for each
     // source it did not come to, in list order.
     void stopBefore(const std::vector<QString>& remainingSources);

@@ -18,6 +18,13 @@ bool RunFace::guard(Phase, const std::function<void()>& work, QString& reason)
     }
 }
 
+QString RunFace::describeSkip(const SkipCause& cause)
+{
+    if (cause.kind == SkipCause::Kind::SameFile)
+        return QStringLiteral("same file as entry %1").arg(cause.entry + 1);
+    return QStringLiteral("binary file");
+}
+
 RunDriver::RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler)
     : m_face(face), m_options(std::move(options)), m_scheduler(scheduler ? scheduler : &m_inOrder)
 {
@@ -34,6 +41,7 @@ RunReport RunDriver::run()
 {
     m_report = RunReport();
     m_late.clear();
+    m_written.clear();
     // Results of small files wait in one group, so the run pays for one sync
     // per group of files; a run that stops still lands them.
     CommitGroup group;
@@ -47,6 +55,8 @@ RunReport RunDriver::run()
     m_job.yield = [this] { m_face.yield(); };
     m_job.cancelled = [this] { return m_face.stopRequested(); };
     m_job.dryRun = m_options.dryRun;
+    m_job.skipBinary = !m_options.replaceBinary;
+    m_job.forecastWrites = m_options.dryRun;
     m_job.group = m_options.dryRun ? nullptr : &group;
 
     const qsizetype count = m_face.count();
@@ -123,6 +133,12 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
     }
     FileJob job = m_job;
     job.prepared = plan.pairs;
+    // A file reached again by another path (a link, a hard link) would get
+    // the pairs a second time; the same path listed twice is run twice.
+    job.writtenBefore = [this, &plan](const FileIdentity& id) {
+        const auto it = m_written.constFind(id);
+        return it != m_written.cend() && it->second != plan.source ? it->first : qsizetype(-1);
+    };
     FileOutcome outcome;
     QString reason;
     const bool ran = m_face.guard(RunFace::Phase::File, [&] {
@@ -156,6 +172,18 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         m_report.add(row);
         m_face.fileDone(index, row, outcome.failure);
         return;
+    }
+    if (outcome.binary || outcome.sameAs >= 0) {
+        row.reason = m_face.describeSkip(outcome.binary ? SkipCause{SkipCause::Kind::Binary, -1}
+                                                        : SkipCause{SkipCause::Kind::SameFile, outcome.sameAs});
+        m_report.add(row);
+        m_face.fileDone(index, row, {});
+        return;
+    }
+    if (outcome.written && plan.source == plan.output) {
+        m_written.insert(outcome.source, {index, plan.source});
+        if (outcome.result.known())
+            m_written.insert(outcome.result, {index, plan.source});
     }
     row.replacements = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t(0));
     // Only an in-place result identical to its source is left unwritten.

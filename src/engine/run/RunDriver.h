@@ -11,6 +11,7 @@
 #include "engine/run/RunFace.h"
 #include "engine/run/RunScheduler.h"
 
+#include <QHash>
 #include <functional>
 
 namespace quorvane {
@@ -27,6 +28,9 @@ struct RunOptions {
     // Processes one file in place of ProcessFile (a diff printed as it goes).
     std::function<FileOutcome(const QString& source, const QString& output, const FileJob& job)> process;
     qsizetype chunkUnits = 65536;
+    // Replaces in binary files too (a file without a mark whose first 8 KiB
+    // hold a NUL byte); otherwise they are skipped untouched.
+    bool replaceBinary = false;
 };
 
 class RunDriver {
@@ -52,6 +56,9 @@ private:
     FileJob m_job;   // the run's own: its group, yield and stop query
     std::vector<std::pair<qsizetype, QString>> m_late;   // entry, why its result did not land
     bool m_stopHere = false;   // the file in hand was abandoned
+    // In place, each real file the run wrote (as it was and as it became):
+    // the entry that wrote it and the path it was written by.
+    QHash<FileIdentity, std::pair<qsizetype, QString>> m_written;
 };
 
 } // namespace quorvane

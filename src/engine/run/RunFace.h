@@ -32,6 +32,16 @@ struct EntryPlan {
     QString failure;
 };
 
+// Why the run itself left an entry alone (a "skipped" row with a reason).
+struct SkipCause {
+    enum class Kind {
+        Binary,     // no mark, and a NUL among the first 8 KiB
+        SameFile,   // in place, the real file an earlier entry wrote by another path
+    };
+    Kind kind = Kind::Binary;
+    qsizetype entry = -1;   // SameFile: that earlier entry, from 0
+};
+
 class RunFace {
 public:
     virtual ~RunFace() = default;
@@ -48,6 +58,9 @@ public:
     virtual bool stopRequested() { return false; }
     // The words for a failure, as the row's reason.
     virtual QString describe(const FileError& error) = 0;
+    // The words for a skip, as the row's reason: "binary file", "same file as
+    // entry K" (K counted from 1) by default.
+    virtual QString describeSkip(const SkipCause& cause);
     // A file's row once the file is done: written, unchanged, skipped or
     // failed (error tells what failed; it is empty otherwise).
     virtual void fileDone(qsizetype, const RunReportRow&, const FileError&) {}

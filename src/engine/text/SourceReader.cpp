@@ -72,7 +72,18 @@ bool SourceReader::open(const QString& path)
     m_carryLen = int(got - m_detected.markLength);
     std::memcpy(m_carry, first + m_detected.markLength, size_t(m_carryLen));
     m_sizeHint = st.st_size;
+    m_identity = {st.st_dev, st.st_ino};
     return true;
+}
+
+bool SourceReader::headHoldsNul() const
+{
+    char head[8192];
+    ssize_t got;
+    do
+        got = ::pread(m_fd, head, sizeof head, 0);
+    while (got < 0 && errno == EINTR);
+    return got > 0 && std::memchr(head, 0, size_t(got)) != nullptr;
 }
 
 void SourceReader::allocate()

@@ -2,6 +2,7 @@
 // Streams a text file's content in large blocks in the units that matching
 // uses: raw bytes for Ansi and Utf8 (mark skipped), UTF-16 code units for
 // Unicode whatever the mark's form. The whole file is never held at once.
+#include "engine/files/FileIdentity.h"
 #include "engine/text/TextCodec.h"
 
 #include <QByteArray>
@@ -22,6 +23,11 @@ public:
     // errorNumber() set.
     bool open(const QString& path);
     const Detected& detected() const { return m_detected; }
+    // The opened file's device and inode.
+    const FileIdentity& identity() const { return m_identity; }
+    // True when the first 8 KiB of the file (mark included) hold a NUL byte,
+    // the sign of a binary file. Reads without moving the read position.
+    bool headHoldsNul() const;
     // Unit kind to use: bytes for Ansi/Utf8, UTF-16 units for Unicode.
     bool wide() const { return m_detected.encoding == TextEncoding::Unicode; }
 
@@ -46,6 +52,7 @@ private:
     int m_fd = -1;
     int m_errno = 0;
     Detected m_detected;
+    FileIdentity m_identity;
     std::unique_ptr<char16_t[]> m_block;    // raw block, read as bytes
     std::unique_ptr<char16_t[]> m_units;    // converted units (UTF-32 sources)
     char m_carry[4] = {};                   // bytes of a unit cut by a block end

@@ -154,6 +154,19 @@ QString ResolveWriteTarget(const QString& path)
                                              : folder + QLatin1Char('/') + info.fileName();
 }
 
+FileError WriteForecast(const QString& target)
+{
+    if (target.isEmpty() || !UsablePath(target))
+        return {FileStage::Write, target.isEmpty() ? ENOENT : kNulInPath, target};
+    const QString final = ResolveWriteTarget(target);
+    if (const int refusal = TargetRefusal(NativePath(final), true))
+        return {FileStage::Write, refusal, final};
+    const QByteArray folder = NativePath(QFileInfo(final).absolutePath());
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return {FileStage::CreateTemp, errno, final};
+    return {};
+}
+
 AtomicFile::AtomicFile(const QString& target)
 {
     if (target.isEmpty())
@@ -257,6 +270,8 @@ bool AtomicFile::finish(bool sync)
     if (m_hash)
         m_digest = std::exchange(m_hash, nullptr)->result();
     CopyMetadata(NativePath(m_final), m_fd);
+    if (struct stat st {}; ::fstat(m_fd, &st) == 0)
+        m_identity = {st.st_dev, st.st_ino};
     if (sync && ::fsync(m_fd) != 0) {
         m_failedStep = Step::Sync;
         return fail();

@@ -5,6 +5,7 @@
 // temporary file behind. The temporary file stays open, and so held (see
 // engine/write/TempFiles.h), until it is renamed or dropped.
 #include "engine/files/FileError.h"
+#include "engine/files/FileIdentity.h"
 
 #include <QCryptographicHash>
 #include <QString>
@@ -22,6 +23,12 @@ class TargetCompare;
 // exists. Also the identity under which pending writes are compared. A link
 // loop gives the link itself, whose write then fails.
 QString ResolveWriteTarget(const QString& path);
+
+// What would make a write of a result to target fail before any byte is
+// written, as AtomicFile would tell it: a target that may not be replaced
+// (read-only, a folder, a device) or a folder that refuses the temporary file.
+// Empty when none is seen now; a write may still fail later (a full disk).
+FileError WriteForecast(const QString& target);
 
 // For tests: the next `times` creations of a temporary file (CreateTemp),
 // writes to one (Write) or renames over the target (Rename) fail with err
@@ -73,6 +80,8 @@ public:
 
     const QString& finalPath() const { return m_final; }
     dev_t device() const { return m_device; }
+    // After finish(): the device and inode the result will have once committed.
+    const FileIdentity& identity() const { return m_identity; }
     qint64 size() const { return m_size; }
     // errno of the failure that made a call return false.
     int errorNumber() const { return m_errno; }
@@ -98,6 +107,7 @@ private:
     int m_refusal = 0;   // why the target path itself is unusable
     enum class Step { Other, CreateTemp, Sync, Rename } m_failedStep = Step::Other;
     dev_t m_device = 0;
+    FileIdentity m_identity;
     qint64 m_size = 0;
     qint64 m_written = 0;   // bytes in the temporary file
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
