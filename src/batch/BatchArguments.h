@@ -32,7 +32,7 @@ struct BatchArguments {
     QStringList excludes;              // --exclude: names left out of every --folder scan
     bool skipHiddenFolders = false;    // --skip-hidden-folders
     bool backup = true;                // --no-backup turns it off
-    int backupRuns = 10;               // --backup-runs N
+    int backupRuns = 50;               // --backup-runs N
     qint64 backupBytes = qint64(2) << 30;   // --backup-size SIZE
 };
 
