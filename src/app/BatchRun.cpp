@@ -89,14 +89,15 @@ void WalkList(Form1& form, bool preview)
     RunOptions options;
     options.dryRun = preview;
     const BackupChoices backups = ReadBackupChoices();
+    // Without backups the store still notes the run as its last.
     BackupStore store(DefaultBackupFolder());
-    if (backups.keep) {
-        options.backups = &store;
-        options.backupDescription = form.option1()->isChecked()
-                                        ? Form1::tr("into %1").arg(form.outputFolderText()->text())
-                                        : Form1::tr("in place");
-        options.backupLimits = {backups.runs, backups.bytes()};
-    }
+    options.backups = &store;
+    options.keepBackups = backups.keep;
+    options.backupDescription = form.option1()->isChecked()
+                                    ? Form1::tr("into %1").arg(form.outputFolderText()->text())
+                                    : Form1::tr("in place");
+    options.backupMode = form.option1()->isChecked() ? BackupRunMode::OutputFolder : BackupRunMode::InPlace;
+    options.backupLimits = {backups.runs, backups.bytes()};
     RunDriver driver(face, options);
     // A run that is to keep backups starts only where it can: otherwise every
     // file would fail for want of its backup.

@@ -65,8 +65,11 @@ QString Description()
         "($XDG_DATA_HOME/quorvane/backups, by default ~/.local/share/...): a hard\n"
         "link on the same file system, a copy elsewhere. --undo puts back the files\n"
         "of the latest run (--undo RUN: of that run, see --list-runs) where they\n"
-        "still hold what the run wrote. The store keeps the last --backup-runs\n"
-        "runs (10) and at most --backup-size bytes (2G); --no-backup keeps none.\n"
+        "still hold what the run wrote, and prints each file restored or removed.\n"
+        "The store keeps the last --backup-runs runs (50) and at most --backup-size\n"
+        "bytes (2G); --no-backup keeps none. Feed a long list of files as one run\n"
+        "with --list - (or -0 --list -): xargs splits it into many runs, and the\n"
+        "oldest runs' backups are pruned first.\n"
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
@@ -143,11 +146,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"keep-tree", "With --output-folder: write each file a --folder found under its path "
                                    "relative to that folder, making folders as needed."});
     parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
-    parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 10).", "N"});
+    parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 50).", "N"});
     parser.addOption({"backup-size", "Keep at most SIZE bytes of backups (K, M, G allowed; default 2G).", "SIZE"});
     parser.addOption({"undo", "Put back the files of the latest run (or of run RUN) where they still hold "
                               "what it wrote."});
-    parser.addOption({"list-runs", "List the runs that can be undone, newest first."});
+    parser.addOption({"list-runs", "List the runs that can be undone, newest first: id, time, mode, "
+                                   "files and their folder."});
     parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
 
     ParseOutcome outcome;

@@ -34,7 +34,7 @@ struct BatchArguments {
     bool binary = false;               // --binary: replace in binary files too
     bool keepTree = false;             // --keep-tree: results under their path below their --folder
     bool backup = true;                // --no-backup turns it off
-    int backupRuns = 10;               // --backup-runs N
+    int backupRuns = 50;               // --backup-runs N
     qint64 backupBytes = qint64(2) << 30;   // --backup-size SIZE
 };
 

@@ -207,13 +207,14 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     RunOptions options;
     options.dryRun = dryRun;
     options.replaceBinary = a.binary;
+    // Without backups the store still notes the run as its last.
     BackupStore store(DefaultBackupFolder());
-    if (a.backup) {
-        options.backups = &store;
-        options.backupDescription = a.inPlace ? QStringLiteral("quorvane-batch, in place")
-                                              : QStringLiteral("quorvane-batch, into ") + a.outputFolder;
-        options.backupLimits = {a.backupRuns, a.backupBytes};
-    }
+    options.backups = &store;
+    options.keepBackups = a.backup;
+    options.backupDescription = a.inPlace ? QStringLiteral("quorvane-batch, in place")
+                                          : QStringLiteral("quorvane-batch, into ") + a.outputFolder;
+    options.backupMode = a.inPlace ? BackupRunMode::InPlace : BackupRunMode::OutputFolder;
+    options.backupLimits = {a.backupRuns, a.backupBytes};
     if (a.diff) {
         // A diff goes to stdout alone, so that it can be handed to patch.
         options.process = [&console, &streams](const QString& source, const QString& output, const FileJob& job) {

@@ -9,7 +9,7 @@ namespace quorvane {
 
 struct BackupChoices {
     bool keep = true;
-    int runs = 10;
+    int runs = 50;
     qint64 megabytes = 2048;   // 2 GiB
     qint64 bytes() const { return megabytes << 20; }
     bool operator==(const BackupChoices&) const = default;

@@ -5,6 +5,8 @@
 #include "app/BackupChoices.h"
 #include "app/PreviewNotes.h"
 #include "app/RunReportView.h"
+#include "engine/backup/BackupStore.h"
+#include "engine/backup/LastRun.h"
 #include "shell/BackupSettings.h"
 
 #include <QAction>
@@ -16,6 +18,14 @@ using namespace quorvane;
 using namespace quorvane::test;
 
 namespace {
+
+const QString kWhatUndoDoes = "Every file it replaced is put back as it was, and every file it created is removed, "
+                              "unless it has been changed since.";
+
+QString LocalTime(const QDateTime& utc)
+{
+    return utc.toLocalTime().toString("yyyy-MM-dd hh:mm:ss");
+}
 
 // The same without reasons, which a preview fills with its warnings.
 QStringList Outcomes(const RunReport& report)
@@ -126,6 +136,8 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
     ASSERT_EQ(TestEnv::read(a), "z1");
     env.write("b.txt", "edited");
 
+    const std::vector<BackupRunInfo> runs = BackupStore().runs();
+    ASSERT_EQ(runs.size(), 1u);
     prompts.answers = {false, true};
     f.undoButton()->click();   // declined: nothing changes
     EXPECT_EQ(TestEnv::read(a), "z1");
@@ -134,10 +146,8 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
     EXPECT_EQ(TestEnv::read(b), "edited");
     const QStringList questions = prompts.texts("question");
     ASSERT_EQ(questions.size(), 2);
-    EXPECT_TRUE(questions[1].startsWith("Undo the run of ")) << questions[1].toStdString();
-    EXPECT_TRUE(questions[1].endsWith(" (in place, 2 files)?\n\nEvery file it replaced is put back as it was, and "
-                                      "every file it created is removed, unless it has been changed since."))
-        << questions[1].toStdString();
+    EXPECT_EQ(questions[1], "Undo the run of " + LocalTime(runs[0].started) + " (in place, 2 files in " + env.root()
+                                + ")?\n\n" + kWhatUndoDoes);
     ASSERT_NE(f.runReport(), nullptr);
     // Newest first, as the files are put back.
     EXPECT_EQ(ReportRows(*f.runReport()),
@@ -150,6 +160,7 @@ TEST_F(UndoInWindow, PutsBackTheLastRunsFilesAndReportsTheOnesChangedSince)
 TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
 {
     Form1& f = open();
+    EXPECT_EQ(ReadBackupChoices(), (BackupChoices{true, 50, 2048}));
     prompts.inputs = {"3", "100"};
     AskBackupLimits(f);
     prompts.inputs = {"many"};
@@ -168,8 +179,52 @@ TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
     f.replaceText()->setPlainText("z");
     f.pushButton(12)->click();
     f.undoButton()->click();
-    EXPECT_EQ(notices().last(), "There is no run to undo.");
+    const std::optional<LastRunNote> note = ReadLastRunNote(DefaultBackupFolder());
+    ASSERT_TRUE(note);
+    EXPECT_EQ(notices().last(), "The last run, at " + LocalTime(note->started) + ", kept no backups and cannot be undone.");
     EXPECT_EQ(TestEnv::read(a), "z");
+}
+
+TEST_F(UndoInWindow, WhenTheLastRunKeptNoBackupsSaysSoAndOffersTheRunBefore)
+{
+    Form1& f = open();
+    f.option2()->click();
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("z");
+    const auto runOn = [&f](const QString& file) {
+        f.fileList().clear();
+        f.fileList().addEntries({file});
+        f.pushButton(12)->click();
+    };
+    const struct {
+        const char* name;
+        bool keep;              // backups on for the last run
+        QByteArray lastBytes;   // the last run's file
+    } cases[] = {
+        {"backups turned off", false, "a"},
+        {"nothing replaced", true, "none"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBackupChoices({true, 50, 2048});
+        const QString kept = env.write(QString(c.name) + "/kept.txt", "a"), last = env.write("last.txt", c.lastBytes);
+        runOn(kept);
+        WriteBackupChoices({c.keep, 50, 2048});
+        runOn(last);
+        const std::vector<BackupRunInfo> runs = BackupStore().runs();
+        const std::optional<LastRunNote> note = ReadLastRunNote(DefaultBackupFolder());
+        ASSERT_EQ(runs.size(), 1u);
+        ASSERT_TRUE(note);
+
+        prompts.answers = {true};
+        f.undoButton()->click();
+        EXPECT_EQ(prompts.texts("question").last(),
+                  "The last run, at " + LocalTime(note->started) + ", kept no backups and cannot be undone. Undo the "
+                  "run of " + LocalTime(runs[0].started) + " (in place, 1 file in " + env.path(c.name) + ") instead?\n\n"
+                  + kWhatUndoDoes);
+        EXPECT_EQ(TestEnv::read(kept), "a");
+        EXPECT_EQ(TestEnv::read(last), c.keep ? c.lastBytes : "z");
+    }
 }
 
 TEST_F(UndoInWindow, ARunThatCannotKeepItsBackupsIsRefusedBeforeAnyFile)

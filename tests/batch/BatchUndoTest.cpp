@@ -2,6 +2,8 @@
 #include "tests/batch/BatchProcess.h"
 #include "tests/support/TestEnv.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,15 +15,47 @@ using quorvane::test::TestEnv;
 
 namespace {
 
+// The lines --list-runs prints, newest first, each split at its tabs.
+QList<QStringList> ListedRuns(const QString& folder)
+{
+    const BatchResult r = RunBatchCommand({"--list-runs"}, folder);
+    QList<QStringList> runs;
+    for (const QByteArray& line : r.out.split('\n'))
+        if (!line.isEmpty())
+            runs << QString::fromUtf8(line).split('\t');
+    return runs;
+}
+
 // The run ids --list-runs prints, newest first.
 QStringList RunIds(const QString& folder)
 {
-    const BatchResult r = RunBatchCommand({"--list-runs"}, folder);
     QStringList ids;
-    for (const QByteArray& line : r.out.split('\n'))
-        if (!line.isEmpty())
-            ids << QString::fromUtf8(line.left(line.indexOf('\t')));
+    for (const QStringList& run : ListedRuns(folder))
+        ids << run.value(0);
     return ids;
+}
+
+// A run as an earlier version recorded it (no mode, no folder in its totals),
+// begun at started: it created file, which holds content.
+void WriteOldRun(const TestEnv& env, const QString& id, const QDateTime& started, const QString& file,
+                 const QByteArray& content)
+{
+    const QString folder = env.dataHome() + "/quorvane/backups/" + id;
+    QDir().mkpath(folder);
+    QFile manifest(folder + "/manifest.jsonl");
+    ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
+    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Blake2b_256).toHex();
+    manifest.write("{\"run\":\"" + id.toUtf8() + "\",\"started\":\""
+                   + started.toString(Qt::ISODateWithMs).toUtf8()
+                   + "\",\"description\":\"quorvane-batch, in place\",\"hash\":\"Blake2b_256\"}\n"
+                     "{\"n\":1,\"path\":\"" + file.toUtf8() + "\",\"size\":" + QByteArray::number(content.size())
+                   + ",\"hash\":\"" + hash + "\",\"created\":true}\n"
+                     "{\"files\":1,\"keptBytes\":0}\n");
+}
+
+QByteArray LocalTime(const QDateTime& utc)
+{
+    return utc.toLocalTime().toString("yyyy-MM-dd hh:mm:ss").toUtf8();
 }
 
 } // namespace
@@ -59,20 +93,22 @@ TEST(BatchUndo, PutsBackAnInPlaceRunAndListsWhatItCouldNot)
     BatchResult r = RunBatchCommand({"--find", "a", "--replace", "z", "--in-place", "a.txt", "b.txt", "c.txt"},
                                     env.root());
     ASSERT_EQ(r.exitCode, 0);
-    ASSERT_EQ(RunIds(env.root()).size(), 1);
-    r = RunBatchCommand({"--list-runs"}, env.root());
-    EXPECT_TRUE(r.out.endsWith("\t2 files\tquorvane-batch, in place\n")) << r.out.toStdString();
+    const QList<QStringList> listed = ListedRuns(env.root());
+    ASSERT_EQ(listed.size(), 1);
+    ASSERT_EQ(listed[0].size(), 5);
+    EXPECT_EQ(listed[0].mid(2), QStringList({"in place", "2 files", env.root()}));
+    const QByteArray a = env.path("a.txt").toUtf8(), b = env.path("b.txt").toUtf8();
 
     env.write("b.txt", "edited");
     const QString report = env.path("undo.csv");
     r = RunBatchCommand({"--undo", "--report", report}, env.root());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "1 file restored, 0 removed, 1 not restored\n");
-    EXPECT_EQ(r.err, "quorvane-batch: " + env.path("b.txt").toUtf8() + ": changed since the run\n");
+    EXPECT_EQ(r.out, "Undoing the run of " + listed[0][1].toUtf8() + " (in place, 2 files in " + env.root().toUtf8()
+                         + ")\nrestored " + a + "\n1 file restored, 0 removed, 1 not restored\n");
+    EXPECT_EQ(r.err, "quorvane-batch: " + b + ": not restored: changed since the run\n");
     EXPECT_EQ(TestEnv::read(env.path("a.txt")), "a1");
     EXPECT_EQ(TestEnv::read(env.path("b.txt")), "edited");
     // Newest first, as the files are put back.
-    const QByteArray a = env.path("a.txt").toUtf8(), b = env.path("b.txt").toUtf8();
     EXPECT_EQ(TestEnv::read(report), "source,output,replacements,outcome,reason\r\n" + b + "," + b
                                          + ",0,failed,changed since the run\r\n" + a + "," + a + ",0,restored,\r\n");
 
@@ -97,9 +133,15 @@ TEST(BatchUndo, RemovesWhatARunCreatedInItsOutputFolderAndRestoresWhatItReplaced
     BatchResult r = RunBatchCommand({"--find", "a", "--replace", "z", "--output-folder", out, "a.txt", "b.txt"},
                                     env.root());
     ASSERT_EQ(r.exitCode, 0);
+    const QList<QStringList> listed = ListedRuns(env.root());
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed[0].mid(2), QStringList({"output folder", "2 files", out}));
     r = RunBatchCommand({"--undo"}, env.root());
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "1 file restored, 1 removed, 0 not restored\n");
+    EXPECT_EQ(r.out, "Undoing the run of " + listed[0][1].toUtf8() + " (output folder, 2 files in " + out.toUtf8()
+                         + ")\nrestored " + out.toUtf8() + "/b.txt\nremoved " + out.toUtf8()
+                         + "/a.txt\n1 file restored, 1 removed, 0 not restored\n");
+    EXPECT_EQ(r.err, "");
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList({"b.txt"}));
     EXPECT_EQ(TestEnv::read(out + "/b.txt"), "old b");
 }
@@ -157,4 +199,42 @@ TEST(BatchUndo, RefusesToRunWhenBackupsCannotBeKeptAndTouchesNothing)
     r = RunBatchCommand({"--no-backup", "--find", "a", "--replace", "b", "--in-place", "a.txt"}, env.root());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(TestEnv::read(env.path("a.txt")), "b");
+}
+
+TEST(BatchUndo, ARunRecordedByAnEarlierVersionIsListedAndUndoneWithItsDescription)
+{
+    TestEnv env;
+    const QString made = env.write("sub/made.txt", "z");
+    const QDateTime started(QDate(2024, 1, 2), QTime(3, 4, 5, 6), Qt::UTC);
+    WriteOldRun(env, "20240102-030405-006-7", started, made, "z");
+    BatchResult r = RunBatchCommand({"--list-runs"}, env.root());
+    EXPECT_EQ(r.out, "20240102-030405-006-7\t" + LocalTime(started) + "\tquorvane-batch, in place\t1 file\t"
+                         + env.path("sub").toUtf8() + "\n");
+    r = RunBatchCommand({"--undo"}, env.root());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Undoing the run of " + LocalTime(started) + " (quorvane-batch, in place, 1 file in "
+                         + env.path("sub").toUtf8() + ")\nremoved " + made.toUtf8()
+                         + "\n0 files restored, 1 removed, 0 not restored\n");
+    EXPECT_FALSE(QFile::exists(made));
+}
+
+TEST(BatchUndo, TheStoreKeepsFiftyRunsByDefault)
+{
+    TestEnv env;
+    // Fifty runs already kept, one a minute, the oldest first.
+    const QDateTime first(QDate(2024, 1, 2), QTime(3, 0), Qt::UTC);
+    for (int k = 0; k < 50; ++k) {
+        const QString name = QString("old%1.txt").arg(k);
+        WriteOldRun(env, first.addSecs(60 * k).toString("yyyyMMdd-HHmmss-zzz") + "-1", first.addSecs(60 * k),
+                    env.write(name, "z"), "z");
+    }
+    const QString oldest = RunIds(env.root()).value(49);
+    ASSERT_EQ(oldest.toStdString(), "20240102-030000-000-1");
+    env.write("a.txt", "a");
+    BatchResult r = RunBatchCommand({"--find", "a", "--replace", "b", "--in-place", "a.txt"}, env.root());
+    ASSERT_EQ(r.exitCode, 0);
+    const QStringList ids = RunIds(env.root());
+    EXPECT_EQ(ids.size(), 50);
+    EXPECT_FALSE(ids.contains(oldest));
+    EXPECT_EQ(ids.value(49).toStdString(), "20240102-030100-000-1");   // the next oldest stays
 }

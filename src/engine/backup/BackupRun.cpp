@@ -1,7 +1,7 @@
 #include "engine/backup/BackupRun.h"
 
 #include "engine/backup/KeepFile.h"
-#include "engine/backup/Manifest.h"
+#include "engine/backup/LastRun.h"
 #include "engine/files/FileAccess.h"
 
 #include <QDir>
@@ -25,9 +25,9 @@ constexpr char kHashName[] = "Blake2b_256";
 
 } // namespace
 
-BackupRun::BackupRun(QString id, QString folder, QDateTime started, QString description)
+BackupRun::BackupRun(QString id, QString folder, QDateTime started, QString description, BackupRunMode mode)
     : m_id(std::move(id)), m_folder(std::move(folder)), m_started(std::move(started)),
-      m_description(std::move(description))
+      m_description(std::move(description)), m_mode(mode)
 {
 }
 
@@ -60,7 +60,7 @@ bool BackupRun::open(int& error)
     m_manifestFd = ::open(folder + '/' + kManifestName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (m_dirFd < 0 || m_manifestFd < 0) {
         error = errno;
-        finish();
+        close();
         return false;
     }
     if (fresh) {
@@ -68,6 +68,7 @@ bool BackupRun::open(int& error)
         head.id = m_id;
         head.started = m_started;
         head.description = m_description;
+        head.mode = m_mode;
         head.hashName = QString::fromLatin1(kHashName);
         m_pending.prepend(ManifestHeadLine(head));
         m_named = true;
@@ -113,7 +114,9 @@ qint64 BackupRun::keep(const QString& target, qint64 size, const QByteArray& has
         return 0;   // a path that leads nowhere: its rename fails as well
     }
     m_pending += ManifestEntryLine(e);
+    m_pathOf.insert(e.number, target);
     ++m_files;
+    m_noted = false;
     return e.number;
 }
 
@@ -157,14 +160,24 @@ void BackupRun::drop(qint64 key)
     ::unlink(NativePath(m_folder + QLatin1Char('/') + QString::number(key)).constData());
     --m_files;
     m_keptBytes -= m_keptOf.take(key);
+    m_pathOf.remove(key);
 }
 
 void BackupRun::finish()
 {
+    close();
+    if (m_noted)
+        return;
+    m_noted = true;
+    WriteLastRunNote(QFileInfo(m_folder).absolutePath(), {m_started, m_files > 0 ? m_id : QString()});
+}
+
+void BackupRun::close()
+{
     if (m_manifestFd >= 0) {
         int error = 0;
         if (m_files > 0)
-            m_pending += ManifestTotalsLine(m_files, m_keptBytes);
+            m_pending += ManifestTotalsLine(m_files, m_keptBytes, CommonFolder(m_pathOf.values()));
         if (writePending(error))
             ::fdatasync(m_manifestFd);
         ::close(std::exchange(m_manifestFd, -1));

@@ -4,7 +4,10 @@
 // the run's commit group (CommitGroup::setBackup), it keeps each file just
 // before a result replaces it, as a hard link where the store shares the
 // file's file system and as a copy otherwise. The folder is made at the first
-// file kept, so a run that replaces nothing leaves none behind.
+// file kept, so a run that replaces nothing leaves none behind. Finishing, with
+// or without files kept, makes it the store's last run (engine/backup/LastRun.h);
+// a run kept by no group so records a run without backups.
+#include "engine/backup/Manifest.h"
 #include "engine/write/GroupBackup.h"
 
 #include <QDateTime>
@@ -24,7 +27,8 @@ public:
     // Files recorded and not dropped so far.
     int files() const { return m_files; }
     // After the group's last flush: puts the rest of the manifest on disk and
-    // lets go of the run; a run with no file recorded is removed with its folder.
+    // lets go of the run; a run with no file recorded is removed with its
+    // folder. Then notes the run as the store's last.
     void finish();
 
     QCryptographicHash::Algorithm hashAlgorithm() const override;
@@ -34,14 +38,16 @@ public:
 
 private:
     friend class BackupStore;
-    BackupRun(QString id, QString folder, QDateTime started, QString description);
+    BackupRun(QString id, QString folder, QDateTime started, QString description, BackupRunMode mode);
     bool open(int& error);
+    void close();
     bool writePending(int& error);
 
     QString m_id;
     QString m_folder;
     QDateTime m_started;
     QString m_description;
+    BackupRunMode m_mode;
     int m_dirFd = -1;        // holds the run's lock while it goes
     int m_manifestFd = -1;
     QByteArray m_pending;    // manifest lines not yet written
@@ -49,6 +55,8 @@ private:
     int m_files = 0;
     qint64 m_keptBytes = 0;          // of the files recorded and not dropped
     QHash<qint64, qint64> m_keptOf;  // record number -> its old file's bytes, for drop
+    QHash<qint64, QString> m_pathOf; // record number -> its path, for the run's folder
+    bool m_noted = false;    // the store's last-run note is up to date
     bool m_copied = false;   // a copy was made since the last sync
     bool m_named = false;    // a file was added to the folder since the last sync
 };

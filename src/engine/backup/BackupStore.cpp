@@ -1,5 +1,6 @@
 #include "engine/backup/BackupStore.h"
 
+#include "engine/backup/LastRun.h"
 #include "engine/backup/Manifest.h"
 #include "engine/backup/RunLock.h"
 
@@ -48,7 +49,7 @@ QString BackupStore::ready() const
     return {};
 }
 
-std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description)
+std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description, BackupRunMode mode)
 {
     // Runs of one process begun within a millisecond still get ids of their
     // own, in the order they began; other processes differ by their id.
@@ -57,7 +58,7 @@ std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description)
     lastMs = std::max(lastMs + 1, started.toMSecsSinceEpoch());
     const QString id = QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC).toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"))
                        + QLatin1Char('-') + QString::number(QCoreApplication::applicationPid());
-    return std::unique_ptr<BackupRun>(new BackupRun(id, runFolder(id), started, description));
+    return std::unique_ptr<BackupRun>(new BackupRun(id, runFolder(id), started, description, mode));
 }
 
 std::vector<BackupRunInfo> BackupStore::runs() const
@@ -67,10 +68,22 @@ std::vector<BackupRunInfo> BackupStore::runs() const
     for (const QString& id : ids) {
         const std::optional<ManifestSummary> run = ReadManifestSummary(runFolder(id) + '/' + kManifestName);
         if (run)
-            runs.push_back({id, run->started, run->description, run->files, run->keptBytes});
+            runs.push_back({id, run->started, run->description, run->mode, run->files, run->keptBytes, run->folder});
     }
     std::sort(runs.begin(), runs.end(), [](const BackupRunInfo& a, const BackupRunInfo& b) { return a.id > b.id; });
     return runs;
+}
+
+std::optional<QDateTime> BackupStore::lastRunWithoutBackups(const std::vector<BackupRunInfo>& runs) const
+{
+    const std::optional<LastRunNote> note = ReadLastRunNote(m_folder);
+    // A run noted with its id kept backups, even once undone or pruned.
+    if (!note || !note->runId.isEmpty())
+        return std::nullopt;
+    // A run of another process may have kept backups since, its note lost to ours.
+    if (!runs.empty() && runs.front().started >= note->started)
+        return std::nullopt;
+    return note->started;
 }
 
 void BackupStore::prune(const BackupLimits& limits, const QString& keepRunId)

@@ -4,7 +4,8 @@
 // folder of its own, named by its id, with the kept files and a manifest (see
 // engine/backup/Manifest.h) recording for each file where it was, where its
 // old bytes are kept, and the size and hash of what the run wrote. Undo puts a
-// file back only while it still holds exactly that.
+// file back only while it still holds exactly that. The store also notes the
+// last run made, even one that kept nothing (engine/backup/LastRun.h).
 #include "engine/backup/BackupRun.h"
 #include "engine/report/RunReport.h"
 
@@ -26,12 +27,16 @@ struct BackupRunInfo {
     QString id;
     QDateTime started;     // UTC
     QString description;   // as given to beginRun
+    BackupRunMode mode = BackupRunMode::Unrecorded;   // as given to beginRun
     qint64 files = 0;      // files replaced or created and not yet undone
     qint64 bytes = 0;      // bytes of the old files kept
+    QString folder;        // the common folder of those files (CommonFolder)
 };
 
+// Hard links cost no space while the files are unchanged, so the count is
+// generous: a long list fed through xargs becomes many runs.
 struct BackupLimits {
-    int runs = 10;
+    int runs = 50;
     qint64 bytes = qint64(2) << 30;
 };
 
@@ -46,13 +51,20 @@ public:
     // directory"), so a run can be refused before any file fails for it.
     QString ready() const;
 
-    // A new run, to attach to the run's commit group (CommitGroup::setBackup).
-    // Its id, "20261208-071502-123-4821" (UTC time begun to the millisecond, the process),
-    // is unique and sorts by time. Nothing is made on disk until it keeps a file.
-    std::unique_ptr<BackupRun> beginRun(const QString& description);
+    // A new run, to attach to the run's commit group (CommitGroup::setBackup);
+    // one attached to none records a run made without backups. Its id,
+    // "20261208-071502-123-4821" (UTC time begun to the millisecond, the
+    // process), is unique and sorts by time. Nothing is made on disk until it
+    // keeps a file or finishes.
+    std::unique_ptr<BackupRun> beginRun(const QString& description, BackupRunMode mode);
 
     // Every run in the store, newest first. A run still going is listed too.
     std::vector<BackupRunInfo> runs() const;
+
+    // When the last run made kept no backup (they were off, or it replaced
+    // nothing) and no run of runs (as runs() lists them) began after it: the
+    // time it began (UTC). nullopt when the last run is runs' first, or unknown.
+    std::optional<QDateTime> lastRunWithoutBackups(const std::vector<BackupRunInfo>& runs) const;
 
     // Puts back every file of the run, newest first, each atomically: the old
     // file as it was (bytes, owner, group, mode; for a hard-linked backup the

@@ -17,6 +17,28 @@ QByteArray Line(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
+constexpr char kInPlace[] = "in place";
+constexpr char kOutputFolder[] = "output folder";
+
+BackupRunMode ModeNamed(const QString& name)
+{
+    if (name == QLatin1String(kInPlace))
+        return BackupRunMode::InPlace;
+    if (name == QLatin1String(kOutputFolder))
+        return BackupRunMode::OutputFolder;
+    return BackupRunMode::Unrecorded;
+}
+
+// The common folder of the entries' paths.
+QString EntriesFolder(const std::vector<BackupEntry>& entries)
+{
+    QStringList paths;
+    paths.reserve(qsizetype(entries.size()));
+    for (const BackupEntry& e : entries)
+        paths << e.path;
+    return CommonFolder(paths);
+}
+
 BackupEntry EntryFrom(const QJsonObject& o)
 {
     BackupEntry e;
@@ -41,6 +63,7 @@ bool ReadHead(const QJsonObject& o, BackupManifest& manifest)
     manifest.id = o.value("run").toString();
     manifest.started = QDateTime::fromString(o.value("started").toString(), Qt::ISODateWithMs);
     manifest.description = o.value("description").toString();
+    manifest.mode = ModeNamed(o.value("mode").toString());
     manifest.hashName = o.value("hash").toString();
     return true;
 }
@@ -48,7 +71,7 @@ bool ReadHead(const QJsonObject& o, BackupManifest& manifest)
 // The file's last whole line (its final LF left out); empty when none.
 QByteArray LastLine(QFile& file)
 {
-    constexpr qint64 kTail = 4096;   // a totals line is some 40 bytes
+    constexpr qint64 kTail = 8192;   // a totals line is some 40 bytes and its folder
     const qint64 size = file.size();
     if (!file.seek(std::max<qint64>(0, size - kTail)))
         return {};
@@ -63,10 +86,13 @@ QByteArray LastLine(QFile& file)
 
 QByteArray ManifestHeadLine(const BackupManifest& m)
 {
-    return Line({{"run", m.id},
-                 {"started", m.started.toUTC().toString(Qt::ISODateWithMs)},
-                 {"description", m.description},
-                 {"hash", m.hashName}});
+    QJsonObject o{{"run", m.id},
+                  {"started", m.started.toUTC().toString(Qt::ISODateWithMs)},
+                  {"description", m.description},
+                  {"hash", m.hashName}};
+    if (m.mode != BackupRunMode::Unrecorded)
+        o.insert("mode", QLatin1String(m.mode == BackupRunMode::InPlace ? kInPlace : kOutputFolder));
+    return Line(o);
 }
 
 QByteArray ManifestEntryLine(const BackupEntry& e)
@@ -91,9 +117,24 @@ QByteArray ManifestDropLine(qint64 number)
     return Line({{"drop", number}});
 }
 
-QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes)
+QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes, const QString& folder)
 {
-    return Line({{"files", files}, {"keptBytes", keptBytes}});
+    return Line({{"files", files}, {"keptBytes", keptBytes}, {"folder", folder}});
+}
+
+QString CommonFolder(const QStringList& files)
+{
+    if (files.isEmpty())
+        return {};
+    // Folders as their text up to the last '/', the root as the empty text.
+    const auto folderOf = [](const QString& path) { return path.left(std::max<qsizetype>(0, path.lastIndexOf('/'))); };
+    QString common = folderOf(files.front());
+    for (const QString& file : files) {
+        const QString folder = folderOf(file);
+        while (!common.isEmpty() && folder != common && !folder.startsWith(common + QLatin1Char('/')))
+            common.truncate(std::max<qsizetype>(0, common.lastIndexOf('/')));
+    }
+    return common.isEmpty() && files.front().startsWith('/') ? QStringLiteral("/") : common;
 }
 
 std::optional<ManifestSummary> ReadManifestSummary(const QString& path)
@@ -104,11 +145,16 @@ std::optional<ManifestSummary> ReadManifestSummary(const QString& path)
     BackupManifest head;
     if (!ReadHead(QJsonDocument::fromJson(file.readLine()).object(), head))
         return std::nullopt;
-    ManifestSummary summary{head.id, head.started, head.description};
+    ManifestSummary summary;
+    summary.id = head.id;
+    summary.started = head.started;
+    summary.description = head.description;
+    summary.mode = head.mode;
     const QJsonObject totals = QJsonDocument::fromJson(LastLine(file)).object();
-    if (totals.contains("files") && totals.contains("keptBytes")) {
+    if (totals.contains("files") && totals.contains("keptBytes") && totals.contains("folder")) {
         summary.files = totals.value("files").toInteger();
         summary.keptBytes = totals.value("keptBytes").toInteger();
+        summary.folder = totals.value("folder").toString();
         return summary;
     }
     const std::optional<BackupManifest> whole = ReadManifest(path);
@@ -117,6 +163,7 @@ std::optional<ManifestSummary> ReadManifestSummary(const QString& path)
     summary.files = qint64(whole->entries.size());
     for (const BackupEntry& e : whole->entries)
         summary.keptBytes += e.keptBytes;
+    summary.folder = EntriesFolder(whole->entries);
     return summary;
 }
 
@@ -156,7 +203,7 @@ bool RewriteManifest(const QString& path, const BackupManifest& manifest, QStrin
             file.write(ManifestEntryLine(e));
             keptBytes += e.keptBytes;
         }
-        file.write(ManifestTotalsLine(qint64(manifest.entries.size()), keptBytes));
+        file.write(ManifestTotalsLine(qint64(manifest.entries.size()), keptBytes, EntriesFolder(manifest.entries)));
         if (file.commit())
             return true;
     }

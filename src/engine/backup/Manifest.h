@@ -2,20 +2,25 @@
 // The record of one run in the backup store: a file of JSON lines in the run's
 // folder. The first line names the run; each later line records a file the run
 // replaced or created, or marks an earlier record dropped (its result was never
-// put in place). A run that ends adds its totals as the last line, so listing
-// the store reads two lines of each run instead of every record. Lines are
+// put in place). A run that ends adds its totals and the common folder of its
+// files as the last line, so listing the store reads two lines of each run
+// instead of every record. Lines are
 // only ever appended while the run goes, so a line cut short by a crash is
 // skipped on reading; undo rewrites the file whole, totals included.
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
 namespace quorvane {
 
 inline constexpr char kManifestName[] = "manifest.jsonl";
+
+// Where a run put its results; Unrecorded for runs recorded before the mode was.
+enum class BackupRunMode { Unrecorded, InPlace, OutputFolder };
 
 struct BackupEntry {
     qint64 number = 0;      // 1, 2, ... in the order the run replaced files
@@ -34,6 +39,7 @@ struct BackupManifest {
     QString id;
     QDateTime started;      // UTC
     QString description;
+    BackupRunMode mode = BackupRunMode::Unrecorded;
     QString hashName;       // the algorithm of the entries' hashes, e.g. "Blake2b_256"
     std::vector<BackupEntry> entries;   // the ones not dropped, in run order
 };
@@ -41,21 +47,28 @@ struct BackupManifest {
 QByteArray ManifestHeadLine(const BackupManifest& manifest);
 QByteArray ManifestEntryLine(const BackupEntry& entry);
 QByteArray ManifestDropLine(qint64 number);
-// The totals of the records not dropped: how many, and the old files' bytes.
-QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes);
+// The totals of the records not dropped: how many, the old files' bytes, and
+// the common folder of their paths (see CommonFolder).
+QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes, const QString& folder);
+
+// The deepest folder holding every one of files (absolute paths): "/a" for
+// "/a/b/x" and "/a/c/y", "/a/b" for "/a/b/x" alone; empty for no file.
+QString CommonFolder(const QStringList& files);
 
 // A run as the store lists it: the manifest's head and totals.
 struct ManifestSummary {
     QString id;
     QDateTime started;      // UTC
     QString description;
+    BackupRunMode mode = BackupRunMode::Unrecorded;
     qint64 files = 0;       // records not dropped
     qint64 keptBytes = 0;   // their old files' bytes
+    QString folder;         // their common folder
 };
 
 // The summary of the manifest at path: from its head and, where its last line
-// holds the totals, that line; otherwise (a run still going, or cut short)
-// counted from every record. nullopt as for ReadManifest.
+// holds the totals, that line; otherwise (a run still going or cut short, or
+// recorded before totals named the folder) counted from every record. nullopt as for ReadManifest.
 std::optional<ManifestSummary> ReadManifestSummary(const QString& path);
 
 // The manifest at path; nullopt when it cannot be read or has no head line.

@@ -32,7 +32,7 @@ RunDriver::RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler)
 
 QString RunDriver::refusal() const
 {
-    if (m_options.dryRun || !m_options.backups)
+    if (m_options.dryRun || !m_options.backups || !m_options.keepBackups)
         return {};
     return m_options.backups->ready();
 }
@@ -47,8 +47,9 @@ RunReport RunDriver::run()
     CommitGroup group;
     std::unique_ptr<BackupRun> backup;
     if (!m_options.dryRun && m_options.backups) {
-        backup = m_options.backups->beginRun(m_options.backupDescription);
-        group.setBackup(backup.get());
+        backup = m_options.backups->beginRun(m_options.backupDescription, m_options.backupMode);
+        if (m_options.keepBackups)
+            group.setBackup(backup.get());
     }
     m_job = FileJob();
     m_job.chunkUnits = m_options.chunkUnits;
@@ -97,7 +98,8 @@ RunReport RunDriver::run()
         group.flush();
         if (backup) {
             backup->finish();
-            m_options.backups->prune(m_options.backupLimits, backup->id());
+            if (m_options.keepBackups)
+                m_options.backups->prune(m_options.backupLimits, backup->id());
         }
     }, ignored);
     m_job.group = nullptr;

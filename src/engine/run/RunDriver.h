@@ -21,9 +21,12 @@ struct RunOptions {
     bool dryRun = false;
     // Each file the run replaces is kept here first, so the run can be undone
     // (nullptr: none kept; never on a dry run). The store is pruned to
-    // backupLimits once the run has ended.
+    // backupLimits once the run has ended. With keepBackups false nothing is
+    // kept, but the store still notes the run as its last (BackupStore.h).
     BackupStore* backups = nullptr;
+    bool keepBackups = true;
     QString backupDescription;
+    BackupRunMode backupMode = BackupRunMode::InPlace;   // where the results go
     BackupLimits backupLimits;
     // Processes one file in place of ProcessFile (a diff printed as it goes).
     std::function<FileOutcome(const QString& source, const QString& output, const FileJob& job)> process;

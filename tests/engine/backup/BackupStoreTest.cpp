@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <functional>
+
 namespace quorvane::test {
 namespace {
 
@@ -36,7 +38,9 @@ TEST_F(BackupStoreTest, RunsAreListedNewestFirstWithWhatEachKeeps)
     box().write("src/new.txt", "a");
     box().write("src/old.txt", "a");
     box().write("out/old.txt", "12345");
-    const QString last = run({{"src/new.txt", "out/new.txt"}, {"src/old.txt", "out/old.txt"}}, {{"a", "b"}});
+    const QString last = run({{"src/new.txt", "out/new.txt"}, {"src/old.txt", "out/old.txt"}}, {{"a", "b"}},
+                             nullptr, BackupRunMode::OutputFolder);
+    const QString root = QFileInfo(box().root()).canonicalFilePath();
 
     EXPECT_EQ(BackupStore().folder(), box().path("data/quorvane/backups"));
     const std::vector<BackupRunInfo> runs = BackupStore().runs();
@@ -45,8 +49,12 @@ TEST_F(BackupStoreTest, RunsAreListedNewestFirstWithWhatEachKeeps)
     EXPECT_EQ(runs[0].description, "2 files");
     EXPECT_EQ(runs[0].files, 2);
     EXPECT_EQ(runs[0].bytes, 5);   // the file created keeps nothing
+    EXPECT_EQ(runs[0].mode, BackupRunMode::OutputFolder);
+    EXPECT_EQ(runs[0].folder, root + "/out");
     EXPECT_EQ(runs[4].id, made[0]);
     EXPECT_EQ(runs[4].bytes, 100);
+    EXPECT_EQ(runs[4].mode, BackupRunMode::InPlace);
+    EXPECT_EQ(runs[4].folder, root);
     EXPECT_GE(runs[4].started, begun);
     EXPECT_LE(runs[0].started, QDateTime::currentDateTimeUtc());
     EXPECT_LE(runs[4].started, runs[0].started);
@@ -57,12 +65,104 @@ TEST_F(BackupStoreTest, RunsAreListedNewestFirstWithWhatEachKeeps)
     QFile manifest(BackupStore().folder() + "/" + last + "/manifest.jsonl");
     ASSERT_TRUE(manifest.open(QIODevice::ReadWrite));
     QByteArray lines = manifest.readAll();
-    ASSERT_TRUE(lines.endsWith("{\"files\":2,\"keptBytes\":5}\n"));
-    lines.chop(qsizetype(sizeof("{\"files\":2,\"keptBytes\":5}\n")) - 1);
+    const QByteArray totals = "{\"files\":2,\"folder\":\"" + root.toUtf8() + "/out\",\"keptBytes\":5}\n";
+    ASSERT_TRUE(lines.endsWith(totals));
+    lines.chop(totals.size());
     ASSERT_TRUE(manifest.resize(0) && manifest.seek(0) && manifest.write(lines) == lines.size());
     manifest.close();
     EXPECT_EQ(BackupStore().runs().at(0).files, 2);
     EXPECT_EQ(BackupStore().runs().at(0).bytes, 5);
+    EXPECT_EQ(BackupStore().runs().at(0).folder, root + "/out");
+}
+
+TEST_F(BackupStoreTest, ARunRecordedWithoutModeOrFolderIsListedFromItsRecords)
+{
+    const QString folder = box().mkdir("data/quorvane/backups/20240102-030405-006-7");
+    box().write("data/quorvane/backups/20240102-030405-006-7/manifest.jsonl",
+                "{\"run\":\"20240102-030405-006-7\",\"started\":\"2024-01-02T03:04:05.006Z\","
+                "\"description\":\"quorvane-batch, in place\",\"hash\":\"Blake2b_256\"}\n"
+                "{\"n\":1,\"path\":\"/srv/notes/a/x.txt\",\"size\":1,\"hash\":\"00\",\"kept\":\"1\","
+                "\"mode\":420,\"uid\":0,\"gid\":0,\"keptBytes\":7}\n"
+                "{\"n\":2,\"path\":\"/srv/notes/b/y.txt\",\"size\":1,\"hash\":\"00\",\"created\":true}\n"
+                "{\"files\":2,\"keptBytes\":7}\n");
+    const std::vector<BackupRunInfo> runs = BackupStore().runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].started, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5, 6), Qt::UTC));
+    EXPECT_EQ(runs[0].description, "quorvane-batch, in place");
+    EXPECT_EQ(runs[0].mode, BackupRunMode::Unrecorded);
+    EXPECT_EQ(runs[0].files, 2);
+    EXPECT_EQ(runs[0].bytes, 7);
+    EXPECT_EQ(runs[0].folder, "/srv/notes");
+    EXPECT_TRUE(QFileInfo::exists(folder));
+}
+
+TEST(CommonFolder, IsTheDeepestFolderHoldingEveryFile)
+{
+    const struct {
+        QStringList files;
+        QString folder;
+    } cases[] = {
+        {{}, ""},
+        {{"/a/b/x.txt"}, "/a/b"},
+        {{"/a/b/x.txt", "/a/b/y.txt"}, "/a/b"},
+        {{"/a/b/x.txt", "/a/c/y.txt"}, "/a"},
+        {{"/a/b/c/x.txt", "/a/b/y.txt"}, "/a/b"},
+        {{"/ab/x.txt", "/a/y.txt"}, "/"},   // by whole names, not by letters
+        {{"/x.txt", "/a/y.txt"}, "/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommonFolder(c.files), c.folder) << c.files.join(' ').toStdString();
+}
+
+TEST_F(BackupStoreTest, TheLastRunIsKnownToHaveKeptNoBackupsUntilARunKeepsSome)
+{
+    const std::function<void()> keeps = [this] {
+        box().write("k.txt", "a");
+        run({{"k.txt", "k.txt"}}, {{"a", "b"}});
+    };
+    const std::function<void()> replacesNothing = [this] {
+        box().write("n.txt", "x");
+        run({{"n.txt", "n.txt"}}, {{"a", "b"}});
+    };
+    // A run whose backups are off: attached to no group, it keeps nothing.
+    const std::function<void()> backupsOff = [] { BackupStore().beginRun("off", BackupRunMode::InPlace)->finish(); };
+    const std::function<void()> undoesLatest = [] { ASSERT_TRUE(BackupStore().undo(BackupStore().runs().at(0).id)); };
+    const std::function<void()> spoilsNote = [this] { box().write("data/quorvane/backups/last-run.json", "{"); };
+    const struct {
+        const char* name;
+        std::vector<std::function<void()>> steps;
+        bool keptNone;   // the last step's run kept no backups
+    } cases[] = {
+        {"no run yet", {}, false},
+        {"a run that kept backups", {keeps}, false},
+        {"backups off after a run that kept some", {keeps, backupsOff}, true},
+        {"backups off in the first run, the store made for it", {backupsOff}, true},
+        {"a run that replaced nothing", {keeps, replacesNothing}, true},
+        {"a run that kept some after one without", {backupsOff, keeps}, false},
+        {"the last run undone", {keeps, keeps, undoesLatest}, false},
+        {"a note that cannot be read", {keeps, backupsOff, spoilsNote}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        QDateTime before;
+        for (const auto& step : c.steps) {
+            before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+            step();
+        }
+        BackupStore store;
+        const std::optional<QDateTime> keptNone = store.lastRunWithoutBackups(store.runs());
+        ASSERT_EQ(keptNone.has_value(), c.keptNone);
+        if (keptNone) {
+            EXPECT_GE(*keptNone, before);
+            EXPECT_LE(*keptNone, QDateTime::currentDateTimeUtc());
+        }
+    }
+
+    // Where the store cannot be made, a run without backups goes on without its note.
+    BackupStore blocked(box().write("a-file", "") + "/backups");
+    blocked.beginRun("off", BackupRunMode::InPlace)->finish();
+    EXPECT_FALSE(blocked.lastRunWithoutBackups({}));
 }
 
 TEST_F(BackupStoreTest, PruningRemovesTheOldestRunsFirstButNeverTheOneToKeep)
@@ -96,7 +196,7 @@ TEST_F(BackupStoreTest, ARunStillGoingIsNeitherUndoneNorPrunedAndAnUnknownRunIsN
 {
     box().write("a.txt", "a");
     BackupStore store;
-    std::unique_ptr<BackupRun> going = store.beginRun("going");
+    std::unique_ptr<BackupRun> going = store.beginRun("going", BackupRunMode::InPlace);
     CommitGroup group;
     group.setBackup(going.get());
     FileJob job;

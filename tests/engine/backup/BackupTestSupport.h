@@ -51,10 +51,10 @@ protected:
     // pairs, through one group with a backup run; returns the run's id and
     // the group's failures as "path: reason" lines.
     QString run(const std::vector<std::pair<QString, QString>>& jobs, const std::vector<Pair>& pairs,
-                QStringList* failures = nullptr)
+                QStringList* failures = nullptr, BackupRunMode mode = BackupRunMode::InPlace)
     {
         BackupStore store;
-        std::unique_ptr<BackupRun> backup = store.beginRun(QString::number(jobs.size()) + " files");
+        std::unique_ptr<BackupRun> backup = store.beginRun(QString::number(jobs.size()) + " files", mode);
         CommitGroup group;
         group.setBackup(backup.get());
         FileJob job;

@@ -157,7 +157,7 @@ TEST_F(BackupTest, TwoResultsWaitingForOneTargetAreKeptAndPutBackOneStepAtATime)
 {
     const QString target = box().write("a.txt", "1");
     BackupStore store;
-    std::unique_ptr<BackupRun> backup = store.beginRun("twice");
+    std::unique_ptr<BackupRun> backup = store.beginRun("twice", BackupRunMode::InPlace);
     {
         CommitGroup group;
         group.setBackup(backup.get());
