@@ -4,6 +4,7 @@
 #include "engine/write/AtomicWrite.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 
 namespace quorvane::batch {
@@ -15,7 +16,8 @@ QString EntryOutput(const BatchArguments& a, const ListEntry& entry)
     if (a.inPlace)
         return entry.path;
     if (a.keepTree && !entry.root.isEmpty()) {
-        const QString relative = QDir(entry.root).relativeFilePath(entry.path);
+        const QString relative = QDir(QFileInfo(entry.root).absoluteFilePath())
+                                     .relativeFilePath(QFileInfo(entry.path).absoluteFilePath());
         if (!relative.startsWith(QLatin1String("../")))
             return QDir::cleanPath(a.outputFolder + u'/' + relative);
     }
