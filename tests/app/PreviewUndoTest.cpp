@@ -47,7 +47,7 @@ TEST(PreviewNotes, WarnOfSharedOutputsReplacedFilesAndSkips)
     std::vector<RunReportRow> rows = {
         {a, out + "/a.txt", 1, O::Written, {}},  {b, out + "/a.txt", 1, O::Written, {}},
         {c, taken, 0, O::Written, {}},           {c, c, 0, O::Skipped, {}},
-        {a, out + "/gone.txt", 0, O::Failed, "File not found"},
+        {a, out + "/gone.txt", 0, O::Failed, "File not found"}, {c, c, 0, O::Skipped, "binary file"},
     };
     AddPreviewNotes(rows, true);
     QStringList reasons;
@@ -57,7 +57,7 @@ TEST(PreviewNotes, WarnOfSharedOutputsReplacedFilesAndSkips)
                                     "Same output as entry 1: this result replaces that one's.",
                                     "Replaces an existing file.",
                                     "Would be skipped: the file is empty or cannot be read.",
-                                    "File not found"}));
+                                    "File not found", "Would be skipped: binary file."}));
 
     // In place, a file listed twice is the one warning left.
     rows = {{c, c, 1, O::Written, {}}, {c, c, 1, O::Written, {}}};
@@ -104,6 +104,33 @@ TEST_F(PreviewInWindow, WritesNothingAndReportsWhatTheRunThenDoes)
     EXPECT_EQ(Outcomes(*f.runReport()), Outcomes(preview));
     EXPECT_EQ(TestEnv::read(out + "/a.txt"), "b\n");
     EXPECT_EQ(notices(), QStringList({"Done."}));
+}
+
+TEST_F(PreviewInWindow, ForetellsBinaryFilesAndWritesTheRunWouldBeRefused)
+{
+    Form1& f = open();
+    const QString out = env.mkdir("out");
+    env.mkdir("out/f.txt");
+    f.outputFolderText()->setText(out + "/");
+    f.option1()->click();
+    const QString bin = env.write("bin.dat", QByteArray("a\0", 2)), a = env.write("a.txt", "a"),
+                  folder = env.write("f.txt", "a");
+    f.fileList().addEntries({bin, a, folder});
+    f.findText()->setPlainText("a");
+    f.replaceText()->setPlainText("b");
+
+    f.previewButton()->click();
+    ASSERT_NE(f.runReport(), nullptr);
+    const RunReport preview = *f.runReport();
+    EXPECT_EQ(ReportRows(preview), QStringList({bin + "|" + out + "/bin.dat|0|skipped|Would be skipped: binary file.",
+                                                a + "|" + out + "/a.txt|1|written|",
+                                                folder + "|" + out + "/f.txt|0|failed|Is a directory"}));
+    EXPECT_EQ(f.reportWindow()->model()->index(2, RunReportModel::OutcomeColumn).data().toString(), "would fail");
+    const QStringList told = notices();
+    f.pushButton(12)->click();
+    EXPECT_EQ(Outcomes(*f.runReport()), Outcomes(preview));
+    EXPECT_EQ(notices().mid(told.size()), told + QStringList({"Done."}));
+    EXPECT_EQ(TestEnv::read(bin), QByteArray("a\0", 2));
 }
 
 TEST_F(PreviewInWindow, MakesTheRunsChecksWithTheRunsMessages)
