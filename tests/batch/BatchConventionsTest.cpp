@@ -128,9 +128,11 @@ TEST(BatchConventions, ExcludeAndSkipHiddenFoldersLeaveNamesOutOfFolderScans)
         QStringList options;
         QByteArray files;
     } cases[] = {
-        {{}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/.git/config\ntop/Node/n.txt\ntop/s/c.txt\n"},
+        {{}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/Node/n.txt\ntop/s/c.txt\n"},
+        {{"--include-vcs"}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/.git/config\ntop/Node/n.txt\ntop/s/c.txt\n"},
         {{"--skip-hidden-folders"}, "top/a.txt\ntop/B.LOG\ntop/Node/n.txt\ntop/s/c.txt\n"},
-        {{"--exclude", "*.log", "--exclude=node", "--exclude", ".git"}, "top/a.txt\ntop/.env/x.txt\ntop/s/c.txt\n"},
+        {{"--include-vcs", "--exclude", "*.log", "--exclude=node", "--exclude", ".git"},
+         "top/a.txt\ntop/.env/x.txt\ntop/s/c.txt\n"},
     };
     for (const auto& c : cases) {
         const BatchResult r = RunBatchCommand(c.options + QStringList{"--folder", "top", "--dry-run", "--in-place",
