@@ -1,5 +1,5 @@
-// quorvane-batch over source trees: what --folder takes by default and on
-// request, a run over a git checkout, and --extension's forms.
+// quorvane-batch over source trees: a run over a git checkout, --extension's
+// forms, and folders that yield no file.
 #include "tests/batch/BatchProcess.h"
 #include "tests/support/GitRepo.h"
 #include "tests/support/TestEnv.h"
@@ -18,11 +18,6 @@ namespace {
 
 QByteArray FirstLine(const QByteArray& text) { return text.left(text.indexOf('\n') + 1); }
 
-bool Link(const TestEnv& env, const char* target, const QString& link)
-{
-    return symlink(target, QFile::encodeName(env.path(link)).constData()) == 0;
-}
-
 TEST(BatchTree, ARunOverACheckoutReplacesItsFilesAndLeavesGitWorking)
 {
     if (!quorvane::test::HasGit())
@@ -31,7 +26,7 @@ TEST(BatchTree, ARunOverACheckoutReplacesItsFilesAndLeavesGitWorking)
     env.write("co/a.txt", "main\n");
     env.write("co/sub/b.txt", "main branch\n");
     env.write("co/.env", "main\n");
-    ASSERT_TRUE(Link(env, "a.txt", "co/l.txt"));
+    ASSERT_EQ(symlink("a.txt", QFile::encodeName(env.path("co/l.txt")).constData()), 0);
     const QString co = env.path("co");
     ASSERT_TRUE(quorvane::test::CommitCheckout(co, {"a.txt", "sub/b.txt", ".env", "l.txt"}));
 
@@ -44,34 +39,6 @@ TEST(BatchTree, ARunOverACheckoutReplacesItsFilesAndLeavesGitWorking)
     EXPECT_EQ(Git(co, {"status", "--porcelain"}), " M a.txt\n M sub/b.txt\n");
     EXPECT_EQ(Git(co, {"rev-parse", "--abbrev-ref", "HEAD"}), "main\n");
     EXPECT_EQ(Git(co, {"log", "--format=%s"}), "One commit\n");
-}
-
-TEST(BatchTree, FolderTakesVersionControlLinksAndHiddenFilesOnlyOnRequest)
-{
-    TestEnv env;
-    for (const char* name : {"top/a.txt", "top/.dot.txt", "top/~x.txt", "top/.git/n.txt", "top/sub/c.txt"})
-        env.write(name, "a");
-    ASSERT_TRUE(Link(env, "a.txt", "top/b.txt"));
-    ASSERT_TRUE(Link(env, "sub", "top/linked"));
-    ASSERT_TRUE(Link(env, "..", "top/sub/up"));
-    const struct {
-        QStringList options;
-        QByteArray files;
-    } cases[] = {
-        {{}, "top/a.txt\ntop/sub/c.txt\n"},
-        {{"--follow"}, "top/a.txt\ntop/b.txt\ntop/linked/c.txt\ntop/sub/c.txt\n"},
-        {{"--hidden"}, "top/.dot.txt\ntop/a.txt\ntop/~x.txt\ntop/sub/c.txt\n"},
-        {{"--include-vcs", "--follow", "--hidden"},
-         "top/.dot.txt\ntop/a.txt\ntop/b.txt\ntop/~x.txt\ntop/.git/n.txt\ntop/linked/c.txt\ntop/sub/c.txt\n"},
-    };
-    for (const auto& c : cases) {
-        const BatchResult r = RunBatchCommand(c.options + QStringList{"--folder", "top", "--dry-run", "--in-place",
-                                                                       "--find", "z", "--replace", "y", "--quiet"},
-                                              env.root());
-        EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(r.out.toStdString(), QByteArray(c.files).replace("top/", "0\ttop/").toStdString())
-            << c.options.join(' ').toStdString();
-    }
 }
 
 TEST(BatchTree, ExtensionTakesADotAStarDotOrAList)
