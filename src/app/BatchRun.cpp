@@ -11,6 +11,7 @@
 #include "engine/run/RunDriver.h"
 #include "shell/BackupSettings.h"
 #include "shell/ErrorReport.h"
+#include "shell/TreeSettings.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -88,6 +89,7 @@ void WalkList(Form1& form, bool preview)
 
     RunOptions options;
     options.dryRun = preview;
+    options.replaceBinary = ReadTreeChoices().binary;
     const BackupChoices backups = ReadBackupChoices();
     // Without backups the store still notes the run as its last.
     BackupStore store(DefaultBackupFolder());

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 
 #include "app/BackupChoices.h"
+#include "app/TreeChoices.h"
 #include "app/WindowFit.h"
 #include "filelist/FileListView.h"
 
@@ -88,7 +89,14 @@ void Form1::composeStatusButtons()
     m_undo->setToolTip(tr("Put back the files the latest run replaced, where nobody has changed them since"));
     m_undo->setPopupMode(QToolButton::MenuButtonPopup);
     m_undo->setMenu(BackupChoicesMenu(*this));
-    for (QWidget* button : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_undo)}) {
+    auto* options = new QToolButton;
+    options->setObjectName("OptionsButton");
+    options->setText(tr("Options"));
+    options->setToolTip(tr("What folder scans and runs reach in a source tree"));
+    options->setPopupMode(QToolButton::InstantPopup);
+    options->setMenu(TreeChoicesMenu(*this));
+    for (QWidget* button : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_undo),
+                            static_cast<QWidget*>(options)}) {
         button->setMouseTracking(true);
         statusBar()->addPermanentWidget(button);
     }

@@ -30,11 +30,28 @@ QString Description()
         "\n"
         "Files are the FILE arguments, the lines of each --list file and the files\n"
         "found by each --folder, in command-line order; a file named twice is\n"
-        "processed twice. An --extension applies to every --folder after it\n"
-        "(default \"*\", every file); --exclude and --skip-hidden-folders apply to\n"
-        "every --folder. --list - reads the list from standard input; with -0 each\n"
-        "name in a list ends with a NUL byte (as find -print0 writes them).\n"
-        "Names must be UTF-8: a file whose name is not is reported and fails.\n"
+        "processed twice. An --extension applies to every --folder after it:\n"
+        "txt, .txt or *.txt, or a list such as cpp,h (default \"*\", any name).\n"
+        "A --folder that finds no file says so (\"DIR: no file matches *.cpp\"),\n"
+        "and a run given no file at all exits with 1. The scan options\n"
+        "(--exclude, --skip-hidden-folders, --include-vcs, --follow, --hidden)\n"
+        "apply to every --folder. --list - reads the list from standard input;\n"
+        "with -0 each name in a list ends with a NUL byte (as find -print0\n"
+        "writes them). Names must be UTF-8: a file whose name is not is reported\n"
+        "and fails.\n"
+        "\n"
+        "A --folder scan goes through every folder below DIR. It leaves out\n"
+        "version-control folders (.git, .hg, .svn, .bzr, _darcs, CVS) with all\n"
+        "below them and .git files, unless --include-vcs; symbolic links, to\n"
+        "files and to folders, unless --follow (which lists links to files and\n"
+        "enters linked folders, but none that leads back up the tree); files\n"
+        "whose name starts with '~', and files whose name starts with '.' that\n"
+        "their owner may write (a read-only one is taken), unless --hidden;\n"
+        "folders whose name starts with '.' only with --skip-hidden-folders;\n"
+        "and the folders and files an --exclude names. It never takes files that\n"
+        "are not regular (FIFOs, devices, sockets), folders it may not read,\n"
+        "folders whose name holds a control character or '?', or paths too long\n"
+        "for the system.\n"
         "\n"
         "Output: unless --quiet, a last line such as\n"
         "  \"3 files written, 1 unchanged, 0 failed, 12 replacements\".\n"
@@ -73,12 +90,30 @@ QString Description()
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
-        "Exit status: 0 all files succeeded, 1 some failed (or the report or the\n"
-        "output could not be written), 2 bad usage, 130 stopped by SIGINT, 143 by\n"
-        "SIGTERM.");
+        "Exit status: 0 all files succeeded, 1 some failed (or no file was given,\n"
+        "or the report or the output could not be written), 2 bad usage, 130\n"
+        "stopped by SIGINT, 143 by SIGTERM.");
 }
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
+
+// The extensions an --extension value names: a comma-separated list, each
+// item without the "*." or "." it may start with ("txt", ".txt" and "*.txt"
+// are one). Empty when it names none.
+QStringList ReadExtensions(const QString& text)
+{
+    QStringList extensions;
+    for (QString item : text.split(u',')) {
+        item = item.trimmed();
+        if (item.startsWith(QLatin1String("*.")))
+            item.remove(0, 2);
+        else if (item.startsWith(u'.'))
+            item.remove(0, 1);
+        if (!item.isEmpty())
+            extensions.append(item);
+    }
+    return extensions;
+}
 
 // A size such as "2048", "500K", "300M" or "2G" (binary units); nullopt when
 // it is not one or is below one byte.
@@ -107,8 +142,8 @@ QString UsageSynopsis()
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
         "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
-        "                      [--diff] [--binary] [--keep-tree] [--no-backup] [--backup-runs N]\n"
-        "                      [--backup-size SIZE]\n"
+        "                      [--include-vcs] [--follow] [--hidden] [--diff] [--binary]\n"
+        "                      [--keep-tree] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
         "                      [FILE]...\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
@@ -128,8 +163,9 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"sets", "Sets file: one find/replace pair per line.", "FILE"});
     parser.addOption({"separator", "Separator of the --sets files after it (default \"::\").", "SEP"});
     parser.addOption({"list", "List file: one path per line.", "FILE"});
-    parser.addOption({"folder", "Every file of the folder tree, as \"Add All\" finds them.", "DIR"});
-    parser.addOption({"extension", "Extension for the --folder options after it (default \"*\").", "EXT"});
+    parser.addOption({"folder", "The files of the folder tree DIR (see above for what a scan leaves out).", "DIR"});
+    parser.addOption({"extension", "Extension for the --folder options after it: txt, .txt, *.txt or a list "
+                                   "such as cpp,h (default \"*\", any name).", "EXT"});
     parser.addOption({"output-folder", "Write each result into DIR under the source's file name.", "DIR"});
     parser.addOption({"in-place", "Replace each source file by its result."});
     parser.addOption({"dry-run", "Write nothing; print the replacements each file would get."});
@@ -139,6 +175,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"exclude", "Leave out of --folder scans every folder and file whose name "
                                  "matches GLOB (as --extension matches; repeatable).", "GLOB"});
     parser.addOption({"skip-hidden-folders", "Leave out of --folder scans folders whose name starts with '.'."});
+    parser.addOption({"include-vcs", "Take into --folder scans version-control folders (.git, .hg, .svn, .bzr, "
+                                     "_darcs, CVS) and .git files."});
+    parser.addOption({"follow", "Follow symbolic links in --folder scans: list links to files, enter linked "
+                                "folders (none that leads back up the tree)."});
+    parser.addOption({"hidden", "Take into --folder scans files whose name starts with '~', and writable "
+                                "ones whose name starts with '.'."});
     parser.addOption({"diff", "Write nothing; print the changes of every file that would change, as diff -u "
                               "does (three lines of context), for patch -p0."});
     parser.addOption({"binary", "Replace in binary files too (by default a file without a byte-order mark whose "
@@ -183,7 +225,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     BatchArguments& a = outcome.arguments;
     std::optional<QString> pendingFind;
     QString separator = QStringLiteral("::");
-    QString extension = QStringLiteral("*");
+    QStringList extensions{QStringLiteral("*")};
     bool separatorUnused = false, extensionUnused = false, outputGiven = false, reportGiven = false;
     bool optionsEnded = false;
     auto usage = [&](const QString& why) {
@@ -250,10 +292,15 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         } else if (name == "list") {
             a.fileSources.push_back({Source::Kind::List, value, {}});
         } else if (name == "extension") {
-            extension = value;
+            extensions = ReadExtensions(value);
+            if (extensions.isEmpty())
+                return usage("--extension " + Quoted(value) + " names no extension; give one such as txt, "
+                             ".txt or *.txt, or * for any name.");
             extensionUnused = true;
         } else if (name == "folder") {
-            a.fileSources.push_back({Source::Kind::Folder, value, extension});
+            Source folder{Source::Kind::Folder, value, {}};
+            folder.extensions = extensions;
+            a.fileSources.push_back(std::move(folder));
             extensionUnused = false;
         } else if (name == "output-folder") {
             if (outputGiven)
@@ -267,9 +314,15 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         } else if (name == "null") {
             a.nulSeparated = true;
         } else if (name == "exclude") {
-            a.excludes.append(value);
+            a.scan.excludes.append(value);
         } else if (name == "skip-hidden-folders") {
-            a.skipHiddenFolders = true;
+            a.scan.skipHiddenFolders = true;
+        } else if (name == "include-vcs") {
+            a.scan.includeVcs = true;
+        } else if (name == "follow") {
+            a.scan.links = ScanOptions::Links::All;
+        } else if (name == "hidden") {
+            a.scan.hidden = true;
         } else if (name == "diff") {
             a.diff = true;
         } else if (name == "binary") {

@@ -1,5 +1,7 @@
 #pragma once
 // The command line of quorvane-batch, checked and put in the order it was given.
+#include "filelist/FolderScan.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,8 +13,9 @@ namespace quorvane::batch {
 struct Source {
     enum class Kind { Pair, Sets, File, List, Folder } kind;
     QString text;        // Pair: the find text; Sets/List: the file; File: the path; Folder: the folder
-    QString second;      // Pair: the replace text; Sets: the separator; Folder: the extension
+    QString second;      // Pair: the replace text; Sets: the separator
     bool notUtf8 = false; // File: the name's bytes are not UTF-8; text shows them escaped
+    QStringList extensions{}; // Folder: what "*." is followed by in the names it matches ("*": every name)
 };
 
 struct BatchArguments {
@@ -29,8 +32,9 @@ struct BatchArguments {
     bool quiet = false;
     QString reportPath;                // --report: where the run's report goes as CSV
     bool nulSeparated = false;         // -0: list files hold names ended by NUL, not lines
-    QStringList excludes;              // --exclude: names left out of every --folder scan
-    bool skipHiddenFolders = false;    // --skip-hidden-folders
+    // Every --folder scan: --exclude, --skip-hidden-folders, --include-vcs,
+    // --follow (links followed, else none) and --hidden.
+    ScanOptions scan{.links = ScanOptions::Links::None};
     bool binary = false;               // --binary: replace in binary files too
     bool keepTree = false;             // --keep-tree: results under their path below their --folder
     bool backup = true;                // --no-backup turns it off

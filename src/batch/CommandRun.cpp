@@ -192,6 +192,12 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         return 2;
     const bool dryRun = a.dryRun || a.diff;
     const std::vector<ListEntry> entries = GatherFiles(a, sayError);
+    // Folders that matched nothing and empty lists: a run over no file at all
+    // is a mistake, not a success.
+    if (entries.empty()) {
+        console.error(QStringLiteral("No files added."));
+        return 1;
+    }
     console.progress.setTotal(qsizetype(entries.size()));
     std::vector<QString> outputs;
     outputs.reserve(entries.size());

@@ -47,6 +47,15 @@ int readList(const QString& path, QByteArray& bytes)
     return error;
 }
 
+// The names a folder's extensions match, for messages: "*.cpp, *.h"; "*" for any name.
+QString Patterns(const QStringList& extensions)
+{
+    QStringList patterns;
+    for (const QString& extension : extensions)
+        patterns.append(extension == u'*' ? extension : "*." + extension);
+    return patterns.join(QLatin1String(", "));
+}
+
 } // namespace
 
 int FolderError(const QString& path)
@@ -86,9 +95,6 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
         say(path + ": " + why);
         entries.push_back({path, why});
     };
-    ScanOptions scan;
-    scan.excludes = a.excludes;
-    scan.skipHiddenFolders = a.skipHiddenFolders;
     for (const Source& source : a.fileSources) {
         try {
             switch (source.kind) {
@@ -120,11 +126,15 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
                     break;
                 }
                 std::vector<QByteArray> undecodable;
-                for (const QString& file : CollectFolderFiles(source.text, source.second, {}, {}, scan,
-                                                              &undecodable))
+                const QStringList files = CollectFolderFiles(source.text, source.extensions, {}, {}, a.scan,
+                                                             &undecodable);
+                for (const QString& file : files)
                     entries.push_back({file, {}, source.text});
                 for (const QByteArray& raw : undecodable)
                     fail(EscapedName(raw), kNotUtf8);
+                // Not a failure of its own: the run goes on with the other sources.
+                if (files.isEmpty() && undecodable.empty())
+                    say(source.text + ": no file matches " + Patterns(source.extensions));
                 break;
             }
             default:

@@ -27,7 +27,8 @@ struct ListEntry {
 };
 
 // The entries in command-line order; each failure is also passed to say as
-// its message.
+// its message, and so is a folder that yields no entry ("DIR: no file matches
+// *.txt"), which is no failure.
 std::vector<ListEntry> GatherFiles(const BatchArguments& arguments,
                                    const std::function<void(const QString&)>& say);
 

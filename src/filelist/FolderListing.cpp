@@ -29,13 +29,6 @@ bool isAscii(const QByteArray& bytes)
     return true;
 }
 
-// Regular, not a link, owner may write, name hidden: the whole value is then 34.
-bool isHiddenArchiveOnly(const QByteArray& path)
-{
-    struct stat st {};
-    return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
-}
-
 // Length of the valid UTF-8 sequence at the start of bytes, 0 when there is none.
 qsizetype validSequenceLength(QByteArrayView bytes)
 {
@@ -96,24 +89,22 @@ FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entri
     }
 }
 
-std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
-                                   const QString& pattern, bool wantHiddenArchive,
-                                   std::vector<QByteArray>* undecodable)
+QStringList MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
+                       const QStringList& patterns, std::vector<QByteArray>* undecodable)
 {
     // Files of a folder we may list but not pass through cannot be opened.
     if (access(dirPath.constData(), X_OK) != 0)
         return {};
-    struct Found {
-        OrderedName order;
-        bool hiddenArchiveOnly;
-    };
-    const WildcardPattern wildcard(pattern);
-    std::vector<Found> found;
+    std::vector<WildcardPattern> wildcards;
+    for (const QString& pattern : patterns)
+        wildcards.emplace_back(pattern);
+    std::vector<OrderedName> found;
     for (const RawEntry& e : entries) {
         if (e.type == DT_DIR)
             continue;
         OrderedName order = MakeOrderedName(e.name);
-        if (!wildcard.matchesKey(order.key))
+        if (std::none_of(wildcards.begin(), wildcards.end(),
+                         [&order](const WildcardPattern& w) { return w.matchesKey(order.key); }))
             continue;
         // Only names that convert back to the same bytes can be opened by path
         // later; the others are handed back so they are reported, not lost.
@@ -129,21 +120,18 @@ std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<
                 undecodable->push_back(dirPath + e.name);
             continue;
         }
-        const bool hidden = wantHiddenArchive && e.name.startsWith('.') && isHiddenArchiveOnly(dirPath + e.name);
-        found.push_back({std::move(order), hidden});
+        found.push_back(std::move(order));
     }
-    std::sort(found.begin(), found.end(),
-              [](const Found& a, const Found& b) { return NameLess(a.order, b.order); });
+    std::sort(found.begin(), found.end(), NameLess);
 
-    std::vector<ListedFile> out;
-    out.reserve(found.size());
-    for (Found& f : found)
-        out.push_back({std::move(f.order.name), f.hiddenArchiveOnly});
+    QStringList out;
+    out.reserve(qsizetype(found.size()));
+    for (OrderedName& f : found)
+        out.append(std::move(f.name));
     return out;
 }
 
-std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& pattern,
-                                          bool wantHiddenArchive)
+QStringList ListMatchingFiles(const QString& folder, const QString& pattern)
 {
     QByteArray dirPath = QFile::encodeName(folder);
     if (!dirPath.endsWith('/'))
@@ -151,7 +139,7 @@ std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& 
     std::vector<RawEntry> entries;
     if (ReadFolder(dirPath, entries) == FolderReadResult::Unreadable)
         return {};
-    return MatchFiles(dirPath, entries, pattern, wantHiddenArchive);
+    return MatchFiles(dirPath, entries, {pattern});
 }
 
 } // namespace quorvane

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -30,19 +31,12 @@ FolderReadResult ReadFolder(const QByteArray& path, std::vector<RawEntry>& entri
 // (ending with '/').
 using FolderReads = QHash<QString, std::vector<RawEntry>>;
 
-struct ListedFile {
-    QString name;
-    // Only filled when asked for: the attribute value is exactly hidden plus archive.
-    bool hiddenArchiveOnly = false;
-};
-
 // The openable files among entries of folder dirPath (ending with '/') that
-// match pattern, in name order (see ListFilesOfFolder). A text cannot hold a
-// name that is not UTF-8, so such files are left out; when undecodable is
-// given, their full raw paths are appended to it.
-std::vector<ListedFile> MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
-                                   const QString& pattern, bool wantHiddenArchive,
-                                   std::vector<QByteArray>* undecodable = nullptr);
+// match one of patterns, in name order (see ListFilesOfFolder). A text cannot
+// hold a name that is not UTF-8, so such files are left out; when undecodable
+// is given, their full raw paths are appended to it.
+QStringList MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& entries,
+                       const QStringList& patterns, std::vector<QByteArray>* undecodable = nullptr);
 
 // True when raw is valid UTF-8 (the only names a path text can hold).
 bool IsUtf8Name(QByteArrayView raw);
@@ -51,7 +45,6 @@ bool IsUtf8Name(QByteArrayView raw);
 QString EscapedName(QByteArrayView raw);
 
 // Reads folder and matches its files; empty when the folder cannot be read.
-std::vector<ListedFile> ListMatchingFiles(const QString& folder, const QString& pattern,
-                                          bool wantHiddenArchive);
+QStringList ListMatchingFiles(const QString& folder, const QString& pattern);
 
 } // namespace quorvane

@@ -27,10 +27,7 @@ QByteArray lastName(const QByteArray& path)
 
 QStringList ListFilesOfFolder(const QString& folder, const QString& pattern)
 {
-    QStringList names;
-    for (ListedFile& f : ListMatchingFiles(folder, pattern, false))
-        names.append(std::move(f.name));
-    return names;
+    return ListMatchingFiles(folder, pattern);
 }
 
 bool HasUnsafeNameChar(const QByteArray& rawName)
@@ -43,6 +40,16 @@ bool HasUnsafeNameChar(const QByteArray& rawName)
         if (c < 32 || (c >= 127 && c <= 159) || c == U'?')
             return true;
     }
+    return false;
+}
+
+bool IsVersionControlName(QByteArrayView rawName, bool folder)
+{
+    if (!folder)
+        return rawName == ".git";
+    for (const char* name : {".git", ".hg", ".svn", ".bzr", "_darcs", "CVS"})
+        if (rawName == name)
+            return true;
     return false;
 }
 

@@ -54,21 +54,47 @@ int FileAttributes(const QString& path);
 void GetSubDirectories2016(QStringList& folders, bool recurse, const ScanFailed& failed,
                            const Yield& yield);
 
-// What a tree scan leaves out besides what it always does.
+// True for the names of version-control metadata: the folders .git, .hg,
+// .svn, .bzr, _darcs and CVS, and (folder false) a .git file, as a worktree has.
+bool IsVersionControlName(QByteArrayView rawName, bool folder);
+
+// What a tree scan leaves out besides what it always does, and what it takes
+// that it would leave out.
 struct ScanOptions {
-    QStringList excludes;            // wildcards (as the name filter matches) for folder and file names
+    QStringList excludes{};          // wildcards (as the name filter matches) for folder and file names
     bool skipHiddenFolders = false;  // folders whose name starts with '.'
+    bool includeVcs = false;         // enter version-control folders and list .git files
+    // Symbolic links met in the tree (the folder scanned itself is always
+    // entered): Files lists a link to a file as the file it names and enters
+    // no linked folder; None lists and enters no link; All lists links to
+    // files and enters linked folders, except one that is (by device and
+    // inode) a folder above it, so a link back up the tree never loops.
+    enum class Links { Files, None, All };
+    Links links = Links::Files;
+    bool hidden = false;             // take names starting with '~' and writable dotfiles too
 };
 
 // Full paths (NormalizePath'd) of the files of folder's whole tree that match
-// "*." + extension, folder by folder in scan order, leaving out names starting
-// with '~' and files whose attribute value is exactly hidden plus archive.
-// "/" is accepted as folder. Failures as for GetSubDirectories2016.
-// Files and subfolders whose names are not UTF-8 cannot be listed: their raw
-// paths are appended to undecodable, in byte order, when it is given.
-QStringList CollectFolderFiles(const QString& folder, const QString& extension,
+// "*." + one of extensions, folder by folder in scan order. Unless options say
+// otherwise, version-control folders are not entered and a .git file is not
+// listed, and names starting with '~' and files whose attribute value is
+// exactly hidden plus archive (a link: that of the file it names, when links
+// are followed) are left out. "/" is accepted as folder. Failures as for
+// GetSubDirectories2016. Files and subfolders whose names are not UTF-8
+// cannot be listed: their raw paths are appended to undecodable, in byte
+// order, when it is given.
+QStringList CollectFolderFiles(const QString& folder, const QStringList& extensions,
                                const Yield& yield, const ScanFailed& failed = {},
                                const ScanOptions& options = {},
                                std::vector<QByteArray>* undecodable = nullptr);
+
+// The same for one extension.
+inline QStringList CollectFolderFiles(const QString& folder, const QString& extension,
+                                      const Yield& yield, const ScanFailed& failed = {},
+                                      const ScanOptions& options = {},
+                                      std::vector<QByteArray>* undecodable = nullptr)
+{
+    return CollectFolderFiles(folder, QStringList{extension}, yield, failed, options, undecodable);
+}
 
 } // namespace quorvane

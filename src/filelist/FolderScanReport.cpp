@@ -3,6 +3,7 @@
 #include "filelist/FolderListing.h"
 #include "shell/ErrorReport.h"
 #include "shell/Prompts.h"
+#include "shell/TreeSettings.h"
 
 #include <QCoreApplication>
 
@@ -28,13 +29,15 @@ QString undecodableNotice(const std::vector<QByteArray>& paths)
 QStringList CollectFolderFilesReported(const QString& folder, const QString& extension,
                                        const Yield& yield, Prompts* prompts)
 {
+    ScanOptions options;
+    options.includeVcs = ReadTreeChoices().includeVcs;
     if (!prompts)
-        return CollectFolderFiles(folder, extension, yield);
+        return CollectFolderFiles(folder, extension, yield, {}, options);
     const ScanFailed report = [prompts](int step, const QString& description) {
         ReportFailure(*prompts, description, kScanProcedure, step, kScanProject);
     };
     std::vector<QByteArray> undecodable;
-    const QStringList files = CollectFolderFiles(folder, extension, yield, report, {}, &undecodable);
+    const QStringList files = CollectFolderFiles(folder, extension, yield, report, options, &undecodable);
     if (!undecodable.empty())
         prompts->notice(undecodableNotice(undecodable), ApplicationTitle());
     return files;

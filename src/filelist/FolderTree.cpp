@@ -13,15 +13,39 @@
 #include <deque>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace quorvane {
 
 namespace {
 
+using Links = ScanOptions::Links;
+
+bool isFolder(const QByteArray& path, struct stat& st)
+{
+    return stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool isFolder(const QByteArray& path)
 {
     struct stat st {};
-    return stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return isFolder(path, st);
+}
+
+// True when the entry of type type at full is a folder the scan may enter:
+// a real one, or a link to one when links are followed.
+bool entersAsFolder(const QByteArray& full, unsigned char type, bool follow)
+{
+    if (type == DT_DIR)
+        return true;
+    if (type != DT_UNKNOWN && !(follow && type == DT_LNK))
+        return false;
+    struct stat st {};
+    if (lstat(full.constData(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode) && (!follow || stat(full.constData(), &st) != 0))
+        return false;
+    return S_ISDIR(st.st_mode);
 }
 
 bool isRoot(const QByteArray& path) { return path == "/"; }
@@ -48,6 +72,8 @@ bool excluded(const ScanOptions* options, const QByteArray& raw, bool folder)
         return false;
     if (folder && options->skipHiddenFolders && raw.startsWith('.'))
         return true;
+    if (folder && !options->includeVcs && IsVersionControlName(raw, true))
+        return true;
     if (options->excludes.isEmpty())
         return false;
     const QByteArray key = FoldedName(raw);
@@ -59,20 +85,17 @@ bool excluded(const ScanOptions* options, const QByteArray& raw, bool folder)
 }
 
 // Accepted subfolder names among entries, in name order. Links to folders are
-// not followed: a link back up the tree would otherwise make the scan endless.
-// Subfolders left out only because their names are not UTF-8 go to undecodable.
+// followed only when options ask for it (the scan then guards against loops).
+// Subfolders left out only because their names are not UTF-8 go to
+// undecodable.
 std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<RawEntry>& entries,
                                     const Yield& yield, const ScanOptions* options,
                                     std::vector<QByteArray>* undecodable)
 {
+    const bool follow = options && options->links == Links::All;
     std::vector<OrderedName> out;
     for (const RawEntry& e : entries) {
-        bool folder = e.type == DT_DIR;
-        if (e.type == DT_UNKNOWN) {
-            struct stat st {};
-            folder = lstat(QByteArray(path + e.name).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (!folder)
+        if (!entersAsFolder(path + e.name, e.type, follow))
             continue;
         if (yield)
             yield();
@@ -85,6 +108,56 @@ std::vector<OrderedName> subfolders(const QByteArray& path, const std::vector<Ra
     }
     std::sort(out.begin(), out.end(), NameLess);
     return out;
+}
+
+// Drops from the entries of folder dirPath the files options leave out
+// whatever their names: links when none are followed, and a .git file.
+void dropUnlistedFiles(const QByteArray& dirPath, std::vector<RawEntry>& entries, const ScanOptions& options)
+{
+    const bool noLinks = options.links == Links::None;
+    if (!noLinks && options.includeVcs)
+        return;
+    std::erase_if(entries, [&](const RawEntry& e) {
+        if (e.type == DT_DIR)
+            return false;
+        if (!options.includeVcs && IsVersionControlName(e.name, false))
+            return true;
+        if (!noLinks || (e.type != DT_LNK && e.type != DT_UNKNOWN))
+            return false;
+        struct stat st {};
+        return e.type == DT_LNK || (lstat(QByteArray(dirPath + e.name).constData(), &st) == 0 && S_ISLNK(st.st_mode));
+    });
+}
+
+// Regular and writable by its owner (a link: when followed, by the file it
+// names): a file so named that it is hidden then has the value 34.
+bool isWritableFile(const QByteArray& path, bool follow)
+{
+    struct stat st {};
+    const int read = follow ? stat(path.constData(), &st) : lstat(path.constData(), &st);
+    return read == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
+}
+
+// A folder as the file system knows it, whatever path reaches it.
+using FolderId = std::pair<dev_t, ino_t>;
+
+// True when the folder v (ending with '/') is one of the folders above it in
+// the scan, which only a link back up the tree can bring; entered holds the
+// folders entered so far.
+bool loopsBack(const QString& v, const FolderId& id, const QHash<QString, FolderId>& entered)
+{
+    QString above = v;
+    for (;;) {
+        const qsizetype cut = above.lastIndexOf(u'/', above.size() - 2);
+        if (cut < 0)
+            return false;
+        above.truncate(cut + 1);
+        const auto found = entered.constFind(above);
+        if (found == entered.constEnd())
+            return false;   // above the folder scanned
+        if (*found == id)
+            return true;
+    }
 }
 
 // Runs one step; failures other than unreadable folders go to failed (or are
@@ -111,6 +184,10 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
 {
     // Level by level; each level is examined completely before the next one,
     // and folders that cannot be read are dropped from the level holding them.
+    // Through links a path can go on for ever: a folder that is one of the
+    // folders above it is dropped.
+    const bool follow = options && options->links == Links::All;
+    QHash<QString, FolderId> entered;
     std::deque<QStringList> deeper;
     QStringList* level = &folders;
     for (;;) {
@@ -119,12 +196,21 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
         for (const QString& v : snapshot) {
             guarded(failed, 100, [&] {
                 const QByteArray path = QFile::encodeName(v);
-                if (!isFolder(path) || path.size() >= PATH_MAX)
+                struct stat st {};
+                if (!isFolder(path, st) || path.size() >= PATH_MAX)
                     return;
                 if (yield)
                     yield();
                 if (!isRoot(path) && isExcludedFolder(v))
                     return;
+                if (follow) {
+                    const FolderId id{st.st_dev, st.st_ino};
+                    if (loopsBack(v, id, entered)) {
+                        level->removeOne(v);
+                        return;
+                    }
+                    entered.insert(v, id);
+                }
                 const QByteArray dirPath = path.endsWith('/') ? path : path + '/';
                 std::vector<RawEntry> entries;
                 if (ReadFolder(dirPath, entries) == FolderReadResult::Unreadable) {
@@ -134,6 +220,8 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
                 const QString base = v.endsWith('/') ? v : v + '/';
                 for (const OrderedName& n : subfolders(dirPath, entries, yield, options, undecodable))
                     next.append(base + n.name + '/');
+                if (options)
+                    dropUnlistedFiles(dirPath, entries, *options);
                 if (keep)
                     keep->insert(base, std::move(entries));
             });
@@ -169,7 +257,7 @@ void GetSubDirectories2016(QStringList& folders, bool recurse, const ScanFailed&
     scanTree(folders, recurse, failed, yield, nullptr);
 }
 
-QStringList CollectFolderFiles(const QString& folder, const QString& extension,
+QStringList CollectFolderFiles(const QString& folder, const QStringList& extensions,
                                const Yield& yield, const ScanFailed& failed, const ScanOptions& options,
                                std::vector<QByteArray>* undecodable)
 {
@@ -180,24 +268,35 @@ QStringList CollectFolderFiles(const QString& folder, const QString& extension,
     std::vector<QByteArray> unheld;
     scanTree(folders, true, failed, yield, &reads, &options, &unheld);
 
-    const QString pattern = "*." + extension;
+    QStringList patterns;
+    for (const QString& extension : extensions)
+        patterns.append("*." + extension);
+    const bool follow = options.links == Links::All;
     QStringList paths;
     for (QString f : folders) {
         const auto read = reads.constFind(f);
         f.chop(1); // the root becomes "", which joins to "/name"
+        const QByteArray dirPath = QFile::encodeName(f) + '/';
         // Folders the scan has read already are not read a second time.
-        const std::vector<ListedFile> files = read != reads.constEnd()
-            ? MatchFiles(QFile::encodeName(f) + '/', *read, pattern, true, &unheld)
-            : ListMatchingFiles(f, pattern, true);
+        std::vector<RawEntry> late;
+        if (read == reads.constEnd()) {
+            if (ReadFolder(dirPath, late) == FolderReadResult::Unreadable)
+                continue;
+            dropUnlistedFiles(dirPath, late, options);
+        }
+        const QStringList names = MatchFiles(dirPath, read != reads.constEnd() ? *read : late, patterns, &unheld);
         // Names hold no '/', so only the folder part can bring a doubled one.
         const bool normalize = QString(f + '/').contains(u"//");
-        for (const ListedFile& file : files) {
-            if (file.name.startsWith('~') || file.hiddenArchiveOnly
-                || (!options.excludes.isEmpty() && excluded(&options, QFile::encodeName(file.name), false)))
+        for (const QString& name : names) {
+            if (!options.hidden
+                && (name.startsWith('~')
+                    || (name.startsWith('.') && isWritableFile(dirPath + QFile::encodeName(name), follow))))
+                continue;
+            if (!options.excludes.isEmpty() && excluded(&options, QFile::encodeName(name), false))
                 continue;
             QString path;
-            path.reserve(f.size() + 1 + file.name.size());
-            path.append(f).append(u'/').append(file.name);
+            path.reserve(f.size() + 1 + name.size());
+            path.append(f).append(u'/').append(name);
             paths.append(normalize ? NormalizePath(path) : std::move(path));
         }
     }

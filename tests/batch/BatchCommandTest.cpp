@@ -286,7 +286,8 @@ TEST(BatchCommand, HelpShowsTheUsageAndEveryOptionAndVersionTheVersion)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: quorvane-batch [--find TEXT --replace TEXT]..."));
     for (const char* option : {"--find", "--replace", "--sets", "--separator", "--list", "--folder",
-                               "--extension", "--output-folder", "--in-place", "--dry-run", "--quiet", "--version"})
+                               "--extension", "--output-folder", "--in-place", "--dry-run", "--quiet", "--version",
+                               "--include-vcs", "--follow", "--hidden"})
         EXPECT_TRUE(r.out.contains(QByteArray(option) + " ")) << option;
     EXPECT_EQ(r.err, "");
 }

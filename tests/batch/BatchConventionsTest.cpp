@@ -1,5 +1,5 @@
 // quorvane-batch in pipelines: lists from standard input, failed writes to the
-// standard streams, names that are not UTF-8, and folders left out of scans.
+// standard streams, names that are not UTF-8, and what folder scans take.
 #include "tests/batch/BatchProcess.h"
 #include "tests/support/TestEnv.h"
 
@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 using quorvane::test::BatchResult;
 using quorvane::test::RunBatchCommand;
@@ -118,25 +120,33 @@ TEST(BatchConventions, NamesThatAreNotUtf8AreReportedAndFailed)
     std::filesystem::remove_all(QFile::encodeName(env.path("d")).toStdString());
 }
 
-TEST(BatchConventions, ExcludeAndSkipHiddenFoldersLeaveNamesOutOfFolderScans)
+TEST(BatchConventions, ScanOptionsLeaveNamesOutOfFolderScansOrTakeThemIn)
 {
     TestEnv env;
-    for (const char* name :
-         {"top/a.txt", "top/B.LOG", "top/.git/config", "top/.env/x.txt", "top/Node/n.txt", "top/s/c.txt"})
+    for (const char* name : {"top/a.txt", "top/B.LOG", "top/.git/config", "top/.env/x.txt", "top/Node/n.txt",
+                             "top/s/c.txt", "top/.dot.txt", "top/~x.txt"})
         env.write(name, "a");
+    // A link to a file, one to a folder, and one back up the tree.
+    for (const auto& [target, link] : {std::pair{"a.txt", "top/b.txt"}, {"s", "top/linked"}, {"..", "top/s/up"}})
+        ASSERT_EQ(symlink(target, QFile::encodeName(env.path(link)).constData()), 0);
     const struct {
         QStringList options;
         QByteArray files;
     } cases[] = {
-        {{}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/.git/config\ntop/Node/n.txt\ntop/s/c.txt\n"},
+        {{}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/Node/n.txt\ntop/s/c.txt\n"},
+        {{"--include-vcs"}, "top/a.txt\ntop/B.LOG\ntop/.env/x.txt\ntop/.git/config\ntop/Node/n.txt\ntop/s/c.txt\n"},
         {{"--skip-hidden-folders"}, "top/a.txt\ntop/B.LOG\ntop/Node/n.txt\ntop/s/c.txt\n"},
-        {{"--exclude", "*.log", "--exclude=node", "--exclude", ".git"}, "top/a.txt\ntop/.env/x.txt\ntop/s/c.txt\n"},
+        {{"--include-vcs", "--exclude", "*.log", "--exclude=node", "--exclude", ".git"},
+         "top/a.txt\ntop/.env/x.txt\ntop/s/c.txt\n"},
+        {{"--follow"}, "top/a.txt\ntop/B.LOG\ntop/b.txt\ntop/.env/x.txt\ntop/linked/c.txt\ntop/Node/n.txt\ntop/s/c.txt\n"},
+        {{"--hidden"}, "top/.dot.txt\ntop/a.txt\ntop/B.LOG\ntop/~x.txt\ntop/.env/x.txt\ntop/Node/n.txt\ntop/s/c.txt\n"},
     };
     for (const auto& c : cases) {
         const BatchResult r = RunBatchCommand(c.options + QStringList{"--folder", "top", "--dry-run", "--in-place",
                                                                        "--find", "z", "--replace", "y", "--quiet"},
                                               env.root());
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(r.out.toStdString(), QByteArray(c.files).replace("top/", "0\ttop/").toStdString());
+        EXPECT_EQ(r.out.toStdString(), QByteArray(c.files).replace("top/", "0\ttop/").toStdString())
+            << c.options.join(' ').toStdString();
     }
 }

@@ -1,37 +1,25 @@
-// quorvane-batch pointed at a real tree: a git checkout, links, binary files
-// and outputs that several files share.
+// quorvane-batch pointed at a real tree: a git checkout, links, binary files,
+// --extension's forms, folders that yield no file and outputs that several
+// files share.
 #include "tests/batch/BatchProcess.h"
+#include "tests/support/GitRepo.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 using quorvane::test::BatchResult;
+using quorvane::test::Git;
 using quorvane::test::RunBatchCommand;
 using quorvane::test::TestEnv;
 
 namespace {
 
-// Runs git in folder; its standard output, or nullopt when it failed.
-std::optional<QByteArray> Git(const QString& folder, const QStringList& arguments)
-{
-    QProcess git;
-    git.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", folder);
-    env.insert("GIT_CONFIG_NOSYSTEM", "1");
-    git.setProcessEnvironment(env);
-    git.start("git", arguments);
-    if (!git.waitForFinished(60000) || git.exitStatus() != QProcess::NormalExit || git.exitCode() != 0)
-        return std::nullopt;
-    return git.readAllStandardOutput();
-}
+QByteArray FirstLine(const QByteArray& text) { return text.left(text.indexOf('\n') + 1); }
 
 QStringList FilesBelow(const QString& folder)
 {
@@ -43,35 +31,94 @@ QStringList FilesBelow(const QString& folder)
     return files;
 }
 
-} // namespace
-
-TEST(BatchTree, ARunOverAGitCheckoutReplacesItsFilesAndLeavesTheRepositoryWorking)
+TEST(BatchTree, ARunOverACheckoutReplacesItsFilesAndLeavesGitWorking)
 {
-    if (QStandardPaths::findExecutable("git").isEmpty())
+    if (!quorvane::test::HasGit())
         GTEST_SKIP() << "git is not installed";
     TestEnv env;
-    const QString repo = env.mkdir("repo");
-    env.write("repo/src/FileReplace.h", "class FileReplace;\n");
-    env.write("repo/docs/notes with spaces.txt", "FileReplace here\n");
-    env.write("repo/.gitignore", "*.o\n");
-    env.write("repo/logo.bin", QByteArray("FileReplace\0\x89PNG", 16));
-    ASSERT_TRUE(Git(repo, {"init", "-q", "-b", "FileReplace"}));
-    ASSERT_TRUE(Git(repo, {"-c", "user.name=t", "-c", "user.email=t@t", "add", "."}));
-    ASSERT_TRUE(Git(repo, {"-c", "user.name=t", "-c", "user.email=t@t", "commit", "-q", "-m", "FileReplace"}));
-    ASSERT_EQ(::symlink("src/FileReplace.h", QFile::encodeName(repo + "/link.h").constData()), 0);
-    ASSERT_TRUE(Git(repo, {"-c", "user.name=t", "-c", "user.email=t@t", "add", "link.h"}));
-    ASSERT_TRUE(Git(repo, {"-c", "user.name=t", "-c", "user.email=t@t", "commit", "-q", "-m", "link"}));
+    env.write("co/a.txt", "main\n");
+    env.write("co/docs/notes with spaces.txt", "main branch\n");
+    env.write("co/.env", "main\n");
+    env.write("co/logo.bin", QByteArray("main\0\x89PNG", 9));
+    ASSERT_EQ(symlink("a.txt", QFile::encodeName(env.path("co/l.txt")).constData()), 0);
+    const QString co = env.path("co");
+    ASSERT_TRUE(quorvane::test::CommitCheckout(co, {"a.txt", "docs/notes with spaces.txt", ".env", "l.txt",
+                                                    "logo.bin"}));
 
-    const BatchResult r = RunBatchCommand({"--folder", ".", "--find", "FileReplace", "--replace", "FileRewrite",
-                                           "--in-place", "--no-backup"}, repo);
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "2 files written, 0 unchanged, 1 skipped, 0 failed, 2 replacements\n");
+    // HEAD names the branch "main": a scan that entered .git would rename it
+    // away, and the index is a binary file.
+    const BatchResult r = RunBatchCommand({"--folder", ".", "--find", "main", "--replace", "trunk", "--in-place"}, co);
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "quorvane-batch: ./logo.bin: skipped: binary file\n");
-    EXPECT_EQ(TestEnv::read(repo + "/src/FileReplace.h"), "class FileRewrite;\n");
-    EXPECT_EQ(Git(repo, {"rev-parse", "--abbrev-ref", "HEAD"}), QByteArray("FileReplace\n"));
-    EXPECT_EQ(Git(repo, {"status", "--porcelain"}),
-              QByteArray(" M \"docs/notes with spaces.txt\"\n M src/FileReplace.h\n"));
-    EXPECT_EQ(Git(repo, {"fsck", "--no-progress"}), QByteArray());
+    EXPECT_EQ(r.out, "2 files written, 0 unchanged, 1 skipped, 0 failed, 2 replacements\n");
+    EXPECT_EQ(TestEnv::read(co + "/a.txt"), "trunk\n");
+    EXPECT_EQ(Git(co, {"status", "--porcelain"}), " M a.txt\n M \"docs/notes with spaces.txt\"\n");
+    EXPECT_EQ(Git(co, {"rev-parse", "--abbrev-ref", "HEAD"}), "main\n");
+    EXPECT_EQ(Git(co, {"log", "--format=%s"}), "One commit\n");
+    EXPECT_EQ(Git(co, {"fsck", "--no-progress"}), "");
+}
+
+TEST(BatchTree, ExtensionTakesADotAStarDotOrAList)
+{
+    TestEnv env;
+    for (const char* name : {"d/a.cpp", "d/b.h", "d/c.txt", "d/.cpp"})
+        env.write(name, "a");
+    const struct {
+        const char* extension;
+        QByteArray files;
+    } cases[] = {
+        {"cpp", "d/a.cpp\n"},
+        {".cpp", "d/a.cpp\n"},
+        {"*.cpp", "d/a.cpp\n"},
+        {"cpp,h", "d/a.cpp\nd/b.h\n"},
+        {" .H , *.CPP,", "d/a.cpp\nd/b.h\n"},
+        {"*", "d/a.cpp\nd/b.h\nd/c.txt\n"},
+    };
+    for (const auto& c : cases) {
+        const BatchResult r = RunBatchCommand({"--extension", c.extension, "--folder", "d", "--dry-run", "--quiet",
+                                               "--in-place", "--find", "z", "--replace", "y"},
+                                              env.root());
+        EXPECT_EQ(r.exitCode, 0) << c.extension;
+        EXPECT_EQ(r.out.toStdString(), QByteArray(c.files).replace("d/", "0\td/").toStdString()) << c.extension;
+        EXPECT_EQ(r.err, "") << c.extension;
+    }
+
+    const BatchResult r = RunBatchCommand({"--extension", " ,.", "--folder", "d", "--in-place", "--find", "z",
+                                           "--replace", "y"},
+                                          env.root());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(FirstLine(r.err), "quorvane-batch: --extension \" ,.\" names no extension; give one such as txt, "
+                                ".txt or *.txt, or * for any name.\n");
+}
+
+TEST(BatchTree, AFolderThatYieldsNoFileSaysSoAndARunWithNoFileAtAllFails)
+{
+    TestEnv env;
+    env.write("d/a.txt", "a");
+    env.mkdir("empty");
+    const QString one = env.write("one.txt", "a");
+    const QString emptyList = env.write("list.txt", "");
+    const QStringList replace{"--in-place", "--find", "a", "--replace", "b"};
+    const struct {
+        QStringList sources;
+        int exitCode;
+        QByteArray out, err;
+    } cases[] = {
+        {{"--extension", ".rs", "--folder", "d"}, 1, "",
+         "quorvane-batch: d: no file matches *.rs\nquorvane-batch: No files added.\n"},
+        {{"--extension", "rs,go", "--folder", "d", "--folder", "empty", "--list", emptyList}, 1, "",
+         "quorvane-batch: d: no file matches *.rs, *.go\nquorvane-batch: empty: no file matches *.rs, *.go\n"
+         "quorvane-batch: No files added.\n"},
+        {{"--folder", "empty", one}, 0, "1 file written, 0 unchanged, 0 failed, 1 replacement\n",
+         "quorvane-batch: empty: no file matches *\n"},
+    };
+    for (const auto& c : cases) {
+        const BatchResult r = RunBatchCommand(c.sources + replace, env.root());
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.sources.join(' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.sources.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.err) << c.sources.join(' ').toStdString();
+    }
+    EXPECT_EQ(TestEnv::read(env.path("d/a.txt")), "a");
 }
 
 TEST(BatchTree, SkippedFilesAreToldAndCountedAndBinaryFilesAreReplacedWhenAskedTo)
@@ -139,3 +186,5 @@ TEST(BatchTree, OutputsSharedByFilesOfOneNameAreToldBeforeTheRunUnlessTheTreeIsK
         }
     }
 }
+
+} // namespace

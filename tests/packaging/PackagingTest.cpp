@@ -53,7 +53,7 @@ TEST(Packaging, BashCompletionOffersOptionsFromHelpAndValuesByTheirKind)
         QString expected; // the completions, sorted, one per line
     };
     const Case cases[] = {
-        {{"--fol"}, "--folder"},
+        {{"--fol"}, "--folder\n--follow"},
         {{"--ver"}, "--version"},
         {{"--folder", ""}, "sub folder"},
         {{"--output-folder", "="}, "sub folder"},   // --output-folder=
