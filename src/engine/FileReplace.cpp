@@ -143,7 +143,7 @@ FileOutcome Failed(FileOutcome outcome, FileError error)
 
 FileError ReadFailure(const SourceReader& reader, bool opening, const QString& source)
 {
-    return {opening ? FileStage::Open : FileStage::Read, reader.errorNumber(), source};
+    return {opening ? FileStage::Open : FileStage::Read, reader.errorNumber(), source, reader.errorDetail()};
 }
 
 // Forms that are written back byte for byte as they were read; only these can
@@ -225,7 +225,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     if (pumped == PumpResult::ReadFailed)
         return Failed(outcome, ReadFailure(*reader, false, source));
     const Detected detected = reader->detected();
-    const QByteArray odd = reader->trailingByte();
+    const QByteArray odd = reader->trailingBytes();
     ResultSink dest{out.get(), dryCompare.get(), job.tap};
     if (!odd.isEmpty())
         dest.put(odd.constData(), odd.size());

@@ -158,6 +158,27 @@ TEST(BatchCommand, ReportsAFailedFileAndGoesOnWithTheRest)
     EXPECT_FALSE(QFile::exists(missing));
 }
 
+TEST(BatchCommand, AUtf32FileWithAUnitBeyondUnicodeFailsWithItsPlaceInTheRunDryRunAndDiff)
+{
+    TestEnv env;
+    const QByteArray bytes("\xFF\xFE\0\0A\0\0\0\0\0\x11\0", 12);
+    const QString p = env.write("p", bytes);
+    const QByteArray why = "quorvane-batch: p: not valid UTF-32 at byte 8 (0x00110000)\n";
+    const QByteArray checked = "1 file checked, 1 failed, 0 replacements\n";
+    const struct { QStringList mode; QByteArray out, err; } modes[] = {
+        {{"--in-place"}, "0 files written, 0 unchanged, 1 failed, 0 replacements\n", why},
+        {{"--in-place", "--dry-run"}, checked, why},
+        {{"--diff"}, "", why + checked},   // stdout holds only the changes
+    };
+    for (const auto& m : modes) {
+        const BatchResult r = RunBatchCommand(m.mode + QStringList{"--find", "A", "--replace", "B", "p"}, env.root());
+        EXPECT_EQ(r.exitCode, 1) << qPrintable(m.mode.join(' '));
+        EXPECT_EQ(r.out, m.out) << qPrintable(m.mode.join(' '));
+        EXPECT_EQ(r.err, m.err) << qPrintable(m.mode.join(' '));
+        EXPECT_EQ(TestEnv::read(p), bytes);
+    }
+}
+
 TEST(BatchCommand, TargetsThatCannotBeReplacedFailTheirFilesAndExitWithOne)
 {
     TestEnv env;

@@ -26,11 +26,6 @@ void Utf8Side::addBytes(const char* data, qint64 len, QByteArray& out)
     out += m_encoder(text);
 }
 
-void Utf8Side::addUnits(std::u16string_view units, QByteArray& out)
-{
-    out += m_encoder(QStringView(units.data(), qsizetype(units.size())));
-}
-
 Utf8Side::From ResultSideOf(SourceForm form)
 {
     switch (form) {
@@ -64,11 +59,19 @@ bool OldLines::refill()
         bool ok;
         bool empty;
         if (m_reader.wide()) {
+            // The units go through the same UTF-16LE decoding as the result's
+            // bytes (units in memory are little-endian, as the reader
+            // requires), and so do bytes that make no whole unit: both sides
+            // then read them alike.
             std::u16string_view units;
             ok = m_reader.nextUnits(units);
             empty = units.empty();
             if (ok)
-                m_side->addUnits(units, m_scratch);
+                m_side->addBytes(reinterpret_cast<const char*>(units.data()), qint64(units.size() * 2), m_scratch);
+            if (ok && empty) {
+                const QByteArray tail = m_reader.trailingBytes();
+                m_side->addBytes(tail.constData(), tail.size(), m_scratch);
+            }
         } else {
             std::string_view bytes;
             ok = m_reader.nextBytes(bytes);
@@ -96,7 +99,7 @@ FileError OldLines::error() const
 {
     if (!m_spool.errorString().isEmpty())
         return {FileStage::Spool, 0, m_path, QStringLiteral("Cannot hold a long line: ") + m_spool.errorString()};
-    return {m_opened ? FileStage::Read : FileStage::Open, m_reader.errorNumber(), m_path};
+    return {m_opened ? FileStage::Read : FileStage::Open, m_reader.errorNumber(), m_path, m_reader.errorDetail()};
 }
 
 bool OldLines::next(Line& line)

@@ -23,16 +23,15 @@ public:
     enum class From { Bytes, Utf8, Utf16LE };
     explicit Utf8Side(From from);
     void addBytes(const char* data, qint64 len, QByteArray& out);
-    void addUnits(std::u16string_view units, QByteArray& out);
 
 private:
     std::optional<QStringDecoder> m_decoder;   // none for raw bytes
     QStringEncoder m_encoder;
 };
 
-// How the result of a source in `form` is read back for the diff. The odd
-// last byte of a UTF-16 result stays in its decoder, as the source's is never
-// read: neither side shows it.
+// How the result of a source in `form` is read back for the diff; the source
+// side of a marked file is decoded the same way. The odd last byte of a
+// UTF-16 file stays in the decoder on both sides: neither shows it.
 Utf8Side::From ResultSideOf(SourceForm form);
 
 // The source's lines, read as they are asked for.

@@ -109,6 +109,7 @@ QString DescribeReadError(int err)
     case ENOTDIR: return QStringLiteral("Path not found");
     case EACCES: case EPERM: case EROFS: return QStringLiteral("Permission denied");
     case EINVAL: return QStringLiteral("Not a regular file");
+    case kMalformedText: return QStringLiteral("Not valid text");
     default: return SystemText(err);
     }
 }
@@ -129,7 +130,8 @@ QString DescribeFileError(const FileError& error)
     switch (error.stage) {
     case FileStage::None: return QString();
     case FileStage::Open:
-    case FileStage::Read: return DescribeReadError(err);
+    case FileStage::Read:
+        return err == kMalformedText && !error.detail.isEmpty() ? error.detail : DescribeReadError(err);
     case FileStage::KeepBackup: return QStringLiteral("cannot keep a backup: ") + SystemText(err);
     case FileStage::Spool: return error.detail;
     case FileStage::CreateTemp:

@@ -13,6 +13,10 @@ namespace quorvane {
 // the path at the NUL and reach another file, so such a path is never used.
 constexpr int kNulInPath = 0x4E554C;   // beyond every errno value
 
+// errno-style code for a source whose text cannot be read without loss (a
+// malformed UTF-32 unit); FileError::detail says where.
+constexpr int kMalformedText = 0x4D414C;   // beyond every errno value
+
 // False, with errno set to kNulInPath, when path holds a NUL character. Every
 // entry point of the engine that hands a path to the system asks this first.
 bool UsablePath(const QString& path);
@@ -33,8 +37,8 @@ bool WriteFully(int fd, const void* buffer, qint64 len);
 // Short text for an errno value when reading a source: ENOENT gives
 // "File not found", ENOTDIR "Path not found", EACCES/EPERM/EROFS
 // "Permission denied", EINVAL (not a regular file) "Not a regular file",
-// kNulInPath "Invalid file name: it contains a NUL character", anything else
-// the system's own text.
+// kNulInPath "Invalid file name: it contains a NUL character", kMalformedText
+// "Not valid text", anything else the system's own text.
 QString DescribeReadError(int err);
 
 // The same for writing a target: ENOENT and ENOTDIR give "Path not found"
@@ -46,7 +50,8 @@ QString DescribeWriteError(int err);
 // DescribeWriteError for the output's, with the folder named where the folder
 // refused ("cannot create a temporary file in FOLDER: Permission denied",
 // "cannot replace a file in FOLDER: Permission denied"), "cannot keep a
-// backup: " with the system's text, and a spool's own detail. Empty for none.
+// backup: " with the system's text, and the detail of a spool's failure or
+// of malformed text ("not valid UTF-32 at byte 8 (0x00110000)"). Empty for none.
 QString DescribeFileError(const FileError& error);
 
 // The file system's name for path (no Qt conversion surprises).

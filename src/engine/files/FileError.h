@@ -25,9 +25,11 @@ struct FileError {
     {
     }
     FileStage stage = FileStage::None;
-    int number = 0;   // errno, or kNulInPath (engine/files/FileAccess.h)
+    int number = 0;   // errno, or kNulInPath or kMalformedText (engine/files/FileAccess.h)
     QString path;     // the file the stage concerns: the source, or the output as resolved
-    QString detail;   // Spool: the words of the spool file's own failure (it has no errno)
+    // Spool: the words of the spool file's own failure (it has no errno);
+    // Read with kMalformedText: where and how the source's text is malformed.
+    QString detail;
     bool failed() const { return stage != FileStage::None; }
     bool reading() const { return stage == FileStage::Open || stage == FileStage::Read; }
     bool operator==(const FileError&) const = default;

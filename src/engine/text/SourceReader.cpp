@@ -41,7 +41,10 @@ Detected ClassifyMark(const unsigned char* b, qint64 length)
     return d;
 }
 
-SourceReader::SourceReader() = default;
+SourceReader::SourceReader(qint64 blockBytes)
+    : m_fixedBlock(blockBytes)
+{
+}
 
 SourceReader::~SourceReader()
 {
@@ -73,6 +76,7 @@ bool SourceReader::open(const QString& path)
     std::memcpy(m_carry, first + m_detected.markLength, size_t(m_carryLen));
     m_sizeHint = st.st_size;
     m_identity = {st.st_dev, st.st_ino};
+    m_offset = m_detected.markLength;
     return true;
 }
 
@@ -92,9 +96,11 @@ void SourceReader::allocate()
         return;
     // Small files get a small block: a batch of many small files should not
     // pay for a megabyte each. A file that grows meanwhile just takes more blocks.
-    m_blockBytes = std::clamp<qint64>((m_sizeHint + 4095) / 4096 * 4096, 4096, kBlockBytes);
-    // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in place.
-    m_block.reset(new char16_t[size_t(m_blockBytes / 2 + 2)]);
+    m_blockBytes = m_fixedBlock > 0 ? m_fixedBlock
+                                    : std::clamp<qint64>((m_sizeHint + 4095) / 4096 * 4096, 4096, kBlockBytes);
+    // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in
+    // place; up to four carried bytes go in front of a block.
+    m_block.reset(new char16_t[size_t((m_blockBytes + 5) / 2)]);
     if (m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE)
         m_units.reset(new char16_t[size_t(m_blockBytes / 2 + 4)]);
 }
@@ -137,64 +143,80 @@ bool SourceReader::nextBytes(std::string_view& block)
     return true;
 }
 
-// A code point as UTF-16: surrogate values and values beyond the code space
-// become U+FFFD.
-static int PutCodePoint(char32_t cp, char16_t* out)
+bool SourceReader::malformed(qint64 offset, const QString& values)
 {
-    if (cp >= 0xD800 && (cp <= 0xDFFF || cp > 0x10FFFF)) {
-        out[0] = 0xFFFD;
-        return 1;
+    m_errno = kMalformedText;
+    m_detail = QStringLiteral("not valid UTF-32 at byte %1 (%2)").arg(offset).arg(values);
+    return false;
+}
+
+// A unit as eight hex digits, as a hex dump of the file shows its value.
+static QString UnitText(char32_t unit)
+{
+    return QStringLiteral("0x%1").arg(QString::number(quint32(unit), 16).toUpper(), 8, QLatin1Char('0'));
+}
+
+bool SourceReader::convertUtf32(const unsigned char* p, qint64 bytes, qint64& n)
+{
+    const bool big = m_detected.form == SourceForm::Utf32BE;
+    char16_t* out = m_units.get();
+    n = 0;
+    for (qint64 i = 0; i < bytes; i += 4, m_offset += 4) {
+        const char32_t cp = big ? (char32_t(p[i]) << 24 | char32_t(p[i + 1]) << 16 | char32_t(p[i + 2]) << 8 | p[i + 3])
+                                : (char32_t(p[i + 3]) << 24 | char32_t(p[i + 2]) << 16 | char32_t(p[i + 1]) << 8 | p[i]);
+        if (cp > 0x10FFFF)
+            return malformed(m_offset, UnitText(cp));
+        // Surrogate values are kept as the units they name, as a UTF-16 file
+        // keeps them, unless a high one meets a low one: those two would read
+        // back as one character the source does not hold.
+        if (m_high && cp >= 0xDC00 && cp <= 0xDFFF)
+            return malformed(m_offset - 4, UnitText(m_high) + QLatin1Char(' ') + UnitText(cp));
+        m_high = cp >= 0xD800 && cp <= 0xDBFF ? cp : 0;
+        if (cp < 0x10000) {
+            out[n++] = char16_t(cp);
+        } else {
+            out[n++] = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            out[n++] = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
     }
-    if (cp < 0x10000) {
-        out[0] = char16_t(cp);
-        return 1;
-    }
-    cp -= 0x10000;
-    out[0] = char16_t(0xD800 + (cp >> 10));
-    out[1] = char16_t(0xDC00 + (cp & 0x3FF));
-    return 2;
+    return true;
 }
 
 bool SourceReader::nextUnits(std::u16string_view& block)
 {
     block = {};
-    if (m_ended)
-        return true;
+    if (!m_detail.isEmpty())
+        return false;   // nothing past a malformed unit is handed out
     const bool utf32 = m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE;
     const int unitBytes = utf32 ? 4 : 2;
-    char* raw = nullptr;
-    qint64 total = 0;
-    if (!readBlock(raw, total))
-        return false;
-    const qint64 whole = total / unitBytes * unitBytes;
-    m_carryLen = int(total - whole);
-    std::memcpy(m_carry, raw + whole, size_t(m_carryLen));
-    m_ended = m_eof;
-
-    char16_t* units = m_block.get();
-    qint64 n = whole / 2;
-    if (!utf32 && m_detected.form == SourceForm::Utf16BE) {
-        for (qint64 i = 0; i < n; ++i)
-            units[i] = char16_t((units[i] >> 8) | (units[i] << 8));
-    } else if (utf32) {
-        const auto* p = reinterpret_cast<const unsigned char*>(raw);
-        const bool big = m_detected.form == SourceForm::Utf32BE;
-        units = m_units.get();
-        n = 0;
-        for (qint64 i = 0; i < whole; i += 4) {
-            const char32_t cp = big ? (char32_t(p[i]) << 24 | char32_t(p[i + 1]) << 16 | char32_t(p[i + 2]) << 8 | p[i + 3])
-                                    : (char32_t(p[i + 3]) << 24 | char32_t(p[i + 2]) << 16 | char32_t(p[i + 1]) << 8 | p[i]);
-            n += PutCodePoint(cp, units + n);
+    char16_t* units = nullptr;
+    qint64 n = 0;
+    // An empty block means the end, so a block too small for a whole unit
+    // is followed by the next one.
+    while (n == 0 && !m_ended) {
+        char* raw = nullptr;
+        qint64 total = 0;
+        if (!readBlock(raw, total))
+            return false;
+        const qint64 whole = total / unitBytes * unitBytes;
+        m_carryLen = int(total - whole);
+        std::memcpy(m_carry, raw + whole, size_t(m_carryLen));
+        m_ended = m_eof;
+        units = m_block.get();
+        n = whole / 2;
+        if (!utf32 && m_detected.form == SourceForm::Utf16BE) {
+            for (qint64 i = 0; i < n; ++i)
+                units[i] = char16_t((units[i] >> 8) | (units[i] << 8));
+        } else if (utf32) {
+            units = m_units.get();
+            if (!convertUtf32(reinterpret_cast<const unsigned char*>(raw), whole, n))
+                return false;
         }
     }
     if (m_ended && m_carryLen > 0) {
-        if (utf32) {
-            units[n++] = 0xFFFD;   // a cut-off last code unit
-        } else {
-            // A UTF-16 file of odd length: the lone byte is carried through
-            // unchanged after the text instead of being dropped or altered.
-            m_trailing = QByteArray(m_carry, m_carryLen);
-        }
+        // Bytes that make no whole unit are carried through unchanged after
+        // the text instead of being dropped or altered.
+        m_trailing = QByteArray(m_carry, m_carryLen);
         m_carryLen = 0;
     }
     block = std::u16string_view(units, size_t(n));

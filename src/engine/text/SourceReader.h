@@ -14,7 +14,9 @@ namespace quorvane {
 
 class SourceReader {
 public:
-    SourceReader();
+    // blockBytes: a fixed size for every read (tests use tiny ones to put
+    // block ends everywhere); 0 sizes the blocks by the file.
+    explicit SourceReader(qint64 blockBytes = 0);
     ~SourceReader();
     SourceReader(const SourceReader&) = delete;
     SourceReader& operator=(const SourceReader&) = delete;
@@ -35,22 +37,35 @@ public:
     // stays valid until the next call. False on a read failure.
     bool nextBytes(std::string_view& block);
     // Next block of UTF-16 units (wide files), same rules. UTF-16BE is swapped,
-    // UTF-32 converted (invalid code points and a cut-off last unit become
-    // U+FFFD). A lone last byte of a UTF-16 file is kept aside: trailingByte().
+    // UTF-32 converted: a lone surrogate value stays that unit, as in UTF-16.
+    // A UTF-32 unit with no lossless UTF-16 form (beyond U+10FFFF, or a high
+    // surrogate value followed by a low one, which would read back as a
+    // pair) fails the read with kMalformedText. Bytes that make no whole unit
+    // at the end are kept aside: trailingBytes().
     bool nextUnits(std::u16string_view& block);
-    // The odd last byte of a UTF-16 file once the end is reached ("" if none).
-    QByteArray trailingByte() const { return m_trailing; }
+    // Once the end is reached: the odd last byte of a UTF-16 file, or the 1-3
+    // stray last bytes of a UTF-32 file ("" if none).
+    QByteArray trailingBytes() const { return m_trailing; }
 
     int errorNumber() const { return m_errno; }
+    // Where and why the text is malformed, as words, when errorNumber() is
+    // kMalformedText; empty otherwise.
+    QString errorDetail() const { return m_detail; }
 
 private:
     bool readRaw(char* into, qint64 len, qint64& got);
     // Puts the carried bytes in front of the next read; raw/total give the block.
     bool readBlock(char*& raw, qint64& total);
     void allocate();
+    // Converts whole UTF-32 units to UTF-16 into m_units; false on a unit
+    // with no lossless UTF-16 form. n receives the units made.
+    bool convertUtf32(const unsigned char* p, qint64 bytes, qint64& n);
+    bool malformed(qint64 offset, const QString& values);
 
     int m_fd = -1;
     int m_errno = 0;
+    QString m_detail;
+    const qint64 m_fixedBlock;
     Detected m_detected;
     FileIdentity m_identity;
     std::unique_ptr<char16_t[]> m_block;    // raw block, read as bytes
@@ -62,6 +77,8 @@ private:
     bool m_eof = false;          // the last read reached the end of the file
     bool m_ended = false;        // everything has been handed out
     QByteArray m_trailing;
+    qint64 m_offset = 0;          // UTF-32: the file offset of the next unit to convert
+    char32_t m_high = 0;          // UTF-32: the last unit when it was a high surrogate value
 };
 
 // Classes a file by its first bytes (up to four) and its length.

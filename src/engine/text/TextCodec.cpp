@@ -41,7 +41,7 @@ static bool ReadWholeText(SourceReader& reader, QString& text)
                 return false;
             text.append(QStringView(block.data(), qsizetype(block.size())));
         } while (!block.empty());
-        if (!reader.trailingByte().isEmpty())
+        if (!reader.trailingBytes().isEmpty())
             text.append(QChar(0xFFFD));
         return true;
     }
@@ -83,7 +83,7 @@ bool ReadTextFile(const QString& path, QStringList& lines, QString* error, TextE
     QString text;
     if (!reader.open(path) || !ReadWholeText(reader, text)) {
         if (error)
-            *error = DescribeReadError(reader.errorNumber());
+            *error = reader.errorDetail().isEmpty() ? DescribeReadError(reader.errorNumber()) : reader.errorDetail();
         return false;
     }
     if (encoding)

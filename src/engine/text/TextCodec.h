@@ -33,7 +33,8 @@ FileCodec ChooseCodec(const Detected& detected);
 
 // Lines of a text file in any class, without terminators: CR LF, LF and a lone
 // CR each end a line, and a final terminator adds no line. An empty text gives
-// one empty line. Ansi bytes are decoded as UTF-8. False and *error on failure.
+// one empty line. Ansi bytes are decoded as UTF-8. False and *error on failure,
+// also for UTF-32 that has no faithful UTF-16 form (see SourceReader).
 bool ReadTextFile(const QString& path, QStringList& lines, QString* error = nullptr,
                   TextEncoding* encoding = nullptr);
 

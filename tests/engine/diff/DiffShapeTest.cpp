@@ -58,6 +58,41 @@ TEST(UnifiedDiff, MarkedFilesAreShownAsUtf8TextOfBothSides)
     EXPECT_EQ(Unified(marked, {{"cat", "dog"}}), expected);
 }
 
+TEST(UnifiedDiff, Utf32StrayBytesReadAlikeOnBothSidesAndABadUnitFailsAsTheRunDoes)
+{
+    IoSandbox box;
+    // Two stray bytes come out as a unit of the UTF-16 result: the source
+    // side reads them so too, so only the replaced line differs.
+    const QString stray = box.write("stray.txt", Hex("FFFE0000 61000000 0A000000 63000000 61000000 74000000 0A000000 7A00"));
+    for (qsizetype chunk : {1, 2, 65536})
+        EXPECT_EQ(Unified(stray, {{"cat", "dog"}}, chunk),
+                  "--- f\n+++ f\n@@ -1,3 +1,3 @@\n a\n-cat\n+dog\n z\n\\ No newline at end of file\n") << chunk;
+
+    QByteArray late = Hex("FFFE0000");
+    for (int k = 0; k < 5000; ++k)
+        late += Hex("63000000 0A000000");
+    const QString bad[] = {box.write("early.txt", Hex("FFFE0000 63000000 00001100 0A000000")),
+                           box.write("late.txt", late + Hex("3DD80000 00DE0000"))};
+    const QString words[] = {"not valid UTF-32 at byte 8 (0x00110000)",
+                             "not valid UTF-32 at byte 40004 (0x0000D83D 0x0000DE00)"};
+    for (int k = 0; k < 2; ++k) {
+        for (qsizetype chunk : {1, 65536}) {
+            const FileDiff collected = CollectDiff(bad[k], bad[k] + ".out", DiffJob({{"c", "d"}}, chunk));
+            EXPECT_FALSE(collected.outcome.ok || collected.outcome.cancelled) << k;
+            EXPECT_EQ(DescribeFileError(collected.outcome.failure), words[k]) << k;
+            EXPECT_TRUE(collected.hunks.empty()) << k;
+            QByteArray text;
+            const FileOutcome unified = WriteUnifiedDiff(bad[k], "f", bad[k] + ".out", DiffJob({{"c", "d"}}, chunk),
+                                                         [&text](const QByteArray& piece) {
+                                                             text += piece;
+                                                             return true;
+                                                         });
+            EXPECT_EQ(DescribeFileError(unified.failure), words[k]) << k;
+            EXPECT_FALSE(QFile::exists(bad[k] + ".out"));
+        }
+    }
+}
+
 TEST(CollectDiff, GivesHunksWithLineNumbersAndTheChangedSpansMarked)
 {
     IoSandbox box;
