@@ -381,12 +381,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Undo the run of %1 (%2, %3)?
-
-Every file it replaced is put back as it was, and every file it created is removed, unless it has been changed since.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>There is no run to undo.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -410,6 +404,58 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
             <numerusform></numerusform>
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What folder scans and runs reach in a source tree</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Include Version-Control Folders In Scans</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Let &quot;Add All File(s) In Folder&quot; and dropped folders enter .git, .hg, .svn, .bzr, _darcs and CVS folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace In Binary Files Too</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace also in files without a byte-order mark that hold a NUL byte in their first 8 KiB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>output folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, %2 in %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every file it replaced is put back as it was, and every file it created is removed, unless it has been changed since.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo the run of %1 (%2)?
+
+%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The last run, at %1, kept no backups and cannot be undone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The last run, at %1, kept no backups and cannot be undone. Undo the run of %2 (%3) instead?
+
+%4</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -581,6 +627,10 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
         <source>Undo Report</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>would fail</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quorvane::SetList</name>
@@ -610,6 +660,17 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
     </message>
     <message>
         <source>The set with find text %1 and replace text %2 would load back as a different set, since &quot;::&quot; separates the two texts in a sets file. Save anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>quorvane::WindowFace</name>
+    <message>
+        <source>same file as entry %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>binary file</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
