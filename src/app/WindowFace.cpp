@@ -128,6 +128,12 @@ EntryPlan WindowFace::plan(qsizetype index)
     return plan;
 }
 
+std::optional<QString> WindowFace::peekSource(qsizetype index)
+{
+    const QStringList& entries = m_form.fileList().entries();
+    return index < entries.size() ? std::optional<QString>(entries.at(index)) : std::nullopt;
+}
+
 void WindowFace::yield()
 {
     m_bar.tick();

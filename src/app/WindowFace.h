@@ -28,6 +28,7 @@ public:
 
     qsizetype count() override;
     EntryPlan plan(qsizetype index) override;
+    std::optional<QString> peekSource(qsizetype index) override;
     void yield() override;
     bool stopRequested() override;
     QString describe(const FileError& error) override;

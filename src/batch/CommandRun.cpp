@@ -101,6 +101,11 @@ public:
         m_currentOutput = plan.output;
         return plan;
     }
+    std::optional<QString> peekSource(qsizetype index) override
+    {
+        const ListEntry& entry = m_entries[size_t(index)];
+        return entry.failure.isEmpty() ? std::optional<QString>(entry.path) : std::nullopt;
+    }
     void yield() override
     {
         m_console.progress.tick();

@@ -153,11 +153,17 @@ bool RoundTrips(SourceForm form)
     return form == SourceForm::Bytes || form == SourceForm::Utf16LE;
 }
 
+FileIdentity IdentityOf(const QString& path)
+{
+    struct stat st;
+    return ::stat(NativePath(path).constData(), &st) == 0 ? FileIdentity{st.st_dev, st.st_ino} : FileIdentity{};
+}
+
 // True when the job's rules leave the opened source alone (outcome tells why).
 bool LeftAlone(const SourceReader& reader, const FileJob& job, bool inPlace, FileOutcome& outcome)
 {
     if (inPlace && job.writtenBefore)
-        outcome.sameAs = job.writtenBefore(reader.identity());
+        outcome.sameAs = job.writtenBefore(outcome.source);
     outcome.binary = outcome.sameAs < 0 && job.skipBinary && reader.detected().markLength == 0
                      && reader.headHoldsNul();
     outcome.ok = outcome.binary || outcome.sameAs >= 0;
@@ -181,6 +187,9 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);
     const bool inPlace = UsablePath(output) && SameFile(source, output);
+    // A dry run reads what the entries before would have left in the file.
+    const QString standIn = job.dryRun && job.standIn ? job.standIn(source) : QString();
+    const QString readPath = standIn.isEmpty() ? source : standIn;
 
     std::unique_ptr<SourceReader> reader;
     std::unique_ptr<AtomicFile> out;
@@ -192,10 +201,10 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (job.tap && !onePass)
             job.tap->restart();
         reader = std::make_unique<SourceReader>();
-        if (!reader->open(source))
+        if (!reader->open(readPath))
             return Failed(outcome, ReadFailure(*reader, true, source));
         outcome.codec = ChooseCodec(reader->detected());
-        outcome.source = reader->identity();
+        outcome.source = standIn.isEmpty() ? reader->identity() : IdentityOf(source);
         if (onePass && LeftAlone(*reader, job, inPlace, outcome))
             return outcome;
         // In place, a result may come out identical to its source even though
@@ -209,7 +218,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
             if (compare)
                 out->compareWithTarget();
         } else if (compare) {
-            dryCompare = std::make_unique<TargetCompare>(output);
+            dryCompare = std::make_unique<TargetCompare>(standIn.isEmpty() ? output : standIn);
         }
         ResultSink dest{out.get(), dryCompare.get(), job.tap};
         if (!outcome.codec.resultMark.isEmpty())

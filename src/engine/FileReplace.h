@@ -60,6 +60,10 @@ struct FileJob {
     // (from 0) that already wrote the same real file by another path, or -1.
     // Such a file is left alone: outcome.sameAs.
     std::function<qsizetype(const FileIdentity& source)> writtenBefore;
+    // Optional, on dry runs: the file that stands for what path would hold by
+    // now (a result an earlier entry would have written there), or empty to
+    // read path itself. Asked for the source and, in place, the output.
+    std::function<QString(const QString& path)> standIn;
 };
 
 struct FileOutcome {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -185,6 +186,26 @@ TEST(BatchTree, OutputsSharedByFilesOfOneNameAreToldBeforeTheRunUnlessTheTreeIsK
                       "src/lib/x.txt,out/x.txt,0,written,\r\n");
         }
     }
+}
+
+TEST(BatchTree, ADryRunAndADiffOfAFileListedTwiceForetellWhatTheRunWrites)
+{
+    TestEnv env;
+    env.write("f", "a\n");
+    const QStringList pairs{"--in-place", "--no-backup", "--find", "a", "--replace", "aa"};
+    const BatchResult dry = RunBatchCommand(pairs + QStringList{"--dry-run", "f", "f"}, env.root());
+    EXPECT_EQ(dry.out, "1\tf\n2\tf\n2 files checked, 0 failed, 3 replacements\n");
+    const BatchResult diff = RunBatchCommand(pairs + QStringList{"--diff", "f", "f"}, env.root());
+    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(TestEnv::read(env.path("f")), "a\n");
+    if (!QFile::exists("/usr/bin/patch"))
+        GTEST_SKIP() << "patch is not installed";
+    env.write("changes.diff", diff.out);
+    EXPECT_EQ(QProcess::execute("/bin/sh", {"-c", "cd '" + env.root() + "' && patch -s -p0 < changes.diff"}), 0);
+    EXPECT_EQ(TestEnv::read(env.path("f")), "aaaa\n");
+    const BatchResult run = RunBatchCommand(pairs + QStringList{"f", "f"}, env.root());
+    EXPECT_EQ(run.out, "2 files written, 0 unchanged, 0 failed, 12 replacements\n");   // from aaaa
+    EXPECT_EQ(TestEnv::read(env.path("f")), QByteArray(16, 'a') + "\n");
 }
 
 } // namespace

@@ -6,7 +6,7 @@ namespace quorvane::diff {
 
 DiffRun::DiffRun(const QString& source, HunkSink& sink, std::function<void()> onRestart, int context,
                  qint64 maxChanges)
-    : m_source(source), m_sink(sink), m_onRestart(std::move(onRestart)), m_context(context), m_max(maxChanges)
+    : m_source(source), m_oldPath(source), m_sink(sink), m_onRestart(std::move(onRestart)), m_context(context), m_max(maxChanges)
 {
 }
 
@@ -16,7 +16,7 @@ void DiffRun::start()
     m_matcher.reset();
     m_builder.reset();
     m_old = std::make_unique<OldLines>();
-    m_old->open(m_source);
+    m_old->open(m_oldPath);
     const SourceForm form = m_old->detected().form;
     m_side.emplace(ResultSideOf(form));
     m_skip = int(ChooseCodec(m_old->detected()).resultMark.size());   // the result's own mark
@@ -32,10 +32,14 @@ void DiffRun::restart()
     if (m_onRestart)
         m_onRestart();
     start();
+    if (m_next)
+        m_next->restart();
 }
 
 void DiffRun::put(const char* data, qint64 len)
 {
+    if (m_next)
+        m_next->put(data, len);
     const qint64 skip = std::min<qint64>(m_skip, len);
     m_skip -= int(skip);
     m_scratch.clear();
@@ -52,6 +56,10 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
     job.dryRun = true;
     // Changes are shown whether or not the file could be written now.
     job.forecastWrites = false;
+    // The old side is what the entries before would have left in the file.
+    if (const QString standIn = job.standIn ? job.standIn(m_source) : QString(); !standIn.isEmpty())
+        m_oldPath = standIn;
+    m_next = job.tap;
     job.tap = this;
     job.group = nullptr;
     job.cancelled = m_abandon;
@@ -76,6 +84,7 @@ FileOutcome DiffRun::run(const QString& output, FileJob job, const std::function
         outcome.cancelled = false;
         outcome.written = false;
         outcome.failure = m_newError.isEmpty() ? m_old->error() : FileError{FileStage::Spool, 0, m_source, m_newError};
+        outcome.failure.path = m_source;   // not a stand-in's name
     }
     return outcome;
 }

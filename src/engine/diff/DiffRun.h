@@ -31,6 +31,8 @@ private:
     bool failed() const { return (m_old && m_old->failed()) || !m_newError.isEmpty(); }
 
     QString m_source;
+    QString m_oldPath;        // what the source holds by now: itself, or a dry run's stand-in
+    ResultTap* m_next = nullptr;   // the job's own tap, which gets every byte too
     HunkSink& m_sink;
     std::function<void()> m_onRestart;
     int m_context;

@@ -61,6 +61,11 @@ RunReport RunDriver::run()
     m_job.group = m_options.dryRun ? nullptr : &group;
 
     const qsizetype count = m_face.count();
+    m_dry.reset();
+    if (m_options.dryRun) {
+        m_dry = std::make_unique<DryResults>();
+        m_dry->learn(count, [this](qsizetype index) { return m_face.peekSource(index); });
+    }
     qsizetype stoppedAt = -1;   // the first entry the run did not complete
     for (qsizetype i = 0; i < count; ++i) {
         if (m_face.stopRequested()) {
@@ -135,6 +140,10 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
     }
     FileJob job = m_job;
     job.prepared = plan.pairs;
+    if (m_dry) {
+        job.tap = m_dry->keepFor(index, plan.output, job.tap);
+        job.standIn = [this](const QString& path) { return m_dry->standIn(path); };
+    }
     // A file reached again by another path (a link, a hard link) would get
     // the pairs a second time; the same path listed twice is run twice.
     job.writtenBefore = [this, &plan](const FileIdentity& id) {
@@ -158,6 +167,8 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
             m_face.lateFailure(index, failed, error);
         });
     }, reason);
+    if (m_dry)
+        m_dry->done(ran && outcome.ok && outcome.written);
     if (!ran) {
         row.outcome = RunOutcome::Failed;
         row.reason = reason;

@@ -8,6 +8,7 @@
 #include "engine/FileReplace.h"
 #include "engine/backup/BackupStore.h"
 #include "engine/report/RunReport.h"
+#include "engine/run/DryResults.h"
 #include "engine/run/RunFace.h"
 #include "engine/run/RunScheduler.h"
 
@@ -62,6 +63,8 @@ private:
     // In place, each real file the run wrote (as it was and as it became):
     // the entry that wrote it and the path it was written by.
     QHash<FileIdentity, std::pair<qsizetype, QString>> m_written;
+    // A dry run's results that later entries read.
+    std::unique_ptr<DryResults> m_dry;
 };
 
 } // namespace quorvane

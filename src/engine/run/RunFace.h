@@ -50,6 +50,10 @@ public:
     virtual qsizetype count() = 0;
     // The entry at index (from 0) as the run reaches it.
     virtual EntryPlan plan(qsizetype index) = 0;
+    // The source of the entry at index as it stands now, without showing or
+    // asking anything; nullopt when not known before the run reaches it. A
+    // dry run learns from it which files later entries read.
+    virtual std::optional<QString> peekSource(qsizetype) { return std::nullopt; }
     // Lets the face's own events run: between files and at least once per
     // stretch of a file.
     virtual void yield() {}

@@ -30,6 +30,7 @@ public:
         plan.pairs = pairs;
         return plan;
     }
+    std::optional<QString> peekSource(qsizetype index) override { return entries[size_t(index)].first; }
     QString describe(const FileError& error) override { return DescribeFileError(error); }
     std::optional<RunReportRow> unreached(qsizetype) override { return std::nullopt; }
 };
@@ -108,7 +109,7 @@ TEST(RunTreeRules, InPlaceARealFileIsWrittenOnceWhateverPathsReachItWhileOnePath
         EXPECT_EQ(Rows(RunAll(face, options)),
                   (QStringList{"a.txt 1 written", "link.txt 0 skipped same file as entry 1",
                                "hard.txt 0 skipped same file as entry 1",
-                               dryRun ? "a.txt 1 written" : "a.txt 2 written", "first.txt 1 written",
+                               "a.txt 2 written", "first.txt 1 written",
                                "b.txt 0 skipped same file as entry 5"}));
         EXPECT_EQ(IoSandbox::read(a), dryRun ? "foo\n" : "foofoofoofoo\n");
         EXPECT_EQ(IoSandbox::read(hard), "foo\n");
@@ -153,4 +154,43 @@ TEST(RunTreeRules, ADryRunFailsAReadOnlyFileInPlace)
     EXPECT_EQ(predicted, (QStringList{"a.txt 0 failed Permission denied", "b.txt 0 unchanged"}));
     EXPECT_EQ(Rows(RunAll(face)), predicted);
     EXPECT_EQ(IoSandbox::read(a), "foo");
+}
+
+TEST(RunTreeRules, ADryRunReadsWhatTheEntriesBeforeWouldHaveWrittenSoItForetellsTheRunRowForRow)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::vector<std::pair<QString, QString>> entries;   // relative source, output
+        QStringList rows;
+    } cases[] = {
+        {"one path twice", "a\n", {{"f", "f"}, {"f", "f"}}, {"f 1 written", "f 2 written"}},
+        {"utf-16 twice", QByteArray("\xff\xfe" "a\0\n\0", 6), {{"f", "f"}, {"f", "f"}, {"f", "f"}},
+         {"f 1 written", "f 2 written", "f 4 written"}},
+        {"an output read again", "a\n", {{"f", "out/f"}, {"out/f", "out/f"}, {"f", "out/g"}},
+         {"f 1 written", "f 2 written", "f 1 written"}},
+        {"a later output of the same name", "a\n", {{"f", "out/f"}, {"out/f", "out/h"}, {"f", "out/f"}, {"out/f", "out/k"}},
+         {"f 1 written", "f 2 written", "f 1 written", "f 2 written"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList predicted;
+        for (const bool dryRun : {true, false}) {
+            IoSandbox box;
+            box.write("f", c.bytes);
+            box.mkdir("out");
+            ListFace face;
+            for (const auto& [source, output] : c.entries)
+                face.entries.emplace_back(box.path(source), box.path(output));
+            face.pairs = std::make_shared<const RunPairs>(std::vector<Pair>{{"a", "aa"}});
+            RunOptions options;
+            options.dryRun = dryRun;
+            const QStringList rows = Rows(RunAll(face, options));
+            if (dryRun)
+                predicted = rows;
+            else
+                EXPECT_EQ(rows, predicted);
+            EXPECT_EQ(rows, c.rows);
+        }
+    }
 }
