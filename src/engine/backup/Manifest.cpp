@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -222,23 +221,17 @@ std::optional<BackupManifest> ReadManifest(const QString& path, QString* why)
 
 bool RewriteManifest(const QString& path, const BackupManifest& manifest, QString& why)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(ManifestHeadLine(manifest));
-        qint64 keptBytes = 0;
-        for (const BackupEntry& e : manifest.entries) {
-            file.write(ManifestEntryLine(e));
-            keptBytes += e.keptBytes;
-        }
-        for (const DamagedRecord& d : manifest.damaged)
-            file.write(d.text + '\n');
-        file.write(ManifestTotalsLine(qint64(manifest.entries.size() + manifest.damaged.size()), keptBytes,
-                                      EntriesFolder(manifest.entries)));
-        if (file.commit())
-            return true;
+    QByteArray lines = ManifestHeadLine(manifest);
+    qint64 keptBytes = 0;
+    for (const BackupEntry& e : manifest.entries) {
+        lines += ManifestEntryLine(e);
+        keptBytes += e.keptBytes;
     }
-    why = file.errorString();
-    return false;
+    for (const DamagedRecord& d : manifest.damaged)
+        lines += d.text + '\n';
+    lines += ManifestTotalsLine(qint64(manifest.entries.size() + manifest.damaged.size()), keptBytes,
+                                EntriesFolder(manifest.entries));
+    return ReplaceStoreFile(path, lines, why);
 }
 
 std::optional<QCryptographicHash::Algorithm> HashAlgorithmNamed(const QString& name)

@@ -59,6 +59,27 @@ bool RemoveRun(int runFd, const QString& path, const QStringList& kept)
     return true;
 }
 
+bool ReplaceStoreFile(const QString& path, const QByteArray& bytes, QString& why)
+{
+    QByteArray temp = NativePath(path) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    bool ok = fd >= 0 && WriteFully(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    const int err = errno;
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        why = DescribeWriteError(errno);
+    } else if (!ok) {
+        why = DescribeWriteError(err);
+    }
+    if (ok && ::rename(temp.constData(), NativePath(path).constData()) != 0) {
+        ok = false;
+        why = DescribeWriteError(errno);
+    }
+    if (!ok && fd >= 0)
+        ::unlink(temp.constData());
+    return ok;
+}
+
 QByteArray HashOfFile(int fd, QCryptographicHash::Algorithm algorithm)
 {
     constexpr qint64 kBlock = qint64(1) << 18;

@@ -32,6 +32,11 @@ QString KeptFileProblem(int err);
 // store no longer lists the run.
 bool RemoveRun(int runFd, const QString& path, const QStringList& kept);
 
+// Replaces the file at path by one holding bytes, atomically: a temporary
+// file beside it, synced, renamed over the name itself (a link there is
+// replaced, never written through). False with why set.
+bool ReplaceStoreFile(const QString& path, const QByteArray& bytes, QString& why);
+
 // Hashes the whole of fd by algorithm (read from its start, its offset left
 // alone). Empty when it cannot be read.
 QByteArray HashOfFile(int fd, QCryptographicHash::Algorithm algorithm);

@@ -132,6 +132,23 @@ TEST_F(StoreTrustTest, LinksAndFifosPlantedInTheStoreLeadNowhereAndLoseNothing)
     }
 }
 
+TEST_F(StoreTrustTest, TheNoteOfTheLastRunIsNeitherWrittenThroughALinkNorWaitedOnAsAFifo)
+{
+    const QString note = box().path("data/quorvane/backups/last-run.json");
+    box().write("elsewhere/secret.txt", "secret");
+    box().mkdir("data/quorvane/backups");
+    ::mkfifo(QFile::encodeName(note).constData(), 0600);
+    BackupStore store;
+    EXPECT_FALSE(store.lastRunWithoutBackups({}));
+
+    QFile::remove(note);
+    QFile::link(box().path("elsewhere/secret.txt"), note);
+    store.beginRun("off", BackupRunMode::InPlace)->finish();
+    EXPECT_EQ(IoSandbox::read(box().path("elsewhere/secret.txt")), "secret");
+    EXPECT_FALSE(QFileInfo(note).isSymLink());
+    EXPECT_TRUE(store.lastRunWithoutBackups({}));
+}
+
 // Line 2 of a run over a.txt and b.txt, the record of a.txt, damaged in turn.
 TEST_F(StoreTrustTest, ADamagedRecordIsNeverActedOnAndItsRunStays)
 {
