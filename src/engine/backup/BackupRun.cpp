@@ -2,6 +2,7 @@
 
 #include "engine/backup/KeepFile.h"
 #include "engine/backup/LastRun.h"
+#include "engine/backup/StoreFiles.h"
 #include "engine/files/FileAccess.h"
 
 #include <QDir>
@@ -54,10 +55,12 @@ bool BackupRun::open(int& error)
         error = errno;
         return false;
     }
-    m_dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_dirFd = OpenRunFolder(m_folder);
     if (m_dirFd >= 0)
         ::flock(m_dirFd, LOCK_EX);
-    m_manifestFd = ::open(folder + '/' + kManifestName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    m_manifestFd = m_dirFd < 0 ? -1
+                               : ::openat(m_dirFd, kManifestName, O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
+                                          0600);
     if (m_dirFd < 0 || m_manifestFd < 0) {
         error = errno;
         close();
@@ -70,7 +73,8 @@ bool BackupRun::open(int& error)
         head.description = m_description;
         head.mode = m_mode;
         head.hashName = QString::fromLatin1(kHashName);
-        m_pending.prepend(ManifestHeadLine(head));
+        m_head = ManifestHeadLine(head);
+        m_pending.prepend(m_head);
         m_named = true;
     }
     return true;
@@ -125,11 +129,17 @@ bool BackupRun::writePending(int& error)
     if (m_pending.isEmpty())
         return true;
     const QByteArray lines = std::exchange(m_pending, {});
+    const off_t before = ::lseek(m_manifestFd, 0, SEEK_END);
     if (WriteFully(m_manifestFd, lines.constData(), lines.size()))
         return true;
     error = errno;
-    // What did get written may end in half a line: the next lines start afresh.
-    m_pending = "\n";
+    // What did get written may end in half a line, which would read as a
+    // damaged record: it is cut off again (its results are dropped, never put
+    // in place). Failing that, the next lines start afresh.
+    if (before >= 0 && ::ftruncate(m_manifestFd, before) == 0)
+        m_pending = before == 0 ? m_head : QByteArray();
+    else
+        m_pending = "\n";
     return false;
 }
 
@@ -185,7 +195,7 @@ void BackupRun::close()
     if (m_dirFd < 0)
         return;
     if (m_files == 0)
-        QDir(m_folder).removeRecursively();
+        RemoveRun(m_dirFd, m_folder, {});   // every kept file went with its drop
     ::close(std::exchange(m_dirFd, -1));   // lets go of the lock
 }
 

@@ -50,6 +50,7 @@ private:
     BackupRunMode m_mode;
     int m_dirFd = -1;        // holds the run's lock while it goes
     int m_manifestFd = -1;
+    QByteArray m_head;       // the manifest's first line
     QByteArray m_pending;    // manifest lines not yet written
     qint64 m_last = 0;       // number of the last record
     int m_files = 0;

@@ -3,6 +3,7 @@
 #include "engine/backup/LastRun.h"
 #include "engine/backup/Manifest.h"
 #include "engine/backup/RunLock.h"
+#include "engine/backup/StoreFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,7 +65,9 @@ std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description, Bac
 std::vector<BackupRunInfo> BackupStore::runs() const
 {
     std::vector<BackupRunInfo> runs;
-    const QStringList ids = QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // A link among the runs is none of the store's: it could lead anywhere.
+    const QStringList ids =
+        QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& id : ids) {
         const std::optional<ManifestSummary> run = ReadManifestSummary(runFolder(id) + '/' + kManifestName);
         if (run)
@@ -98,9 +101,21 @@ void BackupStore::prune(const BackupLimits& limits, const QString& keepRunId)
             break;
         if (run->id == keepRunId)
             continue;
+        // Only the files the run's record names go, and the folder once that
+        // leaves it empty; a run with a damaged record stays whole.
         const QString folder = runFolder(run->id);
         RunLock lock(folder);
-        if (!lock.held() || !QDir(folder).removeRecursively())
+        if (!lock.held())
+            continue;
+        const std::optional<BackupManifest> manifest = ReadManifest(folder + QLatin1Char('/') + kManifestName);
+        if (!manifest || manifest->id != run->id || !manifest->damaged.empty())
+            continue;
+        QStringList kept;
+        for (const BackupEntry& e : manifest->entries) {
+            if (!e.kept.isEmpty())
+                kept << e.kept;
+        }
+        if (!RemoveRun(lock.fd(), folder, kept))
             continue;
         --count;
         bytes -= run->bytes;

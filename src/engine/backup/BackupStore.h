@@ -67,22 +67,28 @@ public:
     std::optional<QDateTime> lastRunWithoutBackups(const std::vector<BackupRunInfo>& runs) const;
 
     // Puts back every file of the run, newest first, each atomically: the old
-    // file as it was (bytes, owner, group, mode; for a hard-linked backup the
-    // very file, extended attributes and other links included), and a file the
-    // run created removed. Only a file that still holds exactly what the run
-    // wrote is touched; any other gets a failed row saying why ("changed since
-    // the run", "no longer exists"). Rows are "restored", "removed", "failed",
-    // and "not reached" once cancelled answers true (yield is called before
-    // each file). The files put back leave the run; a run with none left is
-    // removed. nullopt, with problem set, when runId names no run in the store,
-    // the run is still going or its manifest cannot be read; a report with
-    // problem set when what is left of the run could not be recorded.
+    // file as it was (bytes, owner, group, mode, extended attributes, times;
+    // for a hard-linked backup the very file, other links included), and a
+    // file the run created removed. Only a file that still holds exactly what
+    // the run wrote is touched; one that holds what was kept, or a created one
+    // that is gone, counts as put back already (see engine/backup/Restore.h);
+    // any other gets a failed row saying why ("changed since the run", "no
+    // longer exists"), as does each damaged record of the manifest ("damaged
+    // record", its source the manifest and line), which is never acted on.
+    // Rows are "restored", "removed", "failed", and "not reached" once
+    // cancelled answers true (yield is called before each file). The files put
+    // back leave the run; a run with none left and no damaged record leaves
+    // the store. nullopt, with problem set, when runId names no run in the
+    // store (a link among the runs is none), the run is still going or its
+    // manifest cannot be read; a report with problem set when what is left of
+    // the run could not be recorded.
     std::optional<RunReport> undo(const QString& runId, const std::function<void()>& yield = {},
                                   const std::function<bool()>& cancelled = {}, QString* problem = nullptr);
 
     // Removes the oldest runs until at most limits.runs remain and they keep at
-    // most limits.bytes together. The run keepRunId, and any run still going,
-    // is never removed.
+    // most limits.bytes together. The run keepRunId, any run still going and
+    // any run holding a damaged record are never removed; a run goes name by
+    // name (engine/backup/StoreFiles.h: RemoveRun).
     void prune(const BackupLimits& limits, const QString& keepRunId);
 
 private:

@@ -4,11 +4,10 @@
 #include "engine/backup/Manifest.h"
 #include "engine/backup/Restore.h"
 #include "engine/backup/RunLock.h"
-#include "engine/files/FileAccess.h"
+#include "engine/backup/StoreFiles.h"
 
-#include <QDir>
-#include <QFileInfo>
-
+#include <algorithm>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace quorvane {
@@ -23,16 +22,25 @@ std::optional<RunReport> BackupStore::undo(const QString& runId, const std::func
     };
     const QString folder = runFolder(runId);
     const QString manifestPath = folder + QLatin1Char('/') + kManifestName;
+    const QString noRun = "There is no run " + runId + " in " + m_folder + ".";
     // An id is a bare folder name, never a way out of the store.
-    if (runId.isEmpty() || runId.contains(QLatin1Char('/')) || runId == "." || runId == ".."
-        || !QFileInfo::exists(manifestPath))
-        return refuse("There is no run " + runId + " in " + m_folder + ".");
+    if (runId.isEmpty() || runId.contains(QLatin1Char('/')) || runId == "." || runId == "..")
+        return refuse(noRun);
     RunLock lock(folder);
+    if (lock.noFolder())
+        return refuse(noRun);
     if (!lock.held())
         return refuse("The run " + runId + " is still going.");
-    std::optional<BackupManifest> manifest = ReadManifest(manifestPath);
+    if (::faccessat(lock.fd(), kManifestName, F_OK, AT_SYMLINK_NOFOLLOW) != 0)
+        return refuse(noRun);
+    QString unreadable;
+    std::optional<BackupManifest> manifest = ReadManifest(manifestPath, &unreadable);
+    if (manifest && manifest->id != runId) {
+        manifest.reset();
+        unreadable = QStringLiteral("damaged record");
+    }
     if (!manifest)
-        return refuse("The record of the run " + runId + " cannot be read: " + manifestPath + ".");
+        return refuse("The record of the run " + runId + " cannot be read (" + unreadable + "): " + manifestPath + ".");
     const std::optional<QCryptographicHash::Algorithm> algorithm = HashAlgorithmNamed(manifest->hashName);
     if (!algorithm)
         return refuse("The run " + runId + " was recorded by another version (" + manifest->hashName + ").");
@@ -52,25 +60,25 @@ std::optional<RunReport> BackupStore::undo(const QString& runId, const std::func
             break;
         }
         const BackupEntry& e = entries[size_t(i)];
-        const QString why = Restore(folder, e, *algorithm);
-        if (!why.isEmpty()) {
-            report.add({e.path, e.path, 0, RunOutcome::Failed, why});
-            continue;
-        }
-        if (!e.kept.isEmpty())
-            ::unlink(NativePath(folder + QLatin1Char('/') + e.kept).constData());
-        report.add({e.path, e.path, 0, e.kept.isEmpty() ? RunOutcome::Removed : RunOutcome::Restored, {}});
-        done[size_t(i)] = true;
+        const RestoreResult result = Restore(lock.fd(), folder, e, *algorithm);
+        report.add({e.path, e.path, 0, result.outcome, result.reason});
+        done[size_t(i)] = result.outcome != RunOutcome::Failed;
+    }
+    // A damaged record is never acted on: what it names is unknown, so it
+    // stays, and the run with it.
+    for (const DamagedRecord& d : manifest->damaged) {
+        const QString where = manifestPath + " line " + QString::number(d.line);
+        report.add({where, where, 0, RunOutcome::Failed, QStringLiteral("damaged record")});
     }
 
     // What is left stays, to be tried again once its files are sorted out.
     qsizetype index = 0;
     std::erase_if(entries, [&](const BackupEntry&) { return done[size_t(index++)]; });
     QString why;
-    if (entries.empty())
-        QDir(folder).removeRecursively();
-    else if (report.count(RunOutcome::Restored) + report.count(RunOutcome::Removed) > 0
-             && !RewriteManifest(manifestPath, *manifest, why) && problem)
+    if (entries.empty() && manifest->damaged.empty())
+        RemoveRun(lock.fd(), folder, {});
+    else if (std::find(done.begin(), done.end(), true) != done.end() && !RewriteManifest(manifestPath, *manifest, why)
+             && problem)
         *problem = "The record of the run " + runId + " could not be updated: " + why;
     return report;
 }

@@ -5,8 +5,11 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvane {
 
@@ -24,6 +27,30 @@ LinkInjection& Injected()
 }
 
 constexpr qint64 kCopyBlock = qint64(1) << 18;
+
+// Copies the extended attributes of the file from onto fd; those the file
+// system or the caller's rights refuse are skipped.
+void CopyExtendedAttributes(int from, int fd)
+{
+    ssize_t len = ::flistxattr(from, nullptr, 0);
+    if (len <= 0)
+        return;
+    std::vector<char> names(size_t(len) + 1);
+    len = ::flistxattr(from, names.data(), names.size());
+    if (len <= 0)
+        return;
+    std::vector<char> value;
+    for (ssize_t i = 0; i < len; i += ssize_t(std::strlen(names.data() + i)) + 1) {
+        const char* name = names.data() + i;
+        ssize_t vlen = ::fgetxattr(from, name, nullptr, 0);
+        if (vlen < 0)
+            continue;
+        value.resize(size_t(vlen) + 1);
+        vlen = ::fgetxattr(from, name, value.data(), value.size());
+        if (vlen >= 0)
+            ::fsetxattr(fd, name, value.data(), size_t(vlen), 0);
+    }
+}
 
 } // namespace
 
@@ -63,11 +90,24 @@ int CopyBytes(int in, int out)
 
 int CopyFile(const QByteArray& from, const QByteArray& to)
 {
-    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    // A FIFO put in the file's place since it was looked at must not hang the run.
+    const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
         return errno;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return EINVAL;
+    }
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
     const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     int err = out < 0 ? errno : CopyBytes(in, out);
+    if (err == 0) {
+        CopyExtendedAttributes(in, out);
+        // Last: the times as they were before this copy read the file.
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+    }
     ::close(in);
     if (out >= 0 && ::close(out) != 0 && err == 0)
         err = errno;
@@ -76,15 +116,27 @@ int CopyFile(const QByteArray& from, const QByteArray& to)
     return err;
 }
 
-void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode)
+void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode, int attributesFrom)
 {
-    // Changing the owner clears setuid and setgid, so the mode comes last.
+    // Changing the owner clears setuid, setgid and file capabilities, so the
+    // attributes follow it and the mode comes last.
     struct stat st;
     if (::fstat(fd, &st) == 0 && (st.st_uid != uid || st.st_gid != gid)) {
         if (::fchown(fd, uid, gid) != 0)
             (void)::fchown(fd, uid_t(-1), gid);
     }
+    if (attributesFrom >= 0)
+        CopyExtendedAttributes(attributesFrom, fd);
     ::fchmod(fd, mode & 07777);
+}
+
+void CopyTimes(int from, int fd)
+{
+    struct stat st;
+    if (::fstat(from, &st) != 0)
+        return;
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(fd, times);
 }
 
 } // namespace quorvane

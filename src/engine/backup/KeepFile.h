@@ -19,14 +19,19 @@ int LinkFile(const QByteArray& from, const QByteArray& to);
 // ENOTSUP), or a file at its link limit (EMLINK).
 bool CopyInstead(int err);
 
-// Copies the bytes of from into a new file to (mode 0600; it must not exist).
-// Returns 0 or the errno value, to then removed.
+// Copies the regular file from into a new file to (mode 0600; it must not
+// exist): its bytes, its extended attributes (those the store's file system
+// takes) and its access and modification times. Returns 0 or the errno value
+// (EINVAL for a from that is no regular file), to then removed.
 int CopyFile(const QByteArray& from, const QByteArray& to);
 // Copies the rest of descriptor in to out. Returns 0 or the errno value.
 int CopyBytes(int in, int out);
 // Gives the open file fd the owner, group and mode bits given, as far as the
-// caller's rights allow (the group alone where the owner is refused).
-void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode);
+// caller's rights allow (the group alone where the owner is refused), and the
+// extended attributes of the file attributesFrom unless it is -1.
+void SetOwnerAndMode(int fd, uid_t uid, gid_t gid, mode_t mode, int attributesFrom = -1);
+// Gives fd the access and modification times of the file from.
+void CopyTimes(int from, int fd);
 
 
 } // namespace quorvane

@@ -1,33 +1,25 @@
 #include "engine/backup/Manifest.h"
 
+#include "engine/backup/ManifestLine.h"
+#include "engine/backup/StoreFiles.h"
+#include "engine/files/FileAccess.h"
+
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 
 namespace quorvane {
 
 namespace {
 
-QByteArray Line(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
-}
-
 constexpr char kInPlace[] = "in place";
 constexpr char kOutputFolder[] = "output folder";
-
-BackupRunMode ModeNamed(const QString& name)
-{
-    if (name == QLatin1String(kInPlace))
-        return BackupRunMode::InPlace;
-    if (name == QLatin1String(kOutputFolder))
-        return BackupRunMode::OutputFolder;
-    return BackupRunMode::Unrecorded;
-}
+// Lines carry checksums from this format on.
+constexpr int kSealedFormat = 2;
 
 // The common folder of the entries' paths.
 QString EntriesFolder(const std::vector<BackupEntry>& entries)
@@ -39,39 +31,45 @@ QString EntriesFolder(const std::vector<BackupEntry>& entries)
     return CommonFolder(paths);
 }
 
-BackupEntry EntryFrom(const QJsonObject& o)
+// Opens the manifest at path the way the store opens what it keeps.
+bool OpenManifest(const QString& path, QFile& file, QString* why)
 {
-    BackupEntry e;
-    e.number = o.value("n").toInteger();
-    e.path = o.value("path").toString();
-    e.kept = o.value("kept").toString();
-    e.copied = o.value("copied").toBool();
-    e.mode = uint(o.value("mode").toInteger());
-    e.uid = uint(o.value("uid").toInteger());
-    e.gid = uint(o.value("gid").toInteger());
-    e.keptBytes = o.value("keptBytes").toInteger();
-    e.size = o.value("size").toInteger();
-    e.hash = o.value("hash").toString().toLatin1();
-    return e;
+    const int fd = OpenStoreFile(AT_FDCWD, NativePath(path));
+    if (fd < 0) {
+        if (why)
+            *why = DescribeReadError(errno);
+        return false;
+    }
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 }
 
-// Fills the head's fields of manifest from the first line; false when it is none.
-bool ReadHead(const QJsonObject& o, BackupManifest& manifest)
+// The head of a manifest from its first line (no LF): whether its lines are
+// sealed in sealed. False when it is damaged, or names a format yet is unsealed.
+bool ReadHead(const QByteArray& line, BackupManifest& head, bool& sealed)
 {
-    if (!o.contains("run"))
+    QByteArray body;
+    const LineSeal seal = Unseal(line, body);
+    const std::optional<QJsonObject> o = ObjectOf(body);
+    if (seal == LineSeal::Broken || !o || !HeadFrom(*o, head))
         return false;
-    manifest.id = o.value("run").toString();
-    manifest.started = QDateTime::fromString(o.value("started").toString(), Qt::ISODateWithMs);
-    manifest.description = o.value("description").toString();
-    manifest.mode = ModeNamed(o.value("mode").toString());
-    manifest.hashName = o.value("hash").toString();
-    return true;
+    sealed = seal == LineSeal::Sealed;
+    return sealed || !o->contains("format");
+}
+
+// The object of a later line of a manifest sealed or not; nullopt when damaged.
+std::optional<QJsonObject> ReadLine(const QByteArray& line, bool sealed)
+{
+    QByteArray body;
+    const LineSeal seal = Unseal(line, body);
+    if (seal != (sealed ? LineSeal::Sealed : LineSeal::Plain))
+        return std::nullopt;
+    return ObjectOf(body);
 }
 
 // The file's last whole line (its final LF left out); empty when none.
 QByteArray LastLine(QFile& file)
 {
-    constexpr qint64 kTail = 8192;   // a totals line is some 40 bytes and its folder
+    constexpr qint64 kTail = 8192;   // a totals line is some 70 bytes and its folder
     const qint64 size = file.size();
     if (!file.seek(std::max<qint64>(0, size - kTail)))
         return {};
@@ -84,15 +82,25 @@ QByteArray LastLine(QFile& file)
 
 } // namespace
 
+BackupRunMode ManifestModeNamed(const QString& name)
+{
+    if (name == QLatin1String(kInPlace))
+        return BackupRunMode::InPlace;
+    if (name == QLatin1String(kOutputFolder))
+        return BackupRunMode::OutputFolder;
+    return BackupRunMode::Unrecorded;
+}
+
 QByteArray ManifestHeadLine(const BackupManifest& m)
 {
     QJsonObject o{{"run", m.id},
                   {"started", m.started.toUTC().toString(Qt::ISODateWithMs)},
                   {"description", m.description},
-                  {"hash", m.hashName}};
+                  {"hash", m.hashName},
+                  {"format", kSealedFormat}};
     if (m.mode != BackupRunMode::Unrecorded)
         o.insert("mode", QLatin1String(m.mode == BackupRunMode::InPlace ? kInPlace : kOutputFolder));
-    return Line(o);
+    return SealedLine(o);
 }
 
 QByteArray ManifestEntryLine(const BackupEntry& e)
@@ -100,7 +108,7 @@ QByteArray ManifestEntryLine(const BackupEntry& e)
     QJsonObject o{{"n", e.number}, {"path", e.path}, {"size", e.size}, {"hash", QString::fromLatin1(e.hash)}};
     if (e.kept.isEmpty()) {
         o.insert("created", true);
-        return Line(o);
+        return SealedLine(o);
     }
     o.insert("kept", e.kept);
     if (e.copied)
@@ -109,17 +117,17 @@ QByteArray ManifestEntryLine(const BackupEntry& e)
     o.insert("uid", qint64(e.uid));
     o.insert("gid", qint64(e.gid));
     o.insert("keptBytes", e.keptBytes);
-    return Line(o);
+    return SealedLine(o);
 }
 
 QByteArray ManifestDropLine(qint64 number)
 {
-    return Line({{"drop", number}});
+    return SealedLine({{"drop", number}});
 }
 
 QByteArray ManifestTotalsLine(qint64 files, qint64 keptBytes, const QString& folder)
 {
-    return Line({{"files", files}, {"keptBytes", keptBytes}, {"folder", folder}});
+    return SealedLine({{"files", files}, {"keptBytes", keptBytes}, {"folder", folder}});
 }
 
 QString CommonFolder(const QStringList& files)
@@ -139,76 +147,91 @@ QString CommonFolder(const QStringList& files)
 
 std::optional<ManifestSummary> ReadManifestSummary(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenManifest(path, file, nullptr))
         return std::nullopt;
+    QByteArray first = file.readLine();
+    if (!first.endsWith('\n'))
+        return std::nullopt;
+    first.chop(1);
     BackupManifest head;
-    if (!ReadHead(QJsonDocument::fromJson(file.readLine()).object(), head))
+    bool sealed = false;
+    if (!ReadHead(first, head, sealed))
         return std::nullopt;
     ManifestSummary summary;
     summary.id = head.id;
     summary.started = head.started;
     summary.description = head.description;
     summary.mode = head.mode;
-    const QJsonObject totals = QJsonDocument::fromJson(LastLine(file)).object();
-    if (totals.contains("files") && totals.contains("keptBytes") && totals.contains("folder")) {
-        summary.files = totals.value("files").toInteger();
-        summary.keptBytes = totals.value("keptBytes").toInteger();
-        summary.folder = totals.value("folder").toString();
+    const std::optional<QJsonObject> totals = ReadLine(LastLine(file), sealed);
+    if (totals && IsTotals(*totals) && totals->contains("folder")) {
+        summary.files = totals->value("files").toInteger();
+        summary.keptBytes = totals->value("keptBytes").toInteger();
+        summary.folder = totals->value("folder").toString();
         return summary;
     }
     const std::optional<BackupManifest> whole = ReadManifest(path);
     if (!whole)
         return std::nullopt;
-    summary.files = qint64(whole->entries.size());
+    summary.files = qint64(whole->entries.size() + whole->damaged.size());
     for (const BackupEntry& e : whole->entries)
         summary.keptBytes += e.keptBytes;
     summary.folder = EntriesFolder(whole->entries);
     return summary;
 }
 
-std::optional<BackupManifest> ReadManifest(const QString& path)
+std::optional<BackupManifest> ReadManifest(const QString& path, QString* why)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenManifest(path, file, why))
         return std::nullopt;
-    std::optional<BackupManifest> manifest;
+    QList<QByteArray> lines = file.readAll().split('\n');
+    // A last line without its LF was being written when the run was cut short.
+    const bool cutShort = !lines.back().isEmpty();
+    if (!cutShort)
+        lines.removeLast();
+    BackupManifest manifest;
+    bool sealed = false;
+    if (lines.isEmpty() || (cutShort && lines.size() == 1) || !ReadHead(lines.front(), manifest, sealed)
+        || (!sealed && std::any_of(lines.begin(), lines.end(), HasSumKey))) {
+        if (why)
+            *why = QStringLiteral("damaged record");
+        return std::nullopt;
+    }
+    QSet<qint64> numbers;
     QSet<qint64> dropped;
-    while (!file.atEnd()) {
-        const QJsonObject o = QJsonDocument::fromJson(file.readLine()).object();
-        if (o.isEmpty())
-            continue;   // a line cut short
-        if (!manifest) {
-            manifest.emplace();
-            if (!ReadHead(o, *manifest))
-                return std::nullopt;
-        } else if (o.contains("drop")) {
-            dropped.insert(o.value("drop").toInteger());
-        } else if (o.contains("n")) {
-            manifest->entries.push_back(EntryFrom(o));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const std::optional<QJsonObject> o = ReadLine(lines[i], sealed);
+        std::optional<BackupEntry> entry;
+        if (o && o->contains("n"))
+            entry = EntryFrom(*o);
+        if (entry && !numbers.contains(entry->number)) {
+            numbers.insert(entry->number);
+            manifest.entries.push_back(std::move(*entry));
+        } else if (o && !o->contains("n") && DroppedNumber(*o) > 0) {
+            dropped.insert(DroppedNumber(*o));
+        } else if (!(o && !o->contains("n") && IsTotals(*o)) && !(cutShort && i == lines.size() - 1)) {
+            manifest.damaged.push_back({int(i + 1), lines[i]});
         }
     }
-    if (manifest && !dropped.isEmpty())
-        std::erase_if(manifest->entries, [&](const BackupEntry& e) { return dropped.contains(e.number); });
+    if (!dropped.isEmpty())
+        std::erase_if(manifest.entries, [&](const BackupEntry& e) { return dropped.contains(e.number); });
     return manifest;
 }
 
 bool RewriteManifest(const QString& path, const BackupManifest& manifest, QString& why)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(ManifestHeadLine(manifest));
-        qint64 keptBytes = 0;
-        for (const BackupEntry& e : manifest.entries) {
-            file.write(ManifestEntryLine(e));
-            keptBytes += e.keptBytes;
-        }
-        file.write(ManifestTotalsLine(qint64(manifest.entries.size()), keptBytes, EntriesFolder(manifest.entries)));
-        if (file.commit())
-            return true;
+    QByteArray lines = ManifestHeadLine(manifest);
+    qint64 keptBytes = 0;
+    for (const BackupEntry& e : manifest.entries) {
+        lines += ManifestEntryLine(e);
+        keptBytes += e.keptBytes;
     }
-    why = file.errorString();
-    return false;
+    for (const DamagedRecord& d : manifest.damaged)
+        lines += d.text + '\n';
+    lines += ManifestTotalsLine(qint64(manifest.entries.size() + manifest.damaged.size()), keptBytes,
+                                EntriesFolder(manifest.entries));
+    return ReplaceStoreFile(path, lines, why);
 }
 
 std::optional<QCryptographicHash::Algorithm> HashAlgorithmNamed(const QString& name)

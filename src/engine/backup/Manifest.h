@@ -4,9 +4,17 @@
 // replaced or created, or marks an earlier record dropped (its result was never
 // put in place). A run that ends adds its totals and the common folder of its
 // files as the last line, so listing the store reads two lines of each run
-// instead of every record. Lines are
-// only ever appended while the run goes, so a line cut short by a crash is
-// skipped on reading; undo rewrites the file whole, totals included.
+// instead of every record. Lines are only ever appended while the run goes,
+// and undo rewrites the file whole, totals included.
+//
+// Each line ends with a checksum of its own bytes (engine/backup/ManifestLine.h),
+// and the head says so ("format":2). A line whose checksum fails, or that lacks
+// a key its kind needs, is a damaged record: it is never acted on and never
+// dropped, so a run holding one stays in the store. Only a last line without
+// its LF that fails is taken for one cut short by a crash (its result was never
+// put in place) and skipped. A manifest recorded before lines had checksums is
+// read as it is, but only when its head has neither checksum nor format and no
+// line of it has a checksum: a damaged new manifest never passes for an old one.
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -35,6 +43,12 @@ struct BackupEntry {
     QByteArray hash;
 };
 
+// A line of a manifest refused as a damaged record.
+struct DamagedRecord {
+    int line = 0;      // counted from 1
+    QByteArray text;   // as it stands, its LF left out
+};
+
 struct BackupManifest {
     QString id;
     QDateTime started;      // UTC
@@ -42,7 +56,11 @@ struct BackupManifest {
     BackupRunMode mode = BackupRunMode::Unrecorded;
     QString hashName;       // the algorithm of the entries' hashes, e.g. "Blake2b_256"
     std::vector<BackupEntry> entries;   // the ones not dropped, in run order
+    std::vector<DamagedRecord> damaged;  // kept as they stand when the manifest is rewritten
 };
+
+// The mode a manifest's head names; Unrecorded for none this program knows.
+BackupRunMode ManifestModeNamed(const QString& name);
 
 QByteArray ManifestHeadLine(const BackupManifest& manifest);
 QByteArray ManifestEntryLine(const BackupEntry& entry);
@@ -61,7 +79,7 @@ struct ManifestSummary {
     QDateTime started;      // UTC
     QString description;
     BackupRunMode mode = BackupRunMode::Unrecorded;
-    qint64 files = 0;       // records not dropped
+    qint64 files = 0;       // records not dropped, damaged ones included
     qint64 keptBytes = 0;   // their old files' bytes
     QString folder;         // their common folder
 };
@@ -71,10 +89,12 @@ struct ManifestSummary {
 // recorded before totals named the folder) counted from every record. nullopt as for ReadManifest.
 std::optional<ManifestSummary> ReadManifestSummary(const QString& path);
 
-// The manifest at path; nullopt when it cannot be read or has no head line.
-std::optional<BackupManifest> ReadManifest(const QString& path);
-// Replaces the manifest at path atomically by the head, entries and totals of manifest.
-// False with why set.
+// The manifest at path (a regular file, reached through no link at its end);
+// nullopt when it cannot be read or its head is missing or damaged, with why
+// set ("damaged record", or the system's words).
+std::optional<BackupManifest> ReadManifest(const QString& path, QString* why = nullptr);
+// Replaces the manifest at path atomically by the head, entries, damaged
+// records (as they stand) and totals of manifest. False with why set.
 bool RewriteManifest(const QString& path, const BackupManifest& manifest, QString& why);
 
 // The algorithm a manifest names, or nullopt for one this program does not know.

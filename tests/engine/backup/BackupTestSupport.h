@@ -16,7 +16,9 @@
 
 #include <memory>
 #include <ostream>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace quorvane::test {
 
@@ -84,7 +86,9 @@ protected:
     }
 
     // Every file, link and folder under the sandbox outside the data folder:
-    // "name mode uid:gid -> link" or "name mode uid:gid = bytes".
+    // "name mode uid:gid -> link", "name mode uid:gid" for other kinds, and
+    // for a regular file "name mode uid:gid = bytes @ mtime" and its user
+    // extended attributes ("user.tag=blue").
     QStringList picture() const
     {
         QStringList lines;
@@ -102,11 +106,29 @@ protected:
             if (S_ISLNK(st.st_mode))
                 line += " -> " + QFileInfo(path).symLinkTarget();
             else if (S_ISREG(st.st_mode))
-                line += " = " + QString::fromUtf8(IoSandbox::read(path));
+                line += " = " + QString::fromUtf8(IoSandbox::read(path)) + " @ " + QString::number(st.st_mtim.tv_sec)
+                        + '.' + QString::number(st.st_mtim.tv_nsec) + UserAttributes(path);
             lines << line;
         }
         lines.sort();
         return lines;
+    }
+
+    // The user extended attributes of path, each as " name=value".
+    static QString UserAttributes(const QString& path)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        char names[4096];
+        const ssize_t len = ::llistxattr(native.constData(), names, sizeof names);
+        QStringList found;
+        for (ssize_t i = 0; i < len; i += ssize_t(std::strlen(names + i)) + 1) {
+            char value[256];
+            const ssize_t vlen = ::lgetxattr(native.constData(), names + i, value, sizeof value);
+            if (QByteArray(names + i).startsWith("user.") && vlen >= 0)
+                found << QString::fromUtf8(names + i) + '=' + QString::fromUtf8(value, vlen);
+        }
+        found.sort();
+        return found.isEmpty() ? QString() : ' ' + found.join(' ');
     }
 
     // The run folders in the store.

@@ -5,8 +5,10 @@
 
 #include <QFile>
 #include <cerrno>
+#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quorvane::test {
@@ -23,6 +25,16 @@ ino_t Inode(const QString& path)
 void Chown(const QString& path, uid_t uid, gid_t gid)
 {
     ASSERT_EQ(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
+}
+
+// Gives path an extended attribute (where the file system takes user ones)
+// and a modification time long past.
+void Tag(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    ::setxattr(native.constData(), "user.tag", "blue", 4, 0);
+    const struct timespec times[2] = {{1000000000, 123456789}, {1000000000, 987654321}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
 }
 
 TEST_F(BackupTest, UndoPutsEveryFileBackExactlyAsItWasBeforeTheRun)
@@ -51,8 +63,8 @@ TEST_F(BackupTest, UndoPutsEveryFileBackExactlyAsItWasBeforeTheRun)
          [](IoSandbox& b) { b.write("real.txt", "cat"); QFile::link("real.txt", b.path("link.txt")); },
          {{"link.txt", "link.txt"}}, false,
          {"restored real.txt"}},
-        {"a store on another file system",
-         [](IoSandbox& b) { b.write("a.txt", "cat"); QFile::setPermissions(b.path("a.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup); },
+        {"a store on another file system: bytes, mode, extended attributes and times come back",
+         [](IoSandbox& b) { b.write("a.txt", "cat"); QFile::setPermissions(b.path("a.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup); Tag(b.path("a.txt")); },
          {{"a.txt", "a.txt"}}, true,
          {"restored a.txt"}},
         {"a read-only file",
@@ -64,7 +76,7 @@ TEST_F(BackupTest, UndoPutsEveryFileBackExactlyAsItWasBeforeTheRun)
          {{"a.txt", "a.txt"}}, false,
          {"restored a.txt"}, true},
         {"another owner and group, on another file system",
-         [](IoSandbox& b) { b.write("a.txt", "cat"); Chown(b.path("a.txt"), 1234, 5678); ::chmod(QFile::encodeName(b.path("a.txt")).constData(), 02640); },
+         [](IoSandbox& b) { b.write("a.txt", "cat"); Chown(b.path("a.txt"), 1234, 5678); ::chmod(QFile::encodeName(b.path("a.txt")).constData(), 02640); Tag(b.path("a.txt")); },
          {{"a.txt", "a.txt"}}, true,
          {"restored a.txt"}, true},
     };
