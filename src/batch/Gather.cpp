@@ -86,7 +86,8 @@ bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::f
         // Pairs that are not what the file says, or none at all, are a mistake
         // the run would not show: refused as a command line without pairs is.
         for (const auto& [line, raw] : read.notUtf8)
-            say(source.text + QStringLiteral(": line %1: %2: the text is not valid UTF-8").arg(line).arg(EscapedName(raw)));
+            say(source.text
+                + QStringLiteral(": line %1: %2: the text is not valid UTF-8").arg(line).arg(EscapedName(raw)));
         if (!read.notUtf8.empty())
             return false;
         if (read.sets == 0) {
