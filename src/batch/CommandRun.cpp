@@ -141,17 +141,20 @@ private:
     // For the stop tests: with QUORVANE_TEST_HOLD_FILE naming the source as
     // listed, the run holds within that file, after its first stretch (a
     // file's yields are one before its text and one after each stretch) that
-    // has left its temporary file beside the output, until a stop signal
-    // comes; it makes the file QUORVANE_TEST_HOLD_MARK as it begins to hold.
-    // So a signal always finds the file in hand and its temporary file made.
+    // has left its temporary file beside the output (in a dry run or a diff,
+    // which make none, its first stretch), until a stop signal comes; it
+    // makes the file QUORVANE_TEST_HOLD_MARK as it begins to hold. So a
+    // signal always finds the file in hand and, in a writing run, its
+    // temporary file made.
     void HoldForTests()
     {
         static const QString file = qEnvironmentVariable("QUORVANE_TEST_HOLD_FILE");
         if (file.isEmpty() || m_held || m_yields < 2 || m_current != file)
             return;
         const QStringList names = QFileInfo(m_currentOutput).dir().entryList(QDir::Files | QDir::Hidden);
-        if (std::none_of(names.begin(), names.end(),
-                         [](const QString& name) { return IsTempName(QFile::encodeName(name).constData()); }))
+        if (!m_a.dryRun && !m_a.diff
+            && std::none_of(names.begin(), names.end(),
+                            [](const QString& name) { return IsTempName(QFile::encodeName(name).constData()); }))
             return;
         m_held = true;
         QFile mark(qEnvironmentVariable("QUORVANE_TEST_HOLD_MARK"));

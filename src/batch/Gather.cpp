@@ -74,12 +74,26 @@ bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::f
             continue;
         }
         QStringList finds, replaces;
+        SetsFileRead read;
         try {
-            LoadSetsFile(source.text, source.second, finds, replaces);
+            read = LoadSetsFile(source.text, source.second, finds, replaces);
         } catch (const Failure& failure) {
             struct stat st {};
             const bool found = ::stat(QFile::encodeName(source.text).constData(), &st) == 0;
             say(found ? source.text + ": " + failure.text : PathReason(source.text, errno));
+            return false;
+        }
+        // Pairs that are not what the file says, or none at all, are a mistake
+        // the run would not show: refused as a command line without pairs is.
+        for (const auto& [line, raw] : read.notUtf8)
+            say(source.text
+                + QStringLiteral(": line %1: %2: the text is not valid UTF-8").arg(line).arg(EscapedName(raw)));
+        if (!read.notUtf8.empty())
+            return false;
+        if (read.sets == 0) {
+            say(source.text
+                + (read.textLines == 0 ? QStringLiteral(": holds no sets")
+                                       : ": no line holds the separator \"" + source.second + "\" (use --separator)"));
             return false;
         }
         for (qsizetype i = 0; i < finds.size(); ++i)

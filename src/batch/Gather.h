@@ -14,7 +14,8 @@ namespace quorvane::batch {
 int FolderError(const QString& path);
 
 // Pairs from --find/--replace and sets files, in command-line order. False
-// (with the reason passed to say) when a sets file cannot be read.
+// (with the reasons passed to say) when a sets file cannot be read, holds a
+// line that is not UTF-8, or yields no pair.
 bool GatherPairs(const BatchArguments& arguments, std::vector<Pair>& pairs,
                  const std::function<void(const QString&)>& say);
 

@@ -32,6 +32,25 @@ bool OnlySpaces(const QString& text)
             return false;
     return true;
 }
+
+// "Line 3 of PATH was not loaded: …" or "Lines 3, 7, 9 of PATH were not
+// loaded: …"; a long run of numbers is cut after the first ten.
+QString NotUtf8Notice(const QString& path, const std::vector<RawLine>& lines)
+{
+    constexpr std::size_t shown = 10;
+    QStringList numbers;
+    for (std::size_t i = 0; i < lines.size() && i < shown; ++i)
+        numbers.append(QString::number(lines[i].first));
+    QString list = numbers.join(QStringLiteral(", "));
+    if (lines.size() > shown)
+        list = Form2::tr("%1 and %n more", nullptr, int(lines.size() - shown)).arg(list);
+    // The English is the source text itself, with no catalogue to give its
+    // plural forms, so one line has a sentence of its own.
+    if (lines.size() == 1)
+        return Form2::tr("Line %1 of %2 was not loaded: its text is not valid UTF-8.").arg(list, path);
+    return Form2::tr("Lines %1 of %2 were not loaded: their text is not valid UTF-8.", nullptr, int(lines.size()))
+        .arg(list, path);
+}
 } // namespace
 
 Form2::Form2(Prompts& prompts, SetList& sets, PointerHost* pointerHost, QWidget* parent)
@@ -181,8 +200,14 @@ void Form2::PushButton1_Click()
     }
     QStringList finds;
     QStringList replaces;
-    trap.step(106, [&] { LoadSetsFile(path, separator, finds, replaces); });
-    trap.step(108, [&] { m_sets.appendAll(finds, replaces); });
+    SetsFileRead read;
+    trap.step(106, [&] { read = LoadSetsFile(path, separator, finds, replaces); });
+    trap.step(108, [&] {
+        m_sets.appendAll(finds, replaces);
+        // The other lines are loaded; the ones left out are named.
+        if (!read.notUtf8.empty())
+            m_prompts.notice(NotUtf8Notice(path, read.notUtf8), ApplicationTitle());
+    });
     trap.step(110, [&] { accept(); });
 }
 

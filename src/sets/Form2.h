@@ -34,7 +34,8 @@ public:
     void PushButton16_Click();
     // "?": the separator help text.
     void PushButton3_Click();
-    // "Load": checks separator and path, appends the file's sets, closes.
+    // "Load": checks separator and path, appends the file's sets (a notice
+    // names the lines left out for not being UTF-8), closes.
     void PushButton1_Click();
     // "Cancel": closes; the set list stays as it was.
     void PushButton2_Click();

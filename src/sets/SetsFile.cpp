@@ -3,6 +3,8 @@
 #include "engine/text/TextCodec.h"
 #include "shell/Failure.h"
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -31,14 +33,23 @@ void AppendSetsFromLines(const QStringList& lines, const QString& separator,
     }
 }
 
-void LoadSetsFile(const QString& path, const QString& separator,
-                  QStringList& finds, QStringList& replaces)
+SetsFileRead LoadSetsFile(const QString& path, const QString& separator,
+                          QStringList& finds, QStringList& replaces)
 {
     QStringList lines;
     QString error;
-    if (!ReadTextFile(path, lines, &error))
+    SetsFileRead read;
+    if (!ReadTextFile(path, lines, &error, nullptr, &read.notUtf8))
         throw Failure(error.isEmpty() ? QStringLiteral("File not found") : error);
+    // Emptied, a line that is not UTF-8 is skipped like any empty line.
+    for (const RawLine& bad : read.notUtf8)
+        lines[bad.first - 1].clear();
+    read.textLines = std::count_if(lines.cbegin(), lines.cend(), [](const QString& line) { return !line.isEmpty(); })
+                     + qsizetype(read.notUtf8.size());
+    const qsizetype before = finds.size();
     AppendSetsFromLines(lines, separator, finds, replaces);
+    read.sets = finds.size() - before;
+    return read;
 }
 
 QByteArray SetsFileBytes(const QStringList& finds, const QStringList& replaces)

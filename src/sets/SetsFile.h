@@ -1,5 +1,7 @@
 #pragma once
 // The text-file form of the set list: reading it, and the bytes it is saved as.
+#include "engine/text/TextCodec.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +13,20 @@ namespace quorvane {
 void AppendSetsFromLines(const QStringList& lines, const QString& separator,
                          QStringList& finds, QStringList& replaces);
 
+// What reading a sets file found besides its sets.
+struct SetsFileRead {
+    qsizetype sets = 0;        // sets appended
+    qsizetype textLines = 0;   // lines that are not empty, with or without the separator
+    // Lines of a file read as UTF-8 whose bytes are not UTF-8: their 1-based
+    // number and bytes, ascending. They give no set (their text would not be
+    // the file's).
+    std::vector<RawLine> notUtf8;
+};
+
 // Reads a sets file in any encoding class with the given separator and appends
 // its sets; throws Failure when the file cannot be read.
-void LoadSetsFile(const QString& path, const QString& separator,
-                  QStringList& finds, QStringList& replaces);
+SetsFileRead LoadSetsFile(const QString& path, const QString& separator,
+                          QStringList& finds, QStringList& replaces);
 
 // Bytes of a sets file: find + "::" + replace + CR LF per set, UTF-8 without a
 // mark; empty for an empty list. Sets beyond the shorter list are not written.

@@ -1,11 +1,14 @@
 // quorvane-batch stopped while a big file is in hand: by SIGINT or SIGTERM it
 // leaves that file whole, lands the results already complete, prints the
 // summary and reports the rest as not reached; killed outright, it leaves
-// temporary files that the next run writing there removes.
+// temporary files that the next run writing there removes. A stopped --diff
+// prints the changes of whole files only.
 #include "tests/batch/BatchProcess.h"
+#include "tests/support/DiffStamps.h"
 #include "tests/support/TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -19,6 +22,7 @@ using quorvane::test::BatchExecutable;
 using quorvane::test::BatchResult;
 using quorvane::test::RunBatchCommand;
 using quorvane::test::TestEnv;
+using quorvane::test::WithoutStamps;
 
 namespace {
 
@@ -112,5 +116,43 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         }
         for (const char* folder : {"done", "big", "later", ""})
             EXPECT_EQ(TemporaryFiles(env.path(folder)), QStringList{}) << c.signal << " " << folder;
+    }
+}
+
+TEST(BatchStop, AStoppedDiffPrintsOnlyTheFilesItWentThroughWhole)
+{
+    for (const int signal : {SIGINT, SIGTERM}) {
+        TestEnv env;
+        env.write("done/small.txt", "k0\n");
+        // Changed lines apart from each other: the file in hand has whole
+        // hunks behind it when the signal comes.
+        const QByteArray big = QByteArray("k0\nsame\nsame\nsame\nsame\nsame\nsame\nsame\n").repeated(40000);
+        env.write("big/big.txt", big);
+        env.write("later/after.txt", "k0\n");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", env.root());
+        environment.insert("QUORVANE_TEST_HOLD_FILE", "big/big.txt");
+        environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(env.root());
+        process.setStandardOutputFile(env.path("changes.diff"));
+        process.start(BatchExecutable(), {"--diff", "--find", "k0", "--replace", "k1", "done/small.txt",
+                                          "big/big.txt", "later/after.txt"});
+        ASSERT_TRUE(WaitForHold(env.path("held"), process)) << signal;
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        EXPECT_EQ(process.readAllStandardError(),
+                  QByteArray("quorvane-batch: Stopped by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM")
+                      + ": 2 files not reached.\n1 file checked, 0 failed, 1 replacement\n");
+        const QByteArray diff = TestEnv::read(env.path("changes.diff"));
+        EXPECT_EQ(WithoutStamps(diff), "--- done/small.txt\n+++ done/small.txt\n@@ -1 +1 @@\n-k0\n+k1\n");
+
+        if (!QFile::exists("/usr/bin/patch"))
+            continue;
+        EXPECT_EQ(QProcess::execute("/bin/sh", {"-c", "cd '" + env.root() + "' && patch -s -p0 < changes.diff"}), 0);
+        EXPECT_EQ(TestEnv::read(env.path("done/small.txt")), "k1\n");
+        EXPECT_TRUE(TestEnv::read(env.path("big/big.txt")) == big);
     }
 }

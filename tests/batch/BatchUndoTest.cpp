@@ -1,5 +1,6 @@
 // quorvane-batch --diff, and the backups behind --undo and --list-runs.
 #include "tests/batch/BatchProcess.h"
+#include "tests/support/DiffStamps.h"
 #include "tests/support/TestEnv.h"
 
 #include <QCryptographicHash>
@@ -70,9 +71,10 @@ TEST(BatchDiff, PrintsUnifiedDiffsThatPatchAppliesToTheSources)
     BatchResult r = RunBatchCommand({"--diff", "--find", "two", "--replace", "2", "a.txt", "sub/b.txt", "same.txt"},
                                     env.root());
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "--- a.txt\n+++ a.txt\n@@ -1,3 +1,3 @@\n one\n-two\n+2\n three\n"
-                     "--- sub/b.txt\n+++ sub/b.txt\n@@ -1,3 +1,3 @@\n x\r\n-y two\r\n+y 2\r\n z\n"
-                     "\\ No newline at end of file\n");
+    EXPECT_EQ(quorvane::test::WithoutStamps(r.out),
+              "--- a.txt\n+++ a.txt\n@@ -1,3 +1,3 @@\n one\n-two\n+2\n three\n"
+              "--- sub/b.txt\n+++ sub/b.txt\n@@ -1,3 +1,3 @@\n x\r\n-y two\r\n+y 2\r\n z\n"
+              "\\ No newline at end of file\n");
     EXPECT_EQ(r.err, "3 files checked, 0 failed, 2 replacements\n");
     EXPECT_EQ(TestEnv::read(env.path("a.txt")), a);
 

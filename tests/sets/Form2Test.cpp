@@ -157,6 +157,30 @@ TEST(Form2, LoadAppendsTheFileSetsAfterTheExistingOnesAndCloses)
     EXPECT_TRUE(f.prompts.shown.empty());
 }
 
+TEST(Form2, LoadNamesTheLinesThatAreNotUtf8AndLoadsTheOthers)
+{
+    const struct {
+        QByteArray bytes;
+        QStringList finds;
+        const char* notice;   // %1: the file
+    } cases[] = {
+        {"cafe::caf\xe9\r\nhi::hello\r\n", {"hi"}, "Line 1 of %1 was not loaded: its text is not valid UTF-8."},
+        {QByteArray("\xff::x\n").repeated(12) + "a::b\n", {"a"},
+         "Lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more of %1 were not loaded: their text is not valid UTF-8."},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        const QString path = f.env.write("sets.txt", c.bytes);
+        Form2 d(f.prompts, f.sets);
+        d.show();
+        Text(d, "Text1")->setText(path);
+        Button(d, "PushButton1")->click();
+        EXPECT_EQ(f.sets.finds(), c.finds);
+        EXPECT_EQ(f.prompts.texts("notice"), QStringList{QString::fromUtf8(c.notice).arg(path)});
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    }
+}
+
 TEST(Form2, BoxesHoldTextsOfAnyLengthAndEnterPressesLoad)
 {
     Fixture f;

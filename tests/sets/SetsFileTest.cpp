@@ -78,3 +78,33 @@ TEST(SetsFile, MarkedUtf8WithLfLineEndsGivesOneSetPerLine)
     EXPECT_EQ(finds, (QStringList{"hi", "peter"}));
     EXPECT_EQ(replaces, (QStringList{"hello", "pete"}));
 }
+
+TEST(SetsFile, LinesReadAsUtf8ThatAreNotUtf8GiveNoSetAndAreNamedWithTheirBytes)
+{
+    TestEnv env;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList finds, replaces;
+        qsizetype textLines;
+        std::vector<RawLine> notUtf8;
+    } cases[] = {
+        {"plain.txt", "a::b\r\nx\xff::y\r\n\r\nc\xc3::\rd::e\n", {"a", "d"}, {"b", "e"}, 4,
+         {{2, "x\xff::y"}, {4, "c\xc3::"}}},
+        {"marked.txt", "\xef\xbb\xbf\xed\xa0\x80::s\nq::r", {"q"}, {"r"}, 2, {{1, "\xed\xa0\x80::s"}}},
+        // A replacement character written as UTF-8 is valid; so is any text in UTF-16.
+        {"fffd.txt", "a::\xef\xbf\xbd\n", {"a"}, {QString(QChar(0xfffd))}, 1, {}},
+        {"wide.txt", QByteArray("\xff\xfe" "a\0:\0:\0\xe9\0\n\0\n\0", 14), {"a"}, {QString(QChar(0xe9))}, 1, {}},
+        {"empty.txt", "", {}, {}, 0, {}},
+        {"commas.txt", "a,b\n\n", {}, {}, 1, {}},
+    };
+    for (const auto& c : cases) {
+        QStringList finds, replaces;
+        const SetsFileRead read = LoadSetsFile(env.write(c.name, c.bytes), "::", finds, replaces);
+        EXPECT_EQ(finds, c.finds) << c.name;
+        EXPECT_EQ(replaces, c.replaces) << c.name;
+        EXPECT_EQ(read.sets, c.finds.size()) << c.name;
+        EXPECT_EQ(read.textLines, c.textLines) << c.name;
+        EXPECT_EQ(read.notUtf8, c.notUtf8) << c.name;
+    }
+}

@@ -51,11 +51,13 @@ constexpr qsizetype kMaxDiffLines = 200000;
 FileDiff CollectDiff(const QString& source, const QString& output, FileJob job, qint64 maxChanges = 1000,
                      int context = 3);
 
-// The same changes as `diff -u --label LABEL --label LABEL` prints them, handed
-// to write piece by piece; nothing when there is none. For a file without a
-// mark, `patch -p0` turns the source into the exact bytes the run would write.
-// Returns the dry run's outcome; false from write stops the work (outcome.ok
-// false, and the error says so).
+// The same changes as `diff -u` prints them, the file named LABEL on both
+// header lines (see DiffHeader.h), handed to write piece by piece once the
+// whole file has been gone through: a file stopped or failed halfway hands on
+// nothing, and so does one without changes. For a file without a mark,
+// `patch -p0` turns the source into the exact bytes the run would write.
+// Returns the dry run's outcome; false from write ends the handing on
+// (outcome.ok false, and the error says so).
 FileOutcome WriteUnifiedDiff(const QString& source, const QString& label, const QString& output, FileJob job,
                              const std::function<bool(const QByteArray&)>& write, int context = 3);
 

@@ -1,31 +1,84 @@
 // WriteUnifiedDiff: hunks formatted as `diff -u` prints them. A hunk's header
-// needs its line counts, so its body waits (in memory, or in a temporary file
-// when large) until the hunk is whole.
+// needs its line counts, so its body waits until the hunk is whole; the
+// file's changes wait until the file is whole, so that a file abandoned
+// halfway (a stop, a failure) shows none of them. Both wait in memory, or in
+// a temporary file when large.
+#include "engine/diff/DiffHeader.h"
 #include "engine/diff/DiffRun.h"
 #include "engine/diff/FileDiff.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QTemporaryFile>
 
 namespace quorvane {
 
 namespace {
 
-constexpr qint64 kBodyInMemory = qint64(4) << 20;
+constexpr qint64 kHeldInMemory = qint64(4) << 20;
 
 QByteArray Range(qint64 start, qint64 count)
 {
     return count == 1 ? QByteArray::number(start) : QByteArray::number(start) + ',' + QByteArray::number(count);
 }
 
+// Bytes kept in order: in memory up to kHeldInMemory, then in a temporary file.
+class Spool {
+public:
+    bool isEmpty() const { return m_memory.isEmpty() && !m_file; }
+    QString error() const { return m_error; }
+
+    bool add(QByteArrayView bytes)
+    {
+        m_memory += bytes;
+        if (m_memory.size() <= kHeldInMemory)
+            return true;
+        if (!m_file) {
+            m_file = std::make_unique<QTemporaryFile>();
+            if (!m_file->open())
+                return fail(QStringLiteral("Cannot hold the changes: ") + m_file->errorString());
+        }
+        if (m_file->write(m_memory) != m_memory.size())
+            return fail(QStringLiteral("Cannot hold the changes: ") + m_file->errorString());
+        m_memory.clear();
+        return true;
+    }
+    // Hands every byte to take, in blocks; false when reading back fails or
+    // take refuses (then nothing more is handed on).
+    bool handTo(const std::function<bool(QByteArrayView)>& take)
+    {
+        if (m_file) {
+            m_file->seek(0);
+            while (!m_file->atEnd()) {
+                const QByteArray block = m_file->read(kHeldInMemory);
+                if (block.isEmpty())
+                    return fail(QStringLiteral("Cannot read back the changes: ") + m_file->errorString());
+                if (!take(block))
+                    return false;
+            }
+        }
+        return m_memory.isEmpty() || take(m_memory);
+    }
+    void clear()
+    {
+        m_memory.clear();
+        m_file.reset();
+    }
+
+private:
+    bool fail(const QString& why)
+    {
+        if (m_error.isEmpty())
+            m_error = why;
+        return false;
+    }
+
+    QByteArray m_memory;
+    std::unique_ptr<QTemporaryFile> m_file;
+    QString m_error;
+};
+
 class UnifiedSink : public diff::HunkSink {
 public:
-    UnifiedSink(const QString& label, const std::function<bool(const QByteArray&)>& write)
-        : m_fileHeader("--- " + QFile::encodeName(label) + "\n+++ " + QFile::encodeName(label) + '\n'),
-          m_write(write)
-    {
-    }
+    UnifiedSink(const QString& source, const QString& label) : m_fileHeader(diff::FileHeader(source, label)) {}
 
     bool failed() const { return !m_error.isEmpty(); }
     QString error() const { return m_error; }
@@ -40,41 +93,30 @@ public:
     }
     void endHunk(qint64 oldStart, qint64 oldCount, qint64 newStart, qint64 newCount) override
     {
-        if (m_produced == 0)
-            pass(m_fileHeader);
-        pass("@@ -" + Range(oldStart, oldCount) + " +" + Range(newStart, newCount) + " @@\n");
-        if (m_spill) {
-            m_spill->seek(0);
-            while (!failed() && !m_spill->atEnd()) {
-                const QByteArray block = m_spill->read(kBodyInMemory);
-                if (block.isEmpty())
-                    fail(QStringLiteral("Cannot read back the changes: ") + m_spill->errorString());
-                pass(block);
-            }
-            m_spill.reset();
-        }
-        pass(m_body);
+        if (m_file.isEmpty())
+            hold(m_file, m_fileHeader);
+        hold(m_file, "@@ -" + Range(oldStart, oldCount) + " +" + Range(newStart, newCount) + " @@\n");
+        if (!failed() && !m_body.handTo([this](QByteArrayView block) { return hold(m_file, block); }))
+            fail(m_body.error());
         m_body.clear();
     }
 
-    // The result starts again: what was handed on already is not handed on
-    // twice; the new go must produce the very same bytes up to there.
+    // The file is read again from its start: the changes so far are void.
     void restart()
     {
         m_body.clear();
-        m_spill.reset();
-        if (m_written > 0) {
-            m_replayed = m_hash.result();
-            m_replayLength = m_written;
-        }
-        m_hash.reset();
-        m_check.reset();
-        m_produced = 0;
+        m_file.clear();
     }
-    void finish()
+    // The file is whole: its changes go to write.
+    void finish(const std::function<bool(const QByteArray&)>& write)
     {
-        if (m_produced < m_replayLength)
-            fail(QStringLiteral("The changes shown before the file was read again were not all found again"));
+        bool refused = false;
+        if (!failed() && !m_file.handTo([&write, &refused](QByteArrayView block) {
+                refused = !write(block.toByteArray());
+                return !refused;
+            }))
+            fail(refused ? QStringLiteral("Cannot write the changes") : m_file.error());
+        m_file.clear();
     }
 
 private:
@@ -83,64 +125,26 @@ private:
         if (m_error.isEmpty())
             m_error = why;
     }
+    bool hold(Spool& spool, QByteArrayView bytes)
+    {
+        if (failed())
+            return false;
+        if (!spool.add(bytes))
+            fail(spool.error());
+        return !failed();
+    }
     void add(char kind, const diff::Line& line)
     {
-        m_body += kind;
-        if (!line.wholeTo([this](const QByteArray& piece) {
-                m_body += piece;
-                spillIfLarge();
-            }))
+        hold(m_body, QByteArrayView(&kind, 1));
+        if (!line.wholeTo([this](const QByteArray& piece) { hold(m_body, piece); }))
             fail(QStringLiteral("Cannot hold a long line: ") + line.spool->errorString());
-        if (!line.lf)
-            m_body += "\n\\ No newline at end of file\n";
-        spillIfLarge();
-    }
-    void spillIfLarge()
-    {
-        if (m_body.size() > kBodyInMemory && !failed()) {
-            if (!m_spill) {
-                m_spill = std::make_unique<QTemporaryFile>();
-                if (!m_spill->open())
-                    fail(QStringLiteral("Cannot hold the changes: ") + m_spill->errorString());
-            }
-            if (m_spill->isOpen() && m_spill->write(m_body) != m_body.size())
-                fail(QStringLiteral("Cannot hold the changes: ") + m_spill->errorString());
-            m_body.clear();
-        }
-    }
-    void pass(QByteArrayView piece)
-    {
-        if (failed() || piece.isEmpty())
-            return;
-        const qint64 again = std::clamp<qint64>(m_replayLength - m_produced, 0, piece.size());
-        if (again > 0) {
-            m_check.addData(piece.first(again));
-            m_hash.addData(piece.first(again));
-            m_produced += again;
-            if (m_produced == m_replayLength && m_check.result() != m_replayed)
-                fail(QStringLiteral("The changes differ from those shown before the file was read again"));
-            piece = piece.sliced(again);
-            if (piece.isEmpty())
-                return;
-        }
-        m_produced += piece.size();
-        m_written += piece.size();
-        m_hash.addData(piece);
-        if (!m_write(piece.toByteArray()))
-            fail(QStringLiteral("Cannot write the changes"));
+        hold(m_body, line.lf ? QByteArrayView() : QByteArrayView("\n\\ No newline at end of file\n"));
     }
 
     const QByteArray m_fileHeader;
-    const std::function<bool(const QByteArray&)>& m_write;
-    QByteArray m_body;
-    std::unique_ptr<QTemporaryFile> m_spill;
+    Spool m_body;   // the hunk in hand, without its header
+    Spool m_file;   // the file's whole hunks, with the file's header
     QString m_error;
-    qint64 m_produced = 0;       // bytes of the diff made on this go at the file
-    qint64 m_written = 0;        // bytes handed to write, on any go
-    QCryptographicHash m_hash{QCryptographicHash::Sha1};    // of the bytes handed on
-    QCryptographicHash m_check{QCryptographicHash::Sha1};   // of those made again after a restart
-    QByteArray m_replayed;
-    qint64 m_replayLength = 0;
 };
 
 } // namespace
@@ -148,11 +152,11 @@ private:
 FileOutcome WriteUnifiedDiff(const QString& source, const QString& label, const QString& output, FileJob job,
                              const std::function<bool(const QByteArray&)>& write, int context)
 {
-    UnifiedSink sink(label, write);
+    UnifiedSink sink(source, label);
     diff::DiffRun run(source, sink, [&sink] { sink.restart(); }, context, -1);
     FileOutcome outcome = run.run(output, std::move(job), [&sink] { return sink.failed(); });
     if (outcome.ok)
-        sink.finish();
+        sink.finish(write);
     if (sink.failed()) {
         outcome.ok = false;
         outcome.cancelled = false;

@@ -30,22 +30,48 @@ FileCodec ChooseCodec(const Detected& detected)
     return codec;
 }
 
-// Reads the whole text: narrow files as UTF-8 (invalid bytes become U+FFFD),
-// wide files as their UTF-16 units.
-static bool ReadWholeText(SourceReader& reader, QString& text)
+// CR LF, LF and a lone CR each end a line; a final terminator adds no empty
+// line. take(start, length) gets each line's span in order.
+template <typename Text, typename Take>
+static void ForEachLine(const Text& text, const Take& take)
 {
-    if (reader.wide()) {
-        std::u16string_view block;
-        do {
-            if (!reader.nextUnits(block))
-                return false;
-            text.append(QStringView(block.data(), qsizetype(block.size())));
-        } while (!block.empty());
-        if (!reader.trailingBytes().isEmpty())
-            text.append(QChar(0xFFFD));
-        return true;
+    qsizetype start = 0;
+    qsizetype count = 0;
+    const qsizetype n = qsizetype(text.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        take(start, i - start);
+        ++count;
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
     }
-    // Gather the bytes first so a UTF-8 sequence cut by a block end decodes whole.
+    if (start < n || count == 0)
+        take(start, n - start);
+}
+
+// Wide files as their UTF-16 units (an odd last byte as U+FFFD).
+static bool ReadWideLines(SourceReader& reader, QStringList& lines)
+{
+    QString text;
+    std::u16string_view block;
+    do {
+        if (!reader.nextUnits(block))
+            return false;
+        text.append(QStringView(block.data(), qsizetype(block.size())));
+    } while (!block.empty());
+    if (!reader.trailingBytes().isEmpty())
+        text.append(QChar(0xFFFD));
+    ForEachLine(QStringView(text), [&](qsizetype start, qsizetype length) { lines.append(text.mid(start, length)); });
+    return true;
+}
+
+// Narrow files as UTF-8, line by line: CR and LF never occur inside a
+// character, so a line's bytes tell alone whether they are UTF-8.
+static bool ReadNarrowLines(SourceReader& reader, QStringList& lines, std::vector<RawLine>* notUtf8)
+{
     std::string bytes;
     std::string_view block;
     do {
@@ -53,42 +79,28 @@ static bool ReadWholeText(SourceReader& reader, QString& text)
             return false;
         bytes.append(block);
     } while (!block.empty());
-    text = Utf8Text(bytes);
+    ForEachLine(std::string_view(bytes), [&](qsizetype start, qsizetype length) {
+        const QByteArrayView line(bytes.data() + start, length);
+        if (notUtf8 && !line.isValidUtf8())
+            notUtf8->emplace_back(lines.size() + 1, line.toByteArray());
+        lines.append(Utf8Text(line));
+    });
     return true;
 }
 
-// CR LF, LF and a lone CR each end a line; a final terminator adds no empty line.
-static QStringList SplitAtAnyTerminator(const QString& text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < n || lines.isEmpty())
-        lines.append(text.mid(start));
-    return lines;
-}
-
-bool ReadTextFile(const QString& path, QStringList& lines, QString* error, TextEncoding* encoding)
+bool ReadTextFile(const QString& path, QStringList& lines, QString* error, TextEncoding* encoding,
+                  std::vector<RawLine>* notUtf8)
 {
     SourceReader reader;
-    QString text;
-    if (!reader.open(path) || !ReadWholeText(reader, text)) {
+    QStringList read;
+    if (!reader.open(path) || !(reader.wide() ? ReadWideLines(reader, read) : ReadNarrowLines(reader, read, notUtf8))) {
         if (error)
             *error = reader.errorDetail().isEmpty() ? DescribeReadError(reader.errorNumber()) : reader.errorDetail();
         return false;
     }
     if (encoding)
         *encoding = reader.detected().encoding;
-    lines = SplitAtAnyTerminator(text);
+    lines = std::move(read);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/diff/FileDiff.h"
 #include "engine/files/FileAccess.h"
 #include "tests/engine/IoSandbox.h"
+#include "tests/support/DiffStamps.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ inline QByteArray Unified(const QString& source, const std::vector<Pair>& pairs,
     EXPECT_TRUE(r.ok) << qPrintable(DescribeFileError(r.failure));
     if (outcome)
         *outcome = r;
-    return text;
+    return WithoutStamps(text);
 }
 
 // Lines with their LF (the last may lack it).
