@@ -40,7 +40,7 @@ QString Description()
         "starts with '-'. An --extension applies to every --folder after it:\n"
         "txt, .txt or *.txt, or a list such as cpp,h (default \"*\", any name).\n"
         "A --folder that finds no file says so (\"DIR: no file matches *.cpp\"),\n"
-        "and a run given no file at all exits with 1. The scan options\n"
+        "and a run whose sources hold no file at all exits with 1. The scan options\n"
         "(--exclude, --skip-hidden-folders, --include-vcs, --follow, --hidden)\n"
         "apply to every --folder. --list - reads the list from standard input;\n"
         "with -0 each name in a list ends with a NUL byte (as find -print0\n"
@@ -99,9 +99,9 @@ QString Description()
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
-        "Exit status: 0 all files succeeded, 1 some failed (or no file was given,\n"
-        "or the report or the output could not be written), 2 bad usage, 130\n"
-        "stopped by SIGINT, 143 by SIGTERM.");
+        "Exit status: 0 all files succeeded, 1 some failed (or the sources held no\n"
+        "file, or the report or the output could not be written), 2 bad usage or a\n"
+        "run that could not start, 130 stopped by SIGINT, 143 by SIGTERM.");
 }
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
