@@ -63,7 +63,7 @@ QString Description()
         "Output: unless --quiet, a last line such as\n"
         "  \"3 files written, 1 unchanged, 0 failed, 12 replacements\".\n"
         "With --dry-run nothing is written: one line per file that would change\n"
-        "(per file checked with --verbose), the number of replacements, a tab and\n"
+        "(every file checked with --verbose), the number of replacements, a tab and\n"
         "the path as listed; the last line then reads\n"
         "  \"4 files checked, 0 failed, 12 replacements\".\n"
         "A dry run or a diff judges each file in place unless given --output-folder.\n"
@@ -177,7 +177,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                    "such as cpp,h (default \"*\", any name).", "EXT"});
     parser.addOption({"output-folder", "Write each result into DIR under the source's file name.", "DIR"});
     parser.addOption({"in-place", "Replace each source file by its result."});
-    parser.addOption({"dry-run", "Write nothing; print the replacements each file that would change would get."});
+    parser.addOption({"dry-run", "Write nothing; print each file that would change, with its replacements."});
     parser.addOption({"verbose", "With --dry-run: print every file checked, also the ones that would not change."});
     parser.addOption({"quiet", "Leave out the summary line."});
     parser.addOption({"report", "Write what the run did to each file to FILE, as CSV.", "FILE"});
@@ -208,13 +208,13 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                  "[--] [FILE]...");
 
     ParseOutcome outcome;
-    // --undo takes an optional RUN, which the parser's options cannot: it is
-    // read from the argument after it below.
     if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0"});
         !unknown.isEmpty()) {
         outcome.text = unknown;
         return outcome;
     }
+    // --undo takes an optional RUN, which the parser's options cannot: it is
+    // read from the argument after it below.
     QStringList parsed = arguments;
     for (QString& arg : parsed)
         if (arg.startsWith("--undo="))
