@@ -42,7 +42,7 @@ struct StartupPaths {
     QStringList refused; // the others, each byte outside UTF-8 shown as \xE9
 };
 
-// Reads argv[1] to argv[argc - 1] (what QApplication left of them) as bytes:
+// Reads argv[1] to argv[argc - 1] (the names, without options) as bytes:
 // the file list holds paths as texts, and a name that is not UTF-8 would turn
 // into another name.
 StartupPaths ReadStartupPaths(int argc, const char* const* argv);

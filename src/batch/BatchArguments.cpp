@@ -1,9 +1,11 @@
 #include "batch/BatchArguments.h"
 
+#include "batch/OptionCheck.h"
 #include "filelist/FolderListing.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -14,6 +16,10 @@ namespace {
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
                              "output-folder", "folder", "extension", "report", "exclude",
                              "backup-runs", "backup-size"};
+// The options that take no value; with kValued, every long option there is.
+const QStringList kSwitches = {"help", "version", "in-place", "dry-run", "verbose", "quiet", "null",
+                               "skip-hidden-folders", "include-vcs", "follow", "hidden", "diff", "binary",
+                               "keep-tree", "no-backup", "undo", "list-runs"};
 
 QString Description()
 {
@@ -32,10 +38,11 @@ QString Description()
         "\n"
         "Files are the FILE arguments, the lines of each --list file and the files\n"
         "found by each --folder, in command-line order; a file named twice is\n"
-        "processed twice. An --extension applies to every --folder after it:\n"
+        "processed twice. After -- every argument is a FILE, also one whose name\n"
+        "starts with '-'. An --extension applies to every --folder after it:\n"
         "txt, .txt or *.txt, or a list such as cpp,h (default \"*\", any name).\n"
         "A --folder that finds no file says so (\"DIR: no file matches *.cpp\"),\n"
-        "and a run given no file at all exits with 1. The scan options\n"
+        "and a run whose sources hold no file at all exits with 1. The scan options\n"
         "(--exclude, --skip-hidden-folders, --include-vcs, --follow, --hidden)\n"
         "apply to every --folder. --list - reads the list from standard input;\n"
         "with -0 each name in a list ends with a NUL byte (as find -print0\n"
@@ -57,9 +64,11 @@ QString Description()
         "\n"
         "Output: unless --quiet, a last line such as\n"
         "  \"3 files written, 1 unchanged, 0 failed, 12 replacements\".\n"
-        "With --dry-run nothing is written: one line per file, the number of\n"
-        "replacements, a tab and the path as listed; the last line then reads\n"
+        "With --dry-run nothing is written: one line per file that would change\n"
+        "(every file checked with --verbose), the number of replacements, a tab and\n"
+        "the path as listed; the last line then reads\n"
         "  \"4 files checked, 0 failed, 12 replacements\".\n"
+        "A dry run or a diff judges each file in place unless given --output-folder.\n"
         "A file that fails is reported on stderr as \"quorvane-batch: PATH: REASON\"\n"
         "and the run goes on.\n"
         "--report FILE writes one CSV row per file: source, output, replacements,\n"
@@ -95,9 +104,9 @@ QString Description()
         "\n"
         "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
         "results already complete are written, and the summary is printed.\n"
-        "Exit status: 0 all files succeeded, 1 some failed (or no file was given,\n"
-        "or the report or the output could not be written), 2 bad usage, 130\n"
-        "stopped by SIGINT, 143 by SIGTERM.");
+        "Exit status: 0 all files succeeded, 1 some failed (or the sources held no\n"
+        "file, or the report or the output could not be written), 2 bad usage or a\n"
+        "run that could not start, 130 stopped by SIGINT, 143 by SIGTERM.");
 }
 
 QString Quoted(const QString& text) { return "\"" + text + "\""; }
@@ -145,11 +154,11 @@ QString UsageSynopsis()
     return QStringLiteral(
         "Usage: quorvane-batch [--find TEXT --replace TEXT]... [[--separator SEP] --sets FILE]...\n"
         "                      [--list FILE]... [[--extension EXT] --folder DIR]...\n"
-        "                      (--output-folder DIR | --in-place) [--dry-run] [--quiet]\n"
+        "                      (--output-folder DIR | --in-place) [--dry-run [--verbose]] [--quiet]\n"
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
         "                      [--include-vcs] [--follow] [--hidden] [--diff] [--binary]\n"
         "                      [--keep-tree] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
-        "                      [FILE]...\n"
+        "                      [--] [FILE]...\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
 }
@@ -173,7 +182,8 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                    "such as cpp,h (default \"*\", any name).", "EXT"});
     parser.addOption({"output-folder", "Write each result into DIR under the source's file name.", "DIR"});
     parser.addOption({"in-place", "Replace each source file by its result."});
-    parser.addOption({"dry-run", "Write nothing; print the replacements each file would get."});
+    parser.addOption({"dry-run", "Write nothing; print each file that would change, with its replacements."});
+    parser.addOption({"verbose", "With --dry-run: print every file checked, also the ones that would not change."});
     parser.addOption({"quiet", "Leave out the summary line."});
     parser.addOption({"report", "Write what the run did to each file to FILE, as CSV.", "FILE"});
     parser.addOption({{"0", "null"}, "List files hold names each ended by a NUL byte."});
@@ -199,9 +209,15 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                               "what it wrote."});
     parser.addOption({"list-runs", "List the runs that can be undone, newest first: id, time, mode, "
                                    "files and their folder."});
-    parser.addPositionalArgument("FILE", "Files to process.", "[FILE]...");
+    parser.addPositionalArgument("FILE", "Files to process; after --, also names that start with '-'.",
+                                 "[--] [FILE]...");
 
     ParseOutcome outcome;
+    if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0"});
+        !unknown.isEmpty()) {
+        outcome.text = unknown;
+        return outcome;
+    }
     // --undo takes an optional RUN, which the parser's options cannot: it is
     // read from the argument after it below.
     QStringList parsed = arguments;
@@ -288,7 +304,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             pendingFind.reset();
         } else if (name == "separator") {
             if (value.isEmpty())
-                return usage("You must enter separating character(s).");
+                return usage("--separator needs one or more characters (the default is \"::\").");
             separator = value;
             separatorUnused = true;
         } else if (name == "sets") {
@@ -316,6 +332,8 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.inPlace = true;
         } else if (name == "dry-run") {
             a.dryRun = true;
+        } else if (name == "verbose") {
+            a.verbose = true;
         } else if (name == "null") {
             a.nulSeparated = true;
         } else if (name == "exclude") {
@@ -386,17 +404,24 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         outcome.result = ParseOutcome::Result::Run;
         return outcome;
     }
-    // A diff judges each file in place unless told of an output folder.
-    if (a.diff && !outputGiven)
+    // A dry run or a diff judges each file in place unless told of an output folder.
+    if ((a.diff || a.dryRun) && !outputGiven)
         a.inPlace = true;
     if (a.inPlace == outputGiven)
         return usage("Give either --output-folder DIR or --in-place.");
     if (a.keepTree && !outputGiven)
         return usage("--keep-tree goes with --output-folder.");
+    if (a.verbose && !a.dryRun)
+        return usage("--verbose goes with --dry-run.");
     if (a.pairSources.empty())
         return usage("Nothing to replace: give --find TEXT --replace TEXT or --sets FILE.");
+    const bool anyList = std::any_of(a.fileSources.begin(), a.fileSources.end(),
+                                     [](const Source& s) { return s.kind == Source::Kind::List; });
+    if (a.nulSeparated && !anyList)
+        return usage("-0 reads the names in --list files, and none is given; add --list - to read them "
+                     "from standard input.");
     if (a.fileSources.empty())
-        return usage("No files added.");
+        return usage("no files given (FILE, --list or --folder)");
     outcome.result = ParseOutcome::Result::Run;
     return outcome;
 }

@@ -28,6 +28,7 @@ struct BatchArguments {
     bool inPlace = false;
     QString outputFolder;              // used when inPlace is false
     bool dryRun = false;
+    bool verbose = false;              // --verbose: a dry run prints the files that would not change too
     bool diff = false;                 // --diff: a dry run printing each change as diff -u does
     bool quiet = false;
     QString reportPath;                // --report: where the run's report goes as CSV

@@ -120,7 +120,8 @@ public:
             m_console.error(row.source + ": " + row.reason);
         else if (row.outcome == RunOutcome::Skipped && !row.reason.isEmpty())
             m_console.error(row.source + ": skipped: " + row.reason);
-        else if (m_a.dryRun && !m_a.diff)
+        else if (m_a.dryRun && !m_a.diff
+                 && (m_a.verbose || (row.outcome == RunOutcome::Written && row.replacements > 0)))
             m_console.print(QString::number(row.replacements) + '\t' + row.source);
     }
     // Told once the run has ended, after every per-file message.
@@ -187,12 +188,24 @@ QString WriteReport(const QString& path, const RunReport& report)
     return CommandReason(file.error());
 }
 
+QString ReportFolderProblem(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    const int error = FolderError(QFileInfo(path).path());
+    return error ? "--report " + path + ": " + SystemReason(error) : QString();
+}
+
 int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
 {
     Console console{streams, ProgressLine::ForTerminal(terminal)};
     const auto sayError = [&console](const QString& line) { console.error(line); };
     if (!a.inPlace && !FolderExists(a.outputFolder)) {
         console.error(PathReason(a.outputFolder, FolderError(a.outputFolder)));
+        return 2;
+    }
+    if (const QString why = ReportFolderProblem(a.reportPath); !why.isEmpty()) {
+        console.error(why);
         return 2;
     }
     std::vector<Pair> pairs;
@@ -203,7 +216,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
     // Folders that matched nothing and empty lists: a run over no file at all
     // is a mistake, not a success.
     if (entries.empty()) {
-        console.error(QStringLiteral("No files added."));
+        console.error(QStringLiteral("no files to process"));
         return 1;
     }
     console.progress.setTotal(qsizetype(entries.size()));

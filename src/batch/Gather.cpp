@@ -128,8 +128,10 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
                 for (const QString& entry : read.entries)
                     entries.push_back({entry, {}});
                 // Lines that name no file, or none a text can hold, are reported and failed.
+                // Such a list is most often find -print0's, read without -0.
                 for (const qsizetype line : read.nulLines)
-                    fail(source.text, NulLineReason(line));
+                    fail(source.text, NulLineReason(line) + QStringLiteral(
+                        "; give -0 for a list whose names each end with a NUL byte (find -print0)"));
                 for (const auto& [line, raw] : read.undecodableLines)
                     fail(source.text, QStringLiteral("line %1: %2: %3").arg(line).arg(EscapedName(raw), kNotUtf8));
                 break;

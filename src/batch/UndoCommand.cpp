@@ -34,6 +34,10 @@ QString ModeText(const BackupRunInfo& run)
 
 int UndoCommand(const BatchArguments& a, Streams& streams)
 {
+    if (const QString why = ReportFolderProblem(a.reportPath); !why.isEmpty()) {
+        streams.message(why);
+        return 2;
+    }
     BackupStore store(DefaultBackupFolder());
     const std::vector<BackupRunInfo> runs = store.runs();
     QString runId = a.undoRun;

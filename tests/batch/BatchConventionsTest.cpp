@@ -142,7 +142,7 @@ TEST(BatchConventions, ScanOptionsLeaveNamesOutOfFolderScansOrTakeThemIn)
         {{"--hidden"}, "top/.dot.txt\ntop/a.txt\ntop/B.LOG\ntop/~x.txt\ntop/.env/x.txt\ntop/Node/n.txt\ntop/s/c.txt\n"},
     };
     for (const auto& c : cases) {
-        const BatchResult r = RunBatchCommand(c.options + QStringList{"--folder", "top", "--dry-run", "--in-place",
+        const BatchResult r = RunBatchCommand(c.options + QStringList{"--folder", "top", "--dry-run", "--verbose",
                                                                        "--find", "z", "--replace", "y", "--quiet"},
                                               env.root());
         EXPECT_EQ(r.exitCode, 0);

@@ -77,7 +77,7 @@ TEST(BatchTree, ExtensionTakesADotAStarDotOrAList)
     };
     for (const auto& c : cases) {
         const BatchResult r = RunBatchCommand({"--extension", c.extension, "--folder", "d", "--dry-run", "--quiet",
-                                               "--in-place", "--find", "z", "--replace", "y"},
+                                               "--verbose", "--find", "z", "--replace", "y"},
                                               env.root());
         EXPECT_EQ(r.exitCode, 0) << c.extension;
         EXPECT_EQ(r.out.toStdString(), QByteArray(c.files).replace("d/", "0\td/").toStdString()) << c.extension;
@@ -106,10 +106,10 @@ TEST(BatchTree, AFolderThatYieldsNoFileSaysSoAndARunWithNoFileAtAllFails)
         QByteArray out, err;
     } cases[] = {
         {{"--extension", ".rs", "--folder", "d"}, 1, "",
-         "quorvane-batch: d: no file matches *.rs\nquorvane-batch: No files added.\n"},
+         "quorvane-batch: d: no file matches *.rs\nquorvane-batch: no files to process\n"},
         {{"--extension", "rs,go", "--folder", "d", "--folder", "empty", "--list", emptyList}, 1, "",
          "quorvane-batch: d: no file matches *.rs, *.go\nquorvane-batch: empty: no file matches *.rs, *.go\n"
-         "quorvane-batch: No files added.\n"},
+         "quorvane-batch: no files to process\n"},
         {{"--folder", "empty", one}, 0, "1 file written, 0 unchanged, 0 failed, 1 replacement\n",
          "quorvane-batch: empty: no file matches *\n"},
     };

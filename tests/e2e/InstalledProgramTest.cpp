@@ -74,7 +74,15 @@ TEST(InstalledProgram, PutsProgramsResourcesDesktopEntryAndIconInTheirPlaces)
     };
     for (const auto& copy : copies)
         EXPECT_EQ(ReadAll(kPrefix + copy.first), ReadAll(source + copy.second)) << qPrintable(copy.first);
-    EXPECT_TRUE(ReadAll(kPrefix + "/share/man/man1/quorvane-batch.1").contains("\n.SH NAME\nquorvane-batch \\-"));
+    // The man pages, compressed, with the licence and the changelog beside.
+    for (const char* page : {"quorvane", "quorvane-batch"}) {
+        QProcess gzip;
+        gzip.start("gzip", {"-dc", kPrefix + "/share/man/man1/" + page + ".1.gz"});
+        ASSERT_TRUE(gzip.waitForFinished(30000));
+        EXPECT_TRUE(gzip.readAllStandardOutput().contains("\n.SH NAME\n" + QByteArray(page) + " \\-")) << page;
+    }
+    EXPECT_TRUE(ReadAll(kPrefix + "/share/doc/quorvane/copyright").contains("\nLicense: MIT\n"));
+    EXPECT_TRUE(QFileInfo(kPrefix + "/share/doc/quorvane/changelog.gz").isFile());
     for (int size : {32, 64, 128}) {
         const QImage icon(QString("%1/share/icons/hicolor/%2x%2/apps/quorvane.png").arg(kPrefix).arg(size));
         EXPECT_EQ(icon.size(), QSize(size, size)) << size;
