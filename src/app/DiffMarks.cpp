@@ -1,5 +1,7 @@
 #include "app/DiffMarks.h"
 
+#include "engine/diff/FileDiff.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -116,6 +118,29 @@ std::pair<int, int> ShownPart(int length, const Spans& spans, int most)
     const int first = spans.empty() ? 0 : spans.front().first;
     const int from = std::clamp(first - context, 0, length - most);
     return {from, from + most};
+}
+
+std::vector<Spans> ReplacedSpans(const DiffHunk& hunk)
+{
+    std::vector<Spans> spans(hunk.lines.size());
+    for (size_t k = 0; k < hunk.lines.size(); ++k)
+        spans[k] = hunk.lines[k].marked;
+    for (size_t k = 0; k < hunk.lines.size();) {
+        size_t removed = k;
+        while (removed < hunk.lines.size() && hunk.lines[removed].kind == DiffLine::Kind::Removed)
+            ++removed;
+        size_t added = removed;
+        while (added < hunk.lines.size() && hunk.lines[added].kind == DiffLine::Kind::Added)
+            ++added;
+        for (size_t p = 0; p < std::min(removed - k, added - removed); ++p) {
+            const DiffLine& a = hunk.lines[k + p];
+            const DiffLine& b = hunk.lines[removed + p];
+            if (!a.marked.empty() && !b.marked.empty())
+                MarkReplacedSpans(a.text, b.text, spans[k + p], spans[removed + p]);
+        }
+        k = std::max(added, k + 1);
+    }
+    return spans;
 }
 
 } // namespace quorvane

@@ -8,6 +8,8 @@
 
 namespace quorvane {
 
+struct DiffHunk;
+
 using Spans = std::vector<std::pair<int, int>>;   // [start, end) in a line's text
 
 // The spans of removed and of added that the other lacks, matched word by
@@ -15,6 +17,11 @@ using Spans = std::vector<std::pair<int, int>>;   // [start, end) in a line's te
 // alone). Lines too long to match cheaply keep the one span from their first
 // to their last difference.
 void MarkReplacedSpans(const QString& removed, const QString& added, Spans& removedSpans, Spans& addedSpans);
+
+// The spans to highlight on each line of hunk: each replaced place of a line
+// paired with one of the other kind (MarkReplacedSpans), the engine's marks
+// on the others.
+std::vector<Spans> ReplacedSpans(const DiffHunk& hunk);
 
 // The part of a line of `length` characters to show in at most `most`
 // characters: from the first span's start, less a little context, when the

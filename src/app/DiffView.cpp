@@ -58,31 +58,6 @@ int NumberWidth(const std::vector<DiffHunk>& hunks)
     return std::max(6, int(QString::number(most).size()));
 }
 
-// The spans to highlight on each line: each replaced place of a line paired
-// with one of the other kind, matched word by word.
-std::vector<Spans> ReplacedSpans(const DiffHunk& hunk)
-{
-    std::vector<Spans> spans(hunk.lines.size());
-    for (size_t k = 0; k < hunk.lines.size(); ++k)
-        spans[k] = hunk.lines[k].marked;
-    for (size_t k = 0; k < hunk.lines.size();) {
-        size_t removed = k;
-        while (removed < hunk.lines.size() && hunk.lines[removed].kind == DiffLine::Kind::Removed)
-            ++removed;
-        size_t added = removed;
-        while (added < hunk.lines.size() && hunk.lines[added].kind == DiffLine::Kind::Added)
-            ++added;
-        for (size_t p = 0; p < std::min(removed - k, added - removed); ++p) {
-            const DiffLine& a = hunk.lines[k + p];
-            const DiffLine& b = hunk.lines[removed + p];
-            if (!a.marked.empty() && !b.marked.empty())
-                MarkReplacedSpans(a.text, b.text, spans[k + p], spans[removed + p]);
-        }
-        k = std::max(added, k + 1);
-    }
-    return spans;
-}
-
 void AddBlock(QTextCursor& cursor, bool& first, const QColor& background)
 {
     QTextBlockFormat block;

@@ -2,6 +2,7 @@
 // changes shown, and a file abandoned for another.
 #include "app/DiffMarks.h"
 #include "app/DiffView.h"
+#include "engine/diff/FileDiff.h"
 #include "tests/support/TestEnv.h"
 
 #include <QLabel>
@@ -90,6 +91,14 @@ TEST(DiffMarks, EachReplacedPlaceOfALineIsItsOwnSpan)
         EXPECT_EQ(removed, c.removedSpans) << c.removed.toStdString();
         EXPECT_EQ(added, c.addedSpans) << c.added.toStdString();
     }
+    // In a hunk, the engine's one span from the first to the last difference
+    // becomes a span per replaced place; a context line keeps none.
+    DiffHunk hunk;
+    hunk.lines = {{DiffLine::Kind::Context, 1, 1, "cat", {}, false},
+                  {DiffLine::Kind::Removed, 2, 0, "cat and cat", {{0, 11}}, false},
+                  {DiffLine::Kind::Added, 0, 2, "dog and dog", {{0, 11}}, false}};
+    EXPECT_EQ(ReplacedSpans(hunk), (std::vector<Spans>{{}, {{0, 3}, {8, 11}}, {{0, 3}, {8, 11}}}));
+
     // An overlong line shows the part around its first change.
     EXPECT_EQ(ShownPart(100, {{50, 52}}, 200), (std::pair<int, int>(0, 100)));
     EXPECT_EQ(ShownPart(10000, {{6000, 6003}}, 4000), (std::pair<int, int>(5500, 9500)));
