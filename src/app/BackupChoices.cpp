@@ -78,14 +78,14 @@ void AskBackupLimits(Form1& form)
         form.prompts().notice(notNumber, ApplicationTitle());
     if (runs <= 0)
         return;
+    // A valid first answer is kept whatever becomes of the second.
+    choices.runs = int(runs);
     const qint64 megabytes =
         AskLimit(form, Form1::tr("Keep at most how many megabytes of backups?"), choices.megabytes);
     if (megabytes < 0)
         form.prompts().notice(notNumber, ApplicationTitle());
-    if (megabytes <= 0)
-        return;
-    choices.runs = int(runs);
-    choices.megabytes = megabytes;
+    if (megabytes > 0)
+        choices.megabytes = megabytes;
     Store(form, choices);
 }
 

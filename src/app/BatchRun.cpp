@@ -87,19 +87,13 @@ void WalkList(Form1& form, bool preview)
     if (refused)
         return;
 
-    RunOptions options;
-    options.dryRun = preview;
-    options.replaceBinary = ReadTreeChoices().binary;
-    const BackupChoices backups = ReadBackupChoices();
     // Without backups the store still notes the run as its last.
     BackupStore store(DefaultBackupFolder());
-    options.backups = &store;
-    options.keepBackups = backups.keep;
-    options.backupDescription = form.option1()->isChecked()
-                                    ? Form1::tr("into %1").arg(form.outputFolderText()->text())
-                                    : Form1::tr("in place");
-    options.backupMode = form.option1()->isChecked() ? BackupRunMode::OutputFolder : BackupRunMode::InPlace;
-    options.backupLimits = {backups.runs, backups.bytes()};
+    const RunOptions options = WindowRunOptions(preview, store, form.option1()->isChecked(),
+                                                form.outputFolderText()->text());
+    std::vector<FileStamp> stamps;
+    if (preview)
+        face.keepStamps(&stamps);
     RunDriver driver(face, options);
     // A run that is to keep backups starts only where it can: otherwise every
     // file would fail for want of its backup.
@@ -118,9 +112,15 @@ void WalkList(Form1& form, bool preview)
         form.progressBar()->setFormat(Form1::tr("Progress Bar"));
     });
 
+    // A preview that a check refused before its first file has nothing to
+    // tell; its notice said why.
+    const bool noneReached = report.count(RunOutcome::NotReached) == qsizetype(report.rows().size());
+    if (preview && form.batchStopped && !form.stopRequested && noneReached)
+        return;
     if (preview)
         report = WithPreviewNotes(report, form.option1()->isChecked());
-    form.setRunReport(std::move(report), preview ? ReportKind::Preview : ReportKind::Run, face.firstPairs());
+    form.setRunReport(std::move(report), preview ? ReportKind::Preview : ReportKind::Run, face.firstPairs(),
+                      std::move(stamps));
     form.showRunState(false);
     if (form.closing)
         return;
@@ -132,6 +132,20 @@ void WalkList(Form1& form, bool preview)
 }
 
 } // namespace
+
+RunOptions WindowRunOptions(bool dryRun, BackupStore& store, bool intoFolder, const QString& folder)
+{
+    RunOptions options;
+    options.dryRun = dryRun;
+    options.replaceBinary = ReadTreeChoices().binary;
+    const BackupChoices backups = ReadBackupChoices();
+    options.backups = &store;
+    options.keepBackups = backups.keep;
+    options.backupDescription = intoFolder ? Form1::tr("into %1").arg(folder) : Form1::tr("in place");
+    options.backupMode = intoFolder ? BackupRunMode::OutputFolder : BackupRunMode::InPlace;
+    options.backupLimits = {backups.runs, backups.bytes()};
+    return options;
+}
 
 void RunBatch(Form1& form) { WalkList(form, false); }
 

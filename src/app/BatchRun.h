@@ -2,10 +2,15 @@
 // "Start Replacing": walks the file list top to bottom and replaces text in
 // each file, with the single texts or with the sets depending on the tab.
 // "Preview" walks it the same way and writes nothing.
+#include "engine/run/RunDriver.h"
 
 namespace quorvane {
 
 class Form1;
+
+// A window run's options from the stored choices (binary files, backups and
+// their limits); its backups go to store. intoFolder: the results go to folder.
+RunOptions WindowRunOptions(bool dryRun, BackupStore& store, bool intoFolder, const QString& folder);
 
 // PushButton12_Click. Ignored while a run is going on; trapped as
 // "Form1.PushButton12_Click"; the per-file procedures report their own failures.

@@ -192,7 +192,30 @@ void Form1::StopButton_Click()
         stopRequested = true;
 }
 
-void Form1::RunReportButton_Click() { showRunReport(); }
+void Form1::RunReportButton_Click()
+{
+    if (!m_hasRunReport)
+        return;
+    m_report = m_runReport;
+    m_reportKind = ReportKind::Run;
+    m_reportPairs.clear();
+    m_reportStamps.clear();
+    showRunReport();
+}
+
+void Form1::ReplaceChecked_Click()
+{
+    if (!m_reportWindow || m_reportKind != ReportKind::Preview)
+        return;
+    std::vector<ApprovedFile> files;
+    for (const size_t row : m_reportWindow->model()->checkedRows()) {
+        const RunReportRow& entry = m_report.rows().at(row);
+        files.push_back(ApprovedFile{entry.source, entry.output,
+                                     row < m_reportStamps.size() ? m_reportStamps[row] : FileStamp(),
+                                     m_reportWindow->leftOutOf(row)});
+    }
+    ReplaceApproved(*this, std::move(files), m_reportPairs);
+}
 
 void Form1::PreviewButton_Click() { PreviewBatch(*this); }
 
@@ -203,17 +226,22 @@ void Form1::showRunState(bool running)
     m_stop->setVisible(running);
     m_stop->setEnabled(running);
     m_escape->setEnabled(running);
-    m_reportButton->setVisible(!running && m_hasReport);
+    m_reportButton->setVisible(!running && m_hasRunReport);
     m_preview->setEnabled(!running);
     m_undo->setEnabled(!running);
 }
 
-void Form1::setRunReport(RunReport report, ReportKind kind, std::vector<Pair> pairs)
+void Form1::setRunReport(RunReport report, ReportKind kind, std::vector<Pair> pairs, std::vector<FileStamp> stamps)
 {
     m_report = std::move(report);
     m_reportKind = kind;
     m_reportPairs = std::move(pairs);
+    m_reportStamps = std::move(stamps);
     m_hasReport = true;
+    if (kind == ReportKind::Run) {
+        m_runReport = m_report;
+        m_hasRunReport = true;
+    }
     // An open report window follows the latest run.
     if (m_reportWindow && m_reportWindow->isVisible())
         m_reportWindow->setReport(m_report, m_reportKind, m_reportPairs);
@@ -223,8 +251,10 @@ void Form1::showRunReport()
 {
     if (!m_hasReport)
         return;
-    if (!m_reportWindow)
+    if (!m_reportWindow) {
         m_reportWindow = new RunReportWindow(m_prompts, this);
+        connect(m_reportWindow, &RunReportWindow::replaceCheckedRequested, this, &Form1::ReplaceChecked_Click);
+    }
     m_reportWindow->setReport(m_report, m_reportKind, m_reportPairs);
     m_reportWindow->show();
     m_reportWindow->raise();

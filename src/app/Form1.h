@@ -2,6 +2,7 @@
 // The main window: composes every control, restores the saved state at start-up
 // and routes each control's events to its handler. Handlers stay one-line
 // delegations to the files that own the behaviour.
+#include "app/ApprovedRun.h"
 #include "app/RunReportView.h"
 #include "engine/report/RunReport.h"
 #include "filelist/FileListModel.h"
@@ -62,7 +63,8 @@ public:
     QPushButton* pushButton(int number) const;
     // "Stop", beside the progress bar: shown and enabled only while a run goes.
     QPushButton* stopButton() const { return m_stop; }
-    // "Run Report...", beside the progress bar: shown once a run has ended.
+    // "Run Report...", beside the progress bar: shown once a run that could
+    // write has ended, it opens that run's report (never a preview's or an undo's).
     QPushButton* reportButton() const { return m_reportButton; }
     // The status bar's count of file list entries and sets.
     QLabel* countsLabel() const { return m_counts; }
@@ -95,12 +97,15 @@ public:
 
     // Shows "Stop" while a run goes and "Run Report..." once one has ended.
     void showRunState(bool running);
-    // Keeps the report of the run (or preview, or undo) that just ended for
-    // "Run Report..."; a preview keeps the pairs it ran with for its changes.
-    void setRunReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {});
-    // The report of the latest run; null before the first one.
+    // Keeps the report of the run (or preview, or undo) that just ended, to be
+    // shown by showRunReport(); a run's is kept for "Run Report..." too. A
+    // preview keeps the pairs it ran with for its changes.
+    // stamps: a preview's, one per row, for "Replace Checked Files".
+    void setRunReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {},
+                      std::vector<FileStamp> stamps = {});
+    // The report of the latest run, preview or undo; null before the first one.
     const RunReport* runReport() const { return m_hasReport ? &m_report : nullptr; }
-    // Opens (or raises) the report window on the latest run's report.
+    // Opens (or raises) the report window on the latest report kept.
     void showRunReport();
     // The report window once it has been opened; null before.
     RunReportWindow* reportWindow() const { return m_reportWindow; }
@@ -147,6 +152,8 @@ public slots:
     // Preview and undo.
     void PreviewButton_Click();
     void UndoButton_Click();
+    // "Replace Checked Files" of the preview's report.
+    void ReplaceChecked_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -184,7 +191,10 @@ private:
     RunReport m_report;
     ReportKind m_reportKind = ReportKind::Run;
     std::vector<Pair> m_reportPairs;
+    std::vector<FileStamp> m_reportStamps;
     bool m_hasReport = false;
+    RunReport m_runReport;   // of the latest run that could write
+    bool m_hasRunReport = false;
     QPushButton* m_preview = nullptr;
     QToolButton* m_undo = nullptr;
     QTabWidget* m_tabs = nullptr;

@@ -70,6 +70,10 @@ void Form1::compose()
     m_counts->setObjectName("CountsLabel");
     statusBar()->setObjectName("StatusBar");
     statusBar()->setSizeGripEnabled(false);
+    // The status bar keeps the margins of the columns above it, so the arrow
+    // of "Undo Last Run" stays clear of the window's edge.
+    const QMargins margins = columns->contentsMargins();
+    statusBar()->setContentsMargins(margins.left(), 0, margins.right(), margins.bottom() / 2);
     statusBar()->addWidget(m_counts);
     composeStatusButtons();
     // Each column is no narrower than its captions need (the layouts' minimum),

@@ -36,8 +36,9 @@ void AddPreviewNotes(std::vector<RunReportRow>& rows, bool intoFolder)
     for (size_t i = 0; i < rows.size(); ++i) {
         RunReportRow& row = rows[i];
         if (row.outcome == RunOutcome::Skipped) {
-            // A skip the run itself decided (a binary file, a file reached
-            // again) comes with its reason; single mode's are unexplained.
+            // A skip comes with the run's reason (an empty or unreadable file,
+            // a binary file, a file reached again); one without gets the
+            // general words.
             row.reason = row.reason.isEmpty() ? Tr("Would be skipped: the file is empty or cannot be read.")
                                               : Tr("Would be skipped: %1.").arg(row.reason);
             continue;

@@ -1,6 +1,8 @@
 #include "app/RunReportView.h"
 
 #include "app/DiffView.h"
+#include "app/SummaryLabel.h"
+#include "app/WindowFit.h"
 #include "shell/Prompts.h"
 #include "shell/SaveBytes.h"
 
@@ -9,9 +11,12 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -20,98 +25,30 @@
 
 namespace quorvane {
 
-void RunReportModel::setReport(RunReport report, ReportKind kind)
-{
-    beginResetModel();
-    m_report = std::move(report);
-    m_kind = kind;
-    endResetModel();
-}
+namespace {
 
-QString OutcomeText(RunOutcome outcome, ReportKind kind)
-{
-    if (kind == ReportKind::Preview && outcome == RunOutcome::Written)
-        return RunReportWindow::tr("would be written");
-    if (kind == ReportKind::Preview && outcome == RunOutcome::Unchanged)
-        return RunReportWindow::tr("would stay unchanged");
-    if (kind == ReportKind::Preview && outcome == RunOutcome::Failed)
-        return RunReportWindow::tr("would fail");
-    return RunOutcomeText(outcome);
-}
+// Paths elided at their start keep the part that tells them apart.
+class ElideStartDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
 
-int RunReportModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_report.rows().size());
-}
-
-int RunReportModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QVariant RunReportModel::data(const QModelIndex& index, int role) const
-{
-    if (index.isValid() && role == Qt::TextAlignmentRole && index.column() == ReplacementsColumn)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::UserRole))
-        return {};
-    const RunReportRow& row = m_report.rows().at(size_t(index.row()));
-    switch (index.column()) {
-    case SourceColumn: return row.source;
-    case OutputColumn: return row.output;
-    case ReplacementsColumn: return QVariant::fromValue<qlonglong>(row.replacements);
-    case OutcomeColumn:
-        return role == Qt::UserRole ? QVariant(int(row.outcome)) : QVariant(OutcomeText(row.outcome, m_kind));
-    case ReasonColumn: return row.reason;
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideLeft;
     }
-    return {};
-}
+};
 
-QVariant RunReportModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const names[] = {
-        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Source"),
-        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Output"),
-        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Replacements"),
-        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Outcome"),
-        QT_TRANSLATE_NOOP("quorvane::RunReportWindow", "Reason"),
-    };
-    return section >= 0 && section < ColumnCount ? RunReportWindow::tr(names[section]) : QVariant();
-}
-
-RunReportFilter::RunReportFilter(QObject* parent) : QSortFilterProxyModel(parent)
-{
-    setSortRole(Qt::UserRole);
-}
-
-void RunReportFilter::setShow(Show show)
-{
-    m_show = show;
-    invalidateFilter();
-}
-
-bool RunReportFilter::filterAcceptsRow(int row, const QModelIndex& parent) const
-{
-    if (m_show == Show::All)
-        return true;
-    const auto outcome = RunOutcome(
-        sourceModel()->index(row, RunReportModel::OutcomeColumn, parent).data(Qt::UserRole).toInt());
-    if (m_show == Show::Failed)
-        return outcome == RunOutcome::Failed;
-    // An undo writes its files back (or removes the ones its run created).
-    return outcome == RunOutcome::Written || outcome == RunOutcome::Restored || outcome == RunOutcome::Removed;
-}
+} // namespace
 
 RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), m_model(new RunReportModel(this)),
-      m_filter(new RunReportFilter(this)), m_table(new QTableView(this)), m_totals(new QLabel(this)),
-      m_show(new QComboBox(this)), m_changes(new DiffView(this))
+      m_filter(new RunReportFilter(this)), m_table(new QTableView(this)), m_totals(new SummaryLabel(this)),
+      m_show(new QComboBox(this)), m_changes(new DiffView(this)), m_split(new QSplitter(Qt::Vertical, this))
 {
     setObjectName("RunReportWindow");
     setWindowTitle(tr("Run Report"));
-    resize(900, 500);
     m_filter->setSourceModel(m_model);
     m_table->setObjectName("RunReportTable");
     m_table->setModel(m_filter);
@@ -121,8 +58,15 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
     m_table->setTextElideMode(Qt::ElideMiddle);
-    // Fixed row heights: a view of 100,000 rows never measures them.
+    auto* elideStart = new ElideStartDelegate(m_table);
+    m_table->setItemDelegateForColumn(RunReportModel::FolderColumn, elideStart);
+    m_table->setItemDelegateForColumn(RunReportModel::OutputColumn, elideStart);
+    // Fixed row heights: a view of 100,000 rows never measures them. They are
+    // as tall as the style draws a line of text, not a header section.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setMinimumSectionSize(1);
+    m_table->verticalHeader()->setDefaultSectionSize(
+        m_table->itemDelegate()->sizeHint(QStyleOptionViewItem(), QModelIndex()).height());
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_totals->setObjectName("RunReportTotals");
@@ -133,6 +77,12 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* save = buttons->addButton(tr("Save as CSV..."), QDialogButtonBox::ActionRole);
     save->setObjectName("RunReportSave");
+    m_replace = buttons->addButton(tr("Replace Checked Files"), QDialogButtonBox::ActionRole);
+    m_replace->setObjectName("ReplaceCheckedButton");
+    m_replace->setToolTip(tr("Write the checked files, each with its checked changes, as a run that can be undone"));
+    m_replace->hide();
+    m_table->installEventFilter(this);
+    m_changes->setApproving(true);
     auto* top = new QHBoxLayout;
     top->addWidget(m_totals, 1);
     top->addWidget(new QLabel(tr("Show:"), this));
@@ -140,72 +90,106 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     // The changes pane shares the height with the table; it shows only for a preview.
-    auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(m_table);
-    split->addWidget(m_changes);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 2);
+    m_split->setObjectName("RunReportSplit");
+    m_split->setChildrenCollapsible(false);
+    m_split->addWidget(m_table);
+    m_split->addWidget(m_changes);
     m_changes->hide();
-    layout->addWidget(split, 1);
+    layout->addWidget(m_split, 1);
     layout->addWidget(buttons);
+
+    // Within the screen, however long the paths in the summary.
+    resize(FitOnScreen(QSize(900, 500), minimumSizeHint(), screen()->availableGeometry()).size());
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     connect(save, &QPushButton::clicked, this, [this] { saveCsv(); });
     connect(m_show, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_filter->setShow(RunReportFilter::Show(index)); });
     connect(m_table, &QTableView::doubleClicked, this, &RunReportWindow::openFolderOf);
+    connect(m_split, &QSplitter::splitterMoved, this, [this] { m_splitMoved = true; });
+    connect(m_replace, &QPushButton::clicked, this, &RunReportWindow::replaceCheckedRequested);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &RunReportWindow::showCheckedCount);
+    connect(m_changes, &DiffView::checksChanged, this, [this] {
+        if (m_shownRow >= 0)
+            m_leftOut[size_t(m_shownRow)] = m_changes->leftOut();
+    });
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { showChangesOf(current); });
-}
-
-QString RunReportSummary(const RunReport& report, ReportKind kind)
-{
-    QString text = report.totalsText();
-    if (kind == ReportKind::Preview) {
-        const auto n = [&report](RunOutcome outcome) { return QString::number(report.count(outcome)); };
-        const qsizetype files = qsizetype(report.rows().size());
-        text = (files == 1 ? RunReportWindow::tr("Preview: nothing has been written. %1 file: ")
-                           : RunReportWindow::tr("Preview: nothing has been written. %1 files: "))
-                   .arg(files)
-            + RunReportWindow::tr("%1 would be written, %2 would stay unchanged, %3 skipped, %4 failed")
-                  .arg(n(RunOutcome::Written), n(RunOutcome::Unchanged), n(RunOutcome::Skipped), n(RunOutcome::Failed));
-        if (report.stopped())
-            text += RunReportWindow::tr(", %1 not reached").arg(n(RunOutcome::NotReached));
-        text += (report.replacements() == 1 ? RunReportWindow::tr("; %1 replacement")
-                                             : RunReportWindow::tr("; %1 replacements"))
-                    .arg(report.replacements());
-    }
-    if (!report.stopped())
-        return text;
-    // The first entry not reached is where the run stopped.
-    const auto& rows = report.rows();
-    const auto at = std::find_if(rows.begin(), rows.end(),
-                                 [](const RunReportRow& row) { return row.outcome == RunOutcome::NotReached; });
-    if (at == rows.end())
-        return text + u'\n' + RunReportWindow::tr("The run was stopped after its last entry.");
-    return text + u'\n'
-        + RunReportWindow::tr("Stopped at entry %1 of %2, %3: it and the entries after it were not reached.")
-              .arg(QString::number(at - rows.begin() + 1), QString::number(rows.size()), at->source);
 }
 
 void RunReportWindow::setReport(RunReport report, ReportKind kind, std::vector<Pair> pairs)
 {
     static const char* const titles[] = {QT_TR_NOOP("Run Report"), QT_TR_NOOP("Preview"), QT_TR_NOOP("Undo Report")};
     setWindowTitle(tr(titles[int(kind)]));
-    m_totals->setText(RunReportSummary(report, kind));
+    m_totals->setFullText(RunReportSummary(report, kind));
     m_pairs = std::move(pairs);
     m_changes->clear();
     m_changes->setVisible(kind == ReportKind::Preview);
+    // A filter chosen for the report before would hide rows of this one.
+    m_show->setCurrentIndex(0);
+    m_leftOut.clear();
+    m_shownRow = -1;
     m_model->setReport(std::move(report), kind);
-    m_table->resizeColumnToContents(RunReportModel::ReplacementsColumn);
-    m_table->resizeColumnToContents(RunReportModel::OutcomeColumn);
+    m_sized = isVisible();
+    m_replace->setVisible(kind == ReportKind::Preview);
+    showCheckedCount();
+    // An undo replaces nothing: its count would be 0 on every row.
+    m_table->setColumnHidden(RunReportModel::ReplacementsColumn, kind == ReportKind::Undo);
+    sizeColumns();
+    m_rowChosen = false;
+    splitFor(false);
+}
+
+void RunReportWindow::sizeColumns()
+{
+    // Each column as wide as its content, but the paths share what the others
+    // and a little of Reason leave of the table's width; Reason, last, has the rest.
+    using M = RunReportModel;
+    int fixed = 0;
+    for (int column : {M::FileColumn, M::ReplacementsColumn, M::OutcomeColumn}) {
+        m_table->resizeColumnToContents(column);
+        fixed += m_table->isColumnHidden(column) ? 0 : m_table->columnWidth(column);
+    }
+    m_table->resizeColumnToContents(M::FolderColumn);
+    m_table->resizeColumnToContents(M::OutputColumn);
+    const int folder = m_table->columnWidth(M::FolderColumn), output = m_table->columnWidth(M::OutputColumn);
+    // The last section never shrinks below the header's default size.
+    const int reason = std::max(m_table->horizontalHeader()->defaultSectionSize(), fontMetrics().averageCharWidth() * 16);
+    const int room = std::max(m_table->viewport()->width() - fixed - reason, 0);
+    if (folder + output <= room)
+        return;
+    const int half = room / 2;
+    m_table->setColumnWidth(M::FolderColumn, std::min(folder, std::max(half, room - output)));
+    m_table->setColumnWidth(M::OutputColumn, std::min(output, std::max(half, room - folder)));
+}
+
+void RunReportWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Only now is the table as wide as it will show.
+    if (!m_sized) {
+        m_sized = true;
+        QMetaObject::invokeMethod(this, &RunReportWindow::sizeColumns, Qt::QueuedConnection);
+    }
+}
+
+void RunReportWindow::splitFor(bool rowChosen)
+{
+    if (m_splitMoved || !m_changes->isVisibleTo(this))
+        return;
+    const int height = std::max(m_split->height(), 300);
+    m_split->setSizes(rowChosen ? QList<int>{height / 3, height - height / 3}
+                                : QList<int>{height * 3 / 4, height - height * 3 / 4});
 }
 
 bool RunReportWindow::saveCsv()
 {
-    const QString path = m_prompts.saveFile(tr("Save Run Report"), tr("CSV Files (*.csv);;All Files (*)"));
+    QString path = m_prompts.saveFile(tr("Save Run Report"), tr("CSV Files (*.csv);;All Files (*)"));
     if (path.isEmpty())
         return false;
+    // A name typed without an extension gets the one the file's form has.
+    if (QFileInfo(path).suffix().isEmpty() && !QFileInfo(path).fileName().startsWith(u'.'))
+        path += QStringLiteral(".csv");
     if (!SavableTarget(path)) {
         m_prompts.notice(tr("%1 is not a regular file. The report was not saved.").arg(path), ApplicationTitle());
         return false;
@@ -223,7 +207,9 @@ void RunReportWindow::openFolderOf(const QModelIndex& proxyIndex)
         return;
     const RunReportRow& row = m_model->report().rows().at(size_t(m_filter->mapToSource(proxyIndex).row()));
     const QString path = row.output.isEmpty() ? row.source : row.output;
-    m_prompts.openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!m_prompts.openUrl(QUrl::fromLocalFile(folder)))
+        m_prompts.notice(tr("The file is in %1.").arg(folder), ApplicationTitle());
 }
 
 void RunReportWindow::showChangesOf(const QModelIndex& proxyIndex)
@@ -236,11 +222,40 @@ void RunReportWindow::showChangesOf(const QModelIndex& proxyIndex)
         return;
     }
     const RunReportRow& row = m_model->report().rows().at(size_t(index.row()));
+    if (!m_rowChosen) {
+        m_rowChosen = true;
+        splitFor(true);
+    }
     // Only a file that would be written has changes to show.
+    m_shownRow = index.row();
     if (row.outcome != RunOutcome::Written)
         m_changes->clear();
     else
-        m_changes->showChanges(row.source, row.output, m_pairs);
+        m_changes->showChanges(row.source, row.output, m_pairs, leftOutOf(size_t(index.row())));
+}
+
+std::vector<LeftOut> RunReportWindow::leftOutOf(size_t row) const
+{
+    const auto it = m_leftOut.find(row);
+    return it == m_leftOut.end() ? std::vector<LeftOut>() : it->second;
+}
+
+void RunReportWindow::showCheckedCount()
+{
+    m_replace->setEnabled(!m_model->checkedRows().empty());
+}
+
+bool RunReportWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        const int row = m_filter->mapToSource(m_table->currentIndex()).row();
+        if (m_model->checkable(row)) {
+            m_model->setChecked(row, !m_model->isChecked(row));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace quorvane

@@ -2,70 +2,23 @@
 // The run report in the window: a sortable table of what a run did to each
 // entry, with a filter for failed or changed files, the totals above it, and
 // saving as CSV.
-#include "engine/FileReplace.h"
-#include "engine/report/RunReport.h"
+#include "app/ApprovedRun.h"
+#include "app/RunReportModel.h"
 
-#include <QAbstractTableModel>
 #include <QDialog>
-#include <QSortFilterProxyModel>
+#include <map>
 
 class QComboBox;
 class QLabel;
+class QPushButton;
+class QSplitter;
 class QTableView;
 
 namespace quorvane {
 
 class DiffView;
 class Prompts;
-
-// What a report tells of: a run that wrote, a preview that wrote nothing (its
-// "written" rows are files a run would write), or an undo.
-enum class ReportKind { Run, Preview, Undo };
-
-// Columns: Source, Output, Replacements, Outcome, Reason. Sorting uses the
-// raw values (numbers as numbers).
-class RunReportModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    enum Column { SourceColumn, OutputColumn, ReplacementsColumn, OutcomeColumn, ReasonColumn, ColumnCount };
-    explicit RunReportModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
-    void setReport(RunReport report, ReportKind kind = ReportKind::Run);
-    const RunReport& report() const { return m_report; }
-    ReportKind kind() const { return m_kind; }
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    RunReport m_report;
-    ReportKind m_kind = ReportKind::Run;
-};
-
-// Shows every row, only failed rows, or only rows whose file was written
-// (by an undo: restored or removed).
-class RunReportFilter : public QSortFilterProxyModel {
-    Q_OBJECT
-public:
-    enum class Show { All, Failed, Written };
-    explicit RunReportFilter(QObject* parent = nullptr);
-    void setShow(Show show);
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override;
-
-private:
-    Show m_show = Show::All;
-};
-
-// The totals, and for a stopped run a second line naming the entry it
-// stopped at: "Stopped at entry 3 of 10, /path/c.txt: it and the entries after
-// it were not reached."
-QString RunReportSummary(const RunReport& report, ReportKind kind = ReportKind::Run);
-// How a row's outcome reads in a report of that kind: a preview's written row
-// "would be written", its unchanged row "would stay unchanged".
-QString OutcomeText(RunOutcome outcome, ReportKind kind);
+class SummaryLabel;
 
 // Non-modal; Close hides it. Double-click on a row opens its folder. A
 // preview shows below the table the changes of the file selected in it.
@@ -79,23 +32,51 @@ public:
     RunReportFilter* filter() const { return m_filter; }
     QTableView* table() const { return m_table; }
     DiffView* changes() const { return m_changes; }
-    // Asks for a file name and writes the report there as CSV; false when
-    // cancelled or when the write failed (then a notice says why).
+    QSplitter* splitter() const { return m_split; }
+    // Asks for a file name (".csv" added to one without an extension) and
+    // writes the report there as CSV; false when cancelled or when the write
+    // failed (then a notice says why).
     bool saveCsv();
-    // Opens the folder holding the row's output (its source when it has none).
+    // A preview's changes of the row's file that the user unchecked.
+    std::vector<LeftOut> leftOutOf(size_t row) const;
+    QPushButton* replaceCheckedButton() const { return m_replace; }
+
+    // Opens the folder holding the row's output (its source when it has none);
+    // when nothing opens it, a notice names the folder.
     void openFolderOf(const QModelIndex& proxyIndex);
+
+signals:
+    // "Replace Checked Files" was clicked.
+    void replaceCheckedRequested();
+
+protected:
+    // Space toggles the check box of the table's current row.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     Prompts& m_prompts;
     RunReportModel* m_model;
     RunReportFilter* m_filter;
     QTableView* m_table;
-    QLabel* m_totals;
+    SummaryLabel* m_totals;
     QComboBox* m_show;
     DiffView* m_changes;
+    QSplitter* m_split;
     std::vector<Pair> m_pairs;
+    QPushButton* m_replace = nullptr;
+    std::map<size_t, std::vector<LeftOut>> m_leftOut;   // by row
+    int m_shownRow = -1;                                 // whose changes are shown
+    // The table has most of the height until a row is chosen, the changes
+    // then; once the user has moved the split it stays where it was put.
+    bool m_splitMoved = false;
+    bool m_rowChosen = false;
+    bool m_sized = false;   // the columns were sized to the shown table
 
     void showChangesOf(const QModelIndex& proxyIndex);
+    void splitFor(bool rowChosen);
+    void sizeColumns();
+    void showCheckedCount();
 };
 
 } // namespace quorvane

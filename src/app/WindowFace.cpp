@@ -46,6 +46,13 @@ int WriteStepOf(FileMode mode)
     return mode == FileMode::Single ? 110 : 106;
 }
 
+// A file's failure box: the file on a line of its own, then the usual words.
+QString FailureText(const RunReportRow& row, const FileError& error)
+{
+    const QString file = error.reading() || row.output.isEmpty() ? row.source : row.output;
+    return file + QStringLiteral("\r\n") + DescribeFileError(error);
+}
+
 EntryPlan Stop(EntryPlan plan)
 {
     plan.action = EntryPlan::Action::Stop;
@@ -65,6 +72,8 @@ qsizetype WindowFace::count()
     int count = 0;
     m_trap.step(106, [&] { count = m_form.fileList().count(); });
     m_modes.assign(size_t(count), FileMode::None);
+    if (m_stamps)
+        m_stamps->assign(size_t(count), FileStamp());
     return count;
 }
 
@@ -123,6 +132,8 @@ EntryPlan WindowFace::plan(qsizetype index)
         plan.action = EntryPlan::Action::Skip;
     }
     m_modes[size_t(index)] = m_mode;
+    if (m_stamps && plan.action == EntryPlan::Action::Process)
+        (*m_stamps)[size_t(index)] = StampOf(plan.source);
     if (plan.pairs && !m_firstPairs)
         m_firstPairs = plan.pairs;
     return plan;
@@ -145,15 +156,15 @@ void WindowFace::fileDone(qsizetype index, const RunReportRow& row, const FileEr
     if (!error.failed())
         return;
     const FileMode mode = m_modes[size_t(index)];
-    ReportFailure(m_prompts, row.reason, ProcedureOf(mode), error.reading() ? 100 : WriteStepOf(mode));
+    ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode), error.reading() ? 100 : WriteStepOf(mode));
 }
 
-void WindowFace::lateFailure(qsizetype index, const RunReportRow& row, const FileError&)
+void WindowFace::lateFailure(qsizetype index, const RunReportRow& row, const FileError& error)
 {
     const Showing now = m_showing;
     m_showing = {int(index) + 1, row.source};
     const FileMode mode = m_modes[size_t(index)];
-    ReportFailure(m_prompts, row.reason, ProcedureOf(mode), WriteStepOf(mode));
+    ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode), WriteStepOf(mode));
     m_showing = now;
     putOnBar();
 }
@@ -189,13 +200,24 @@ bool WindowFace::stopRequested()
 
 QString WindowFace::describe(const FileError& error)
 {
-    return DescribeFileError(error);
+    return ReportReason(error);
 }
 
 QString WindowFace::describeSkip(const SkipCause& cause)
 {
-    if (cause.kind == SkipCause::Kind::SameFile)
+    return SkipText(cause);
+}
+
+QString WindowFace::SkipText(const SkipCause& cause)
+{
+    switch (cause.kind) {
+    case SkipCause::Kind::SameFile:
         return QCoreApplication::translate("quorvane::WindowFace", "same file as entry %1").arg(cause.entry + 1);
+    case SkipCause::Kind::Empty: return QCoreApplication::translate("quorvane::WindowFace", "empty file");
+    case SkipCause::Kind::Unreadable:
+        return QCoreApplication::translate("quorvane::WindowFace", "cannot be read: %1").arg(ReportReason(cause.error));
+    case SkipCause::Kind::Binary: break;
+    }
     return QCoreApplication::translate("quorvane::WindowFace", "binary file");
 }
 

@@ -3,6 +3,7 @@
 // the file list by position with the bar, pointer and checks of "Start
 // Replacing", failures told in error boxes under the per-file procedures'
 // names and steps, and every prompt shown over the file it is about.
+#include "app/ApprovedRun.h"
 #include "engine/run/RunFace.h"
 
 #include <QString>
@@ -31,8 +32,13 @@ public:
     std::optional<QString> peekSource(qsizetype index) override;
     void yield() override;
     bool stopRequested() override;
+    // A report's words (ReportReason); a file's failure box keeps the usual
+    // words (DescribeFileError) on a line below the file's path.
     QString describe(const FileError& error) override;
     QString describeSkip(const SkipCause& cause) override;
+    // The window's words for a skip: "binary file", "same file as entry K",
+    // "empty file", "cannot be read: REASON".
+    static QString SkipText(const SkipCause& cause);
     void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override;
     // Told at once, with the bar showing the file whose result failed to land.
     void lateFailure(qsizetype index, const RunReportRow& row, const FileError& error) override;
@@ -45,6 +51,9 @@ public:
     void putOnBar();
     // The pairs of the first file run, for a preview's changes.
     std::vector<Pair> firstPairs() const;
+    // From now on, each entry's source is stamped into (*stamps)[entry] as the
+    // run reaches it (a preview's, for writing what the user approves).
+    void keepStamps(std::vector<FileStamp>* stamps) { m_stamps = stamps; }
 
     // The per-file procedures, by the tab a file was run from.
     enum class FileMode { None, Single, Sets };
@@ -59,6 +68,7 @@ private:
     FileMode m_mode = FileMode::None;   // of the entry in hand
     std::vector<FileMode> m_modes;      // of each entry run, for failures told later
     std::shared_ptr<const RunPairs> m_firstPairs;
+    std::vector<FileStamp>* m_stamps = nullptr;
 };
 
 } // namespace quorvane

@@ -58,14 +58,7 @@ struct Console {
 // text where the window says "File not found" or "Path not found".
 QString CommandReason(const FileError& error)
 {
-    if (!error.failed())
-        return QStringLiteral("failed");
-    const bool plain = error.stage != FileStage::KeepBackup && error.stage != FileStage::Spool;
-    if (plain && error.number == ENOENT)
-        return SystemReason(ENOENT);
-    if (plain && error.number == ENOTDIR)
-        return SystemReason(error.reading() ? ENOTDIR : ENOENT);
-    return DescribeFileError(error);
+    return error.failed() ? ReportReason(error) : QStringLiteral("failed");
 }
 
 // The command line's face of a run: the gathered entries, fixed answers, the

@@ -257,12 +257,13 @@ TEST_F(BatchRun, AFileThatFailsIsReportedUnderItsModesProcedureAndTheOthersAreSt
         f.findCombo()->addItem("old");
         f.replaceCombo()->addItem("new");
         start();
-        // Single mode skips a file it cannot size without a word; sets mode tries to read it.
-        QStringList expected{Report("Is a directory", m.procedure, m.writeStep),
-                             Report("Not a regular file", m.procedure, m.writeStep),
-                             Report("Too many levels of symbolic links", m.procedure, m.writeStep)};
+        // Single mode skips a file it cannot size without a box; sets mode tries to read it.
+        // Each box names its file on a line of its own.
+        QStringList expected{Report(out + "b.txt\r\nIs a directory", m.procedure, m.writeStep),
+                             Report(out + "c.txt\r\nNot a regular file", m.procedure, m.writeStep),
+                             Report(out + "d.txt\r\nToo many levels of symbolic links", m.procedure, m.writeStep)};
         if (m.tab == 1)
-            expected << Report("File not found", m.procedure, 100);
+            expected << Report(env.path("src" + mode + "/missing.txt") + "\r\nFile not found", m.procedure, 100);
         EXPECT_EQ(errors(), expected) << m.procedure;
         EXPECT_EQ(TestEnv::read(out + "a.txt"), "new");
         EXPECT_EQ(TestEnv::read(out + "e.txt"), "new");

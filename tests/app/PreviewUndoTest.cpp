@@ -10,6 +10,8 @@
 #include "shell/BackupSettings.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QTableView>
 #include <QDir>
 #include <QMenu>
 #include <QToolButton>
@@ -144,6 +146,39 @@ TEST_F(PreviewInWindow, MakesTheRunsChecksWithTheRunsMessages)
     f.previewButton()->click();
     EXPECT_EQ(notices(), QStringList({"No files added.", "The number of lines of Find What and Replace With must be the same."}));
     EXPECT_EQ(TestEnv::read(env.path("a.txt")), "a");
+    // The refused preview has no report to open.
+    EXPECT_EQ(f.runReport(), nullptr);
+    EXPECT_EQ(f.reportWindow(), nullptr);
+    EXPECT_TRUE(f.reportButton()->isHidden());
+}
+
+TEST_F(PreviewInWindow, RunReportShowsTheLatestRunsReportAndEachReportOpensWithAllFiles)
+{
+    Form1& f = open();
+    const QString a = env.write("a.txt", "a"), gone = env.path("gone.txt");
+    f.fileList().addEntries({a, gone});
+    f.option2()->click();
+    f.tabs()->setCurrentIndex(1);
+    f.findCombo()->addItem("a");
+    f.replaceCombo()->addItem("z");
+    f.previewButton()->click();
+    EXPECT_TRUE(f.reportButton()->isHidden());   // a preview is no run
+    f.pushButton(12)->click();
+    const QStringList run = {a + "|" + a + "|1|written|", gone + "|" + gone + "|0|failed|No such file or directory"};
+    EXPECT_EQ(ReportRows(*f.runReport()), run);
+    prompts.answers = {true};
+    f.undoButton()->click();
+    RunReportWindow* window = f.reportWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "Undo Report");
+    window->findChild<QComboBox*>("RunReportShow")->setCurrentIndex(1);   // failed files
+    EXPECT_EQ(window->table()->model()->rowCount(), 0);
+
+    f.reportButton()->click();
+    EXPECT_EQ(window->windowTitle(), "Run Report");
+    EXPECT_EQ(ReportRows(window->model()->report()), run);
+    EXPECT_EQ(window->findChild<QComboBox*>("RunReportShow")->currentText(), "All files");
+    EXPECT_EQ(window->table()->model()->rowCount(), 2);
 }
 
 class UndoInWindow : public WindowTest {};
@@ -194,6 +229,14 @@ TEST_F(UndoInWindow, BackupChoicesAreStoredAndTurnBackupsOff)
     AskBackupLimits(f);
     EXPECT_EQ(notices(), QStringList({"Please enter a whole number of at least 1."}));
     EXPECT_EQ(ReadBackupChoices(), (BackupChoices{true, 3, 100}));
+    // A valid first answer stays when the second is not one, or is cancelled.
+    prompts.inputs = {"7", "lots"};
+    AskBackupLimits(f);
+    EXPECT_EQ(notices().size(), 2);
+    EXPECT_EQ(ReadBackupChoices(), (BackupChoices{true, 7, 100}));
+    prompts.inputs = {"8", ""};
+    AskBackupLimits(f);
+    EXPECT_EQ(ReadBackupChoices(), (BackupChoices{true, 8, 100}));
 
     QAction* keep = f.undoButton()->menu()->findChild<QAction*>("KeepBackupsAction");
     ASSERT_NE(keep, nullptr);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTableView>
 #include <cerrno>
 #include <sys/stat.h>
@@ -36,8 +37,9 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     ASSERT_NE(f.runReport(), nullptr);
     EXPECT_EQ(ReportRows(*f.runReport()),
               QStringList({w1 + "|" + w1 + "|0|failed|cannot replace a file in " + env.path("src") + ": Permission denied",
-                           w2 + "|" + w2 + "|2|written|", u + "|" + u + "|0|unchanged|", e + "|" + e + "|0|skipped|",
-                           gone + "|" + gone + "|0|skipped|"}));
+                           w2 + "|" + w2 + "|2|written|", u + "|" + u + "|0|unchanged|",
+                           e + "|" + e + "|0|skipped|empty file",
+                           gone + "|" + gone + "|0|skipped|cannot be read: No such file or directory"}));
     EXPECT_EQ(notices(), QStringList({"Done."}));
     EXPECT_TRUE(f.reportButton()->isVisible() || !f.isVisible());
     EXPECT_FALSE(f.reportButton()->isHidden());
@@ -53,9 +55,16 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     f.fileList().clear();
     f.fileList().addEntries({w2, gone, d});
     f.pushButton(12)->click();
-    const QStringList rows = {w2 + "|" + out + "w2.txt|2|written|", gone + "|" + out + "gone.txt|0|failed|File not found",
+    // The reasons are the command line's report's; the failure boxes name the file.
+    const QStringList rows = {w2 + "|" + out + "w2.txt|2|written|",
+                              gone + "|" + out + "gone.txt|0|failed|No such file or directory",
                               d + "|" + out + "d.txt|0|failed|Is a directory"};
     EXPECT_EQ(ReportRows(*f.runReport()), rows);
+    const QString where = "\r\nin Halderik2021/08/31.ReplaceText.ReplaceTextInFileCombo at line ";
+    const QString support = "\r\rPlease email screenshot of this message to support@quorvane.app";
+    EXPECT_EQ(errors().mid(errors().size() - 2),
+              QStringList({gone + "\r\nFile not found" + where + "100" + support,
+                           out + "d.txt\r\nIs a directory" + where + "106" + support}));
 
     f.reportButton()->click();
     RunReportWindow* window = f.reportWindow();
@@ -73,7 +82,7 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     EXPECT_TRUE(window->saveCsv());
     EXPECT_EQ(TestEnv::read(env.path("report.csv")),
               "source,output,replacements,outcome,reason\r\n" + (w2 + "," + out + "w2.txt,2,written,\r\n").toUtf8()
-                  + (gone + "," + out + "gone.txt,0,failed,File not found\r\n").toUtf8()
+                  + (gone + "," + out + "gone.txt,0,failed,No such file or directory\r\n").toUtf8()
                   + (d + "," + out + "d.txt,0,failed,Is a directory\r\n").toUtf8());
 
     // As with sets files, a save never replaces a FIFO (or anything else not a regular file).
@@ -83,4 +92,64 @@ TEST_F(RunReportInWindow, RowsSayWhatTheRunDidToEachEntry)
     EXPECT_FALSE(window->saveCsv());
     EXPECT_EQ(prompts.shown.back().text, fifo + " is not a regular file. The report was not saved.");
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+}
+
+TEST_F(RunReportInWindow, TotalsUseTheDesktopsNumbersAndAnUndoShowsOnlyWhatMeansSomething)
+{
+    RunReport run;
+    run.add({"/a/1.txt", "/a/1.txt", 1234, RunOutcome::Written, {}});
+    RunReport undo;
+    undo.add({"/a/1.txt", "/a/1.txt", 0, RunOutcome::Restored, {}});
+    undo.add({"/a/2.txt", "/a/2.txt", 0, RunOutcome::Failed, "changed since the run"});
+    RunReport stoppedUndo = undo;
+    stoppedUndo.stopBefore({});
+    stoppedUndo.add({"/a/3.txt", "/a/3.txt", 0, RunOutcome::NotReached, {}});
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const struct {
+        const RunReport& report;
+        ReportKind kind;
+        QString summary;
+    } cases[] = {
+        {run, ReportKind::Run, "1 file: 1 written, 0 unchanged, 0 skipped, 0 failed, 0 not reached; 1.234 replacements"},
+        {run, ReportKind::Preview, "Preview: nothing has been written. 1 file: 1 would be written, 0 would stay "
+                                   "unchanged, 0 skipped, 0 failed; 1.234 replacements"},
+        {undo, ReportKind::Undo, "2 files: 1 restored, 0 removed, 1 failed"},
+        {stoppedUndo, ReportKind::Undo, "3 files: 1 restored, 0 removed, 1 failed, 1 not reached\n"
+                                        "Stopped at entry 3 of 3, /a/3.txt: it and the entries after it were not "
+                                        "reached."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunReportSummary(c.report, c.kind), c.summary);
+    QLocale::setDefault(before);
+
+    // The replacements column shows for runs and previews, not for an undo.
+    RunReportWindow window(prompts);
+    for (const auto& c : cases) {
+        window.setReport(c.report, c.kind);
+        EXPECT_EQ(window.table()->isColumnHidden(RunReportModel::ReplacementsColumn), c.kind == ReportKind::Undo);
+    }
+}
+
+TEST_F(RunReportInWindow, SavesUnderANameGivenWithoutExtensionAsCsvAndNamesAFolderNoFileManagerOpens)
+{
+    RunReport report;
+    const QString a = env.write("src/a.txt", "a");
+    report.add({a, a, 1, RunOutcome::Written, {}});
+    RunReportWindow window(prompts);
+    window.setReport(report);
+    const struct {
+        QString typed, saved;
+    } names[] = {{"mine", "mine.csv"}, {"mine.txt", "mine.txt"}, {"both.csv", "both.csv"}};
+    for (const auto& n : names) {
+        prompts.saveResults = {env.path(n.typed)};
+        EXPECT_TRUE(window.saveCsv());
+        EXPECT_EQ(TestEnv::read(env.path(n.saved)), "source,output,replacements,outcome,reason\r\n"
+                                                    + (a + "," + a + ",1,written,\r\n").toUtf8());
+    }
+    EXPECT_FALSE(QFileInfo::exists(env.path("mine.txt.csv")));
+
+    prompts.urlOpens = false;
+    window.openFolderOf(window.table()->model()->index(0, 0));
+    EXPECT_EQ(notices(), QStringList({"The file is in " + env.path("src") + "."}));
 }

@@ -152,4 +152,15 @@ QString DescribeFileError(const FileError& error)
     return DescribeWriteError(err);
 }
 
+QString ReportReason(const FileError& error)
+{
+    // A backup's or a spool's error is about another file than the row's.
+    const bool plain = error.stage != FileStage::KeepBackup && error.stage != FileStage::Spool;
+    if (plain && error.number == ENOENT)
+        return SystemText(ENOENT);
+    if (plain && error.number == ENOTDIR)
+        return SystemText(error.reading() ? ENOTDIR : ENOENT);
+    return DescribeFileError(error);
+}
+
 } // namespace quorvane

@@ -54,6 +54,12 @@ QString DescribeWriteError(int err);
 // of malformed text ("not valid UTF-32 at byte 8 (0x00110000)"). Empty for none.
 QString DescribeFileError(const FileError& error);
 
+// A report's words for a failure, the same for every face that writes a
+// report: DescribeFileError's, but the system's own text for a missing file
+// or folder ("No such file or directory", "Not a directory"), as scripts
+// expect. Empty for none.
+QString ReportReason(const FileError& error);
+
 // The file system's name for path (no Qt conversion surprises).
 QByteArray NativePath(const QString& path);
 

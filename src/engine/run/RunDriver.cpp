@@ -3,6 +3,7 @@
 #include "engine/files/PathHelpers.h"
 #include "engine/write/CommitGroup.h"
 
+#include <cerrno>
 #include <numeric>
 
 namespace quorvane {
@@ -20,8 +21,12 @@ bool RunFace::guard(Phase, const std::function<void()>& work, QString& reason)
 
 QString RunFace::describeSkip(const SkipCause& cause)
 {
-    if (cause.kind == SkipCause::Kind::SameFile)
-        return QStringLiteral("same file as entry %1").arg(cause.entry + 1);
+    switch (cause.kind) {
+    case SkipCause::Kind::SameFile: return QStringLiteral("same file as entry %1").arg(cause.entry + 1);
+    case SkipCause::Kind::Empty: return QStringLiteral("empty file");
+    case SkipCause::Kind::Unreadable: return QStringLiteral("cannot be read: ") + describe(cause.error);
+    case SkipCause::Kind::Binary: break;
+    }
     return QStringLiteral("binary file");
 }
 
@@ -132,7 +137,12 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         // the same before it reads).
         if (m_job.group)
             m_job.group->landBefore(plan.source);
-        if (FileSize2(plan.source) < 1) {
+        const qint64 size = FileSize2(plan.source);
+        if (size < 1) {
+            const int why = errno ? errno : EIO;
+            row.reason = m_face.describeSkip(size == 0 ? SkipCause{SkipCause::Kind::Empty, -1, {}}
+                                                       : SkipCause{SkipCause::Kind::Unreadable, -1,
+                                                                   FileError(FileStage::Open, why, plan.source)});
             m_report.add(row);
             m_face.fileDone(index, row, {});
             return;
@@ -159,13 +169,15 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         }
         // A failure to land may come even before the file's outcome: the
         // group flushes as it takes the result.
-        outcome = ProcessFile(plan.source, plan.output, job, [this, index, row](const FileError& error) {
+        const auto late = [this, index, row](const FileError& error) {
             RunReportRow failed = row;
             failed.outcome = RunOutcome::Failed;
             failed.reason = m_face.describe(error);
             m_late.emplace_back(index, failed.reason);
             m_face.lateFailure(index, failed, error);
-        });
+        };
+        outcome = plan.process ? plan.process(plan.source, plan.output, job, late)
+                               : ProcessFile(plan.source, plan.output, job, late);
     }, reason);
     if (m_dry)
         m_dry->done(ran && outcome.ok && outcome.written);
@@ -187,8 +199,8 @@ void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
         return;
     }
     if (outcome.binary || outcome.sameAs >= 0) {
-        row.reason = m_face.describeSkip(outcome.binary ? SkipCause{SkipCause::Kind::Binary, -1}
-                                                        : SkipCause{SkipCause::Kind::SameFile, outcome.sameAs});
+        row.reason = m_face.describeSkip(outcome.binary ? SkipCause{SkipCause::Kind::Binary, -1, {}}
+                                                        : SkipCause{SkipCause::Kind::SameFile, outcome.sameAs, {}});
         m_report.add(row);
         m_face.fileDone(index, row, {});
         return;

@@ -3,6 +3,7 @@
 // the entries, the answers to its questions, and where its news goes. The
 // driver (engine/run/RunDriver.h) owns every rule of a run; a face words and
 // shows what it is told.
+#include "engine/FileReplace.h"
 #include "engine/RunPairs.h"
 #include "engine/files/FileError.h"
 #include "engine/report/RunReport.h"
@@ -27,19 +28,27 @@ struct EntryPlan {
     QString output;
     std::shared_ptr<const RunPairs> pairs;
     // A source of size below 1 (empty, missing or unreadable) is skipped: a
-    // "skipped" row, no failure told.
+    // "skipped" row with the reason (SkipCause Empty or Unreadable), no failure told.
     bool skipEmpty = false;
     QString failure;
+    // Optional: processes the file in place of ProcessFile, with its arguments
+    // (the window writes a file with only the changes the user approved).
+    std::function<FileOutcome(const QString& source, const QString& output, const FileJob& job,
+                              const std::function<void(const FileError&)>& onLateWriteFailure)>
+        process;
 };
 
 // Why the run itself left an entry alone (a "skipped" row with a reason).
 struct SkipCause {
     enum class Kind {
-        Binary,     // no mark, and a NUL among the first 8 KiB
-        SameFile,   // in place, the real file an earlier entry wrote by another path
+        Binary,       // no mark, and a NUL among the first 8 KiB
+        SameFile,     // in place, the real file an earlier entry wrote by another path
+        Empty,        // EntryPlan::skipEmpty: a source of 0 bytes
+        Unreadable,   // EntryPlan::skipEmpty: a source that cannot be opened (error tells why)
     };
     Kind kind = Kind::Binary;
     qsizetype entry = -1;   // SameFile: that earlier entry, from 0
+    FileError error;        // Unreadable: why
 };
 
 class RunFace {
@@ -63,7 +72,8 @@ public:
     // The words for a failure, as the row's reason.
     virtual QString describe(const FileError& error) = 0;
     // The words for a skip, as the row's reason: "binary file", "same file as
-    // entry K" (K counted from 1) by default.
+    // entry K" (K counted from 1), "empty file", "cannot be read: " and
+    // describe()'s words by default.
     virtual QString describeSkip(const SkipCause& cause);
     // A file's row once the file is done: written, unchanged, skipped or
     // failed (error tells what failed; it is empty otherwise).

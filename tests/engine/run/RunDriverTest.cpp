@@ -94,14 +94,18 @@ TEST(RunDriver, EveryEntryGetsOneRowInListOrderAndTheFaceHearsOfEachFile)
                   Process(empty, empty, pairs, true),
                   Other(EntryPlan::Action::Skip, a),
                   Process(box.path("missing.txt"), box.path("missing.txt"), pairs),
-                  Process(empty, box.path("no/out.txt"), pairs)};
+                  Process(empty, box.path("no/out.txt"), pairs),
+                  Process(box.path("gone.txt"), box.path("gone.txt"), pairs, true)};
     const RunReport report = RunDriver(face, {}).run();
+    // A skip of an empty or unreadable file says which it is.
     EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|2|written|", "||0|failed|Index out of bounds",
-                                         "same.txt|same.txt|0|unchanged|", "empty.txt|empty.txt|0|skipped|",
+                                         "same.txt|same.txt|0|unchanged|", "empty.txt|empty.txt|0|skipped|empty file",
                                          "a.txt||0|skipped|", "missing.txt|missing.txt|0|failed|File not found",
-                                         "empty.txt|out.txt|0|failed|Path not found"}));
-    EXPECT_EQ(face.told, (QStringList{"0 written ", "2 unchanged ", "3 skipped ", "5 failed File not found (stage 1)",
-                                      "6 failed Path not found (stage 3)"}));
+                                         "empty.txt|out.txt|0|failed|Path not found",
+                                         "gone.txt|gone.txt|0|skipped|cannot be read: File not found"}));
+    EXPECT_EQ(face.told, (QStringList{"0 written ", "2 unchanged ", "3 skipped empty file",
+                                      "5 failed File not found (stage 1)", "6 failed Path not found (stage 3)",
+                                      "7 skipped cannot be read: File not found"}));
     EXPECT_FALSE(report.stopped());
     EXPECT_EQ(IoSandbox::read(a), "cow cow");
     EXPECT_EQ(box.entries(), (QStringList{"a.txt", "empty.txt", "same.txt"}));
