@@ -1,0 +1,53 @@
+#include "engine/replace/PipelineImpl.h"
+
+// A stage whose output outgrows what is built at once: the output is made in
+// pieces, each run through the later stages before the next is made. Every
+// stage gives the same text however its input is cut, so the result is the
+// one the whole output would give.
+
+namespace quorvane {
+
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::spillStage(std::size_t k, bool final, std::size_t settled, std::int64_t minStamp,
+                                             const Sink& sink)
+{
+    // The filter's log holds positions in whole stretches; without it every
+    // later stage searches all its input, which is always exact.
+    filter.reset();
+    if (spilled.size() < stages.size()) spilled.resize(stages.size());
+    // The input stays in this stage's buffer while later stages work in cur;
+    // a stage spills again only from a later stage's buffer, never its own.
+    RoomBuffer<Unit>& input = spilled[k];
+    std::swap(cur, input);
+    const Unit* text = input.data();
+    const LiteralFinder<Unit>& finder = prep->finders[k];
+    const String& replace = prep->replaces[k];
+    const std::size_t m = stages[k].find;
+    // The matches are found again as the pieces are made (they all end by
+    // `settled`): keeping them would cost more than the input itself.
+    auto nextMatch = [&](std::size_t from) { return from + finder.find(text + from, settled - from); };
+    std::size_t pos = 0, at = nextMatch(0);
+    while (!stopNow()) {
+        cur.reset(front);
+        while (cur.size() < pieceUnits && pos < settled) {
+            if (pos < at) {
+                const std::size_t take = std::min(at - pos, pieceUnits - cur.size());
+                cur.append(text + pos, take);
+                pos += take;
+            } else {
+                cur.append(replace.data(), replace.size());
+                pos = at + m;
+                at = nextMatch(pos);
+            }
+        }
+        const bool last = pos >= settled;
+        runStages(k + 1, final && last, minStamp, sink);
+        if (last) break;
+    }
+    cur.reset(front);
+}
+
+template struct ReplacePipeline<char>::Impl;
+template struct ReplacePipeline<char16_t>::Impl;
+
+} // namespace quorvane
