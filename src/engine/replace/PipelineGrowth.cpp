@@ -26,12 +26,13 @@ void ReplacePipeline<Unit>::Impl::spillStage(std::size_t k, bool final, std::siz
     // The matches are found again as the pieces are made (they all end by
     // `settled`): keeping them would cost more than the input itself.
     auto nextMatch = [&](std::size_t from) { return from + finder.find(text + from, settled - from); };
+    const std::size_t piece = pieceAt(++spillDepth);
     std::size_t pos = 0, at = nextMatch(0);
     while (!stopNow()) {
         cur.reset(front);
-        while (cur.size() < pieceUnits && pos < settled) {
+        while (cur.size() < piece && pos < settled) {
             if (pos < at) {
-                const std::size_t take = std::min(at - pos, pieceUnits - cur.size());
+                const std::size_t take = std::min(at - pos, piece - cur.size());
                 cur.append(text + pos, take);
                 pos += take;
             } else {
@@ -44,6 +45,7 @@ void ReplacePipeline<Unit>::Impl::spillStage(std::size_t k, bool final, std::siz
         runStages(k + 1, final && last, minStamp, sink);
         if (last) break;
     }
+    --spillDepth;
     cur.reset(front);
 }
 

@@ -34,10 +34,10 @@ namespace quorvane {
 // input (HitLog keeps those ranges).
 //
 // Replacements can grow a stretch without limit (a -> aa, pair after pair). A
-// stage whose output would pass `spillAt` units builds it in pieces of about
-// `pieceUnits` units instead and runs each piece through the later stages before
+// stage whose output would pass `spillAt` units builds it in pieces of at most
+// a stretch instead and runs each piece through the later stages before
 // building the next (see PipelineGrowth.cpp), so the text held at once stays
-// within a few stretches per growing stage, and a stop is asked between pieces.
+// within a few stretches in all, and a stop is asked between pieces.
 
 // What a list of pairs needs before any text is seen. It never changes, so
 // every pipeline over the same list (one per file of a batch) shares it.
@@ -95,6 +95,15 @@ struct ReplacePipeline<Unit>::Impl {
     std::size_t pieceUnits = 0;   // what is handed on at once beyond it (plus one replace text)
     RoomBuffer<Unit> cur, spare;
     std::vector<RoomBuffer<Unit>> spilled;  // per stage: its input while it hands on pieces
+    std::size_t spillDepth = 0;   // stages now handing on pieces, one within another
+    // The pieces handed on by the spill at `depth` (from 1), and a quarter of
+    // what a stage within it builds whole: halved at each depth, down to a
+    // floor, so a long list of pairs that all grow the text holds little per pair.
+    std::size_t pieceAt(std::size_t depth) const
+    {
+        const std::size_t floor = std::min<std::size_t>(pieceUnits, 1024);
+        return std::max(floor, pieceUnits >> std::min<std::size_t>(depth - 1, 63));
+    }
     std::vector<std::size_t> matches;
     String middle;
 

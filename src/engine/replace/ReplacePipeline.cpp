@@ -231,7 +231,8 @@ bool ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     CopyUnits(s.tail, text + settled, s.tailLen);
     s.tailStamp = settled >= oldTail ? incoming : minStamp;
     const std::size_t r = prep->replaces[k].size();
-    if (r > m && settled + matches.size() * (r - m) > spillAt) {
+    const std::size_t limit = spillDepth ? 4 * pieceAt(spillDepth) : spillAt;
+    if (r > m && settled + matches.size() * (r - m) > limit) {
         counts[k] += std::int64_t(matches.size());
         spillStage(k, final, settled, minStamp, sink);
         return true;
