@@ -1,9 +1,9 @@
 #include "engine/replace/PipelineImpl.h"
 
-// A stage whose output outgrows what is built at once: the output is made in
-// pieces, each run through the later stages before the next is made. Every
-// stage gives the same text however its input is cut, so the result is the
-// one the whole output would give.
+// Output that outgrows what is built at once. A stage's is made in pieces,
+// each run through the later stages before the next is made: every stage
+// gives the same text however its input is cut, so the result is the one the
+// whole output would give. One pass hands its rebuild on in pieces.
 
 namespace quorvane {
 
@@ -47,6 +47,33 @@ void ReplacePipeline<Unit>::Impl::spillStage(std::size_t k, bool final, std::siz
     }
     --spillDepth;
     cur.reset(front);
+}
+
+// Hands on the picks' rebuild of the stretch up to `settled` in pieces, asking
+// for a stop between them: output that grew past what is built at once.
+template <typename Unit>
+bool ReplacePipeline<Unit>::Impl::handOnInPieces(std::size_t settled, const Sink& sink)
+{
+    const Unit* x = cur.data();
+    emitted = true;
+    spare.reset(front);
+    std::size_t pos = 0;
+    auto handOn = [&] {
+        if (spare.size()) sink(View(spare.data(), spare.size()));
+        spare.reset(front);
+        return !stopNow();
+    };
+    for (const Occurrence& o : picks) {
+        const TextInfo& t = prep->texts[o.text];
+        spare.append(x + pos, o.pos - pos);
+        spare.append(prep->replaceStore.data() + t.replaceAt, t.replaceLength);
+        pos = o.pos + t.length;
+        ++counts[t.pair];
+        if (spare.size() >= pieceUnits && !handOn()) return true;
+    }
+    spare.append(x + pos, settled - pos);
+    if (handOn()) keepRest(settled);
+    return true;
 }
 
 template struct ReplacePipeline<char>::Impl;

@@ -169,33 +169,6 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     return true;
 }
 
-// Hands on the picks' rebuild of the stretch up to `settled` in pieces, asking
-// for a stop between them: output that grew past what is built at once.
-template <typename Unit>
-bool ReplacePipeline<Unit>::Impl::handOnInPieces(std::size_t settled, const Sink& sink)
-{
-    const Unit* x = cur.data();
-    emitted = true;
-    spare.reset(front);
-    std::size_t pos = 0;
-    auto handOn = [&] {
-        if (spare.size()) sink(View(spare.data(), spare.size()));
-        spare.reset(front);
-        return !stopNow();
-    };
-    for (const Occurrence& o : picks) {
-        const TextInfo& t = prep->texts[o.text];
-        spare.append(x + pos, o.pos - pos);
-        spare.append(prep->replaceStore.data() + t.replaceAt, t.replaceLength);
-        pos = o.pos + t.length;
-        ++counts[t.pair];
-        if (spare.size() >= pieceUnits && !handOn()) return true;
-    }
-    spare.append(x + pos, settled - pos);
-    if (handOn()) keepRest(settled);
-    return true;
-}
-
 // What the next stretch needs: the original text before it and where the
 // last pick ended, counted from its start. No occurrence crosses `settled`.
 template <typename Unit>
