@@ -232,6 +232,12 @@ def main():
         tree_l(work)
     if "P" in wanted:
         tree_p(work, random.Random(8), words)
+    if "M" in wanted:
+        # Growth: each of twelve pairs doubles the text, 64 KiB to 256 MB.
+        os.makedirs(os.path.join(work, "M"), exist_ok=True)
+        with open(os.path.join(work, "M", "a64k.txt"), "wb") as f:
+            f.write(b"a" * 65536)
+        write_pairs(os.path.join(work, "M", "pairs.txt"), [("a", "aa")] * 12)
 
 
 if __name__ == "__main__":

@@ -72,18 +72,31 @@ template <typename Unit>
 PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, ResultSink& dest,
                 FileOutcome& outcome)
 {
+    bool& writeOk = dest.ok;
+    // A failed write ends the work too: replacements that grow the text could
+    // otherwise go on making output that has nowhere to go.
+    std::function<bool()> stop = [&job, &writeOk] { return !writeOk || Cancelled(job); };
     std::unique_ptr<StreamReplacer<Unit>> replacer;
     if constexpr (sizeof(Unit) == 1)
-        replacer = pairs.bytes(onePass, job.cancelled);
+        replacer = pairs.bytes(onePass, stop);
     else
-        replacer = pairs.units(onePass, job.cancelled);
+        replacer = pairs.units(onePass, stop);
     StreamReplacer<Unit>& pipeline = *replacer;
-    bool& writeOk = dest.ok;
-    const auto sink = [&](std::basic_string_view<Unit> piece) {
-        if (!piece.empty())
-            dest.put(reinterpret_cast<const char*>(piece.data()), qint64(piece.size() * sizeof(Unit)));
-    };
     const size_t chunk = size_t(std::max<qsizetype>(1, job.chunkUnits));
+    // A chunk whose replacements grow it comes out in many pieces; yields come
+    // between them too, so a stop asked for meanwhile is seen (the pipeline
+    // asks between pieces).
+    size_t sinceYield = 0;
+    const auto sink = [&](std::basic_string_view<Unit> piece) {
+        if (piece.empty())
+            return;
+        dest.put(reinterpret_cast<const char*>(piece.data()), qint64(piece.size() * sizeof(Unit)));
+        sinceYield += piece.size();
+        if (sinceYield >= 4 * chunk && job.yield) {
+            sinceYield = 0;
+            job.yield();
+        }
+    };
     bool readOk = true;
     if (job.yield)
         job.yield();   // also for an empty file
@@ -93,10 +106,11 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
     while (writeOk && (readOk = NextBlock<Unit>(reader, block)) && !block.empty()) {
         for (size_t at = 0; at < block.size() && writeOk; at += chunk) {
             pipeline.feed(block.substr(at, chunk), sink);
-            if (pipeline.cancelled())
+            if (pipeline.cancelled() && writeOk)
                 return PumpResult::Cancelled;
             if (pipeline.restartNeeded())
                 return PumpResult::Restart;
+            sinceYield = 0;
             if (job.yield)
                 job.yield();
             if (Cancelled(job))
@@ -105,7 +119,7 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
     }
     if (readOk && writeOk) {
         pipeline.finish(sink);
-        if (pipeline.cancelled())
+        if (pipeline.cancelled() && writeOk)
             return PumpResult::Cancelled;
         if (pipeline.restartNeeded())
             return PumpResult::Restart;

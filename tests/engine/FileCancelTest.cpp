@@ -112,3 +112,22 @@ TEST(FileCancel, APipelineWorkingPairByPairStopsBetweenTwoPairs)
     EXPECT_EQ(asked, 50);
     EXPECT_EQ(out, "");
 }
+
+TEST(FileCancel, AFileWhoseTextGrowsWithoutEndIsStoppedBetweenThePiecesOfOneChunk)
+{
+    // Forty doublings of 64 bytes, all within the file's one chunk: the pump
+    // yields as the grown result comes out, and the stop after the fifth
+    // yield ends the file there.
+    IoSandbox box;
+    const QString file = box.write("grow.txt", QByteArray(64, 'a'));
+    FileJob job;
+    job.pairs.assign(40, Pair{"a", "aa"});
+    int yields = 0;
+    job.yield = [&] { ++yields; };
+    job.cancelled = [&] { return yields >= 5; };
+    const FileOutcome r = ProcessFile(file, file, job);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(yields, 5);
+    EXPECT_EQ(IoSandbox::read(file), QByteArray(64, 'a'));
+    EXPECT_EQ(box.entries(), QStringList{"grow.txt"});
+}

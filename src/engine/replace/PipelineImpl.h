@@ -32,6 +32,12 @@ namespace quorvane {
 // was reported in this stretch, and in the part put in front from the tails
 // when it was reported earlier at a stamp no older than the oldest unit in its
 // input (HitLog keeps those ranges).
+//
+// Replacements can grow a stretch without limit (a -> aa, pair after pair). A
+// stage whose output would pass `spillAt` units builds it in pieces of at most
+// a stretch instead and runs each piece through the later stages before
+// building the next (see PipelineGrowth.cpp), so the text held at once stays
+// within a few stretches in all, and a stop is asked between pieces.
 
 // What a list of pairs needs before any text is seen. It never changes, so
 // every pipeline over the same list (one per file of a batch) shares it.
@@ -85,7 +91,19 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<std::int64_t> counts;
     std::size_t stretch = 0;
     std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
+    std::size_t spillAt = 0;      // output of one stage, or of one pass, built whole up to this
+    std::size_t pieceUnits = 0;   // what is handed on at once beyond it (plus one replace text)
     RoomBuffer<Unit> cur, spare;
+    std::vector<RoomBuffer<Unit>> spilled;  // per stage: its input while it hands on pieces
+    std::size_t spillDepth = 0;   // stages now handing on pieces, one within another
+    // The pieces handed on by the spill at `depth` (from 1), and a quarter of
+    // what a stage within it builds whole: halved at each depth, down to a
+    // floor, so a long list of pairs that all grow the text holds little per pair.
+    std::size_t pieceAt(std::size_t depth) const
+    {
+        const std::size_t floor = std::min<std::size_t>(pieceUnits, 1024);
+        return std::max(floor, pieceUnits >> std::min<std::size_t>(depth - 1, 63));
+    }
     std::vector<std::size_t> matches;
     String middle;
 
@@ -149,10 +167,21 @@ struct ReplacePipeline<Unit>::Impl {
     // Runs the gathered stretch through every stage and hands the result to
     // sink; final also flushes every held-back tail.
     void run(bool final, const Sink& sink);
+    // Runs cur through stages from..end and hands the result to sink.
+    void runStages(std::size_t from, bool final, std::int64_t minStamp, const Sink& sink);
+    // Stage k's output, too large to build at once: built from its input in
+    // cur (settled of it final) piece by piece, each run through the later
+    // stages. The filter is given up first (pieces would break its log).
+    void spillStage(std::size_t k, bool final, std::size_t settled, std::int64_t minStamp, const Sink& sink);
     // Replaces every pair's occurrences in the gathered stretch at once and
     // hands the settled part to sink. False, with nothing handed on and cur
     // unchanged, when the stretch breaks the mode's conditions.
     bool runOnePass(bool final, const Sink& sink);
+    // Hands on the picks' rebuild of the stretch up to settled in pieces, with
+    // a stop asked between them; true, as runOnePass.
+    bool handOnInPieces(std::size_t settled, const Sink& sink);
+    // Keeps what the next stretch needs once the stretch is settled up to settled.
+    void keepRest(std::size_t settled);
     // Every occurrence the filter confirms in x[0..n), in order.
     void findOccurrences(const Unit* x, std::size_t n);
     // Adds the replacements chosen among occurrences [a, b) (one cluster of
@@ -166,8 +195,9 @@ struct ReplacePipeline<Unit>::Impl {
     // it spared (dense replacements make every pair search everywhere).
     void weighFilter();
     // Runs stage k over cur after putting its tail in front; lowers minStamp
-    // to the oldest stamp the text may now carry.
-    void runStage(std::size_t k, bool final, std::int64_t& minStamp);
+    // to the oldest stamp the text may now carry. True when the output was too
+    // large and the stage ran the later stages on it itself (spillStage).
+    bool runStage(std::size_t k, bool final, std::int64_t& minStamp, const Sink& sink);
     // Replaces `matches` in cur, leaving stage k's output up to settled.
     void applyMatches(std::size_t k, std::size_t settled);
     // Appends input [from, to) with the matches replaced to out, whose first

@@ -145,6 +145,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         settled = std::max(settled, clusterEnd);
     }
 
+    if (std::size_t(std::ptrdiff_t(settled) + growth) > spillAt) return handOnInPieces(settled, sink);
     spare.reset(front);
     spare.resize(std::size_t(std::ptrdiff_t(settled) + growth));
     Unit* out = spare.data();
@@ -164,15 +165,23 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         if (spare.size()) sink(View(spare.data(), spare.size()));
     }
 
-    // What the next stretch needs: the original text before it and where the
-    // last pick ended, counted from its start. No occurrence crosses `settled`.
+    keepRest(settled);
+    return true;
+}
+
+// What the next stretch needs: the original text before it and where the
+// last pick ended, counted from its start. No occurrence crosses `settled`.
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::keepRest(std::size_t settled)
+{
+    const Unit* x = cur.data();
+    const std::size_t n = cur.size();
     KeepLast(inputHistory, x, settled, reach);
     lastPickEnd -= std::ptrdiff_t(settled);
     held = n - settled;
     spare.reset(front);
     spare.append(x + settled, n - settled);
     std::swap(cur, spare);
-    return true;
 }
 
 // Fills `occurrences` for the stretch. A long stretch is scanned in two

@@ -116,6 +116,10 @@ ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> pre
                                   : std::clamp<std::size_t>(2 * perStretch, std::size_t(1) << 16, std::size_t(1) << 20);
     dropCostlyFilter = tuning.dropCostlyFilter;
     front = prep->room + stretch / 8 + 64;
+    // Growth up to four times a stretch is built whole, as fast as ever;
+    // beyond, stretch-sized pieces.
+    pieceUnits = std::max<std::size_t>(1, stretch);
+    spillAt = 4 * pieceUnits;
     cur.reset(front);
     if (!onePass) setUpStages();
 }
@@ -152,18 +156,23 @@ void ReplacePipeline<Unit>::Impl::run(bool final, const Sink& sink)
     }
     hits.next();
     if (filter) scanInput();
-    std::int64_t minStamp = hits.stamp;
-    for (std::size_t k = 0; k < stages.size(); ++k) {
+    runStages(0, final, hits.stamp, sink);
+    if (filter && dropCostlyFilter) weighFilter();
+}
+
+template <typename Unit>
+void ReplacePipeline<Unit>::Impl::runStages(std::size_t from, bool final, std::int64_t minStamp, const Sink& sink)
+{
+    for (std::size_t k = from; k < stages.size(); ++k) {
         // With thousands of pairs one stretch can take seconds to pass.
         if (stopNow()) return;
-        runStage(k, final, minStamp);
+        if (runStage(k, final, minStamp, sink)) return;
         // Weighed every few stages too: one stretch of dense text can hold
         // thousands of window scans.
         if (filter && dropCostlyFilter && k % 16 == 15) weighFilter();
     }
     if (cur.size()) sink(View(cur.data(), cur.size()));
     cur.reset(front);
-    if (filter && dropCostlyFilter) weighFilter();
 }
 
 template <typename Unit>
@@ -176,11 +185,11 @@ void ReplacePipeline<Unit>::Impl::weighFilter()
 }
 
 template <typename Unit>
-void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64_t& minStamp)
+bool ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64_t& minStamp, const Sink& sink)
 {
     Stage& s = stages[k];
     const std::size_t m = s.find;
-    if (m == 0) return;  // an empty find changes nothing
+    if (m == 0) return false;  // an empty find changes nothing
     const std::size_t oldTail = s.tailLen;
     const std::int64_t incoming = minStamp;
     if (oldTail) {
@@ -220,13 +229,21 @@ void ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     if (!matches.empty()) settled = std::max(settled, matches.back() + m);
     s.tailLen = n - settled;
     CopyUnits(s.tail, text + settled, s.tailLen);
+    s.tailStamp = settled >= oldTail ? incoming : minStamp;
+    const std::size_t r = prep->replaces[k].size();
+    const std::size_t limit = spillDepth ? 4 * pieceAt(spillDepth) : spillAt;
+    if (r > m && settled + matches.size() * (r - m) > limit) {
+        counts[k] += std::int64_t(matches.size());
+        spillStage(k, final, settled, minStamp, sink);
+        return true;
+    }
     if (matches.empty()) cur.truncate(settled);
     else applyMatches(k, settled);
-    s.tailStamp = settled >= oldTail ? incoming : minStamp;
     if (filter) {
         if (s.pending || (!inserts.empty() && prep->mayCreate[k])) scanWindows(s, k);
         keepHistory(s);
     }
+    return false;
 }
 
 // Writes text [from, to) of the stage's input with its matches replaced to

@@ -2,7 +2,8 @@
 // Streaming replace-all of an ordered list of pairs. The result always equals
 // applying each pair in turn to the whole text (leftmost, non-overlapping,
 // inserted text not rescanned), whatever the chunking of the input; memory is
-// bounded by the chunk size and the pattern lengths.
+// bounded by the chunk size and the pattern lengths, however much the
+// replacements grow the text (grown output is handed on in pieces).
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,7 +22,9 @@ struct UnitPair {
 
 // Knobs for tests and measurements; the defaults suit real files.
 struct PipelineTuning {
-    std::size_t stretchUnits = 0;        // input gathered before the pairs run; 0 picks a size
+    // Input gathered before the pairs run; 0 picks a size. A stage's output
+    // past four stretches goes on in pieces of about one stretch.
+    std::size_t stretchUnits = 0;
     std::size_t filterFromFindTexts = 32; // candidate filter in use from this many distinct finds
     bool dropCostlyFilter = true;         // stop filtering when it costs more than it saves
     bool onePass = true;                  // with the filter, try all pairs in one pass first
@@ -69,7 +72,8 @@ public:
     bool restartNeeded() const;
     // True while all pairs are applied in one pass per stretch.
     bool onePass() const;
-    // Asked before each stage runs over a stretch; once it answers true the
+    // Asked before each stage runs over a stretch or over a piece of grown
+    // output (and between the pieces of one pass); once it answers true the
     // pipeline stops where it is: its output so far is incomplete, nothing more
     // is handed on and further input is ignored.
     void setCancel(std::function<bool()> cancelled);

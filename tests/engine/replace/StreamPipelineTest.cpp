@@ -104,6 +104,109 @@ TEST(ReplacePipeline, LetsReplacementsGrowTheText)
     EXPECT_EQ(RunPipeline<char>(std::string(200, 'a'), Pairs{{"a", big + "-"}}, 7, PipelineTuning{5}), expected);
 }
 
+// n copies of one pair.
+Pairs Repeated(const UnitPair<char>& pair, std::size_t n)
+{
+    return Pairs(n, pair);
+}
+
+// Pairs that grow the text many times over, pair after pair or at one blow;
+// some then shrink it again or join across what earlier pairs inserted.
+struct GrowthCase {
+    const char* name;
+    Pairs pairs;
+    std::string text;
+};
+
+std::vector<GrowthCase> GrowthCases()
+{
+    Pairs chained = Repeated({"abc", "abcabc"}, 8);
+    chained.push_back({"cab", "c-ab"});
+    Pairs blow{{"a", std::string(5000, 'R') + "a"}, {"Ra", "<>"}, {"RR", "R"}};
+    return {
+        {"a to aa twelve times", Repeated({"a", "aa"}, 12), std::string(64, 'a') + "b" + std::string(3, 'a')},
+        {"a three-unit find doubling", chained, "ab" + [] { std::string t; for (int i = 0; i < 20; ++i) t += "abc"; return t; }() + "ab"},
+        {"one replacement of 5,000 units, then shrinking", blow, "x" + std::string(300, 'a') + "y"},
+    };
+}
+
+TEST(ReplacePipeline, GivesTheWholeTextResultWhenPairsGrowTheTextManyFold)
+{
+    for (const GrowthCase& c : GrowthCases()) {
+        std::vector<std::int64_t> want;
+        const std::string expected = ReplaceAllReference(c.text, c.pairs, &want);
+        const std::size_t findLength = c.pairs.front().find.size();
+        for (std::size_t chunk : {std::size_t(1), std::size_t(2), findLength, std::size_t(65536)}) {
+            // Stages alone, and with the candidate filter and one pass forced on.
+            for (std::size_t filterFrom : {std::size_t(1000), std::size_t(1)}) {
+                const PipelineTuning tuning{chunk == 65536 ? 0 : chunk, filterFrom, true};
+                std::vector<std::int64_t> counts;
+                ASSERT_EQ(RunPipeline(c.text, c.pairs, chunk, tuning, &counts), expected)
+                    << c.name << ", chunk " << chunk << ", filter from " << filterFrom;
+                EXPECT_EQ(counts, want) << c.name << ", chunk " << chunk;
+            }
+        }
+    }
+}
+
+TEST(ReplacePipeline, HandsOnGrownOutputInBoundedPiecesAndAsksForAStopBetweenThem)
+{
+    // At most four stretches (plus one replace text) come out at once, and no
+    // more than that between two questions whether to stop.
+    constexpr std::size_t kStretch = 1024;
+    Pairs renames;
+    for (int k = 0; k < 40; ++k) renames.push_back({"w" + std::to_string(k) + "x", "v"});
+    Pairs onePassBlow = renames;
+    onePassBlow.push_back({"a", std::string(1000, 'R')});
+    const struct {
+        const char* name;
+        Pairs pairs;
+        std::string text;
+        bool onePass;  // the list is applied in one pass
+    } cases[] = {
+        {"stage after stage", Repeated({"a", "aa"}, 12), std::string(kStretch, 'a'), false},
+        {"one stage", {{"a", std::string(1000, 'R')}}, std::string(3 * kStretch, 'a'), false},
+        {"one pass", onePassBlow, std::string(3 * kStretch, 'a') + "w3x", true},
+    };
+    for (const auto& c : cases) {
+        ReplacePipeline<char> pipeline(c.pairs, PipelineTuning{kStretch});
+        std::size_t sinceAsked = 0, mostSinceAsked = 0, largest = 0;
+        std::string out;
+        pipeline.setCancel([&] {
+            sinceAsked = 0;
+            return false;
+        });
+        const auto sink = [&](std::string_view piece) {
+            out += piece;
+            largest = std::max(largest, piece.size());
+            sinceAsked += piece.size();
+            mostSinceAsked = std::max(mostSinceAsked, sinceAsked);
+        };
+        pipeline.feed(c.text, sink);
+        EXPECT_EQ(pipeline.onePass(), c.onePass) << c.name;
+        pipeline.finish(sink);
+        EXPECT_EQ(out, ReplaceAllReference(c.text, c.pairs)) << c.name;
+        EXPECT_LE(largest, 4 * kStretch + 1000) << c.name;
+        EXPECT_LE(mostSinceAsked, 4 * kStretch + 1000) << c.name;
+    }
+}
+
+TEST(ReplacePipeline, StopsWhileTheTextGrowsWithoutEnd)
+{
+    // Forty doublings of 64 units would make 64 TiB: the stop asked for at
+    // the 200th question is honoured there, after a few pieces.
+    ReplacePipeline<char> pipeline(Repeated({"a", "aa"}, 40));
+    int asked = 0;
+    pipeline.setCancel([&asked] { return ++asked >= 200; });
+    std::size_t out = 0;
+    const auto sink = [&out](std::string_view piece) { out += piece.size(); };
+    pipeline.feed(std::string(64, 'a'), sink);
+    pipeline.finish(sink);
+    EXPECT_TRUE(pipeline.cancelled());
+    EXPECT_EQ(asked, 200);
+    EXPECT_LE(out, std::size_t(200) * (4 << 16));
+}
+
 TEST(ReplacePipeline, StaysExactWhenPeriodicTextKeepsAlmostMatchingAFindText)
 {
     // The find texts share their first units with the period, so the filter
