@@ -58,6 +58,19 @@ bool WaitForHold(const QString& mark, QProcess& process)
     return true;
 }
 
+// Starts quorvane-batch in env's folder with arguments, set to hold within
+// big/big.txt until a signal comes (see the command line's test hold).
+void StartHeld(QProcess& process, const TestEnv& env, const QStringList& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", env.root());
+    environment.insert("QUORVANE_TEST_HOLD_FILE", "big/big.txt");
+    environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(env.root());
+    process.start(BatchExecutable(), arguments);
+}
+
 } // namespace
 
 TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
@@ -78,15 +91,9 @@ TEST(BatchStop, ASignalAbandonsTheFileInHandAndLandsWhatIsComplete)
         env.write("big/big.txt", big);
         env.write("later/after.txt", "k0");
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", env.root());
-        environment.insert("QUORVANE_TEST_HOLD_FILE", "big/big.txt");
-        environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(env.root());
-        process.start(BatchExecutable(),
-                      ChainPairs() + QStringList{"--in-place", "--report", "report.csv", "done/small.txt",
-                                                 "big/big.txt", "later/after.txt"});
+        StartHeld(process, env,
+                  ChainPairs() + QStringList{"--in-place", "--report", "report.csv", "done/small.txt", "big/big.txt",
+                                             "later/after.txt"});
         ASSERT_TRUE(WaitForHold(env.path("held"), process)) << c.signal;
         EXPECT_EQ(TemporaryFiles(env.path("big")).size(), 1) << c.signal;
         ::kill(pid_t(process.processId()), c.signal);
@@ -130,15 +137,9 @@ TEST(BatchStop, AStoppedDiffPrintsOnlyTheFilesItWentThroughWhole)
         env.write("big/big.txt", big);
         env.write("later/after.txt", "k0\n");
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", env.root());
-        environment.insert("QUORVANE_TEST_HOLD_FILE", "big/big.txt");
-        environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(env.root());
         process.setStandardOutputFile(env.path("changes.diff"));
-        process.start(BatchExecutable(), {"--diff", "--find", "k0", "--replace", "k1", "done/small.txt",
-                                          "big/big.txt", "later/after.txt"});
+        StartHeld(process, env, {"--diff", "--find", "k0", "--replace", "k1", "done/small.txt", "big/big.txt",
+                                 "later/after.txt"});
         ASSERT_TRUE(WaitForHold(env.path("held"), process)) << signal;
         ::kill(pid_t(process.processId()), signal);
         ASSERT_TRUE(process.waitForFinished(60000));
