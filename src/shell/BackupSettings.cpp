@@ -23,10 +23,7 @@ qint64 Limit(const QString& key, qint64 def)
 BackupChoices ReadBackupChoices()
 {
     BackupChoices choices;
-    try {
-        choices.keep = ReadTruth(ReadSetting("Keep Backups", TruthText(choices.keep)));
-    } catch (const Failure&) {
-    }
+    choices.keep = ReadTruthSetting("Keep Backups", choices.keep);
     choices.runs = int(Limit("Backup Runs", choices.runs));
     choices.megabytes = Limit("Backup Megabytes", choices.megabytes);
     return choices;

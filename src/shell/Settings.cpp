@@ -51,6 +51,15 @@ bool ReadNumber(const QString& text, double& value)
 }
 } // namespace
 
+bool ReadTruthSetting(const QString& key, bool def)
+{
+    try {
+        return ReadTruth(ReadSetting(key, TruthText(def)));
+    } catch (const Failure&) {
+        return def;
+    }
+}
+
 bool ReadTruth(const QString& text)
 {
     if (text.compare("True", Qt::CaseInsensitive) == 0)

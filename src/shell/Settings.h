@@ -16,6 +16,8 @@ void WriteSetting(const QString& key, const QString& value);
 QString TruthText(bool value);
 // true for "True" or a non-zero number, false for "False" or "0"; throws Failure otherwise.
 bool ReadTruth(const QString& text);
+// The truth stored under key, or def when it is missing or unreadable.
+bool ReadTruthSetting(const QString& key, bool def);
 // Decimal number (optional sign), a fraction rounded half to even; throws
 // Failure for anything else or a number beyond int.
 int ReadWholeNumber(const QString& text);
