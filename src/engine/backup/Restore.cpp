@@ -33,14 +33,15 @@ QString Drift(const BackupEntry& entry, QCryptographicHash::Algorithm algorithm)
             return kGone;
         return errno == EINVAL ? kChanged : DescribeReadError(errno);
     }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (file.size() != entry.size)
+    struct stat st;
+    const bool sized = ::fstat(fd, &st) == 0 && st.st_size == entry.size;
+    const QByteArray hash = sized ? HashOfFile(fd, algorithm) : QByteArray();
+    ::close(fd);
+    if (!sized)
         return kChanged;
-    QCryptographicHash hash(algorithm);
-    if (!hash.addData(&file))
+    if (hash.isEmpty())
         return DescribeReadError(EIO);
-    return hash.result().toHex() == entry.hash ? QString() : kChanged;
+    return hash.toHex() == entry.hash ? QString() : kChanged;
 }
 
 // True when path holds what the kept file holds: the very file, or the same bytes.
