@@ -130,9 +130,8 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
 
 bool SameFile(const QString& a, const QString& b)
 {
-    struct stat sa, sb;
-    return ::stat(NativePath(a).constData(), &sa) == 0 && ::stat(NativePath(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    const FileIdentity identity = IdentityOf(a);
+    return identity.known() && identity == IdentityOf(b);
 }
 
 // The file in hand abandoned: `out` (if any) drops its temporary file.
@@ -165,12 +164,6 @@ FileError ReadFailure(const SourceReader& reader, bool opening, const QString& s
 bool RoundTrips(SourceForm form)
 {
     return form == SourceForm::Bytes || form == SourceForm::Utf16LE;
-}
-
-FileIdentity IdentityOf(const QString& path)
-{
-    struct stat st;
-    return ::stat(NativePath(path).constData(), &st) == 0 ? FileIdentity{st.st_dev, st.st_ino} : FileIdentity{};
 }
 
 // True when the job's rules leave the opened source alone (outcome tells why).

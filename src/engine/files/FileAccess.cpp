@@ -16,6 +16,14 @@ QByteArray NativePath(const QString& path)
     return QFile::encodeName(path);
 }
 
+FileIdentity IdentityOf(const QString& path)
+{
+    struct stat st;
+    if (!UsablePath(path) || ::stat(NativePath(path).constData(), &st) != 0)
+        return {};
+    return {st.st_dev, st.st_ino};
+}
+
 bool UsablePath(const QString& path)
 {
     if (!path.contains(QChar(0)))

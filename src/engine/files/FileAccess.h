@@ -3,6 +3,7 @@
 // only regular files (never blocking on a FIFO or device), whole reads, and
 // short human descriptions of system errors.
 #include "engine/files/FileError.h"
+#include "engine/files/FileIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -62,5 +63,9 @@ QString ReportReason(const FileError& error);
 
 // The file system's name for path (no Qt conversion surprises).
 QByteArray NativePath(const QString& path);
+
+// The device and inode of the file path reaches (links followed); unknown
+// when it does not exist or cannot be reached.
+FileIdentity IdentityOf(const QString& path);
 
 } // namespace quorvane

@@ -1,11 +1,9 @@
 #include "engine/run/DryResults.h"
 
 #include "engine/files/FileAccess.h"
-#include "engine/files/PathHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <sys/stat.h>
 
 namespace quorvane {
 
@@ -39,9 +37,8 @@ DryResults::~DryResults() = default;
 
 DryResults::Key DryResults::keyOf(const QString& path)
 {
-    struct stat st {};
-    if (UsablePath(path) && ::stat(NativePath(path).constData(), &st) == 0)
-        return {{st.st_dev, st.st_ino}, QString()};
+    if (const FileIdentity id = IdentityOf(path); id.known())
+        return {id, QString()};
     return {{}, QDir::cleanPath(QFileInfo(path).absoluteFilePath())};
 }
 
