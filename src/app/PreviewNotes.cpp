@@ -1,10 +1,9 @@
 #include "app/PreviewNotes.h"
 
 #include "engine/files/PathHelpers.h"
-#include "engine/write/AtomicWrite.h"
+#include "engine/write/SharedOutputs.h"
 
 #include <QCoreApplication>
-#include <QHash>
 
 namespace quorvane {
 
@@ -31,8 +30,18 @@ void AddPreviewNotes(std::vector<RunReportRow>& rows, bool intoFolder)
 {
     // Results meet in the file their writes land in: links followed, the
     // folder's spelling made canonical.
-    QHash<QString, size_t> firstFor;
-    std::vector<qsizetype> replacedBy(rows.size(), -1);
+    std::vector<QString> outputs(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (Produces(rows[i]))
+            outputs[i] = rows[i].output;
+    }
+    std::vector<qsizetype> replaces(rows.size(), -1), replacedBy(rows.size(), -1);
+    for (const std::vector<qsizetype>& group : SharedOutputs(outputs)) {
+        for (size_t k = 1; k < group.size(); ++k) {
+            replaces[size_t(group[k])] = group[k - 1];
+            replacedBy[size_t(group[k - 1])] = group[k];
+        }
+    }
     for (size_t i = 0; i < rows.size(); ++i) {
         RunReportRow& row = rows[i];
         if (row.outcome == RunOutcome::Skipped) {
@@ -43,19 +52,11 @@ void AddPreviewNotes(std::vector<RunReportRow>& rows, bool intoFolder)
                                               : Tr("Would be skipped: %1.").arg(row.reason);
             continue;
         }
-        if (!Produces(row) || row.output.isEmpty())
+        if (outputs[i].isEmpty())
             continue;
-        const QString target = ResolveWriteTarget(row.output);
-        const auto earlier = firstFor.find(target);
-        if (earlier != firstFor.end()) {
-            const size_t j = earlier.value();
-            Note(row, Tr("Same output as entry %1: this result replaces that one's.").arg(j + 1));
-            replacedBy[j] = qsizetype(i);
-            earlier.value() = i;
-            continue;
-        }
-        firstFor.insert(target, i);
-        if (intoFolder && row.output != row.source && FileExists(row.output))
+        if (replaces[i] >= 0)
+            Note(row, Tr("Same output as entry %1: this result replaces that one's.").arg(replaces[i] + 1));
+        else if (intoFolder && row.output != row.source && FileExists(row.output))
             Note(row, Tr("Replaces an existing file."));
     }
     for (size_t j = 0; j < rows.size(); ++j)

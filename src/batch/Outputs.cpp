@@ -1,11 +1,9 @@
 #include "batch/Outputs.h"
 
 #include "engine/files/PathHelpers.h"
-#include "engine/write/AtomicWrite.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
 namespace quorvane::batch {
 
@@ -22,26 +20,6 @@ QString EntryOutput(const BatchArguments& a, const ListEntry& entry)
             return QDir::cleanPath(a.outputFolder + u'/' + relative);
     }
     return OutputPathInFolder(a.outputFolder, entry.path);
-}
-
-std::vector<std::vector<qsizetype>> SharedOutputs(const std::vector<QString>& outputs)
-{
-    QHash<QString, size_t> groupOf;
-    std::vector<std::vector<qsizetype>> groups;
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        if (outputs[i].isEmpty())
-            continue;
-        const QString target = ResolveWriteTarget(outputs[i]);
-        const auto found = groupOf.constFind(target);
-        if (found == groupOf.cend()) {
-            groupOf.insert(target, groups.size());
-            groups.push_back({qsizetype(i)});
-        } else {
-            groups[*found].push_back(qsizetype(i));
-        }
-    }
-    std::erase_if(groups, [](const std::vector<qsizetype>& g) { return g.size() < 2; });
-    return groups;
 }
 
 QString SharedOutputText(const std::vector<qsizetype>& group, bool listed)

@@ -2,6 +2,7 @@
 // Where each entry's result goes, and the outputs that several entries share.
 #include "batch/BatchArguments.h"
 #include "batch/Gather.h"
+#include "engine/write/SharedOutputs.h"
 
 #include <QString>
 #include <vector>
@@ -12,10 +13,6 @@ namespace quorvane::batch {
 // a --folder goes under its path relative to that folder; otherwise under its
 // file name in the output folder. Empty for an entry that failed already.
 QString EntryOutput(const BatchArguments& arguments, const ListEntry& entry);
-
-// Entries (by index) whose outputs reach one file, links followed: one group
-// per such file with at least two entries, in order of each group's first entry.
-std::vector<std::vector<qsizetype>> SharedOutputs(const std::vector<QString>& outputs);
 
 // "written by 3 entries; the last one wins", with listed "written by 3
 // entries (1, 4, 6); the last one wins" (entries counted from 1).
