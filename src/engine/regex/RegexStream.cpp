@@ -89,7 +89,11 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
     const std::uint32_t base = (final ? 0 : PCRE2_PARTIAL_HARD) | (m_atStart ? 0 : PCRE2_NOTBOL);
     for (;;) {
         const std::uint32_t options = base | (m_afterEmpty ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
-        const int rc = Api::match(regex.code, text.data(), text.size(), m_at, options, m_matcher->data);
+        int rc = Api::match(regex.code, text.data(), text.size(), m_at, options, m_matcher->data);
+        // PCRE2 10.42 answers an anchored search in text with invalid units
+        // by a match at the next invalid unit; anchored, that is no match.
+        if (rc >= 0 && m_afterEmpty && found[0] != m_at)
+            rc = PCRE2_ERROR_NOMATCH;
         if (rc == PCRE2_ERROR_PARTIAL) {
             m_out.append(text.substr(m_at, found[0] - m_at));
             if (found[0] != m_at)

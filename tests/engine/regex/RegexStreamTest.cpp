@@ -145,6 +145,17 @@ TEST(RegexStream, NeverChangesInvalidBytesAndMatchesAroundThem)
     EXPECT_EQ(test::SubstituteWhole<char>(".", "<$0>", text), "<a>\xff<b>\xc3<a><b><\xe2\x82\xac><.>");
 }
 
+TEST(RegexStream, FindsEmptyMatchesAtEveryCharacterUpToAnInvalidUnit)
+{
+    // PCRE2 10.42's own substitution gives "-ab\xff-c-": its anchored search after
+    // an empty match lands on the invalid byte, skipping the places between.
+    for (const std::size_t piece : {std::size_t(1), std::size_t(65536)}) {
+        EXPECT_EQ(test::StreamInPieces<char>("x*", "-", "ab\xff" "c", [piece] { return piece; }), "-a-b-\xff-c-");
+        EXPECT_EQ(test::StreamInPieces<char16_t>("x*", "-", u"ab\xD800" u"c", [piece] { return piece; }),
+                  u"-a-b-\xD800-c-");
+    }
+}
+
 // Random texts over a few characters (multi-unit ones, and last two invalid
 // ones), patterns of every shape above, random cuts; a fixed seed.
 template <typename Unit>
@@ -158,8 +169,8 @@ void CompareRandomly(const std::vector<std::basic_string<Unit>>& tokens, unsigne
     std::mt19937 rng(seed);
     for (int round = 0; round < rounds; ++round) {
         const auto& p = patterns[rng() % std::size(patterns)];
-        // Empty matches beside invalid units: PCRE2's whole-text substitution
-        // skips places the stream matches at, so those draw valid text only.
+        // Empty matches before invalid units: PCRE2 10.42's own substitution
+        // skips places (the case below), so those draw valid text only.
         const bool empty = p[0] == std::string("x*") || p[0] == std::string("");
         const std::size_t valid = tokens.size() - 2;
         std::basic_string<Unit> text;
