@@ -32,6 +32,16 @@ std::size_t CutCharacter(std::u16string_view text, std::size_t from)
     return text.size() > from && (text.back() & 0xFC00) == 0xD800 ? 1 : 0;
 }
 
+// "1 MiB", "64 KiB" or "10 bytes".
+QString Size(std::size_t bytes)
+{
+    if (bytes >= (1 << 20) && bytes % (1 << 20) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes >> 20);
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
 } // namespace
 
 template <typename Unit>
@@ -100,7 +110,7 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
                 m_afterEmpty = false;
             m_at = found[0];
             if (text.size() - m_at > m_reach) {
-                m_failure = QStringLiteral("A match would span more than %1 KiB").arg(m_reach * sizeof(Unit) / 1024);
+                m_failure = QStringLiteral("A match would span more than %1").arg(Size(m_reach * sizeof(Unit)));
                 return;
             }
             break;
