@@ -51,19 +51,21 @@ private:
 
 } // namespace
 
-RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher)
-    : m_pairs(std::move(pairs)), m_matcher(matcher)
+RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher, MatchOptions options)
+    : m_pairs(std::move(pairs)), m_matcher(matcher), m_options(options),
+      m_exactPipeline(matcher == MatcherKind::Exact && options == MatchOptions{})
 {
     // An empty find changes nothing, so it never reaches a pipeline.
     for (size_t i = 0; i < m_pairs.size(); ++i) {
         if (!m_pairs[i].find.isEmpty())
             m_kept.push_back(i);
     }
-    if (m_matcher == MatcherKind::Regex) {
+    if (!m_exactPipeline) {
+        const RegexOptions regex{m_matcher == MatcherKind::Exact, options.wholeWords, options.ignoreCase};
         for (size_t i : m_kept) {
             RegexProblem problem;
-            auto units = CompileRegex<char16_t>(m_pairs[i].find, m_pairs[i].replace, problem);
-            auto bytes = units ? CompileRegex<char>(m_pairs[i].find, m_pairs[i].replace, problem) : nullptr;
+            auto units = CompileRegex<char16_t>(m_pairs[i].find, m_pairs[i].replace, problem, regex);
+            auto bytes = units ? CompileRegex<char>(m_pairs[i].find, m_pairs[i].replace, problem, regex) : nullptr;
             if (!bytes) {
                 m_problem = {i, problem};
                 m_byteRegexes.clear();
@@ -92,7 +94,7 @@ std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function
 {
     // A run with a refused pair never starts; were it asked anyway, its
     // replacer would change nothing.
-    if (m_matcher == MatcherKind::Regex)
+    if (!m_exactPipeline)
         return makeRegex<Unit>(std::move(cancelled));
     std::shared_ptr<const PreparedPairs<Unit>> prepared;
     {

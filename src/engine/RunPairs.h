@@ -23,6 +23,15 @@ struct Pair {
 
 enum class MatcherKind { Exact, Regex };
 
+// Options of a run's matcher. With either one, exact finds are matched by the
+// regular-expression streams as literal text (one stream per pair, slower
+// than the exact pipeline with many pairs).
+struct MatchOptions {
+    bool wholeWords = false;
+    bool ignoreCase = false;
+    bool operator==(const MatchOptions&) const = default;
+};
+
 // A pair whose find or replacement was refused: the pair (by position in the
 // run) and why. A run with one refuses to start.
 struct PairsProblem {
@@ -59,13 +68,15 @@ struct PreparedPairs;
 
 class RunPairs {
 public:
-    explicit RunPairs(std::vector<Pair> pairs = {}, MatcherKind matcher = MatcherKind::Exact);
+    explicit RunPairs(std::vector<Pair> pairs = {}, MatcherKind matcher = MatcherKind::Exact,
+                      MatchOptions options = {});
     ~RunPairs();
     RunPairs(const RunPairs&) = delete;
     RunPairs& operator=(const RunPairs&) = delete;
 
     const std::vector<Pair>& pairs() const { return m_pairs; }
     MatcherKind matcher() const { return m_matcher; }
+    const MatchOptions& options() const { return m_options; }
     // The first refused pair, if any: ask before the run's first file.
     const PairsProblem& problem() const { return m_problem; }
 
@@ -83,11 +94,13 @@ private:
 
     std::vector<Pair> m_pairs;
     MatcherKind m_matcher;
+    MatchOptions m_options;
+    bool m_exactPipeline;   // the exact pipeline runs the pairs (else the regex streams)
     std::vector<size_t> m_kept;   // pairs with a find, by position
     mutable std::mutex m_lock;
     mutable std::shared_ptr<const PreparedPairs<char>> m_bytes;
     mutable std::shared_ptr<const PreparedPairs<char16_t>> m_units;
-    // Regular expressions, compiled for both widths as the run starts.
+    // Patterns, compiled for both widths as the run starts.
     PairsProblem m_problem;
     std::vector<std::shared_ptr<const CompiledRegex<char>>> m_byteRegexes;
     std::vector<std::shared_ptr<const CompiledRegex<char16_t>>> m_unitRegexes;

@@ -1,5 +1,6 @@
 // Files replaced with the regular-expression matcher: both unit widths,
-// pairs in turn, the longest match, and pairs refused before any file.
+// pairs in turn, the longest match, pairs refused before any file, and
+// exact finds with whole words or ignoring case.
 #include "engine/FileReplace.h"
 #include "tests/engine/IoSandbox.h"
 #include "tests/engine/OutcomeWords.h"
@@ -13,10 +14,11 @@ using quorvane::test::Why;
 
 namespace {
 
-FileJob RegexJob(std::vector<Pair> pairs, qsizetype chunkUnits = 65536)
+FileJob RegexJob(std::vector<Pair> pairs, qsizetype chunkUnits = 65536, MatcherKind kind = MatcherKind::Regex,
+               MatchOptions options = {})
 {
     FileJob job;
-    job.prepared = std::make_shared<const RunPairs>(std::move(pairs), MatcherKind::Regex);
+    job.prepared = std::make_shared<const RunPairs>(std::move(pairs), kind, options);
     job.chunkUnits = chunkUnits;
     return job;
 }
@@ -81,4 +83,27 @@ TEST(FileRegex, ARefusedPatternOrReplacementIsNamedWithItsPairAndPosition)
     }
     // The exact matcher takes any text as it is.
     EXPECT_FALSE(RunPairs(std::vector<Pair>{{"a(b", "$x"}}).problem().failed());
+}
+
+TEST(FileRegex, ExactFindsWithWholeWordsOrIgnoringCaseAreMatchedAsTheyAreWritten)
+{
+    const struct {
+        MatchOptions options;
+        QByteArray want;
+        std::vector<std::int64_t> counts;
+    } cases[] = {
+        {{true, false}, "X FileReplaceTest fileReplace ${1}", {1, 1}},
+        {{false, true}, "X XTest X ${1}", {3, 1}},
+        {{true, true}, "X FileReplaceTest X ${1}", {2, 1}},
+    };
+    IoSandbox box;
+    const QString in = box.write("in.txt", "FileReplace FileReplaceTest fileReplace $1");
+    for (const auto& c : cases) {
+        const QString out = box.path("out.txt");
+        const FileOutcome r =
+            ProcessFile(in, out, RegexJob({{"FileReplace", "X"}, {"$1", "${1}"}}, 4, MatcherKind::Exact, c.options));
+        ASSERT_TRUE(r.ok) << qPrintable(Why(r));
+        EXPECT_EQ(IoSandbox::read(out), c.want);
+        EXPECT_EQ(r.counts, c.counts);
+    }
 }

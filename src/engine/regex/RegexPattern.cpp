@@ -2,6 +2,9 @@
 
 #include "engine/regex/CompiledRegex.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace quorvane {
 
 namespace {
@@ -112,24 +115,52 @@ bool ParseReplacement(CompiledRegex<Unit>& regex, const QString& replace, RegexP
     return true;
 }
 
+// Exact text as a pattern: ASCII punctuation, symbols and spaces escaped
+// (PCRE2 takes an escaped one of those as itself), the rest as is.
+QString Escaped(const QString& text)
+{
+    QString pattern;
+    pattern.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F && !c.isLetterOrNumber())
+            pattern += u'\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
+// The text PCRE2 compiles, and how many of its units come before the find's own.
+std::pair<QString, qsizetype> PatternOf(const QString& find, const RegexOptions& options)
+{
+    QString pattern = options.literal ? Escaped(find) : find;
+    if (!options.wholeWords)
+        return {pattern, 0};
+    // \E ends a \Q the pattern may leave open, so the group still closes.
+    const QString before = QStringLiteral("(?<!\\w)(?:");
+    return {before + pattern + QStringLiteral("\\E)(?!\\w)"), before.size()};
+}
+
 } // namespace
 
 template <typename Unit>
 std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, const QString& replace,
-                                                        RegexProblem& problem)
+                                                        RegexProblem& problem, RegexOptions options)
 {
     using Api = pcre::Api<Unit>;
     auto regex = std::make_shared<CompiledRegex<Unit>>();
-    const std::basic_string<Unit> pattern = Units<Unit>(find);
+    const auto [text, before] = PatternOf(find, options);
+    const std::basic_string<Unit> pattern = Units<Unit>(text);
     int error = 0;
     PCRE2_SIZE at = 0;
-    regex->code = Api::compile(pattern.data(), pattern.size(), PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF,
-                               &error, &at);
+    const std::uint32_t compile = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF
+                                  | (options.ignoreCase ? PCRE2_CASELESS : 0);
+    regex->code = Api::compile(pattern.data(), pattern.size(), compile, &error, &at);
     if (!regex->code) {
-        // The position counts the pattern's units: turn bytes into UTF-16 units.
-        const qsizetype offset = sizeof(Unit) == 1 ? QString::fromUtf8(find.toUtf8().left(qsizetype(at))).size()
+        // The position counts the pattern's units: turn bytes into UTF-16 units,
+        // then into the find's own (a literal find never gets here).
+        const qsizetype offset = sizeof(Unit) == 1 ? QString::fromUtf8(text.toUtf8().left(qsizetype(at))).size()
                                                    : qsizetype(at);
-        problem = {false, offset, PcreMessage<Unit>(error)};
+        problem = {false, std::clamp<qsizetype>(offset - before, 0, find.size()), PcreMessage<Unit>(error)};
         return nullptr;
     }
     // Without the JIT (a system that forbids it) PCRE2 interprets: same results, slower.
@@ -140,13 +171,16 @@ std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, con
     // mode and \b see the character before a match; a character is at most 4
     // bytes or 2 UTF-16 units.
     regex->lookbehindUnits = (std::size_t(behind) + 1) * (sizeof(Unit) == 1 ? 4 : 2);
-    if (!ParseReplacement(*regex, replace, problem))
+    if (options.literal)
+        regex->pieces.push_back({Units<Unit>(replace), -1});
+    else if (!ParseReplacement(*regex, replace, problem))
         return nullptr;
     return regex;
 }
 
-template std::shared_ptr<const CompiledRegex<char>> CompileRegex(const QString&, const QString&, RegexProblem&);
+template std::shared_ptr<const CompiledRegex<char>> CompileRegex(const QString&, const QString&, RegexProblem&,
+                                                                 RegexOptions);
 template std::shared_ptr<const CompiledRegex<char16_t>> CompileRegex(const QString&, const QString&,
-                                                                     RegexProblem&);
+                                                                     RegexProblem&, RegexOptions);
 
 } // namespace quorvane

@@ -17,6 +17,16 @@
 
 namespace quorvane {
 
+// How a find text is taken. literal: as exact text (no pattern syntax), its
+// replacement inserted as written. wholeWords: a match counts only where the
+// characters just before and after it are not word characters (\w by
+// Unicode; an invalid unit is not one). ignoreCase: by Unicode case folding.
+struct RegexOptions {
+    bool literal = false;
+    bool wholeWords = false;
+    bool ignoreCase = false;
+};
+
 // Why a pattern or its replacement was refused: the message, and the position
 // in the refused text (in UTF-16 units, as QString counts).
 struct RegexProblem {
@@ -33,6 +43,6 @@ struct CompiledRegex;
 // char16_t); null, with problem filled in, when either is refused.
 template <typename Unit>
 std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, const QString& replace,
-                                                        RegexProblem& problem);
+                                                        RegexProblem& problem, RegexOptions options = {});
 
 } // namespace quorvane

@@ -75,10 +75,11 @@ template <typename Unit>
 std::basic_string<Unit> StreamInPieces(const QString& find, const QString& replace,
                                        const std::basic_string<Unit>& text, const std::function<std::size_t()>& nextPiece,
                                        int* count = nullptr, QString* failure = nullptr,
-                                       std::size_t reach = kRegexReachBytes / sizeof(Unit))
+                                       std::size_t reach = kRegexReachBytes / sizeof(Unit),
+                                       RegexOptions options = {})
 {
     RegexProblem problem;
-    auto regex = CompileRegex<Unit>(find, replace, problem);
+    auto regex = CompileRegex<Unit>(find, replace, problem, options);
     if (!regex) {
         if (failure)
             *failure = problem.message;
