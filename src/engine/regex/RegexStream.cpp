@@ -90,7 +90,7 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
 {
     using Api = pcre::Api<Unit>;
     const CompiledRegex<Unit>& regex = *m_regex;
-    PCRE2_SIZE* found = Api::ovector(m_matcher->data);
+    PCRE2_SIZE* at = Api::ovector(m_matcher->data);
     // Short of the end, a character cut by the chunking is left out until
     // its other units come: PCRE2 would take it for invalid text.
     const View text = View(m_text).substr(0, final ? m_text.size() : m_text.size() - CutCharacter(m_text, m_at));
@@ -98,24 +98,14 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
     // for more (PCRE2's hard partial match), so what is handed on is final.
     const std::uint32_t base = (final ? 0 : PCRE2_PARTIAL_HARD) | (m_atStart ? 0 : PCRE2_NOTBOL);
     for (;;) {
-        const std::uint32_t options = base | (m_afterEmpty ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0);
-        int rc = Api::match(regex.code, text.data(), text.size(), m_at, options, m_matcher->data);
-        // PCRE2 10.42 answers an anchored search in text with invalid units
-        // by a match at the next invalid unit; anchored, that is no match.
-        if (rc >= 0 && m_afterEmpty && found[0] != m_at)
-            rc = PCRE2_ERROR_NOMATCH;
-        if (rc == PCRE2_ERROR_PARTIAL) {
-            m_out.append(text.substr(m_at, found[0] - m_at));
-            if (found[0] != m_at)
-                m_afterEmpty = false;
-            m_at = found[0];
-            if (text.size() - m_at > m_reach) {
-                m_failure = QStringLiteral("A match would span more than %1").arg(Size(m_reach * sizeof(Unit)));
-                return;
-            }
-            break;
-        }
-        if (rc == PCRE2_ERROR_NOMATCH && m_afterEmpty) {
+        // After an empty match, a match may start at the same place only if
+        // it is not empty. That retry is not anchored, which would leave the
+        // JIT for PCRE2's interpreter (and its check of the text on every
+        // call); whatever it finds further on counts as a failed retry.
+        const std::uint32_t options = base | (m_afterEmpty ? PCRE2_NOTEMPTY_ATSTART : 0);
+        const int rc = Api::match(regex.code, text.data(), text.size(), m_at, options, m_matcher->data);
+        const bool found = rc >= 0 || rc == PCRE2_ERROR_PARTIAL;
+        if (m_afterEmpty && (rc == PCRE2_ERROR_NOMATCH || (found && at[0] != m_at))) {
             // No non-empty match where the empty one was: copy one character on.
             std::size_t next = m_at + 1;
             while (next < text.size() && Continues(text[next]))
@@ -126,6 +116,15 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
             m_at = next;
             m_afterEmpty = false;
             continue;
+        }
+        if (rc == PCRE2_ERROR_PARTIAL) {
+            m_out.append(text.substr(m_at, at[0] - m_at));
+            m_at = at[0];
+            if (text.size() - m_at > m_reach) {
+                m_failure = QStringLiteral("A match would span more than %1").arg(Size(m_reach * sizeof(Unit)));
+                return;
+            }
+            break;
         }
         if (rc == PCRE2_ERROR_NOMATCH) {
             m_out.append(text.substr(m_at));
@@ -141,20 +140,20 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
         }
         // \K can put a match's start before where the search began; such a
         // match has no one place to be replaced.
-        if (found[0] < m_at || found[1] < found[0]) {
+        if (at[0] < m_at || at[1] < at[0]) {
             m_failure = QStringLiteral("A match ends before it starts (\\K)");
             return;
         }
-        m_out.append(text.substr(m_at, found[0] - m_at));
+        m_out.append(text.substr(m_at, at[0] - m_at));
         for (const auto& piece : regex.pieces) {
             m_out.append(piece.text);
             const std::size_t g = std::size_t(piece.group);
-            if (piece.group >= 0 && g < std::size_t(rc) && found[2 * g] != PCRE2_UNSET)
-                m_out.append(text.substr(found[2 * g], found[2 * g + 1] - found[2 * g]));
+            if (piece.group >= 0 && g < std::size_t(rc) && at[2 * g] != PCRE2_UNSET)
+                m_out.append(text.substr(at[2 * g], at[2 * g + 1] - at[2 * g]));
         }
         ++m_count;
-        m_afterEmpty = found[0] == found[1];
-        m_at = found[1];
+        m_afterEmpty = at[0] == at[1];
+        m_at = at[1];
         if (m_out.size() >= kOutPiece)
             flush(sink);
     }
