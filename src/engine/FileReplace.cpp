@@ -24,7 +24,7 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
         return reader.nextUnits(block);
 }
 
-enum class PumpResult { Done, ReadFailed, Restart, Cancelled };
+enum class PumpResult { Done, ReadFailed, Restart, Cancelled, PatternFailed };
 
 // A job that brings bare pairs gets them prepared here. A batch runs the same
 // pairs over every file, so the latest ones are kept for the next file.
@@ -67,10 +67,11 @@ struct ResultSink {
 // Streams the whole source through the pairs into dest. A write failure stops
 // the pump and shows in the file's error. Restart means the pipeline's
 // one-pass mode ended midway: run again with it off. Cancelled: job.cancelled
-// answered true, after a yield or within the pipeline.
+// answered true, after a yield or within the pipeline. PatternFailed: the
+// matcher could not go on (its reason is in `why`).
 template <typename Unit>
 PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, ResultSink& dest,
-                FileOutcome& outcome)
+                FileOutcome& outcome, QString& why)
 {
     bool& writeOk = dest.ok;
     // A failed write ends the work too: replacements that grow the text could
@@ -110,6 +111,8 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
                 return PumpResult::Cancelled;
             if (pipeline.restartNeeded())
                 return PumpResult::Restart;
+            if (!(why = pipeline.failure()).isEmpty())
+                return PumpResult::PatternFailed;
             sinceYield = 0;
             if (job.yield)
                 job.yield();
@@ -123,6 +126,8 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
             return PumpResult::Cancelled;
         if (pipeline.restartNeeded())
             return PumpResult::Restart;
+        if (!(why = pipeline.failure()).isEmpty())
+            return PumpResult::PatternFailed;
     }
     pipeline.addCounts(outcome.counts);
     return readOk ? PumpResult::Done : PumpResult::ReadFailed;
@@ -202,6 +207,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     std::unique_ptr<AtomicFile> out;
     std::unique_ptr<TargetCompare> dryCompare;
     PumpResult pumped = PumpResult::Restart;
+    QString why;
     // The first run tries the one-pass mode; when that has to end midway, the
     // file is read again from the start with the stages alone.
     for (bool onePass : {true, false}) {
@@ -231,8 +237,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!outcome.codec.resultMark.isEmpty())
             dest.put(outcome.codec.resultMark.constData(), outcome.codec.resultMark.size());
         std::fill(outcome.counts.begin(), outcome.counts.end(), 0);
-        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome)
-                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome);
+        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome, why)
+                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome, why);
         if (pumped != PumpResult::Restart)
             break;
     }
@@ -240,6 +246,8 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         return Abandoned(std::move(outcome), std::move(out));
     if (pumped == PumpResult::ReadFailed)
         return Failed(outcome, ReadFailure(*reader, false, source));
+    if (pumped == PumpResult::PatternFailed)
+        return Failed(outcome, {FileStage::Read, kPatternFailed, source, why});
     const Detected detected = reader->detected();
     const QByteArray odd = reader->trailingBytes();
     ResultSink dest{out.get(), dryCompare.get(), job.tap};

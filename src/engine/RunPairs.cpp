@@ -1,5 +1,6 @@
 #include "engine/RunPairs.h"
 
+#include "engine/RegexReplacer.h"
 #include "engine/replace/ReplacePipeline.h"
 
 namespace quorvane {
@@ -35,6 +36,7 @@ public:
     void finish(const Sink& sink) override { m_pipeline.finish(sink); }
     bool cancelled() const override { return m_pipeline.cancelled(); }
     bool restartNeeded() const override { return m_pipeline.restartNeeded(); }
+    QString failure() const override { return {}; }
     void addCounts(std::vector<std::int64_t>& counts) const override
     {
         const std::vector<std::int64_t>& made = m_pipeline.counts();
@@ -49,21 +51,51 @@ private:
 
 } // namespace
 
-RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher)
-    : m_pairs(std::move(pairs)), m_matcher(matcher)
+RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher, MatchOptions options)
+    : m_pairs(std::move(pairs)), m_matcher(matcher), m_options(options),
+      m_exactPipeline(matcher == MatcherKind::Exact && options == MatchOptions{})
 {
     // An empty find changes nothing, so it never reaches a pipeline.
     for (size_t i = 0; i < m_pairs.size(); ++i) {
         if (!m_pairs[i].find.isEmpty())
             m_kept.push_back(i);
     }
+    if (!m_exactPipeline) {
+        const RegexOptions regex{m_matcher == MatcherKind::Exact, options.wholeWords, options.ignoreCase};
+        for (size_t i : m_kept) {
+            RegexProblem problem;
+            auto units = CompileRegex<char16_t>(m_pairs[i].find, m_pairs[i].replace, problem, regex);
+            auto bytes = units ? CompileRegex<char>(m_pairs[i].find, m_pairs[i].replace, problem, regex) : nullptr;
+            if (!bytes) {
+                m_problem = {i, problem};
+                m_byteRegexes.clear();
+                m_unitRegexes.clear();
+                break;
+            }
+            m_unitRegexes.push_back(std::move(units));
+            m_byteRegexes.push_back(std::move(bytes));
+        }
+    }
 }
 
 RunPairs::~RunPairs() = default;
 
 template <typename Unit>
+std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeRegex(std::function<bool()> cancelled) const
+{
+    if constexpr (sizeof(Unit) == 1)
+        return MakeRegexReplacer<char>(m_byteRegexes, m_kept, std::move(cancelled));
+    else
+        return MakeRegexReplacer<char16_t>(m_unitRegexes, m_kept, std::move(cancelled));
+}
+
+template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function<bool()> cancelled) const
 {
+    // A run with a refused pair never starts; were it asked anyway, its
+    // replacer would change nothing.
+    if (!m_exactPipeline)
+        return makeRegex<Unit>(std::move(cancelled));
     std::shared_ptr<const PreparedPairs<Unit>> prepared;
     {
         std::lock_guard<std::mutex> hold(m_lock);

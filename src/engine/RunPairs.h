@@ -1,7 +1,10 @@
 #pragma once
 // The pairs of a run, made ready once for every file the run reads, and the
 // one interface through which a file's stream is replaced. The matcher is
-// chosen per run; exact, case-sensitive matching is today's only one.
+// chosen per run: exact, case-sensitive text (the default), or regular
+// expressions (engine/regex/RegexPattern.h tells their syntax).
+#include "engine/regex/RegexPattern.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -18,7 +21,24 @@ struct Pair {
     bool operator==(const Pair&) const = default;
 };
 
-enum class MatcherKind { Exact };
+enum class MatcherKind { Exact, Regex };
+
+// Options of a run's matcher. With either one, exact finds are matched by the
+// regular-expression streams as literal text (one stream per pair, slower
+// than the exact pipeline with many pairs).
+struct MatchOptions {
+    bool wholeWords = false;
+    bool ignoreCase = false;
+    bool operator==(const MatchOptions&) const = default;
+};
+
+// A pair whose find or replacement was refused: the pair (by position in the
+// run) and why. A run with one refuses to start.
+struct PairsProblem {
+    std::size_t pair = 0;
+    RegexProblem problem;
+    bool failed() const { return problem.failed(); }
+};
 
 // Replaces one file's stream of units (bytes, or UTF-16 units) with a run's pairs.
 template <typename Unit>
@@ -38,6 +58,9 @@ public:
     virtual bool restartNeeded() const = 0;
     // Replacements so far, added into counts (one slot per pair of the run).
     virtual void addCounts(std::vector<std::int64_t>& counts) const = 0;
+    // Why the file cannot be replaced (a match longer than a regular
+    // expression may span); empty while it can. Once set, no more output comes.
+    virtual QString failure() const = 0;
 };
 
 template <typename Unit>
@@ -45,13 +68,17 @@ struct PreparedPairs;
 
 class RunPairs {
 public:
-    explicit RunPairs(std::vector<Pair> pairs = {}, MatcherKind matcher = MatcherKind::Exact);
+    explicit RunPairs(std::vector<Pair> pairs = {}, MatcherKind matcher = MatcherKind::Exact,
+                      MatchOptions options = {});
     ~RunPairs();
     RunPairs(const RunPairs&) = delete;
     RunPairs& operator=(const RunPairs&) = delete;
 
     const std::vector<Pair>& pairs() const { return m_pairs; }
     MatcherKind matcher() const { return m_matcher; }
+    const MatchOptions& options() const { return m_options; }
+    // The first refused pair, if any: ask before the run's first file.
+    const PairsProblem& problem() const { return m_problem; }
 
     // A replacer for one file. The pairs are made ready for each unit width
     // on first use and shared by every later file, on any thread.
@@ -62,13 +89,21 @@ public:
 private:
     template <typename Unit>
     std::unique_ptr<StreamReplacer<Unit>> make(bool onePass, std::function<bool()> cancelled) const;
+    template <typename Unit>
+    std::unique_ptr<StreamReplacer<Unit>> makeRegex(std::function<bool()> cancelled) const;
 
     std::vector<Pair> m_pairs;
     MatcherKind m_matcher;
+    MatchOptions m_options;
+    bool m_exactPipeline;   // the exact pipeline runs the pairs (else the regex streams)
     std::vector<size_t> m_kept;   // pairs with a find, by position
     mutable std::mutex m_lock;
     mutable std::shared_ptr<const PreparedPairs<char>> m_bytes;
     mutable std::shared_ptr<const PreparedPairs<char16_t>> m_units;
+    // Patterns, compiled for both widths as the run starts.
+    PairsProblem m_problem;
+    std::vector<std::shared_ptr<const CompiledRegex<char>>> m_byteRegexes;
+    std::vector<std::shared_ptr<const CompiledRegex<char16_t>>> m_unitRegexes;
 };
 
 } // namespace quorvane

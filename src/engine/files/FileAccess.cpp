@@ -118,6 +118,7 @@ QString DescribeReadError(int err)
     case EACCES: case EPERM: case EROFS: return QStringLiteral("Permission denied");
     case EINVAL: return QStringLiteral("Not a regular file");
     case kMalformedText: return QStringLiteral("Not valid text");
+    case kPatternFailed: return QStringLiteral("The pattern could not be applied");
     default: return SystemText(err);
     }
 }
@@ -139,7 +140,8 @@ QString DescribeFileError(const FileError& error)
     case FileStage::None: return QString();
     case FileStage::Open:
     case FileStage::Read:
-        return err == kMalformedText && !error.detail.isEmpty() ? error.detail : DescribeReadError(err);
+        return (err == kMalformedText || err == kPatternFailed) && !error.detail.isEmpty() ? error.detail
+                                                                                         : DescribeReadError(err);
     case FileStage::KeepBackup: return QStringLiteral("cannot keep a backup: ") + SystemText(err);
     case FileStage::Spool: return error.detail;
     case FileStage::CreateTemp:

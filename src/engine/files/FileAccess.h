@@ -18,6 +18,10 @@ constexpr int kNulInPath = 0x4E554C;   // beyond every errno value
 // malformed UTF-32 unit); FileError::detail says where.
 constexpr int kMalformedText = 0x4D414C;   // beyond every errno value
 
+// errno-style code for a source a regular expression could not be applied
+// to (a match longer than the longest allowed); FileError::detail says why.
+constexpr int kPatternFailed = 0x504154;   // beyond every errno value
+
 // False, with errno set to kNulInPath, when path holds a NUL character. Every
 // entry point of the engine that hands a path to the system asks this first.
 bool UsablePath(const QString& path);
@@ -39,7 +43,8 @@ bool WriteFully(int fd, const void* buffer, qint64 len);
 // "File not found", ENOTDIR "Path not found", EACCES/EPERM/EROFS
 // "Permission denied", EINVAL (not a regular file) "Not a regular file",
 // kNulInPath "Invalid file name: it contains a NUL character", kMalformedText
-// "Not valid text", anything else the system's own text.
+// "Not valid text", kPatternFailed "The pattern could not be applied",
+// anything else the system's own text.
 QString DescribeReadError(int err);
 
 // The same for writing a target: ENOENT and ENOTDIR give "Path not found"
@@ -51,8 +56,9 @@ QString DescribeWriteError(int err);
 // DescribeWriteError for the output's, with the folder named where the folder
 // refused ("cannot create a temporary file in FOLDER: Permission denied",
 // "cannot replace a file in FOLDER: Permission denied"), "cannot keep a
-// backup: " with the system's text, and the detail of a spool's failure or
-// of malformed text ("not valid UTF-32 at byte 8 (0x00110000)"). Empty for none.
+// backup: " with the system's text, and the detail of a spool's failure, of
+// malformed text ("not valid UTF-32 at byte 8 (0x00110000)") or of a pattern
+// that could not be applied. Empty for none.
 QString DescribeFileError(const FileError& error);
 
 // A report's words for a failure, the same for every face that writes a
