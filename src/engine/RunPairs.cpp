@@ -80,6 +80,21 @@ RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher, MatchOptions op
 
 RunPairs::~RunPairs() = default;
 
+QString RunPairs::problemText() const
+{
+    if (!m_problem.failed())
+        return {};
+    const RegexProblem& p = m_problem.problem;
+    const Pair& pair = m_pairs[m_problem.pair];
+    const QString& text = p.inReplacement ? pair.replace : pair.find;
+    const QString where = p.offset >= text.size() ? QStringLiteral("at the end")
+                                                  : QStringLiteral("at character %1").arg(p.offset + 1);
+    return QStringLiteral("%1 %2 \"%3\": %4 (%5)")
+        .arg(p.inReplacement ? QStringLiteral("Replacement") : QStringLiteral("Pattern"))
+        .arg(m_problem.pair + 1)
+        .arg(text, p.message, where);
+}
+
 template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeRegex(std::function<bool()> cancelled) const
 {

@@ -79,6 +79,10 @@ public:
     const MatchOptions& options() const { return m_options; }
     // The first refused pair, if any: ask before the run's first file.
     const PairsProblem& problem() const { return m_problem; }
+    // problem() in words, naming the pair, its text and the place refused:
+    // `Pattern 2 "a(b": missing closing parenthesis (at the end)`; empty
+    // when nothing was refused.
+    QString problemText() const;
 
     // A replacer for one file. The pairs are made ready for each unit width
     // on first use and shared by every later file, on any thread.
