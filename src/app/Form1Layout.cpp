@@ -99,6 +99,7 @@ void Form1::composeStatusButtons()
     options->setToolTip(tr("What folder scans and runs reach in a source tree"));
     options->setPopupMode(QToolButton::InstantPopup);
     options->setMenu(TreeChoicesMenu(*this));
+    m_match = AddMatchControls(*this, statusBar());
     for (QWidget* button : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_undo),
                             static_cast<QWidget*>(options)}) {
         button->setMouseTracking(true);
