@@ -77,9 +77,9 @@ QString RegexHelpText()
     return Form1::tr(
         "Regular expressions follow PCRE2's syntax, by Unicode: . is any character but a line feed, \\w a "
         "word character, \\d a digit, \\s white space, \\b a word boundary, [abc] one of a set, (...) a "
-        "group, (?<name>...) a named group; *, +, ? and {2,5} repeat, a|b is either. ^ and $ match at the "
-        "file's start and end, with (?m) at each line's; with (?s) . matches a line feed too. A match may "
-        "span lines, up to 1 MiB.\n\n"
+        "group, (?<name>...) a named group; *, +, ? and {2,5} repeat, a|b is either. ^ matches at the "
+        "file's start and $ at its end (or before a last line feed), with (?m) at each line's too; with "
+        "(?s) . matches a line feed too. A match may span lines, up to 1 MiB.\n\n"
         "In Replace with: $1 or ${1} is group 1 ($0 the whole match), ${name} a named group, $$ a dollar "
         "sign, \\n a line feed, \\t a tab and \\\\ a backslash. A group that took no part inserts nothing; "
         "any other $ or \\ is refused.\n\n"
