@@ -18,7 +18,7 @@ using namespace quorvane::test;
 
 namespace {
 
-class MatchOptions : public WindowTest {};
+class MatchChoicesInWindow : public WindowTest {};
 
 // Finds and replaces typed in the tab the case names.
 void SetTexts(Form1& f, bool sets, const QString& find, const QString& replace)
@@ -35,7 +35,7 @@ void SetTexts(Form1& f, bool sets, const QString& find, const QString& replace)
     }
 }
 
-TEST_F(MatchOptions, AreStoredAsToggledAndShownByTheNextWindow)
+TEST_F(MatchChoicesInWindow, AreStoredAsToggledAndShownByTheNextWindow)
 {
     Form1& f = open();
     const MatchControls& boxes = f.matchControls();
@@ -58,7 +58,7 @@ TEST_F(MatchOptions, AreStoredAsToggledAndShownByTheNextWindow)
     EXPECT_TRUE(errors().isEmpty());
 }
 
-TEST_F(MatchOptions, ApplyToRunsPreviewsTheirChangesAndApprovedFiles)
+TEST_F(MatchChoicesInWindow, ApplyToRunsPreviewsTheirChangesAndApprovedFiles)
 {
     struct Case {
         const char* label;
@@ -114,7 +114,7 @@ TEST_F(MatchOptions, ApplyToRunsPreviewsTheirChangesAndApprovedFiles)
     EXPECT_TRUE(errors().isEmpty());
 }
 
-TEST_F(MatchOptions, ARefusedPatternStopsARunOrPreviewBeforeAnyFile)
+TEST_F(MatchChoicesInWindow, ARefusedPatternStopsARunOrPreviewBeforeAnyFile)
 {
     struct Case {
         bool sets;
