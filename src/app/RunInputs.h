@@ -34,9 +34,9 @@ public:
     // partner (the replace text is empty) is deleted.
     std::shared_ptr<const RunPairs> singlePairs();
     // Sets mode: set k is (find item k, replace item k).
+    // Pairs of either kind may hold a refused pattern or replacement
+    // (RunPairs::problem()), for the run to tell before it takes them.
     std::shared_ptr<const RunPairs> setPairs();
-    // Either kind may hold a refused pattern or replacement (RunPairs::problem()):
-    // a run asks before it takes them for a file.
 
 private:
     void readTexts();
