@@ -2,6 +2,7 @@
 
 #include "engine/RegexReplacer.h"
 #include "engine/replace/ReplacePipeline.h"
+#include "engine/words/WordCells.h"
 
 namespace quorvane {
 
@@ -61,6 +62,14 @@ RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher, MatchOptions op
             m_kept.push_back(i);
     }
     if (!m_exactPipeline) {
+        std::vector<QString> finds;
+        for (size_t i : m_kept)
+            finds.push_back(m_pairs[i].find);
+        // Cell by cell, each pattern is compiled when first needed.
+        m_wordCells = m_matcher == MatcherKind::Exact && options.wholeWords && !options.ignoreCase
+                      && WordCellsApply(finds);
+    }
+    if (!m_exactPipeline && !m_wordCells) {
         const RegexOptions regex{m_matcher == MatcherKind::Exact, options.wholeWords, options.ignoreCase};
         for (size_t i : m_kept) {
             RegexProblem problem;
@@ -105,10 +114,35 @@ std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeRegex(std::function<bool()> 
 }
 
 template <typename Unit>
+std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeWordCells(std::function<bool()> cancelled) const
+{
+    std::shared_ptr<const WordCellPlan<Unit>> plan;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        auto& slot = [this]() -> auto& {
+            if constexpr (sizeof(Unit) == 1)
+                return m_wordBytes;
+            else
+                return m_wordUnits;
+        }();
+        if (!slot) {
+            std::vector<Pair> kept;
+            for (size_t i : m_kept)
+                kept.push_back(m_pairs[i]);
+            slot = std::make_shared<const WordCellPlan<Unit>>(std::move(kept));
+        }
+        plan = slot;
+    }
+    return MakeWordCellReplacer<Unit>(std::move(plan), m_kept, std::move(cancelled));
+}
+
+template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function<bool()> cancelled) const
 {
     // A run with a refused pair never starts; were it asked anyway, its
     // replacer would change nothing.
+    if (m_wordCells)
+        return makeWordCells<Unit>(std::move(cancelled));
     if (!m_exactPipeline)
         return makeRegex<Unit>(std::move(cancelled));
     std::shared_ptr<const PreparedPairs<Unit>> prepared;
