@@ -26,7 +26,7 @@ enum class MatcherKind { Exact, Regex };
 // Options of a run's matcher. With either one, exact finds are matched as
 // literal text by the regular-expression streams, one per pair; whole words
 // alone, when some ASCII punctuation or space occurs in no find, go cell by
-// cell between such characters instead (engine/words/WordCells.h), which
+// cell between such characters instead (engine/words/LiteralCells.h), which
 // costs about one exact search for any number of pairs.
 struct MatchOptions {
     bool wholeWords = false;
@@ -68,7 +68,7 @@ public:
 template <typename Unit>
 struct PreparedPairs;
 template <typename Unit>
-class WordCellPlan;
+class LiteralCellPlan;
 
 class RunPairs {
 public:
@@ -100,19 +100,19 @@ private:
     template <typename Unit>
     std::unique_ptr<StreamReplacer<Unit>> makeRegex(std::function<bool()> cancelled) const;
     template <typename Unit>
-    std::unique_ptr<StreamReplacer<Unit>> makeWordCells(std::function<bool()> cancelled) const;
+    std::unique_ptr<StreamReplacer<Unit>> makeLiteralCells(std::function<bool()> cancelled) const;
 
     std::vector<Pair> m_pairs;
     MatcherKind m_matcher;
     MatchOptions m_options;
     bool m_exactPipeline;   // the exact pipeline runs the pairs (else the regex streams)
-    bool m_wordCells = false;   // whole words of exact finds go cell by cell
+    bool m_literalCells = false;   // whole words of exact finds go cell by cell
     std::vector<size_t> m_kept;   // pairs with a find, by position
     mutable std::mutex m_lock;
     mutable std::shared_ptr<const PreparedPairs<char>> m_bytes;
     mutable std::shared_ptr<const PreparedPairs<char16_t>> m_units;
-    mutable std::shared_ptr<const WordCellPlan<char>> m_wordBytes;
-    mutable std::shared_ptr<const WordCellPlan<char16_t>> m_wordUnits;
+    mutable std::shared_ptr<const LiteralCellPlan<char>> m_cellBytes;
+    mutable std::shared_ptr<const LiteralCellPlan<char16_t>> m_cellUnits;
     // Patterns, compiled for both widths as the run starts.
     PairsProblem m_problem;
     std::vector<std::shared_ptr<const CompiledRegex<char>>> m_byteRegexes;

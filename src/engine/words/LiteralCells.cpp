@@ -1,10 +1,12 @@
-#include "engine/words/WordCells.h"
+#include "engine/words/LiteralCells.h"
 
 #include "engine/RegexReplacer.h"
 #include "engine/regex/RegexStream.h"
+#include "engine/replace/SideBySide.h"
 #include "engine/search/CandidateFilter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 namespace quorvane {
@@ -17,6 +19,14 @@ constexpr bool AsciiWord(unsigned u) { return (u | 0x20) - 'a' < 26 || u - '0' <
 template <typename Unit>
 unsigned Code(Unit u) { return static_cast<std::make_unsigned_t<Unit>>(u); }
 
+// ASCII letters in lower case, every other unit as it is (no branch: the
+// loops that use it vectorize).
+template <typename Unit>
+Unit Lower(Unit u) { return Unit(Code(u) | (unsigned(Code(u) - 'A' < 26) << 5)); }
+
+// Input gathered before its cells are replaced: long enough that the filter's
+// scan is worth splitting between two threads.
+constexpr std::size_t kStretch = std::size_t(1) << 18;
 // Output gathered before it goes on; a longer unchanged stretch goes on as it is.
 constexpr std::size_t kOutPiece = 1 << 16;
 // Cells remembered per file, and the longest one remembered.
@@ -39,13 +49,13 @@ struct CellResult {
 };
 
 template <typename Unit>
-class WordCellReplacer final : public StreamReplacer<Unit> {
+class LiteralCellReplacer final : public StreamReplacer<Unit> {
 public:
     using typename StreamReplacer<Unit>::View;
     using typename StreamReplacer<Unit>::Sink;
     using String = std::basic_string<Unit>;
 
-    WordCellReplacer(std::shared_ptr<const WordCellPlan<Unit>> plan, const std::vector<size_t>& kept,
+    LiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<Unit>> plan, const std::vector<size_t>& kept,
                      std::function<bool()> cancelled)
         : m_plan(std::move(plan)), m_kept(kept), m_cancel(std::move(cancelled)), m_counts(kept.size(), 0)
     {
@@ -59,28 +69,20 @@ public:
         }
         if (stopped())
             return;
-        std::size_t from = 0;
-        if (!m_pending.empty()) {
-            // The held cell ends at the chunk's first stop.
-            const std::size_t first = firstStop(chunk);
-            if (first == chunk.size()) {
-                m_pending.append(chunk);
-                holdOrFallBack(sink);
-                return;
-            }
-            m_pending.append(chunk.substr(0, first + 1));
-            segment(m_pending, sink);
-            m_pending.clear();
-            from = first + 1;
-        }
-        std::size_t end = chunk.size();
-        while (end > from && !isStop(chunk[end - 1]))
+        // Stretches long enough to scan in two halves side by side.
+        m_pending.append(chunk);
+        if (m_pending.size() < kStretch)
+            return;
+        std::size_t end = m_pending.size();
+        while (end > 0 && !isStop(m_pending[end - 1]))
             --end;
-        if (end > from)
-            segment(chunk.substr(from, end - from), sink);
+        if (end == 0) {
+            holdOrFallBack(sink);
+            return;
+        }
+        segment(View(m_pending).substr(0, end), sink);
         flush(sink);
-        m_pending.assign(chunk.substr(std::max(end, from)));
-        holdOrFallBack(sink);
+        m_pending.erase(0, end);
     }
     void finish(const Sink& sink) override
     {
@@ -132,7 +134,6 @@ private:
     {
         if (m_pending.size() * sizeof(Unit) <= kRegexReachBytes)
             return;
-        flush(sink);
         m_fallback = MakeRegexReplacer<Unit>(m_plan->regexes(), m_kept, m_cancel);
         m_fallback->feed(m_pending, sink);
         m_pending.clear();
@@ -163,35 +164,80 @@ private:
     {
         const std::size_t n = x.size();
         m_hits.clear();
-        // Only an occurrence that could be a whole word can make its cell change:
-        // one beside an ASCII word character cannot.
+        const MatchOptions& options = m_plan->options();
+        if (m_plan->foldsUnseen(x)) {
+            // Rare: the whole stretch as one cell.
+            const CellResult<Unit>& all = result(x);
+            keep(all.counts.empty() ? x : View(all.text), sink);
+            for (const auto& [stage, count] : all.counts)
+                m_counts[stage] += count;
+            return;
+        }
+        // For whole words, only an occurrence that could be one can make its
+        // cell change: one beside an ASCII word character cannot.
+        // Each class of the filter reports nearly in order: an insertion sort
+        // within a class, then a merge with the classes before.
         struct Report {
-            WordCellReplacer& self;
+            const LiteralCellPlan<Unit>& plan;
             View x;
+            std::vector<Hit>& hits;
+            std::size_t base;   // where the scanned text starts in x
+            std::size_t classStart = 0;
             bool known(std::uint32_t) const { return false; }
             void missed(std::uint32_t) {}
-            void found(std::uint32_t i, std::size_t at)
+            void found(std::uint32_t i, std::size_t from)
             {
-                const std::size_t end = at + self.m_plan->length(i);
-                if ((at > 0 && Code(x[at - 1]) < 128 && AsciiWord(Code(x[at - 1])))
-                    || (end < x.size() && Code(x[end]) < 128 && AsciiWord(Code(x[end]))))
+                const std::size_t at = base + from;
+                const std::size_t end = at + plan.length(i);
+                if (plan.options().wholeWords && ((at > 0 && Code(x[at - 1]) < 128 && AsciiWord(Code(x[at - 1])))
+                    || (end < x.size() && Code(x[end]) < 128 && AsciiWord(Code(x[end])))))
                     return;
-                self.m_hits.push_back(at);
+                std::size_t j = hits.size();
+                const Hit hit{at, i};
+                hits.push_back(hit);
+                for (; j > classStart && at < hits[j - 1].at; --j)
+                    hits[j] = hits[j - 1];
+                hits[j] = hit;
             }
-        } report{*this, x};
-        m_plan->filter().scan(x.data(), n, n, report);
-        std::sort(m_hits.begin(), m_hits.end());
+            void nextClass()
+            {
+                std::inplace_merge(hits.begin(), hits.begin() + std::ptrdiff_t(classStart), hits.end(),
+                                   [](const Hit& a, const Hit& b) { return a.at < b.at; });
+                classStart = hits.size();
+            }
+        };
+        const CandidateFilter<Unit>& filter = m_plan->filter();
+        const Unit* const scanned = options.ignoreCase ? m_plan->folded(x, m_folded).data() : x.data();
+        Report first{*m_plan, x, m_hits, 0};
+        if (n < kStretch) {
+            filter.scan(scanned, n, n, first);
+            first.nextClass();
+        } else {
+            // Every occurrence starts in one half; the first half's scan reads on past its end.
+            const std::size_t half = n / 2;
+            m_secondHits.clear();
+            Report second{*m_plan, x, m_secondHits, half};
+            RunSideBySide([&] { filter.scan(scanned, n, half, first); first.nextClass(); },
+                          [&] { filter.scan(scanned + half, n - half, n - half, second); second.nextClass(); });
+            m_hits.insert(m_hits.end(), m_secondHits.begin(), m_secondHits.end());
+        }
         std::size_t done = 0;   // x[0..done) is on its way out
-        for (const std::size_t at : m_hits) {
+        for (const Hit& hit : m_hits) {
+            const std::size_t at = hit.at;
             if (at < done)
                 continue;
             std::size_t left = at;
             while (left > done && !isStop(x[left - 1]))
                 --left;
-            std::size_t right = at;
+            std::size_t right = at + m_plan->length(hit.find);
             while (right < n && !isStop(x[right]))
                 ++right;
-            const CellResult<Unit>& cell = result(x.substr(left, right - left));
+            // Most cells that change are a find alone: remembered by its number
+            // (ignoring case, when they are the find's own letters).
+            const bool alone = left == at && right == at + m_plan->length(hit.find)
+                               && (!options.ignoreCase || x.substr(left, right - left) == m_plan->text(hit.find));
+            const CellResult<Unit>& cell = alone ? resultOf(hit.find, x.substr(left, right - left))
+                                                 : result(x.substr(left, right - left));
             if (!m_failure.isEmpty())
                 return;
             if (!cell.counts.empty()) {
@@ -207,6 +253,16 @@ private:
         keep(x.substr(done), sink);
     }
 
+    // result() of a cell that is distinct find i alone.
+    const CellResult<Unit>& resultOf(std::uint32_t i, View cell)
+    {
+        if (m_byFind.empty())
+            m_byFind.resize(m_plan->filter().size());
+        if (!m_byFind[i])
+            m_byFind[i] = std::make_unique<CellResult<Unit>>(compute(cell));
+        return *m_byFind[i];
+    }
+
     // The cell after every stage in turn, each over the whole cell.
     const CellResult<Unit>& result(View cell)
     {
@@ -216,6 +272,17 @@ private:
             if (it != m_memo.end())
                 return it->second;
         }
+        if (!memo) {
+            m_scratch = compute(cell);
+            return m_scratch;
+        }
+        if (m_memo.size() >= kMemoCells)
+            m_memo.clear();
+        return m_memo.emplace(String(cell), compute(cell)).first->second;
+    }
+
+    CellResult<Unit> compute(View cell)
+    {
         CellResult<Unit> made;
         made.text.assign(cell);
         for (std::size_t from = 0;;) {
@@ -237,13 +304,7 @@ private:
             }
             from = stage + 1;
         }
-        if (!memo) {
-            m_scratch = std::move(made);
-            return m_scratch;
-        }
-        if (m_memo.size() >= kMemoCells)
-            m_memo.clear();
-        return m_memo.emplace(String(cell), std::move(made)).first->second;
+        return made;
     }
 
     // The first stage from `from` on whose find occurs in text, or SIZE_MAX.
@@ -263,17 +324,26 @@ private:
                     first = std::min<std::size_t>(first, *it);
             }
         } report{m_plan->filter(), from};
-        m_plan->filter().scan(text.data(), text.size(), text.size(), report);
+        String folded;
+        const String& scanned = m_plan->options().ignoreCase ? m_plan->folded(text, folded) : text;
+        m_plan->filter().scan(scanned.data(), scanned.size(), scanned.size(), report);
         return report.first;
     }
 
-    std::shared_ptr<const WordCellPlan<Unit>> m_plan;
+    std::shared_ptr<const LiteralCellPlan<Unit>> m_plan;
     const std::vector<size_t>& m_kept;
     std::function<bool()> m_cancel;
     std::vector<std::int64_t> m_counts;   // by stage
     String m_pending;                     // the cell not yet ended by a stop
     String m_out;
-    std::vector<std::size_t> m_hits;
+    struct Hit {
+        std::size_t at;
+        std::uint32_t find;   // the distinct find's number in the filter
+    };
+    std::vector<Hit> m_hits;
+    std::vector<Hit> m_secondHits;
+    String m_folded;
+    std::vector<std::unique_ptr<CellResult<Unit>>> m_byFind;
     std::unordered_map<String, CellResult<Unit>, ViewHash<Unit>, std::equal_to<>> m_memo;
     CellResult<Unit> m_scratch;
     std::unique_ptr<StreamReplacer<Unit>> m_fallback;
@@ -284,7 +354,8 @@ private:
 } // namespace
 
 template <typename Unit>
-WordCellPlan<Unit>::WordCellPlan(std::vector<Pair> pairs) : m_pairs(std::move(pairs)), m_regexes(m_pairs.size())
+LiteralCellPlan<Unit>::LiteralCellPlan(std::vector<Pair> pairs, MatchOptions options)
+    : m_pairs(std::move(pairs)), m_options(options), m_regexes(m_pairs.size())
 {
     std::vector<std::basic_string<Unit>> finds;
     for (const Pair& pair : m_pairs) {
@@ -294,13 +365,19 @@ WordCellPlan<Unit>::WordCellPlan(std::vector<Pair> pairs) : m_pairs(std::move(pa
         } else {
             finds.emplace_back(reinterpret_cast<const char16_t*>(pair.find.utf16()), std::size_t(pair.find.size()));
         }
+        if (m_options.ignoreCase) {
+            for (Unit& u : finds.back()) {
+                u = Lower(u);
+                m_kOrS = m_kOrS || u == Unit('k') || u == Unit('s');
+            }
+        }
     }
     std::vector<const std::basic_string<Unit>*> texts;
     for (const auto& find : finds)
         texts.push_back(&find);
     m_filter = std::make_unique<const CandidateFilter<Unit>>(texts);
     for (std::size_t i = 0; i < m_filter->size(); ++i)
-        m_lengths.push_back(finds[m_filter->pairsOf(i).front()].size());
+        m_texts.push_back(finds[m_filter->pairsOf(i).front()]);
     for (unsigned u = 0; u < 128; ++u)
         m_stop[u] = !AsciiWord(u);
     for (const auto& find : finds) {
@@ -312,28 +389,63 @@ WordCellPlan<Unit>::WordCellPlan(std::vector<Pair> pairs) : m_pairs(std::move(pa
 }
 
 template <typename Unit>
-WordCellPlan<Unit>::~WordCellPlan() = default;
+LiteralCellPlan<Unit>::~LiteralCellPlan() = default;
 
 template <typename Unit>
-bool WordCellPlan<Unit>::stop(Unit u) const
+bool LiteralCellPlan<Unit>::stop(Unit u) const
 {
     return Code(u) < 128 && m_stop[Code(u)];
 }
 
 template <typename Unit>
-std::shared_ptr<const CompiledRegex<Unit>> WordCellPlan<Unit>::regex(std::size_t k) const
+const std::basic_string<Unit>& LiteralCellPlan<Unit>::folded(std::basic_string_view<Unit> text,
+                                                             std::basic_string<Unit>& out) const
+{
+    out.resize(text.size());
+    // Sixteen bytes at a time (any target has vectors that wide); the rest one by one.
+    using Code = std::make_unsigned_t<Unit>;
+    using Vector [[gnu::vector_size(16)]] = Code;
+    constexpr std::size_t lanes = 16 / sizeof(Unit);
+    std::size_t i = 0;
+    for (; i + lanes <= text.size(); i += lanes) {
+        Vector v;
+        std::memcpy(&v, text.data() + i, 16);
+        const Vector upper = reinterpret_cast<Vector>(v - Code('A') < Code(26));
+        v |= upper & Code(0x20);
+        std::memcpy(out.data() + i, &v, 16);
+    }
+    for (; i < text.size(); ++i)
+        out[i] = Lower(text[i]);
+    return out;
+}
+
+template <typename Unit>
+bool LiteralCellPlan<Unit>::foldsUnseen(std::basic_string_view<Unit> text) const
+{
+    if (!m_options.ignoreCase || !m_kOrS)
+        return false;
+    // U+212A KELVIN SIGN and U+017F LATIN SMALL LETTER LONG S.
+    if constexpr (sizeof(Unit) == 1)
+        return text.find("\xE2\x84\xAA") != text.npos || text.find("\xC5\xBF") != text.npos;
+    else
+        return text.find(char16_t(0x212A)) != text.npos || text.find(char16_t(0x017F)) != text.npos;
+}
+
+template <typename Unit>
+std::shared_ptr<const CompiledRegex<Unit>> LiteralCellPlan<Unit>::regex(std::size_t k) const
 {
     std::lock_guard<std::mutex> hold(m_lock);
     if (!m_regexes[k]) {
-        // WordCellsApply keeps out finds whose patterns could be refused.
+        // LiteralCellsApply keeps out finds whose patterns could be refused.
         RegexProblem problem;
-        m_regexes[k] = CompileRegex<Unit>(m_pairs[k].find, m_pairs[k].replace, problem, {true, true, false});
+        m_regexes[k] = CompileRegex<Unit>(m_pairs[k].find, m_pairs[k].replace, problem,
+                                          {true, m_options.wholeWords, m_options.ignoreCase});
     }
     return m_regexes[k];
 }
 
 template <typename Unit>
-const std::vector<std::shared_ptr<const CompiledRegex<Unit>>>& WordCellPlan<Unit>::regexes() const
+const std::vector<std::shared_ptr<const CompiledRegex<Unit>>>& LiteralCellPlan<Unit>::regexes() const
 {
     for (std::size_t k = 0; k < m_pairs.size(); ++k)
         regex(k);
@@ -341,7 +453,7 @@ const std::vector<std::shared_ptr<const CompiledRegex<Unit>>>& WordCellPlan<Unit
     return m_regexes;
 }
 
-bool WordCellsApply(const std::vector<QString>& finds)
+bool LiteralCellsApply(const std::vector<QString>& finds, const MatchOptions& options)
 {
     std::array<bool, 128> stop{};
     for (unsigned u = 0; u < 128; ++u)
@@ -352,24 +464,26 @@ bool WordCellsApply(const std::vector<QString>& finds)
         for (const QChar c : find) {
             if (c.unicode() < 128)
                 stop[c.unicode()] = false;
+            else if (options.ignoreCase)
+                return false;
         }
     }
     return std::find(stop.begin(), stop.end(), true) != stop.end();
 }
 
 template <typename Unit>
-std::unique_ptr<StreamReplacer<Unit>> MakeWordCellReplacer(std::shared_ptr<const WordCellPlan<Unit>> plan,
+std::unique_ptr<StreamReplacer<Unit>> MakeLiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<Unit>> plan,
                                                            const std::vector<size_t>& kept,
                                                            std::function<bool()> cancelled)
 {
-    return std::make_unique<WordCellReplacer<Unit>>(std::move(plan), kept, std::move(cancelled));
+    return std::make_unique<LiteralCellReplacer<Unit>>(std::move(plan), kept, std::move(cancelled));
 }
 
-template class WordCellPlan<char>;
-template class WordCellPlan<char16_t>;
-template std::unique_ptr<StreamReplacer<char>> MakeWordCellReplacer(std::shared_ptr<const WordCellPlan<char>>,
+template class LiteralCellPlan<char>;
+template class LiteralCellPlan<char16_t>;
+template std::unique_ptr<StreamReplacer<char>> MakeLiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<char>>,
                                                                     const std::vector<size_t>&, std::function<bool()>);
-template std::unique_ptr<StreamReplacer<char16_t>> MakeWordCellReplacer(
-    std::shared_ptr<const WordCellPlan<char16_t>>, const std::vector<size_t>&, std::function<bool()>);
+template std::unique_ptr<StreamReplacer<char16_t>> MakeLiteralCellReplacer(
+    std::shared_ptr<const LiteralCellPlan<char16_t>>, const std::vector<size_t>&, std::function<bool()>);
 
 } // namespace quorvane
