@@ -16,6 +16,10 @@ namespace {
 // \w among ASCII characters, as PCRE2 takes it with Unicode properties.
 constexpr bool AsciiWord(unsigned u) { return (u | 0x20) - 'a' < 26 || u - '0' < 10 || u == '_'; }
 
+// UTF-8 of the characters outside ASCII that match k and s ignoring case.
+constexpr std::string_view kKelvin = "\xE2\x84\xAA";
+constexpr std::string_view kLongS = "\xC5\xBF";
+
 template <typename Unit>
 unsigned Code(Unit u) { return static_cast<std::make_unsigned_t<Unit>>(u); }
 
@@ -24,9 +28,8 @@ unsigned Code(Unit u) { return static_cast<std::make_unsigned_t<Unit>>(u); }
 template <typename Unit>
 Unit Lower(Unit u) { return Unit(Code(u) | (unsigned(Code(u) - 'A' < 26) << 5)); }
 
-// Input gathered before its cells are replaced: long enough that the filter's
-// scan is worth splitting between two threads.
-constexpr std::size_t kStretch = std::size_t(1) << 18;
+// A stretch long enough that the filter's scan is worth splitting between two threads.
+constexpr std::size_t kSplitScan = std::size_t(1) << 18;
 // Output gathered before it goes on; a longer unchanged stretch goes on as it is.
 constexpr std::size_t kOutPiece = 1 << 16;
 // Cells remembered per file, and the longest one remembered.
@@ -56,8 +59,9 @@ public:
     using String = std::basic_string<Unit>;
 
     LiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<Unit>> plan, const std::vector<size_t>& kept,
-                     std::function<bool()> cancelled)
-        : m_plan(std::move(plan)), m_kept(kept), m_cancel(std::move(cancelled)), m_counts(kept.size(), 0)
+                        std::function<bool()> cancelled, std::size_t stretch, std::size_t reach)
+        : m_plan(std::move(plan)), m_kept(kept), m_cancel(std::move(cancelled)), m_counts(kept.size(), 0),
+          m_stretch(stretch), m_reach(reach)
     {
     }
 
@@ -71,7 +75,7 @@ public:
             return;
         // Stretches long enough to scan in two halves side by side.
         m_pending.append(chunk);
-        if (m_pending.size() < kStretch)
+        if (m_pending.size() < m_stretch)
             return;
         std::size_t end = m_pending.size();
         while (end > 0 && !isStop(m_pending[end - 1]))
@@ -132,7 +136,7 @@ private:
     // held text follows a stop or starts the file, so it changes as a whole text would).
     void holdOrFallBack(const Sink& sink)
     {
-        if (m_pending.size() * sizeof(Unit) <= kRegexReachBytes)
+        if (m_pending.size() <= m_reach)
             return;
         m_fallback = MakeRegexReplacer<Unit>(m_plan->regexes(), m_kept, m_cancel);
         m_fallback->feed(m_pending, sink);
@@ -165,14 +169,6 @@ private:
         const std::size_t n = x.size();
         m_hits.clear();
         const MatchOptions& options = m_plan->options();
-        if (m_plan->foldsUnseen(x)) {
-            // Rare: the whole stretch as one cell.
-            const CellResult<Unit>& all = result(x);
-            keep(all.counts.empty() ? x : View(all.text), sink);
-            for (const auto& [stage, count] : all.counts)
-                m_counts[stage] += count;
-            return;
-        }
         // For whole words, only an occurrence that could be one can make its
         // cell change: one beside an ASCII word character cannot.
         // Each class of the filter reports nearly in order: an insertion sort
@@ -209,7 +205,7 @@ private:
         const CandidateFilter<Unit>& filter = m_plan->filter();
         const Unit* const scanned = options.ignoreCase ? m_plan->folded(x, m_folded).data() : x.data();
         Report first{*m_plan, x, m_hits, 0};
-        if (n < kStretch) {
+        if (n < kSplitScan) {
             filter.scan(scanned, n, n, first);
             first.nextClass();
         } else {
@@ -221,6 +217,14 @@ private:
                           [&] { filter.scan(scanned + half, n - half, n - half, second); second.nextClass(); });
             m_hits.insert(m_hits.end(), m_secondHits.begin(), m_secondHits.end());
         }
+        if (m_plan->foldsUnseen(x)) {
+            // Rare: the cells of characters the folding cannot see go through every pair.
+            for (std::size_t at = 0; at < n; ++at) {
+                if (m_plan->unseenAt(x, at))
+                    m_hits.push_back({at, kNoFind});
+            }
+            std::sort(m_hits.begin(), m_hits.end(), [](const Hit& a, const Hit& b) { return a.at < b.at; });
+        }
         std::size_t done = 0;   // x[0..done) is on its way out
         for (const Hit& hit : m_hits) {
             const std::size_t at = hit.at;
@@ -229,12 +233,13 @@ private:
             std::size_t left = at;
             while (left > done && !isStop(x[left - 1]))
                 --left;
-            std::size_t right = at + m_plan->length(hit.find);
+            const std::size_t length = hit.find == kNoFind ? 0 : m_plan->length(hit.find);
+            std::size_t right = at + length;
             while (right < n && !isStop(x[right]))
                 ++right;
             // Most cells that change are a find alone: remembered by its number
             // (ignoring case, when they are the find's own letters).
-            const bool alone = left == at && right == at + m_plan->length(hit.find)
+            const bool alone = hit.find != kNoFind && left == at && right == at + length
                                && (!options.ignoreCase || x.substr(left, right - left) == m_plan->text(hit.find));
             const CellResult<Unit>& cell = alone ? resultOf(hit.find, x.substr(left, right - left))
                                                  : result(x.substr(left, right - left));
@@ -307,9 +312,12 @@ private:
         return made;
     }
 
-    // The first stage from `from` on whose find occurs in text, or SIZE_MAX.
+    // The first stage from `from` on whose find occurs in text (may occur,
+    // where the filter cannot tell), or SIZE_MAX.
     std::size_t firstStage(const String& text, std::size_t from) const
     {
+        if (m_plan->foldsUnseen(text))
+            return from < m_kept.size() ? from : SIZE_MAX;
         struct Report {
             const CandidateFilter<Unit>& filter;
             std::size_t from;
@@ -334,12 +342,15 @@ private:
     const std::vector<size_t>& m_kept;
     std::function<bool()> m_cancel;
     std::vector<std::int64_t> m_counts;   // by stage
+    std::size_t m_stretch;                // input gathered before its cells are replaced
+    std::size_t m_reach;                  // the longest stretch without a stop held
     String m_pending;                     // the cell not yet ended by a stop
     String m_out;
     struct Hit {
         std::size_t at;
-        std::uint32_t find;   // the distinct find's number in the filter
+        std::uint32_t find;   // the distinct find's number in the filter, or kNoFind
     };
+    static constexpr std::uint32_t kNoFind = UINT32_MAX;
     std::vector<Hit> m_hits;
     std::vector<Hit> m_secondHits;
     String m_folded;
@@ -426,9 +437,18 @@ bool LiteralCellPlan<Unit>::foldsUnseen(std::basic_string_view<Unit> text) const
         return false;
     // U+212A KELVIN SIGN and U+017F LATIN SMALL LETTER LONG S.
     if constexpr (sizeof(Unit) == 1)
-        return text.find("\xE2\x84\xAA") != text.npos || text.find("\xC5\xBF") != text.npos;
+        return text.find(kKelvin) != text.npos || text.find(kLongS) != text.npos;
     else
         return text.find(char16_t(0x212A)) != text.npos || text.find(char16_t(0x017F)) != text.npos;
+}
+
+template <typename Unit>
+bool LiteralCellPlan<Unit>::unseenAt(std::basic_string_view<Unit> text, std::size_t at) const
+{
+    if constexpr (sizeof(Unit) == 1)
+        return text.substr(at).starts_with(kKelvin) || text.substr(at).starts_with(kLongS);
+    else
+        return text[at] == 0x212A || text[at] == 0x017F;
 }
 
 template <typename Unit>
@@ -473,17 +493,22 @@ bool LiteralCellsApply(const std::vector<QString>& finds, const MatchOptions& op
 
 template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> MakeLiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<Unit>> plan,
-                                                           const std::vector<size_t>& kept,
-                                                           std::function<bool()> cancelled)
+                                                              const std::vector<size_t>& kept,
+                                                              std::function<bool()> cancelled,
+                                                              std::size_t stretchUnits, std::size_t reachUnits)
 {
-    return std::make_unique<LiteralCellReplacer<Unit>>(std::move(plan), kept, std::move(cancelled));
+    return std::make_unique<LiteralCellReplacer<Unit>>(std::move(plan), kept, std::move(cancelled), stretchUnits,
+                                                       reachUnits);
 }
 
 template class LiteralCellPlan<char>;
 template class LiteralCellPlan<char16_t>;
 template std::unique_ptr<StreamReplacer<char>> MakeLiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<char>>,
-                                                                    const std::vector<size_t>&, std::function<bool()>);
+                                                                       const std::vector<size_t>&,
+                                                                       std::function<bool()>, std::size_t,
+                                                                       std::size_t);
 template std::unique_ptr<StreamReplacer<char16_t>> MakeLiteralCellReplacer(
-    std::shared_ptr<const LiteralCellPlan<char16_t>>, const std::vector<size_t>&, std::function<bool()>);
+    std::shared_ptr<const LiteralCellPlan<char16_t>>, const std::vector<size_t>&, std::function<bool()>, std::size_t,
+    std::size_t);
 
 } // namespace quorvane

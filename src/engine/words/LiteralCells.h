@@ -14,6 +14,7 @@
 // results are remembered, since words repeat.
 #include "engine/RunPairs.h"
 #include "engine/regex/RegexPattern.h"
+#include "engine/regex/RegexStream.h"
 
 #include <array>
 #include <memory>
@@ -48,6 +49,8 @@ public:
     // letter of a find without being ASCII (the Kelvin sign, the long s): the
     // filter's folding cannot see those.
     bool foldsUnseen(std::basic_string_view<Unit> text) const;
+    // True when such a character starts at text[at].
+    bool unseenAt(std::basic_string_view<Unit> text, std::size_t at) const;
     // Pair k's whole-word pattern; safe from any thread.
     std::shared_ptr<const CompiledRegex<Unit>> regex(std::size_t k) const;
     // Every pair's pattern, for the regular-expression chain.
@@ -70,12 +73,14 @@ private:
 // ignored, and some ASCII non-word character occurs in none of them.
 bool LiteralCellsApply(const std::vector<QString>& finds, const MatchOptions& options);
 
-// A replacer for one file: cell by cell, or, past a stretch of
-// kRegexReachBytes without a stop, the pairs' regular-expression chain from
-// there on. kept (the pairs' places in the run) must outlive it.
+// A replacer for one file: cell by cell, in stretches of about stretchUnits,
+// or, past reachUnits without a stop, through the pairs' regular-expression
+// chain from there on. kept (the pairs' places in the run) must outlive it.
 template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> MakeLiteralCellReplacer(std::shared_ptr<const LiteralCellPlan<Unit>> plan,
-                                                           const std::vector<size_t>& kept,
-                                                           std::function<bool()> cancelled);
+                                                              const std::vector<size_t>& kept,
+                                                              std::function<bool()> cancelled,
+                                                              std::size_t stretchUnits = std::size_t(1) << 18,
+                                                              std::size_t reachUnits = kRegexReachBytes / sizeof(Unit));
 
 } // namespace quorvane
