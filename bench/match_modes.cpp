@@ -37,7 +37,7 @@ int main(int argc, char** argv)
             sets = args[++i];
         else if (a == u"--output-folder" && i + 1 < args.size())
             folder = args[++i];
-        else
+        else if (!a.startsWith(u"--"))   // --quiet and --no-backup: this driver keeps no backup
             input = a;
     }
     QFile file(sets);
