@@ -23,11 +23,11 @@ struct Pair {
 
 enum class MatcherKind { Exact, Regex };
 
-// Options of a run's matcher. With either one, exact finds are matched as
-// literal text by the regular-expression streams, one per pair; whole words
-// alone, when some ASCII punctuation or space occurs in no find, go cell by
-// cell between such characters instead (engine/words/LiteralCells.h), which
-// costs about one exact search for any number of pairs.
+// Options of a run's matcher. With either one, exact finds go cell by cell
+// between characters no find holds (engine/words/LiteralCells.h), at about
+// the cost of the exact pipeline for any number of pairs; where they cannot
+// (LiteralCellsApply), they are matched as literal text by the
+// regular-expression streams, one per pair.
 struct MatchOptions {
     bool wholeWords = false;
     bool ignoreCase = false;
