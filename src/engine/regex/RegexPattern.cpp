@@ -166,9 +166,12 @@ std::pair<QString, qsizetype> PatternOf(const QString& find, const RegexOptions&
     QString pattern = options.literal ? Escaped(find) : find;
     if (!options.wholeWords)
         return {pattern, 0};
-    // \E ends a \Q the pattern may leave open, so the group still closes.
-    const QString before = QStringLiteral("(?<!\\w)(?:");
-    return {before + pattern + QStringLiteral("\\E)(?!\\w)"), before.size()};
+    // Word characters as Unicode has them: letters, digits, marks and connector
+    // punctuation (PCRE2's \w leaves out the last two). \E ends a \Q the
+    // pattern may leave open, so the group still closes.
+    const QString word = QStringLiteral("[\\p{L}\\p{N}\\p{M}\\p{Pc}]");
+    const QString before = "(?<!" + word + ")(?:";
+    return {before + pattern + "\\E)(?!" + word + ")", before.size()};
 }
 
 } // namespace

@@ -25,6 +25,8 @@ const OptionCase kCases[] = {
     {kWords, "-x", "Y", "a-x -x -xb -x.", "a-x Y -xb Y."},
     {kWords, "café", "bar", "cafés café écafé café_ café", "cafés bar écafé café_ bar"},
     {kWords, "a.b", "$1", "a.b axb a.bc", "$1 axb a.bc"},
+    // Marks and connector punctuation are word characters too.
+    {kWords, "e", "E", "e e\u0301 \u0301e e\u203fe e\u00b7", "E e\u0301 \u0301e e\u203fe E\u00b7"},
     {kAnyCase, "straße", "road", "STRASSE Straße STRAẞE strasse", "STRASSE road road strasse"},
     {kAnyCase, "Ǆ", "dz", "ǅ ǆ Ǆ DZ", "dz dz dz DZ"},
     // İ has no simple case folding: it matches itself alone, and i only i and I.

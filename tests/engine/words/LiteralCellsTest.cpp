@@ -49,7 +49,9 @@ QString Pattern(const QString& find, const MatchOptions& options)
 {
     const QString literal = QStringLiteral("\\Q") + find + QStringLiteral("\\E");
     return (options.ignoreCase ? QStringLiteral("(?i)") : QString())
-           + (options.wholeWords ? QStringLiteral("(?<!\\w)(?:") + literal + QStringLiteral(")(?!\\w)") : literal);
+           + (options.wholeWords ? QStringLiteral("(?<![\\p{L}\\p{N}\\p{M}\\p{Pc}])(?:") + literal
+                                      + QStringLiteral(")(?![\\p{L}\\p{N}\\p{M}\\p{Pc}])")
+                                : literal);
 }
 
 template <typename Unit>
