@@ -15,9 +15,10 @@
 //   in list order, and an occurrence overlapping what an earlier pair took is
 //   gone (sequentially, that pair's replacement destroyed it).
 // A pair whose replace text cannot form a later find (mayCreate) needs no
-// check. For one that may, no other replacement may come within `reach` units
-// of it, so its neighbours are the original text, and that original text
-// around the inserted units must not hold a later find touching them.
+// check. For one that may, the text around its insertion, as the pairs
+// before it left that text, must not hold a later find touching it; only the
+// picks that match decide, not every pair that could. Picks less than `reach`
+// apart are checked together (groupForms).
 // A stretch that breaks a condition ends the mode. If nothing has been handed
 // on yet, the stretch simply runs through the stages; otherwise the caller
 // starts the file again with the stages (restartNeeded).
@@ -108,16 +109,34 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     picks.clear();
     std::size_t settled = cut;
     std::ptrdiff_t growth = 0;
-    for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
+    // With pairs that may form later finds, clusters less than reach apart
+    // form a group, checked as a whole once closed (see groupForms): a find
+    // formed next to an insertion lies within reach of it. A group is settled
+    // only with reach units of untouched text after it, so the next stretch
+    // starts its own groups on original text.
+    Group group;
+    auto closeGroup = [&] {
+        if (group.open && group.creates && groupForms(group.firstPick)) return false;
+        group = {};
+        return true;
+    };
+    std::size_t a = 0;
+    for (std::size_t b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
         std::size_t clusterEnd = std::size_t(occurrences[a].pos) + prep->texts[occurrences[a].text].length;
         bool mixed = false;
         for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
             clusterEnd = std::max(clusterEnd, std::size_t(occurrences[b].pos) + prep->texts[occurrences[b].text].length);
             mixed = mixed || occurrences[b].text != occurrences[a].text;
         }
+        if (group.open && occurrences[a].pos >= group.end + reach && !closeGroup()) return false;
         if (clusterEnd > complete) {
-            if (occurrences[a].pos == 0) return false;  // a chain longer than a stretch
-            settled = occurrences[a].pos;
+            settled = group.open ? group.start : occurrences[a].pos;
+            if (group.open) {
+                picks.resize(group.firstPick);
+                growth -= group.growth;
+            }
+            if (settled == 0) return false;  // a chain longer than a stretch
+            group = {};
             break;
         }
         const std::size_t first = picks.size();
@@ -132,17 +151,33 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         }
         if (b == a + 1) picks.push_back(occurrences[a]);
         else pickCluster(a, b, mixed);
+        std::ptrdiff_t clusterGrowth = 0;
+        bool creates = false;
         for (std::size_t p = first; p < picks.size(); ++p) {
-            const Occurrence& o = picks[p];
-            const TextInfo& t = prep->texts[o.text];
-            if ((t.creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
-                return false;
-            if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
-            lastPickEnd = std::ptrdiff_t(o.pos + t.length);
-            lastPickCreates = t.creates;
-            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
+            const TextInfo& t = prep->texts[picks[p].text];
+            creates = creates || t.creates;
+            clusterGrowth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
         }
+        growth += clusterGrowth;
         settled = std::max(settled, clusterEnd);
+        if (!prep->anyCreates) continue;
+        if (!group.open) group = {true, false, occurrences[a].pos, clusterEnd, first, 0};
+        group.creates = group.creates || creates;
+        group.growth += clusterGrowth;
+        group.end = std::max(group.end, clusterEnd);
+    }
+    if (group.open) {
+        // The last group closes when no occurrence can still come within
+        // reach of it; otherwise it waits for the next stretch.
+        const bool closed = final || (group.end <= cut && (a == occurrences.size() || occurrences[a].pos >= group.end + reach));
+        if (closed) {
+            if (!closeGroup()) return false;
+        } else {
+            settled = group.start;
+            picks.resize(group.firstPick);
+            growth -= group.growth;
+            if (settled == 0) return false;
+        }
     }
 
     if (std::size_t(std::ptrdiff_t(settled) + growth) > spillAt) return handOnInPieces(settled, sink);
@@ -169,15 +204,14 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     return true;
 }
 
-// What the next stretch needs: the original text before it and where the
-// last pick ended, counted from its start. No occurrence crosses `settled`.
+// What the next stretch needs: the original text before it. No occurrence
+// crosses `settled`.
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::keepRest(std::size_t settled)
 {
     const Unit* x = cur.data();
     const std::size_t n = cur.size();
     KeepLast(inputHistory, x, settled, reach);
-    lastPickEnd -= std::ptrdiff_t(settled);
     held = n - settled;
     spare.reset(front);
     spare.append(x + settled, n - settled);
@@ -256,27 +290,59 @@ void ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
               [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
 }
 
-// Whether replacing pair k's occurrence at [pos, pos + len) of the stretch
-// forms a later pair's find with the original text around it.
+// Whether a pick of the group that starts at picks[firstPick] forms a later
+// pair's find. Applied in list order, pair k's insertion meets the text as
+// the pairs before it left it: the group's picks of earlier pairs replaced,
+// those of later pairs still original, and untouched text for reach units on
+// either side. So each pick that may form one is checked in that text; a
+// find formed only once a later pick goes in touches that pick's insertion,
+// and is caught by its own check (a pick that cannot form one cannot take
+// part in one).
 template <typename Unit>
-bool ReplacePipeline<Unit>::Impl::formsLaterFind(std::size_t k, std::size_t pos, std::size_t len)
+bool ReplacePipeline<Unit>::Impl::groupForms(std::size_t firstPick)
 {
     const Unit* x = cur.data();
     const std::size_t n = cur.size();
-    scratch.clear();
-    if (pos < reach) {
-        const std::size_t older = std::min(inputHistory.size(), reach - pos);
-        scratch.append(inputHistory.data() + inputHistory.size() - older, older);
+    const std::size_t from = picks[firstPick].pos;
+    const Occurrence& last = picks.back();
+    const std::size_t to = std::min(n, last.pos + prep->texts[last.text].length + reach);
+    for (std::size_t c = firstPick; c < picks.size(); ++c) {
+        const TextInfo& made = prep->texts[picks[c].text];
+        if (!made.creates) continue;
+        scratch.clear();
+        if (from < reach) {
+            const std::size_t older = std::min(inputHistory.size(), reach - from);
+            scratch.append(inputHistory.data() + inputHistory.size() - older, older);
+        }
+        std::size_t pos = from - std::min(from, reach);
+        std::size_t insertFrom = 0, insertTo = 0;
+        for (std::size_t p = firstPick; p < picks.size(); ++p) {
+            const Occurrence& o = picks[p];
+            const TextInfo& t = prep->texts[o.text];
+            scratch.append(x + pos, o.pos - pos);
+            if (p == c) insertFrom = scratch.size();
+            if (t.pair <= made.pair) scratch.append(prep->replaceStore.data() + t.replaceAt, t.replaceLength);
+            else scratch.append(x + o.pos, t.length);
+            if (p == c) insertTo = scratch.size();
+            pos = o.pos + t.length;
+        }
+        scratch.append(x + pos, to - pos);
+        // Most insertions sit between units no find holds at such an edge
+        // (a space, a line end): then only a find inside the insertion counts.
+        const bool before = insertFrom > 0 && prep->leaders.has(scratch[insertFrom - 1]);
+        const bool after = insertTo < scratch.size() && prep->followers.has(scratch[insertTo]);
+        if (made.replaceLength == 0 ? !(before && after) : !before && !after) {
+            if (made.formsInside) return true;
+            continue;
+        }
+        // A find touching the insertion starts at most reach units before it.
+        const std::size_t start = insertFrom - std::min(insertFrom, reach);
+        const std::size_t end = std::min(scratch.size(), insertTo + reach);
+        FormedReport<Unit> report{*filter, prep->shape.textLength, made.pair, insertFrom - start, insertTo - start};
+        filter->scan(scratch.data() + start, end - start, insertTo - start, report);
+        if (report.formed) return true;
     }
-    const std::size_t from = pos - std::min(pos, reach);
-    scratch.append(x + from, pos - from);
-    const std::size_t left = scratch.size();
-    const String& r = prep->replaces[k];
-    scratch.append(r);
-    scratch.append(x + pos + len, std::min(reach, n - (pos + len)));
-    FormedReport<Unit> report{*filter, prep->shape.textLength, k, left, left + r.size()};
-    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
-    return report.formed;
+    return false;
 }
 
 template struct ReplacePipeline<char>::Impl;

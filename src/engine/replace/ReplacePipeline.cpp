@@ -14,6 +14,42 @@ constexpr std::size_t kMostRuns = 4;
 // Lists from this long get ready on two threads.
 constexpr std::size_t kSideBySidePairs = 1000;
 
+namespace {
+
+// Hears whether a scanned text holds a find of a pair after `pair`.
+template <typename Unit>
+struct LaterFind {
+    const CandidateFilter<Unit>& filter;
+    std::uint32_t pair;
+    bool any = false;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t i, std::size_t) { any = any || filter.pairsOf(i).back() > pair; }
+};
+
+// Fills what the one-pass check reads before it scans around an insertion:
+// the units that can stand at a find's edge with an insertion, and the
+// replace texts that hold a later find whatever surrounds them.
+template <typename Unit>
+void NoteFormingUnits(PreparedPairs<Unit>& prep, const CandidateFilter<Unit>& filter,
+                      const std::vector<const std::basic_string<Unit>*>& finds)
+{
+    for (const auto* f : finds) {
+        for (std::size_t i = 0; i < f->size(); ++i) {
+            if (i + 1 < f->size()) prep.leaders.add((*f)[i]);
+            if (i > 0) prep.followers.add((*f)[i]);
+        }
+    }
+    for (auto& t : prep.texts) {
+        if (!t.creates || t.replaceLength == 0) continue;
+        LaterFind<Unit> report{filter, t.pair};
+        filter.scan(prep.replaceStore.data() + t.replaceAt, t.replaceLength, t.replaceLength, report);
+        t.formsInside = report.any;
+    }
+}
+
+} // namespace
+
 template <typename Unit>
 std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
 {
@@ -78,6 +114,7 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
             prep->replaceStore += replace;
         }
         prep->replaceStore.append(kCopySlackBytes / sizeof(Unit), Unit(0));  // for CopyWithSlack
+        if (prep->anyCreates) NoteFormingUnits(*prep, filter, finds);
         prep->filter = std::move(candidates);
     }
     prep->laterRoom.assign(pairs.size(), 0);
