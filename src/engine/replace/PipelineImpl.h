@@ -173,15 +173,17 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<Occurrence> occurrences, picks, mergedOccurrences, secondHalf, mergedSecondHalf;
     std::vector<std::uint32_t> clusterOrder;
     std::vector<char> taken;
-    // Picks less than reach apart, among which one may form a later find.
-    struct Group {
-        bool open = false;
-        bool creates = false;      // a pick of it may form a later find
-        std::size_t start = 0;     // its first occurrence
-        std::size_t end = 0;       // where its last cluster ends
-        std::size_t firstPick = 0; // its picks run from here to the end of picks
-        std::ptrdiff_t growth = 0;
+    // For the checks of picks that may form later finds: each pick's
+    // cluster (where it starts), and from the stretches before, the original
+    // text and the picks in it (positions from this stretch's start).
+    struct Kept {
+        std::uint32_t text;
+        std::ptrdiff_t pos;
     };
+    std::vector<std::uint32_t> pickClusters;
+    std::vector<Kept> keptPicks;
+    String checkHistory;
+    std::uint64_t settledBefore = 0;  // units before this stretch
 
     // Sets up every stage for the prepared pairs; onePass false keeps the
     // one-pass mode off.
@@ -213,9 +215,11 @@ struct ReplacePipeline<Unit>::Impl {
     // Adds the replacements chosen among occurrences [a, b) (one cluster of
     // overlapping ones; mixed when of several texts) to picks.
     void pickCluster(std::size_t a, std::size_t b, bool mixed);
-    // Whether the picks from firstPick on (one group, with reach units of
-    // untouched text on both sides) form a later pair's find.
-    bool groupForms(std::size_t firstPick);
+    // False when a pick that may form a later find does (see
+    // PipelineOnePass.cpp); picks that cannot yet be checked (their right
+    // side passes knownEnd) are dropped with their clusters and settled
+    // moved back to them.
+    bool checkCreators(std::size_t knownEnd, bool final, std::size_t& settled);
     // Reports the find texts that end in the gathered stretch.
     void scanInput();
     // Drops the filter for good once scanning has cost more than the searches

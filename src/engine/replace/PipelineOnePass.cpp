@@ -18,7 +18,7 @@
 // check. For one that may, the text around its insertion, as the pairs
 // before it left that text, must not hold a later find touching it; only the
 // picks that match decide, not every pair that could. Picks less than `reach`
-// apart are checked together (groupForms).
+// apart are checked together (checkCreators).
 // A stretch that breaks a condition ends the mode. If nothing has been handed
 // on yet, the stretch simply runs through the stages; otherwise the caller
 // starts the file again with the stages (restartNeeded).
@@ -107,19 +107,8 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     const std::size_t cut = final ? n : n - std::min(n, 2 * reach);
     const std::size_t complete = final ? n : n - std::min(n, reach);
     picks.clear();
+    pickClusters.clear();
     std::size_t settled = cut;
-    std::ptrdiff_t growth = 0;
-    // With pairs that may form later finds, clusters less than reach apart
-    // form a group, checked as a whole once closed (see groupForms): a find
-    // formed next to an insertion lies within reach of it. A group is settled
-    // only with reach units of untouched text after it, so the next stretch
-    // starts its own groups on original text.
-    Group group;
-    auto closeGroup = [&] {
-        if (group.open && group.creates && groupForms(group.firstPick)) return false;
-        group = {};
-        return true;
-    };
     std::size_t a = 0;
     for (std::size_t b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
         std::size_t clusterEnd = std::size_t(occurrences[a].pos) + prep->texts[occurrences[a].text].length;
@@ -128,57 +117,25 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             clusterEnd = std::max(clusterEnd, std::size_t(occurrences[b].pos) + prep->texts[occurrences[b].text].length);
             mixed = mixed || occurrences[b].text != occurrences[a].text;
         }
-        if (group.open && occurrences[a].pos >= group.end + reach && !closeGroup()) return false;
         if (clusterEnd > complete) {
-            settled = group.open ? group.start : occurrences[a].pos;
-            if (group.open) {
-                picks.resize(group.firstPick);
-                growth -= group.growth;
-            }
-            if (settled == 0) return false;  // a chain longer than a stretch
-            group = {};
+            if (occurrences[a].pos == 0) return false;  // a chain longer than a stretch
+            settled = occurrences[a].pos;
             break;
-        }
-        const std::size_t first = picks.size();
-        if (b == a + 1 && !prep->anyCreates) {
-            // The common case on dense text, with nothing to check: a lone
-            // occurrence of a list that forms no later find.
-            const TextInfo& t = prep->texts[occurrences[a].text];
-            picks.push_back(occurrences[a]);
-            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
-            settled = std::max(settled, clusterEnd);
-            continue;
         }
         if (b == a + 1) picks.push_back(occurrences[a]);
         else pickCluster(a, b, mixed);
-        std::ptrdiff_t clusterGrowth = 0;
-        bool creates = false;
-        for (std::size_t p = first; p < picks.size(); ++p) {
-            const TextInfo& t = prep->texts[picks[p].text];
-            creates = creates || t.creates;
-            clusterGrowth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
-        }
-        growth += clusterGrowth;
+        if (prep->anyCreates) pickClusters.resize(picks.size(), occurrences[a].pos);
         settled = std::max(settled, clusterEnd);
-        if (!prep->anyCreates) continue;
-        if (!group.open) group = {true, false, occurrences[a].pos, clusterEnd, first, 0};
-        group.creates = group.creates || creates;
-        group.growth += clusterGrowth;
-        group.end = std::max(group.end, clusterEnd);
     }
-    if (group.open) {
-        // The last group closes when no occurrence can still come within
-        // reach of it; otherwise it waits for the next stretch.
-        const bool closed = final || (group.end <= cut && (a == occurrences.size() || occurrences[a].pos >= group.end + reach));
-        if (closed) {
-            if (!closeGroup()) return false;
-        } else {
-            settled = group.start;
-            picks.resize(group.firstPick);
-            growth -= group.growth;
-            if (settled == 0) return false;
-        }
+    if (prep->anyCreates) {
+        // Past knownEnd the text may still hold picks of the next stretch.
+        const std::size_t knownEnd = std::min(a < occurrences.size() ? std::size_t(occurrences[a].pos) : n, complete);
+        if (!checkCreators(knownEnd, final, settled)) return false;
+        if (settled == 0) return false;
     }
+    std::ptrdiff_t growth = 0;
+    for (const Occurrence& o : picks)
+        growth += std::ptrdiff_t(prep->texts[o.text].replaceLength) - std::ptrdiff_t(prep->texts[o.text].length);
 
     if (std::size_t(std::ptrdiff_t(settled) + growth) > spillAt) return handOnInPieces(settled, sink);
     spare.reset(front);
@@ -212,6 +169,20 @@ void ReplacePipeline<Unit>::Impl::keepRest(std::size_t settled)
     const Unit* x = cur.data();
     const std::size_t n = cur.size();
     KeepLast(inputHistory, x, settled, reach);
+    if (prep->anyCreates) {
+        // What the next stretch's checks may look back at: the original text
+        // and the picks in it, by position from the next stretch's start.
+        const std::size_t keep = 4 * reach + 64;
+        KeepLast(checkHistory, x, settled, keep);
+        settledBefore += settled;
+        const auto shift = std::ptrdiff_t(settled), oldest = -std::ptrdiff_t(checkHistory.size());
+        std::size_t drop = 0;
+        for (Kept& o : keptPicks) o.pos -= shift;
+        for (const Occurrence& o : picks) keptPicks.push_back({o.text, std::ptrdiff_t(o.pos) - shift});
+        while (drop < keptPicks.size() && keptPicks[drop].pos + std::ptrdiff_t(prep->texts[keptPicks[drop].text].length) <= oldest)
+            ++drop;
+        keptPicks.erase(keptPicks.begin(), keptPicks.begin() + std::ptrdiff_t(drop));
+    }
     held = n - settled;
     spare.reset(front);
     spare.append(x + settled, n - settled);
@@ -290,59 +261,109 @@ void ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
               [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
 }
 
-// Whether a pick of the group that starts at picks[firstPick] forms a later
-// pair's find. Applied in list order, pair k's insertion meets the text as
-// the pairs before it left it: the group's picks of earlier pairs replaced,
-// those of later pairs still original, and untouched text for reach units on
-// either side. So each pick that may form one is checked in that text; a
-// find formed only once a later pick goes in touches that pick's insertion,
-// and is caught by its own check (a pick that cannot form one cannot take
-// part in one).
+// Checks each pick that may form a later find. Applied in list order, pair
+// k's insertion meets the text as the pairs before it left it: nearby picks
+// of earlier pairs replaced, those of later pairs still original. A find
+// touching the insertion reaches at most `reach` units beyond it, so the text
+// is rebuilt that far on either side (counting each nearby pick at the
+// shorter of its two forms) and looked at there. A find formed only once a
+// later pick goes in touches that pick's insertion and is caught by its own
+// check; a pick that cannot form one cannot take part in one. Picks whose
+// right side reaches past knownEnd wait, with their cluster and all after it,
+// for the next stretch (settled moves back to them).
 template <typename Unit>
-bool ReplacePipeline<Unit>::Impl::groupForms(std::size_t firstPick)
+bool ReplacePipeline<Unit>::Impl::checkCreators(std::size_t knownEnd, bool final, std::size_t& settled)
 {
     const Unit* x = cur.data();
-    const std::size_t n = cur.size();
-    const std::size_t from = picks[firstPick].pos;
-    const Occurrence& last = picks.back();
-    const std::size_t to = std::min(n, last.pos + prep->texts[last.text].length + reach);
-    for (std::size_t c = firstPick; c < picks.size(); ++c) {
-        const TextInfo& made = prep->texts[picks[c].text];
-        if (!made.creates) continue;
+    const auto kept = std::ptrdiff_t(keptPicks.size());
+    const auto history = std::ptrdiff_t(checkHistory.size());
+    // Picks by index from -kept: the last stretch's kept ones, then this one's.
+    auto at = [&](std::ptrdiff_t j) {
+        return j < 0 ? keptPicks[std::size_t(kept + j)] : Kept{picks[std::size_t(j)].text, picks[std::size_t(j)].pos};
+    };
+    auto length = [&](const Kept& o) { return std::ptrdiff_t(prep->texts[o.text].length); };
+    auto shorter = [&](const Kept& o) {
+        return std::min(length(o), std::ptrdiff_t(prep->texts[o.text].replaceLength));
+    };
+    auto original = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+        for (; from < std::min<std::ptrdiff_t>(to, 0); ++from) scratch.push_back(checkHistory[std::size_t(history + from)]);
+        if (from < to) scratch.append(x + from, std::size_t(to - from));
+    };
+    const auto r = std::ptrdiff_t(reach);
+    for (std::ptrdiff_t c = 0; c < std::ptrdiff_t(picks.size()); ++c) {
+        const Kept made = at(c);
+        const TextInfo& t = prep->texts[made.text];
+        if (!t.creates) continue;
+        // Reach units to the right, or the pick waits.
+        std::ptrdiff_t need = r, pos = made.pos + length(made), right = c + 1;
+        for (;; ++right) {
+            const std::ptrdiff_t next = right < std::ptrdiff_t(picks.size()) ? at(right).pos : std::ptrdiff_t(knownEnd);
+            if (next - pos >= need) {
+                pos += need;
+                break;
+            }
+            if (right == std::ptrdiff_t(picks.size()) && final) {
+                pos = next;  // the text ends there
+                break;
+            }
+            if (right == std::ptrdiff_t(picks.size())) {
+                settled = pickClusters[std::size_t(c)];
+                const auto first = std::find(pickClusters.begin(), pickClusters.end(), settled) - pickClusters.begin();
+                picks.resize(std::size_t(first));
+                pickClusters.resize(std::size_t(first));
+                return true;
+            }
+            need -= next - pos + shorter(at(right));
+            pos = at(right).pos + length(at(right));
+        }
+        const std::ptrdiff_t to = pos;
+        // And to the left, into what the last stretch kept.
+        need = r;
+        pos = made.pos;
+        std::ptrdiff_t left = c - 1;
+        for (;; --left) {
+            const std::ptrdiff_t prev = left >= -kept ? at(left).pos + length(at(left)) : -history;
+            if (pos - prev >= need) {
+                pos -= need;
+                break;
+            }
+            if (left < -kept) {
+                if (settledBefore > std::uint64_t(history)) return false;  // too little kept: leave the mode
+                pos = prev;  // the text starts there
+                break;
+            }
+            need -= pos - prev + shorter(at(left));
+            pos = at(left).pos;
+            if (pos < -history) return false;
+        }
         scratch.clear();
-        if (from < reach) {
-            const std::size_t older = std::min(inputHistory.size(), reach - from);
-            scratch.append(inputHistory.data() + inputHistory.size() - older, older);
-        }
-        std::size_t pos = from - std::min(from, reach);
         std::size_t insertFrom = 0, insertTo = 0;
-        for (std::size_t p = firstPick; p < picks.size(); ++p) {
-            const Occurrence& o = picks[p];
-            const TextInfo& t = prep->texts[o.text];
-            scratch.append(x + pos, o.pos - pos);
-            if (p == c) insertFrom = scratch.size();
-            if (t.pair <= made.pair) scratch.append(prep->replaceStore.data() + t.replaceAt, t.replaceLength);
-            else scratch.append(x + o.pos, t.length);
-            if (p == c) insertTo = scratch.size();
-            pos = o.pos + t.length;
+        for (std::ptrdiff_t j = left + 1; j < right; ++j) {
+            const Kept o = at(j);
+            const TextInfo& u = prep->texts[o.text];
+            original(pos, o.pos);
+            if (j == c) insertFrom = scratch.size();
+            if (u.pair <= t.pair) scratch.append(prep->replaceStore.data() + u.replaceAt, u.replaceLength);
+            else original(o.pos, o.pos + length(o));
+            if (j == c) insertTo = scratch.size();
+            pos = o.pos + length(o);
         }
-        scratch.append(x + pos, to - pos);
+        original(pos, to);
         // Most insertions sit between units no find holds at such an edge
         // (a space, a line end): then only a find inside the insertion counts.
         const bool before = insertFrom > 0 && prep->leaders.has(scratch[insertFrom - 1]);
         const bool after = insertTo < scratch.size() && prep->followers.has(scratch[insertTo]);
-        if (made.replaceLength == 0 ? !(before && after) : !before && !after) {
-            if (made.formsInside) return true;
+        if (t.replaceLength == 0 ? !(before && after) : !before && !after) {
+            if (t.formsInside) return false;
             continue;
         }
-        // A find touching the insertion starts at most reach units before it.
         const std::size_t start = insertFrom - std::min(insertFrom, reach);
         const std::size_t end = std::min(scratch.size(), insertTo + reach);
-        FormedReport<Unit> report{*filter, prep->shape.textLength, made.pair, insertFrom - start, insertTo - start};
+        FormedReport<Unit> report{*filter, prep->shape.textLength, t.pair, insertFrom - start, insertTo - start};
         filter->scan(scratch.data() + start, end - start, insertTo - start, report);
-        if (report.formed) return true;
+        if (report.formed) return false;
     }
-    return false;
+    return true;
 }
 
 template struct ReplacePipeline<char>::Impl;
