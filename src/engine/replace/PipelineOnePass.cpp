@@ -285,6 +285,7 @@ bool ReplacePipeline<Unit>::Impl::checkCreators(std::size_t knownEnd, bool final
     auto shorter = [&](const Kept& o) {
         return std::min(length(o), std::ptrdiff_t(prep->texts[o.text].replaceLength));
     };
+    auto unitAt = [&](std::ptrdiff_t q) { return q < 0 ? checkHistory[std::size_t(history + q)] : x[q]; };
     auto original = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
         for (; from < std::min<std::ptrdiff_t>(to, 0); ++from) scratch.push_back(checkHistory[std::size_t(history + from)]);
         if (from < to) scratch.append(x + from, std::size_t(to - from));
@@ -294,6 +295,21 @@ bool ReplacePipeline<Unit>::Impl::checkCreators(std::size_t knownEnd, bool final
         const Kept made = at(c);
         const TextInfo& t = prep->texts[made.text];
         if (!t.creates) continue;
+        // Most insertions sit between units no find holds at such an edge
+        // (a space, a line end): then only a find inside the insertion counts.
+        // Known at once when both neighbours are original text.
+        const std::ptrdiff_t madeEnd = made.pos + length(made);
+        const bool alone = (c - 1 < -kept || at(c - 1).pos + length(at(c - 1)) < made.pos)
+                           && (made.pos > -history || settledBefore == std::uint64_t(history))
+                           && madeEnd < std::ptrdiff_t(c + 1 < std::ptrdiff_t(picks.size()) ? at(c + 1).pos : knownEnd);
+        if (alone) {
+            const bool before = made.pos > -history && prep->leaders.has(unitAt(made.pos - 1));
+            const bool after = madeEnd < std::ptrdiff_t(cur.size()) && prep->followers.has(x[madeEnd]);
+            if (t.replaceLength == 0 ? !(before && after) : !before && !after) {
+                if (t.formsInside) return false;
+                continue;
+            }
+        }
         // Reach units to the right, or the pick waits.
         std::ptrdiff_t need = r, pos = made.pos + length(made), right = c + 1;
         for (;; ++right) {
@@ -349,8 +365,6 @@ bool ReplacePipeline<Unit>::Impl::checkCreators(std::size_t knownEnd, bool final
             pos = o.pos + length(o);
         }
         original(pos, to);
-        // Most insertions sit between units no find holds at such an edge
-        // (a space, a line end): then only a find inside the insertion counts.
         const bool before = insertFrom > 0 && prep->leaders.has(scratch[insertFrom - 1]);
         const bool after = insertTo < scratch.size() && prep->followers.has(scratch[insertTo]);
         if (t.replaceLength == 0 ? !(before && after) : !before && !after) {
