@@ -108,6 +108,13 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<Stage> stages;
     std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
+    std::vector<std::uint32_t> counted;  // the pairs whose count is not zero
+    void count(std::size_t k, std::int64_t made)
+    {
+        if (made == 0) return;
+        if (counts[k] == 0) counted.push_back(std::uint32_t(k));
+        counts[k] += made;
+    }
     std::size_t stretch = 0;
     std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
     std::size_t spillAt = 0;      // output of one stage, or of one pass, built whole up to this
@@ -188,6 +195,7 @@ struct ReplacePipeline<Unit>::Impl {
     // Sets up every stage for the prepared pairs; onePass false keeps the
     // one-pass mode off.
     Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass);
+    ~Impl();
     // Sizes the stages, their tails and the hit log; the one-pass mode needs
     // none of them, so they wait until the stages first run.
     void setUpStages();

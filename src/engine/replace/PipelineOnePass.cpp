@@ -149,7 +149,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         CopyWithSlack(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
         out += t.replaceLength;
         pos = o.pos + t.length;
-        ++counts[t.pair];
+        count(t.pair, 1);
     }
     CopyUnits(out, x + pos, settled - pos);
     if (settled) {
