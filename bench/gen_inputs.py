@@ -247,6 +247,29 @@ def tree_l(work):
             f.write("".join(p + "\n" for p in paths))
 
 
+def matcher_sets(work, words):
+    """X, Y, Z: the sets of the matching modes. One exact pair with a pair
+    whose find is not ASCII (ignore case then takes the regex chain); 100
+    regular expressions (10 matching, each a word and what follows it) with
+    the same as a perl program, and the same patterns without a literal start."""
+    write_pairs(os.path.join(work, "pairsX.outside.txt"), [("apple", "Orange"), ("caf\u00e9", "CAF\u00c9")])
+    write_pairs(os.path.join(work, "pairsY.outside.txt"),
+                pair_list(random.Random(2), words, 100, 10) + [("caf\u00e9", "CAF\u00c9")])
+    rng = random.Random(12)
+    pairs = [(w + r"(\w*)", w.upper() + "_$1") for w in rng.sample(words, 10)]
+    pairs += [(rng.choice(words) + "#" + r"(\d+)", "Miss$1") for _ in range(90)]
+    rng.shuffle(pairs)
+    for name, prefix in (("pairsZ100", ""), ("pairsZ100.noprefix", "(?:)")):
+        with open(os.path.join(work, name + ".txt"), "w", newline="") as f:
+            f.writelines(f"{prefix}{find}::{replace}\r\n" for find, replace in pairs)
+        with open(os.path.join(work, name + ".pl"), "w") as f:
+            f.writelines(f"s/{prefix}{find}/{replace}/g;\n" for find, replace in pairs)
+    with open(os.path.join(work, "pairsZ1.txt"), "w", newline="") as f:
+        f.write("apple([a-z]*)::Orange$1\r\n")
+    with open(os.path.join(work, "pairsZ1.noprefix.txt"), "w", newline="") as f:
+        f.write("[a]pple([a-z]*)::Orange$1\r\n")
+
+
 def main():
     work, wanted = sys.argv[1], set(sys.argv[2:])
     os.makedirs(work, exist_ok=True)
@@ -258,6 +281,12 @@ def main():
         write_pairs(os.path.join(work, "pairsB.txt"), pair_list(random.Random(2), words, 100, 10))
         write_pairs(os.path.join(work, "pairsE.txt"), pair_list(random.Random(3), words, 1000, 10))
         write_pairs(os.path.join(work, "pairsF.txt"), pair_list(random.Random(4), words, 10000, 100))
+    if wanted & {"X", "Y", "Z"}:
+        big_text(work, random.Random(1), words)
+        write_pairs(os.path.join(work, "pairsA.txt"), [("apple", "Orange")])
+        write_pairs(os.path.join(work, "pairsB.txt"), pair_list(random.Random(2), words, 100, 10))
+        write_pairs(os.path.join(work, "pairsF.txt"), pair_list(random.Random(4), words, 10000, 100))
+        matcher_sets(work, words)
     if wanted & {"G", "H"}:
         text_g_h(work, words)
     if "C" in wanted:

@@ -99,10 +99,16 @@ private:
 
 } // namespace
 
-void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::vector<Pair> pairs)
+void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::shared_ptr<const RunPairs> pairs)
 {
     if (form.batchRunning || files.empty())
         return;
+    if (!pairs)
+        pairs = std::make_shared<const RunPairs>();
+    if (pairs->problem().failed()) {
+        form.prompts().notice(pairs->problemText(), ApplicationTitle());
+        return;
+    }
     struct RunFlag {
         Form1& form;
         ~RunFlag()
@@ -123,7 +129,7 @@ void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::vector<P
     const RunOptions options =
         WindowRunOptions(false, store, intoFolder, QFileInfo(files.front().output).absolutePath() + u'/');
     RunBar bar(form.progressBar());
-    ApprovedFace face(form, files, std::make_shared<const RunPairs>(std::move(pairs)), bar);
+    ApprovedFace face(form, files, std::move(pairs), bar);
     RunDriver driver(face, options);
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         form.prompts().notice(BackupsRefusedText(store.folder(), why), ApplicationTitle());

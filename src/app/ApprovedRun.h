@@ -37,8 +37,10 @@ struct ApprovedFile {
     std::vector<LeftOut> leftOut;  // in order; empty: every change is written
 };
 
-// Runs the approved files with the preview's pairs and opens the run's report.
-// Ignored while a run goes on.
-void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::vector<Pair> pairs);
+// Runs the approved files with the preview's pairs (matched as the preview
+// matched them, whatever the options say now) and opens the run's report.
+// Ignored while a run goes on; pairs with a refused pattern are told in a
+// notice and write nothing. Null pairs change nothing.
+void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::shared_ptr<const RunPairs> pairs);
 
 } // namespace quorvane

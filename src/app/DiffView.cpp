@@ -161,6 +161,12 @@ void DiffView::clear()
 void DiffView::showChanges(const QString& source, const QString& output, std::vector<Pair> pairs,
                            std::vector<LeftOut> leftOut)
 {
+    showChanges(source, output, std::make_shared<const RunPairs>(std::move(pairs)), std::move(leftOut));
+}
+
+void DiffView::showChanges(const QString& source, const QString& output, std::shared_ptr<const RunPairs> pairs,
+                           std::vector<LeftOut> leftOut)
+{
     clear();
     m_leftOut = std::move(leftOut);
     m_summary->setText(tr("Computing changes..."));
@@ -168,7 +174,7 @@ void DiffView::showChanges(const QString& source, const QString& output, std::ve
     m_work = work;
     QThread* thread = QThread::create([work, source, output, pairs = std::move(pairs)] {
         FileJob job;
-        job.pairs = pairs;
+        job.prepared = pairs;
         job.cancelled = [work] { return work->cancelled.load(); };
         work->result = CollectDiff(source, output, std::move(job), kMaxChanges);
     });

@@ -26,7 +26,10 @@ public:
     // Starts working out what pairs would change in source written to output
     // (in place when equal), abandoning the file shown before; meanwhile the
     // view says so. changesShown() follows once the changes are shown.
-    // leftOut: the changes shown unchecked (approving only).
+    // leftOut: the changes shown unchecked (approving only). Null pairs change nothing.
+    void showChanges(const QString& source, const QString& output, std::shared_ptr<const RunPairs> pairs,
+                     std::vector<LeftOut> leftOut = {});
+    // The same with exact pairs.
     void showChanges(const QString& source, const QString& output, std::vector<Pair> pairs,
                      std::vector<LeftOut> leftOut = {});
     // Shows nothing and abandons any file in hand.

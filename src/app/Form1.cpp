@@ -78,11 +78,12 @@ void Form1::connectHandlers()
     connect(m_buttons[5], &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_buttons[6], &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(m_buttons[7], &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    m_runInputs = new RunInputs(m_text1, m_text2, *m_sets, m_combo1, m_combo2, this);
+    m_runInputs = new RunInputs(m_text1, m_text2, *m_sets, m_combo1, m_combo2, m_match, this);
 
     // samples and help
     connect(m_buttons[8], &QPushButton::clicked, this, &Form1::PushButton8_Click);
     connect(m_buttons[10], &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connect(m_match.help, &QToolButton::clicked, this, &Form1::RegexHelpButton_Click);
 
     // stop and the run report
     connect(m_stop, &QPushButton::clicked, this, &Form1::StopButton_Click);
@@ -183,6 +184,7 @@ void Form1::PushButton8_Click()
 }
 
 void Form1::PushButton10_Click() { HelpButton(m_prompts); }
+void Form1::RegexHelpButton_Click() { RegexHelpButton(m_prompts); }
 
 // ---- stop and the run report -----------------------------------------------
 
@@ -198,7 +200,7 @@ void Form1::RunReportButton_Click()
         return;
     m_report = m_runReport;
     m_reportKind = ReportKind::Run;
-    m_reportPairs.clear();
+    m_reportPairs.reset();
     m_reportStamps.clear();
     showRunReport();
 }
@@ -231,7 +233,8 @@ void Form1::showRunState(bool running)
     m_undo->setEnabled(!running);
 }
 
-void Form1::setRunReport(RunReport report, ReportKind kind, std::vector<Pair> pairs, std::vector<FileStamp> stamps)
+void Form1::setRunReport(RunReport report, ReportKind kind, std::shared_ptr<const RunPairs> pairs,
+                         std::vector<FileStamp> stamps)
 {
     m_report = std::move(report);
     m_reportKind = kind;

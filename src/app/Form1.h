@@ -3,6 +3,7 @@
 // and routes each control's events to its handler. Handlers stay one-line
 // delegations to the files that own the behaviour.
 #include "app/ApprovedRun.h"
+#include "app/MatchBoxes.h"
 #include "app/RunReportView.h"
 #include "engine/report/RunReport.h"
 #include "filelist/FileListModel.h"
@@ -72,6 +73,8 @@ public:
     // the status bar's end.
     QPushButton* previewButton() const { return m_preview; }
     QToolButton* undoButton() const { return m_undo; }
+    // The status bar's matching options and their help button.
+    const MatchControls& matchControls() const { return m_match; }
     Prompts& prompts() { return m_prompts; }
     // The texts and sets as a run reads them, made ready once per change.
     RunInputs& runInputs() { return *m_runInputs; }
@@ -101,8 +104,8 @@ public:
     // shown by showRunReport(); a run's is kept for "Run Report..." too. A
     // preview keeps the pairs it ran with for its changes.
     // stamps: a preview's, one per row, for "Replace Checked Files".
-    void setRunReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {},
-                      std::vector<FileStamp> stamps = {});
+    void setRunReport(RunReport report, ReportKind kind = ReportKind::Run,
+                      std::shared_ptr<const RunPairs> pairs = nullptr, std::vector<FileStamp> stamps = {});
     // The report of the latest run, preview or undo; null before the first one.
     const RunReport* runReport() const { return m_hasReport ? &m_report : nullptr; }
     // Opens (or raises) the report window on the latest report kept.
@@ -144,6 +147,7 @@ public slots:
     // Samples and help.
     void PushButton8_Click();
     void PushButton10_Click();
+    void RegexHelpButton_Click();
 
     // Stop and the run report.
     void StopButton_Click();
@@ -190,13 +194,14 @@ private:
     RunReportWindow* m_reportWindow = nullptr;
     RunReport m_report;
     ReportKind m_reportKind = ReportKind::Run;
-    std::vector<Pair> m_reportPairs;
+    std::shared_ptr<const RunPairs> m_reportPairs;
     std::vector<FileStamp> m_reportStamps;
     bool m_hasReport = false;
     RunReport m_runReport;   // of the latest run that could write
     bool m_hasRunReport = false;
     QPushButton* m_preview = nullptr;
     QToolButton* m_undo = nullptr;
+    MatchControls m_match;
     QTabWidget* m_tabs = nullptr;
     QPlainTextEdit* m_text1 = nullptr;
     QPlainTextEdit* m_text2 = nullptr;

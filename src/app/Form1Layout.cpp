@@ -76,6 +76,10 @@ void Form1::compose()
     statusBar()->setContentsMargins(margins.left(), 0, margins.right(), margins.bottom() / 2);
     statusBar()->addWidget(m_counts);
     composeStatusButtons();
+    // The window is never narrower than the status bar's widgets need, so the
+    // matching options keep their captions whole (by default the bar's width
+    // counts for nothing in the window's least size).
+    statusBar()->setSizePolicy(QSizePolicy::Preferred, statusBar()->sizePolicy().verticalPolicy());
     // Each column is no narrower than its captions need (the layouts' minimum),
     // and the window opens within the screen's free area.
     setGeometry(FitOnScreen(QSize(2 * kColumnWidth + 30, 620), minimumSizeHint(),
@@ -99,6 +103,7 @@ void Form1::composeStatusButtons()
     options->setToolTip(tr("What folder scans and runs reach in a source tree"));
     options->setPopupMode(QToolButton::InstantPopup);
     options->setMenu(TreeChoicesMenu(*this));
+    m_match = AddMatchControls(*this, statusBar());
     for (QWidget* button : {static_cast<QWidget*>(m_preview), static_cast<QWidget*>(m_undo),
                             static_cast<QWidget*>(options)}) {
         button->setMouseTracking(true);

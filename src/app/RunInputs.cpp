@@ -5,6 +5,7 @@
 #include "sets/SetList.h"
 
 #include <QAbstractItemModel>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -27,8 +28,8 @@ QString BoxText(const QPlainTextEdit* box)
 } // namespace
 
 RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, const SetList& sets, QComboBox* finds,
-                     QComboBox* replaces, QObject* parent)
-    : QObject(parent), m_findText(findText), m_replaceText(replaceText), m_setList(sets)
+                     QComboBox* replaces, const MatchControls& match, QObject* parent)
+    : QObject(parent), m_findText(findText), m_replaceText(replaceText), m_setList(sets), m_match(match)
 {
     const auto textsChanged = [this] { m_single.reset(); };
     connect(findText->document(), &QTextDocument::contentsChanged, this, textsChanged);
@@ -42,6 +43,10 @@ RunInputs::RunInputs(QPlainTextEdit* findText, QPlainTextEdit* replaceText, cons
         connect(model, &QAbstractItemModel::dataChanged, this, setsChanged);
         connect(model, &QAbstractItemModel::modelReset, this, setsChanged);
         connect(model, &QAbstractItemModel::layoutChanged, this, setsChanged);
+    }
+    for (QCheckBox* box : {match.wholeWords, match.ignoreCase, match.regex}) {
+        connect(box, &QCheckBox::toggled, this, textsChanged);
+        connect(box, &QCheckBox::toggled, this, setsChanged);
     }
 }
 
@@ -60,7 +65,8 @@ void RunInputs::readTexts()
     } else if (find.isEmpty()) {
         m_problem = Form1::tr("You forgot to input find what.");
     }
-    m_single = std::make_shared<const RunPairs>(PairLists(findLines, replaceLines));
+    m_single = std::make_shared<const RunPairs>(PairLists(findLines, replaceLines), m_match.matcher(),
+                                                m_match.options());
 }
 
 QString RunInputs::singleProblem()
@@ -78,7 +84,8 @@ std::shared_ptr<const RunPairs> RunInputs::singlePairs()
 std::shared_ptr<const RunPairs> RunInputs::setPairs()
 {
     if (!m_sets)
-        m_sets = std::make_shared<const RunPairs>(PairLists(m_setList.finds(), m_setList.replaces()));
+        m_sets = std::make_shared<const RunPairs>(PairLists(m_setList.finds(), m_setList.replaces()),
+                                                  m_match.matcher(), m_match.options());
     return m_sets;
 }
 

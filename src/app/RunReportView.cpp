@@ -117,7 +117,7 @@ RunReportWindow::RunReportWindow(Prompts& prompts, QWidget* parent)
             [this](const QModelIndex& current) { showChangesOf(current); });
 }
 
-void RunReportWindow::setReport(RunReport report, ReportKind kind, std::vector<Pair> pairs)
+void RunReportWindow::setReport(RunReport report, ReportKind kind, std::shared_ptr<const RunPairs> pairs)
 {
     static const char* const titles[] = {QT_TR_NOOP("Run Report"), QT_TR_NOOP("Preview"), QT_TR_NOOP("Undo Report")};
     setWindowTitle(tr(titles[int(kind)]));

@@ -26,7 +26,9 @@ class RunReportWindow : public QDialog {
     Q_OBJECT
 public:
     RunReportWindow(Prompts& prompts, QWidget* parent = nullptr);
-    void setReport(RunReport report, ReportKind kind = ReportKind::Run, std::vector<Pair> pairs = {});
+    // pairs: a preview's, whose changes are shown for the selected row.
+    void setReport(RunReport report, ReportKind kind = ReportKind::Run,
+                   std::shared_ptr<const RunPairs> pairs = nullptr);
 
     RunReportModel* model() const { return m_model; }
     RunReportFilter* filter() const { return m_filter; }
@@ -63,7 +65,7 @@ private:
     QComboBox* m_show;
     DiffView* m_changes;
     QSplitter* m_split;
-    std::vector<Pair> m_pairs;
+    std::shared_ptr<const RunPairs> m_pairs;
     QPushButton* m_replace = nullptr;
     std::map<size_t, std::vector<LeftOut>> m_leftOut;   // by row
     int m_shownRow = -1;                                 // whose changes are shown

@@ -131,6 +131,16 @@ EntryPlan WindowFace::plan(qsizetype index)
     } else {
         plan.action = EntryPlan::Action::Skip;
     }
+    // A refused pattern or replacement stops the run before the file, as the
+    // line-count check does: with the same texts, before any file is touched.
+    if (plan.pairs && plan.pairs->problem().failed()) {
+        m_trap.step(124, [&] {
+            m_form.setPointer(PointerStyle::Default);
+            m_prompts.notice(plan.pairs->problemText(), ApplicationTitle());
+        });
+        m_form.batchStopped = true;
+        return Stop(plan);
+    }
     m_modes[size_t(index)] = m_mode;
     if (m_stamps && plan.action == EntryPlan::Action::Process)
         (*m_stamps)[size_t(index)] = StampOf(plan.source);
@@ -219,11 +229,6 @@ QString WindowFace::SkipText(const SkipCause& cause)
     case SkipCause::Kind::Binary: break;
     }
     return QCoreApplication::translate("quorvane::WindowFace", "binary file");
-}
-
-std::vector<Pair> WindowFace::firstPairs() const
-{
-    return m_firstPairs ? m_firstPairs->pairs() : std::vector<Pair>();
 }
 
 } // namespace quorvane

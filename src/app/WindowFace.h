@@ -49,8 +49,8 @@ public:
 
     // Puts the entry a prompt is about on the bar.
     void putOnBar();
-    // The pairs of the first file run, for a preview's changes.
-    std::vector<Pair> firstPairs() const;
+    // The pairs of the first file run, for a preview's changes; null before one.
+    std::shared_ptr<const RunPairs> firstPairs() const { return m_firstPairs; }
     // From now on, each entry's source is stamped into (*stamps)[entry] as the
     // run reaches it (a preview's, for writing what the user approves).
     void keepStamps(std::vector<FileStamp>* stamps) { m_stamps = stamps; }

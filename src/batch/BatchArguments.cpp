@@ -19,7 +19,8 @@ const QStringList kValued = {"find", "replace", "sets", "separator", "list",
 // The options that take no value; with kValued, every long option there is.
 const QStringList kSwitches = {"help", "version", "in-place", "dry-run", "verbose", "quiet", "null",
                                "skip-hidden-folders", "include-vcs", "follow", "hidden", "diff", "binary",
-                               "keep-tree", "no-backup", "undo", "list-runs"};
+                               "keep-tree", "no-backup", "undo", "list-runs", "word", "ignore-case",
+                               "regex"};
 
 QString Description()
 {
@@ -30,6 +31,16 @@ QString Description()
         "before it. --find TEXT must be followed by its --replace TEXT (before the\n"
         "next --find or --sets); write --find=TEXT for a text that starts with '-'.\n"
         "An empty find text changes nothing; an empty replace text deletes.\n"
+        "Finds match exact text, case-sensitive, unless -w (whole words: no letter,\n"
+        "digit, mark or '_' just before or after a match), -i (any case, by\n"
+        "Unicode case folding) or -E (regular expressions in PCRE2's syntax, with\n"
+        "\\w, \\d and \\b by Unicode; a match spans at most 1 MiB, and a file\n"
+        "where one would span more fails). With -E a replacement may hold $1 or\n"
+        "${1} (a group by number, $0 the whole match), ${name} (a group by name),\n"
+        "$$ (a dollar), \\n (a line feed), \\t (a tab) and \\\\ (a backslash);\n"
+        "any other '$' or '\\' is refused. Without -E a replacement is inserted as\n"
+        "written. A pattern or replacement that is refused stops the run before\n"
+        "any file: \"Pattern 2 \"a(b\": missing closing parenthesis (at the end)\".\n"
         "A sets file holds one pair per line, find text, separator, replace text;\n"
         "a --separator applies to every --sets after it (until the next\n"
         "--separator), the default is \"::\". A sets file is refused when it\n"
@@ -47,7 +58,9 @@ QString Description()
         "apply to every --folder. --list - reads the list from standard input;\n"
         "with -0 each name in a list ends with a NUL byte (as find -print0\n"
         "writes them). Names must be UTF-8: a file whose name is not is reported\n"
-        "and fails.\n"
+        "and fails. A \"-\" as the only FILE (and no --list or --folder) reads\n"
+        "standard input and writes the result to standard output, as a filter;\n"
+        "it keeps no backup and goes without --in-place and --output-folder.\n"
         "\n"
         "A --folder scan goes through every folder below DIR. It leaves out\n"
         "version-control folders (.git, .hg, .svn, .bzr, _darcs, CVS) with all\n"
@@ -158,7 +171,8 @@ QString UsageSynopsis()
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
         "                      [--include-vcs] [--follow] [--hidden] [--diff] [--binary]\n"
         "                      [--keep-tree] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
-        "                      [--] [FILE]...\n"
+        "                      [-w] [-i] [-E] [--] [FILE]...\n"
+        "       quorvane-batch [-w] [-i] [-E] (--find TEXT --replace TEXT | --sets FILE)... -\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
 }
@@ -200,6 +214,9 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                               "does (three lines of context), for patch -p0."});
     parser.addOption({"binary", "Replace in binary files too (by default a file without a byte-order mark whose "
                                 "first 8 KiB hold a NUL byte is skipped)."});
+    parser.addOption({{"w", "word"}, "Match whole words only: no word character just before or after a match."});
+    parser.addOption({{"i", "ignore-case"}, "Match in any case (Unicode simple case folding)."});
+    parser.addOption({{"E", "regex"}, "Finds are regular expressions (PCRE2 syntax; $1, ${name} in replacements)."});
     parser.addOption({"keep-tree", "With --output-folder: write each file a --folder found under its path "
                                    "relative to that folder, making folders as needed."});
     parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
@@ -213,7 +230,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                  "[--] [FILE]...");
 
     ParseOutcome outcome;
-    if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0"});
+    if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0wiE"});
         !unknown.isEmpty()) {
         outcome.text = unknown;
         return outcome;
@@ -275,8 +292,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             continue;
         }
         if (!arg.startsWith("--")) {
-            // Short options: -h and -V are handled above; -0 may be compacted with them.
+            // Short options, alone or together (-wi): -h and -V are handled above.
             a.nulSeparated = a.nulSeparated || arg.contains('0');
+            a.match.wholeWords = a.match.wholeWords || arg.contains('w');
+            a.match.ignoreCase = a.match.ignoreCase || arg.contains('i');
+            if (arg.contains('E'))
+                a.matcher = MatcherKind::Regex;
             continue;
         }
         const qsizetype eq = arg.indexOf('=');
@@ -350,6 +371,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.diff = true;
         } else if (name == "binary") {
             a.binary = true;
+        } else if (name == "word") {
+            a.match.wholeWords = true;
+        } else if (name == "ignore-case") {
+            a.match.ignoreCase = true;
+        } else if (name == "regex") {
+            a.matcher = MatcherKind::Regex;
         } else if (name == "keep-tree") {
             a.keepTree = true;
         } else if (name == "no-backup") {
@@ -401,6 +428,17 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                                               : "--list-runs takes no pairs, files or output options.");
         if (a.mode == BatchArguments::Mode::ListRuns && reportGiven)
             return usage("--list-runs writes no report.");
+        outcome.result = ParseOutcome::Result::Run;
+        return outcome;
+    }
+    if (a.fileSources.size() == 1 && a.fileSources.front().kind == Source::Kind::File
+        && a.fileSources.front().text == "-" && !optionsEnded) {
+        if (a.inPlace || outputGiven || a.dryRun || a.diff || a.keepTree || reportGiven)
+            return usage("- (standard input to standard output) goes without --in-place, --output-folder, "
+                         "--dry-run, --diff, --keep-tree and --report.");
+        if (a.pairSources.empty())
+            return usage("Nothing to replace: give --find TEXT --replace TEXT or --sets FILE.");
+        a.filter = true;
         outcome.result = ParseOutcome::Result::Run;
         return outcome;
     }

@@ -1,5 +1,6 @@
 #pragma once
 // The command line of quorvane-batch, checked and put in the order it was given.
+#include "engine/RunPairs.h"
 #include "filelist/FolderScan.h"
 
 #include <QByteArray>
@@ -37,6 +38,10 @@ struct BatchArguments {
     // --follow (links followed, else none) and --hidden.
     ScanOptions scan{.links = ScanOptions::Links::None};
     bool binary = false;               // --binary: replace in binary files too
+    MatcherKind matcher = MatcherKind::Exact;   // -E/--regex: finds are regular expressions
+    MatchOptions match;                // -w/--word and -i/--ignore-case
+    // "-" as the only FILE: standard input is replaced onto standard output.
+    bool filter = false;
     bool keepTree = false;             // --keep-tree: results under their path below their --folder
     bool backup = true;                // --no-backup turns it off
     int backupRuns = 50;               // --backup-runs N

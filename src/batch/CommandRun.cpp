@@ -1,5 +1,6 @@
 #include "batch/CommandRun.h"
 
+#include "batch/FilterRun.h"
 #include "batch/Gather.h"
 #include "batch/Outputs.h"
 #include "batch/ProgressLine.h"
@@ -193,7 +194,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
 {
     Console console{streams, ProgressLine::ForTerminal(terminal)};
     const auto sayError = [&console](const QString& line) { console.error(line); };
-    if (!a.inPlace && !FolderExists(a.outputFolder)) {
+    if (!a.filter && !a.inPlace && !FolderExists(a.outputFolder)) {
         console.error(PathReason(a.outputFolder, FolderError(a.outputFolder)));
         return 2;
     }
@@ -201,9 +202,17 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         console.error(why);
         return 2;
     }
-    std::vector<Pair> pairs;
-    if (!GatherPairs(a, pairs, sayError))
+    std::vector<Pair> gathered;
+    if (!GatherPairs(a, gathered, sayError))
         return 2;
+    // A refused pattern stops the run before any file is read.
+    auto pairs = std::make_shared<const RunPairs>(std::move(gathered), a.matcher, a.match);
+    if (const QString why = pairs->problemText(); !why.isEmpty()) {
+        console.error(why);
+        return 2;
+    }
+    if (a.filter)
+        return FilterRun(std::move(pairs), a.binary, STDIN_FILENO, streams);
     const bool dryRun = a.dryRun || a.diff;
     const std::vector<ListEntry> entries = GatherFiles(a, sayError);
     // Folders that matched nothing and empty lists: a run over no file at all
@@ -245,7 +254,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
             });
         };
     }
-    CommandFace face(a, entries, outputs, console, std::make_shared<const RunPairs>(std::move(pairs)));
+    CommandFace face(a, entries, outputs, console, std::move(pairs));
     RunDriver driver(face, options);
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");

@@ -2,6 +2,7 @@
 
 #include "engine/RegexReplacer.h"
 #include "engine/replace/ReplacePipeline.h"
+#include "engine/words/LiteralCells.h"
 
 namespace quorvane {
 
@@ -67,6 +68,13 @@ RunPairs::RunPairs(std::vector<Pair> pairs, MatcherKind matcher, MatchOptions op
             m_kept.push_back(i);
     }
     if (!m_exactPipeline) {
+        std::vector<QString> finds;
+        for (size_t i : m_kept)
+            finds.push_back(m_pairs[i].find);
+        // Cell by cell, each pattern is compiled when first needed.
+        m_literalCells = m_matcher == MatcherKind::Exact && LiteralCellsApply(finds, options);
+    }
+    if (!m_exactPipeline && !m_literalCells) {
         const RegexOptions regex{m_matcher == MatcherKind::Exact, options.wholeWords, options.ignoreCase};
         for (size_t i : m_kept) {
             RegexProblem problem;
@@ -111,10 +119,35 @@ std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeRegex(std::function<bool()> 
 }
 
 template <typename Unit>
+std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeLiteralCells(std::function<bool()> cancelled) const
+{
+    std::shared_ptr<const LiteralCellPlan<Unit>> plan;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        auto& slot = [this]() -> auto& {
+            if constexpr (sizeof(Unit) == 1)
+                return m_cellBytes;
+            else
+                return m_cellUnits;
+        }();
+        if (!slot) {
+            std::vector<Pair> kept;
+            for (size_t i : m_kept)
+                kept.push_back(m_pairs[i]);
+            slot = std::make_shared<const LiteralCellPlan<Unit>>(std::move(kept), m_options);
+        }
+        plan = slot;
+    }
+    return MakeLiteralCellReplacer<Unit>(std::move(plan), m_kept, std::move(cancelled));
+}
+
+template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function<bool()> cancelled) const
 {
     // A run with a refused pair never starts; were it asked anyway, its
     // replacer would change nothing.
+    if (m_literalCells)
+        return makeLiteralCells<Unit>(std::move(cancelled));
     if (!m_exactPipeline)
         return makeRegex<Unit>(std::move(cancelled));
     std::shared_ptr<const PreparedPairs<Unit>> prepared;

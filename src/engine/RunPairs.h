@@ -23,9 +23,11 @@ struct Pair {
 
 enum class MatcherKind { Exact, Regex };
 
-// Options of a run's matcher. With either one, exact finds are matched by the
-// regular-expression streams as literal text (one stream per pair, slower
-// than the exact pipeline with many pairs).
+// Options of a run's matcher. With either one, exact finds go cell by cell
+// between characters no find holds (engine/words/LiteralCells.h), at about
+// the cost of the exact pipeline for any number of pairs; where they cannot
+// (LiteralCellsApply), they are matched as literal text by the
+// regular-expression streams, one per pair.
 struct MatchOptions {
     bool wholeWords = false;
     bool ignoreCase = false;
@@ -73,6 +75,8 @@ public:
 
 template <typename Unit>
 struct PreparedPairs;
+template <typename Unit>
+class LiteralCellPlan;
 
 class RunPairs {
 public:
@@ -103,15 +107,20 @@ private:
     std::unique_ptr<StreamReplacer<Unit>> make(bool onePass, std::function<bool()> cancelled) const;
     template <typename Unit>
     std::unique_ptr<StreamReplacer<Unit>> makeRegex(std::function<bool()> cancelled) const;
+    template <typename Unit>
+    std::unique_ptr<StreamReplacer<Unit>> makeLiteralCells(std::function<bool()> cancelled) const;
 
     std::vector<Pair> m_pairs;
     MatcherKind m_matcher;
     MatchOptions m_options;
     bool m_exactPipeline;   // the exact pipeline runs the pairs (else the regex streams)
+    bool m_literalCells = false;   // whole words of exact finds go cell by cell
     std::vector<size_t> m_kept;   // pairs with a find, by position
     mutable std::mutex m_lock;
     mutable std::shared_ptr<const PreparedPairs<char>> m_bytes;
     mutable std::shared_ptr<const PreparedPairs<char16_t>> m_units;
+    mutable std::shared_ptr<const LiteralCellPlan<char>> m_cellBytes;
+    mutable std::shared_ptr<const LiteralCellPlan<char16_t>> m_cellUnits;
     // Patterns, compiled for both widths as the run starts.
     PairsProblem m_problem;
     std::vector<std::shared_ptr<const CompiledRegex<char>>> m_byteRegexes;

@@ -16,19 +16,27 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Showing the first %1 changes of %2.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 change.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 changes.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The last change shown is cut short.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 replacement</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 replacements</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>in 1 place.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>in %1 places.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The first %1 are shown.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -457,6 +465,46 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
 %4</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Match whole words</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace a find only where no letter, digit, mark or connector such as _ touches it on either side</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ignore case</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find text in any case; the replacement is inserted as written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Regular expressions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take each find as a regular expression, whose groups the replacement may name (&quot;?&quot; tells how)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Regular Expression Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Regular expressions follow PCRE2&apos;s syntax, by Unicode: . is any character but a line feed, \w a word character, \d a digit, \s white space, \b a word boundary, [abc] one of a set, (...) a group, (?&lt;name&gt;...) a named group; *, +, ? and {2,5} repeat, a|b is either. ^ matches at the file&apos;s start and $ at its end (or before a last line feed), with (?m) at each line&apos;s too; with (?s) . matches a line feed too. A match may span lines, up to 1 MiB.
+
+In Replace with: $1 or ${1} is group 1 ($0 the whole match), ${name} a named group, $$ a dollar sign, \n a line feed, \t a tab and \\ a backslash. A group that took no part inserts nothing; any other $ or \ is refused.
+
+Each line of Find what, and each set&apos;s find, is one pattern. Match whole words and Ignore case apply to patterns too.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>quorvane::Form2</name>
@@ -520,13 +568,27 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
         <source>%1 not found.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>%1 and %n more</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Line %1 of %2 was not loaded: its text is not valid UTF-8.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Lines %1 of %2 were not loaded: their text is not valid UTF-8.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>quorvane::RunReportWindow</name>
-    <message>
-        <source>Source</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Output</source>
         <translation type="unfinished"></translation>
@@ -596,30 +658,6 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Preview: nothing has been written. %1 file: </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Preview: nothing has been written. %1 files: </source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 would be written, %2 would stay unchanged, %3 skipped, %4 failed</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>, %1 not reached</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>; %1 replacement</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>; %1 replacements</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Preview</source>
         <translation type="unfinished"></translation>
     </message>
@@ -629,6 +667,26 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
     </message>
     <message>
         <source>would fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace Checked Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write the checked files, each with its checked changes, as a run that can be undone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is in %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -671,6 +729,14 @@ Turn off &quot;Keep Backups Of Replaced Files&quot; in the menu of &quot;Undo La
     </message>
     <message>
         <source>binary file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot be read: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

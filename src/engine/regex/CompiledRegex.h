@@ -2,6 +2,7 @@
 // What a compiled pattern holds; private to the regex library.
 #include "engine/regex/Pcre2Units.h"
 #include "engine/regex/RegexPattern.h"
+#include "engine/search/Search.h"
 
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ struct CompiledRegex {
     // Units of text before a match's start that matching may look at
     // (lookbehind, \b, ^ in multiline mode), with room for whole characters.
     std::size_t lookbehindUnits = 0;
+    // Text every match starts with (empty when the pattern does not say):
+    // streams search for it before asking PCRE2, and pass on stretches
+    // without it untouched.
+    LiteralFinder<Unit> prefix;
 };
 
 } // namespace quorvane

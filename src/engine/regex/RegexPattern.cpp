@@ -129,6 +129,37 @@ QString Escaped(const QString& text)
     return pattern;
 }
 
+// The literal text every match of a pattern starts with, read conservatively:
+// plain characters and escaped ASCII punctuation up to the first other syntax,
+// less a last character that a quantifier follows (no option can have made
+// spaces or # syntax before the first parenthesis). None where the pattern
+// holds an alternative anywhere, or case is ignored.
+QString PrefixOf(const QString& find, const RegexOptions& options)
+{
+    if (options.ignoreCase)
+        return {};
+    if (options.literal)
+        return find;
+    if (find.contains(u'|'))
+        return {};
+    QString prefix;
+    qsizetype i = 0;
+    for (; i < find.size(); ++i) {
+        const QChar c = find[i];
+        if (c == u'\\' && i + 1 < find.size() && find[i + 1].unicode() < 128 && !find[i + 1].isLetterOrNumber()
+            && find[i + 1] != u' ') {
+            prefix += find[++i];
+        } else if (!QStringView(u"\\^$.[]()?*+{}").contains(c) && !c.isSurrogate()) {
+            prefix += c;
+        } else {
+            break;
+        }
+    }
+    if (i < find.size() && QStringView(u"?*+{").contains(find[i]))
+        prefix.chop(1);
+    return prefix;
+}
+
 // The text PCRE2 compiles, and how many of its units come before the find's own.
 std::pair<QString, qsizetype> PatternOf(const QString& find, const RegexOptions& options)
 {
@@ -171,6 +202,7 @@ std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, con
     // mode and \b see the character before a match; a character is at most 4
     // bytes or 2 UTF-16 units.
     regex->lookbehindUnits = (std::size_t(behind) + 1) * (sizeof(Unit) == 1 ? 4 : 2);
+    regex->prefix = LiteralFinder<Unit>(Units<Unit>(PrefixOf(find, options)));
     if (options.literal)
         regex->pieces.push_back({Units<Unit>(replace), -1});
     else if (!ParseReplacement(*regex, replace, problem))

@@ -9,6 +9,8 @@ namespace {
 // Output gathered before it goes on to the sink: large enough that sinks are
 // called rarely, small enough that growing replacements stay in bounded memory.
 constexpr std::size_t kOutPiece = 1 << 16;
+// Input held back that a chunk without the prefix may still pass on at once.
+constexpr std::size_t kPassOnPending = 256;
 
 bool Continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 bool Continues(char16_t c) { return (c & 0xFC00) == 0xDC00; }
@@ -66,8 +68,44 @@ void RegexStream<Unit>::feed(View chunk, const Sink& sink)
 {
     if (!m_failure.isEmpty() || chunk.empty())
         return;
-    m_text.append(chunk);
-    run(false, sink);
+    if (!passOn(chunk, sink)) {
+        m_text.append(chunk);
+        run(false, sink);
+    }
+}
+
+template <typename Unit>
+bool RegexStream<Unit>::passOn(View chunk, const Sink& sink)
+{
+    // A chunk in which no match can start goes on as it is, without a copy:
+    // every match starts with the prefix, and it occurs neither in the chunk
+    // nor across its start. Only its end is kept, from a character's start
+    // and with what matching looks back at, as the prefix may begin there.
+    const LiteralFinder<Unit>& prefix = m_regex->prefix;
+    const std::size_t m = prefix.needle().size();
+    const std::size_t behind = m_regex->lookbehindUnits;
+    const std::size_t pending = m_text.size() - m_at;
+    if (m == 0 || m_afterEmpty || pending > kPassOnPending || chunk.size() < behind + 2 * m + 8)
+        return false;
+    if (prefix.find(chunk.data(), chunk.size()) != chunk.size())
+        return false;
+    if (pending > 0) {
+        String seam = m_text.substr(m_at);
+        seam.append(chunk.substr(0, m - 1));
+        if (prefix.find(seam.data(), seam.size()) != seam.size())
+            return false;
+    }
+    std::size_t held = chunk.size() - (m - 1);
+    while (held > behind && Continues(chunk[held]))
+        --held;
+    flush(sink);
+    if (pending > 0)
+        sink(View(m_text).substr(m_at));
+    sink(chunk.substr(0, held));
+    m_text.assign(chunk.substr(held - behind));
+    m_at = behind;
+    m_atStart = false;
+    return true;
 }
 
 template <typename Unit>
@@ -97,7 +135,21 @@ void RegexStream<Unit>::run(bool final, const Sink& sink)
     // Short of the end, a search that reaches the end of the text held waits
     // for more (PCRE2's hard partial match), so what is handed on is final.
     const std::uint32_t base = (final ? 0 : PCRE2_PARTIAL_HARD) | (m_atStart ? 0 : PCRE2_NOTBOL);
+    const LiteralFinder<Unit>& prefix = regex.prefix;
+    const std::size_t m = prefix.needle().size();
     for (;;) {
+        if (m > 0 && !m_afterEmpty) {
+            // Straight to the prefix's next occurrence: no match starts before it.
+            const std::size_t next = m_at + prefix.find(text.data() + m_at, text.size() - m_at);
+            if (next == text.size()) {
+                const std::size_t keep = final ? text.size() : std::max(m_at, text.size() - std::min(text.size(), m - 1));
+                m_out.append(text.substr(m_at, keep - m_at));
+                m_at = keep;
+                break;
+            }
+            m_out.append(text.substr(m_at, next - m_at));
+            m_at = next;
+        }
         // After an empty match, a match may start at the same place only if
         // it is not empty. That retry is not anchored, which would leave the
         // JIT for PCRE2's interpreter (and its check of the text on every

@@ -47,6 +47,9 @@ public:
 private:
     void run(bool final, const Sink& sink);
     void flush(const Sink& sink);
+    // Hands on a chunk where no match can start, keeping its end; false
+    // (nothing done) where one might.
+    bool passOn(View chunk, const Sink& sink);
 
     struct Matcher;
     std::shared_ptr<const CompiledRegex<Unit>> m_regex;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <random>
 
 namespace quorvane {
@@ -158,25 +160,35 @@ TEST(RegexStream, FindsEmptyMatchesAtEveryCharacterUpToAnInvalidUnit)
 
 // Random texts over a few characters (multi-unit ones, and last two invalid
 // ones), patterns of every shape above, random cuts; a fixed seed.
+using PatternList = std::vector<std::array<const char*, 2>>;
+const PatternList kRandomPatterns = {
+    {"ab", "X"}, {"a+b?", "<$0>"}, {"(?<=a)b", "B"}, {"(?<!b)a", ""}, {"x*", "-"}, {"\\bab\\b", "W"},
+    {"(?m)^a", "^"}, {"a$", "$$"}, {"(?s)a.{0,3}b", "[$0]"}, {"(a|ab)(c|bcd)?", "$2$1"}, {"é|.\\n", "_"},
+    {"\\w+", "w"}, {"[^a]+", "\\t"}, {"", "."},
+};
+
+// Patterns whose matches start with a literal text, which the stream searches
+// for first: some of it, all of it, quantified, with lookaround after it.
+const PatternList kPrefixPatterns = {
+    {"abc", "Y"}, {"ab\\.?c+", "<$0>"}, {"ba(?=c)", "Z"}, {"cé\\w", "E"}, {"ca(?<=xca)", "K"},
+    {"a\\nb", "N"}, {"é\\b", "!"}, {"bb*", "B"},
+};
+
 template <typename Unit>
-void CompareRandomly(const std::vector<std::basic_string<Unit>>& tokens, unsigned seed, int rounds)
+void CompareRandomly(const std::vector<std::basic_string<Unit>>& tokens, unsigned seed, int rounds,
+                     const PatternList& patterns = kRandomPatterns, std::size_t longest = 40, std::size_t widest = 9)
 {
-    const char* patterns[][2] = {
-        {"ab", "X"}, {"a+b?", "<$0>"}, {"(?<=a)b", "B"}, {"(?<!b)a", ""}, {"x*", "-"}, {"\\bab\\b", "W"},
-        {"(?m)^a", "^"}, {"a$", "$$"}, {"(?s)a.{0,3}b", "[$0]"}, {"(a|ab)(c|bcd)?", "$2$1"}, {"é|.\\n", "_"},
-        {"\\w+", "w"}, {"[^a]+", "\\t"}, {"", "."},
-    };
     std::mt19937 rng(seed);
     for (int round = 0; round < rounds; ++round) {
-        const auto& p = patterns[rng() % std::size(patterns)];
+        const auto& p = patterns[rng() % patterns.size()];
         // Empty matches before invalid units: PCRE2 10.42's own substitution
         // skips places (the case below), so those draw valid text only.
         const bool empty = p[0] == std::string("x*") || p[0] == std::string("");
         const std::size_t valid = tokens.size() - 2;
         std::basic_string<Unit> text;
-        for (std::size_t n = rng() % 40; n > 0; --n)
+        for (std::size_t n = rng() % longest; n > 0; --n)
             text += tokens[rng() % (empty ? valid : tokens.size())];
-        const std::size_t maxPiece = 1 + rng() % 9;
+        const std::size_t maxPiece = 1 + rng() % widest;
         int wantCount = 0, count = 0;
         const auto want = test::SubstituteWhole<Unit>(p[0], p[1], text, &wantCount);
         const auto got = test::StreamInPieces<Unit>(p[0], p[1], text, [&] { return 1 + rng() % maxPiece; }, &count);
@@ -189,6 +201,13 @@ TEST(RegexStream, MatchesPcreOnRandomTextsAndCuts)
 {
     CompareRandomly<char>({"a", "b", "c", "x", "\n", "\xc3\xa9", "\xff", "\xe2\x82"}, 41, 4000);
     CompareRandomly<char16_t>({u"a", u"b", u"c", u"x", u"\n", u"\u00e9", u"\U0001F600", u"\xD800"}, 42, 4000);
+}
+
+TEST(RegexStream, PassesOnStretchesWithoutTheLiteralStartOfEveryMatchAsPcreWould)
+{
+    CompareRandomly<char>({"a", "b", "c", "x", "\n", "\xc3\xa9", "\xff", "\xe2\x82"}, 43, 2000, kPrefixPatterns, 300, 80);
+    CompareRandomly<char16_t>({u"a", u"b", u"c", u"x", u"\n", u"\u00e9", u"\U0001F600", u"\xD800"}, 44, 2000,
+                              kPrefixPatterns, 300, 80);
 }
 
 } // namespace
