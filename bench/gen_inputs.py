@@ -190,6 +190,42 @@ def text_d(work, rng, words):
     write_pairs(os.path.join(work, "D", "pairs.txt"), [("apple", "Orange")])
 
 
+def tree_k(work, rng, words):
+    """K: 100,000 files of 1 KB in 100 folders, for the per-file cost of a
+    long pair list: a list of the files and one of their names."""
+    root = os.path.join(work, "K")
+    names = [os.path.join(f"d{i // 1000:02d}", f"f{i:05d}.txt") for i in range(100_000)]
+    # A few hundred distinct files, repeated: the text is not what is measured.
+    texts = [block(rng, words, 1024, 400) for _ in range(256)]
+    small_tree(root, names, lambda: texts[rng.randrange(len(texts))])
+
+
+def numbered_renames(work):
+    """N: 10,000 numbered renames over text32 whose replacements end with the
+    first units of every later find ("zq123xw::n123zq"), so each could start a
+    later find; 100 of them rename words of the text, which never holds "zq"
+    followed by a digit, so none forms one. O, just outside: the same list
+    where one early rename's replacement does form a later find wherever the
+    text holds it ("...::n0zq7xw" ends with the find "zq7xw"... of a later pair
+    whose replacement forms nothing more)."""
+    rng = random.Random(11)
+    words = vocabulary(random.Random(20261207))
+    hits = rng.sample(words, 100)
+    pairs = [(h, f"n{i}zq") for i, h in enumerate(hits)]
+    pairs += [(f"zq{i}xw", f"n{i}zq") for i in range(100, 10_000)]
+    random.Random(12).shuffle(pairs)
+    write_pairs(os.path.join(work, "pairsN.txt"), pairs)
+    write_pairs(os.path.join(work, "pairsN.matching.txt"), [p for p in pairs if p[0] in hits])
+    # O: "apple" (about every 190 bytes) becomes "zq" followed by the find
+    # text's rest of the list's last pair, which therefore matches there.
+    last = pairs[-1]
+    assert last[0].startswith("zq")
+    outside = [("apple", "Q" + last[0])] + pairs
+    write_pairs(os.path.join(work, "pairsO.txt"), outside)
+    write_pairs(os.path.join(work, "pairsO.matching.txt"),
+                [p for p in outside if p[0] in hits or p in (outside[0], last)])
+
+
 def tree_l(work):
     """100,000 empty .txt files in 1,000 folders (10 parents of 100), and a
     list file of 1,000,000 paths."""
@@ -239,7 +275,7 @@ def main():
     os.makedirs(work, exist_ok=True)
     rng = random.Random(20261207)
     words = vocabulary(rng)
-    if wanted & {"A", "B", "E", "F", "G", "H"}:
+    if wanted & {"A", "B", "E", "F", "G", "H", "N", "O"}:
         big_text(work, random.Random(1), words)
         write_pairs(os.path.join(work, "pairsA.txt"), [("apple", "Orange")])
         write_pairs(os.path.join(work, "pairsB.txt"), pair_list(random.Random(2), words, 100, 10))
@@ -259,6 +295,10 @@ def main():
         text_d(work, random.Random(6), words)
     if "L" in wanted:
         tree_l(work)
+    if "K" in wanted:
+        tree_k(work, random.Random(13), words)
+    if wanted & {"N", "O"}:
+        numbered_renames(work)
     if "P" in wanted:
         tree_p(work, random.Random(8), words)
     if "M" in wanted:

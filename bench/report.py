@@ -32,6 +32,11 @@ TITLES = {
     "X": "X: whole words and ignore case, one pair over A's 256 MB, against exact",
     "Y": "Y: 10,000 whole-word sets (F's) over 32 MB, against one exact pair over the same 32 MB",
     "Z": "Z: regular expressions: one with a literal start over 256 MB, 100 sets over 32 MB",
+    "N": "N: 10,000 numbered renames over 32 MB whose replacements end where every later find begins "
+         "(100 matching, none forming one), against one pair over the same 32 MB (A32)",
+    "O": "O: N's list after a pair that forms a later find wherever it matches (about every 190 bytes), "
+         "against one pair (A32)",
+    "K": "K: 100,000 files of 1 KB, a dry run with 10,000 sets (100 matching) against one set",
 }
 
 # (workload, description, numerator id, denominator id or None, limit)
@@ -50,6 +55,9 @@ TARGETS = [
      "G.quorvane", "A32.quorvane", 3.0),
     ("H", "10,000 sets changing a third of the words at most 3 x one pair changing as many",
      "H.quorvane", "H1.quorvane", 3.0),
+    ("N", "10,000 renames that could form later finds at most 3 x one pair (read the CPU column)",
+     "N.quorvane", "A32.quorvane", 3.0),
+    ("N", "the same with the second core busy", "N.quorvane.busy", "A32.quorvane.busy", 3.0),
     ("W", "window at most 1.5 x quorvane-batch", "W.window", "W.batch", 1.5),
     ("P", "the window's run at most 1.2 x quorvane-batch", "P.run", "P.batch", 1.2),
     ("L", "\"Add All\" at most 4 x find -type f", "L.addall", "L.find", 4.0),
@@ -67,7 +75,7 @@ TARGETS = [
 ]
 
 # Workloads measured as the yardstick of another, shown in its section.
-COMPANIONS = {"F": ["A32"], "G": ["A32"], "H": ["H1"]}
+COMPANIONS = {"F": ["A32"], "G": ["A32"], "H": ["H1"], "N": ["A32"], "O": ["A32"]}
 
 NOTES = {
     "A": "A.quorvane keeps a backup of the output it replaces, as every run does by default: the "
@@ -125,6 +133,16 @@ NOTES = {
     "H": "The text is words of a 1,500-word vocabulary; the 500 matching sets (as in G) change a "
          "third of its words. H1 is the same kind of text with \"apple\" as about a third of its "
          "words, and the one pair apple::Orange. The reference applies the 500 matching sets.",
+    "N": "Renames \"zq123xw::n123zq\": every replacement ends with \"zq\", which begins every later "
+         "find, so every pair could form a later find; the 100 that match rename words of the text, "
+         "where a space or a line end follows, so none does. Rows ending in .busy ran with a shell "
+         "loop keeping the second core busy. The reference applies the 100 matching sets.",
+    "O": "The first pair, apple::Qzq7775xw, forms the find of the list's last pair wherever it "
+         "matches, so the run leaves the one-pass mode at the first \"apple\" and goes pair by pair. "
+         "The reference applies the pairs that match, in order.",
+    "K": "A dry run reads every file and counts what would change; setsF is the 10,000 sets of F, "
+         "setsA the one pair apple::Orange. The files are 256 distinct texts of 1 KB; rows ending "
+         "in .busy ran with the second core busy.",
 }
 
 

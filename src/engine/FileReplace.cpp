@@ -7,6 +7,7 @@
 #include "engine/write/CommitGroup.h"
 #include "engine/write/TargetCompare.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <sys/stat.h>
@@ -25,6 +26,32 @@ bool NextBlock(SourceReader& reader, std::basic_string_view<Unit>& block)
 }
 
 enum class PumpResult { Done, ReadFailed, Restart, Cancelled, PatternFailed };
+
+// The pairs of a file's counts that are not zero, when its replacer keeps
+// them: with thousands of pairs, reading or clearing only those keeps the
+// cost of a small file independent of the pairs that never match it.
+struct CountedPairs {
+    bool known = false;
+    std::vector<size_t> pairs;
+    // Zeroes counts again.
+    void clear(std::vector<std::int64_t>& counts)
+    {
+        if (known) {
+            for (size_t k : pairs)
+                counts[k] = 0;
+        } else {
+            std::fill(counts.begin(), counts.end(), 0);
+        }
+        pairs.clear();
+        known = false;
+    }
+    bool any(const std::vector<std::int64_t>& counts) const
+    {
+        if (known)
+            return !pairs.empty();
+        return std::any_of(counts.begin(), counts.end(), [](std::int64_t c) { return c > 0; });
+    }
+};
 
 // A job that brings bare pairs gets them prepared here. A batch runs the same
 // pairs over every file, so the latest ones are kept for the next file.
@@ -71,7 +98,7 @@ struct ResultSink {
 // matcher could not go on (its reason is in `why`).
 template <typename Unit>
 PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, ResultSink& dest,
-                FileOutcome& outcome, QString& why)
+                FileOutcome& outcome, CountedPairs& counted, QString& why)
 {
     bool& writeOk = dest.ok;
     // A failed write ends the work too: replacements that grow the text could
@@ -130,6 +157,7 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
             return PumpResult::PatternFailed;
     }
     pipeline.addCounts(outcome.counts);
+    counted.known = pipeline.countedPairs(counted.pairs);
     return readOk ? PumpResult::Done : PumpResult::ReadFailed;
 }
 
@@ -184,7 +212,8 @@ bool LeftAlone(const SourceReader& reader, const FileJob& job, bool inPlace, Fil
 
 // One go at a file. writeError receives the errno of a write failure.
 FileOutcome Attempt(const QString& source, const QString& output, const FileJob& job, const RunPairs& pairs,
-                    const std::function<void(const FileError&)>& onLateWriteFailure, int& writeError)
+                    const std::function<void(const FileError&)>& onLateWriteFailure, int& writeError,
+                    CountedPairs& counted)
 {
     FileOutcome outcome;
     outcome.counts.assign(pairs.pairs().size(), 0);
@@ -236,9 +265,9 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         ResultSink dest{out.get(), dryCompare.get(), job.tap};
         if (!outcome.codec.resultMark.isEmpty())
             dest.put(outcome.codec.resultMark.constData(), outcome.codec.resultMark.size());
-        std::fill(outcome.counts.begin(), outcome.counts.end(), 0);
-        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome, why)
-                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome, why);
+        counted.clear(outcome.counts);
+        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome, counted, why)
+                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome, counted, why);
         if (pumped != PumpResult::Restart)
             break;
     }
@@ -258,9 +287,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // form (its mark, inode, times and hard links stay): writing it back would
     // only drop a UTF-8 mark or turn UTF-32 into UTF-16. With replacements, a
     // result identical to its source, byte for byte, is left alone too.
-    bool replaced = false;
-    for (std::int64_t c : outcome.counts)
-        replaced = replaced || c > 0;
+    const bool replaced = counted.any(outcome.counts);
     if (job.dryRun) {
         outcome.ok = true;
         outcome.written = !(inPlace && (!replaced || (dryCompare && dryCompare->same())));
@@ -311,7 +338,8 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
                                          : FileError{FileStage::Write, kNulInPath, output});
     }
     int writeError = 0;
-    FileOutcome outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError);
+    CountedPairs counted{true, {}};   // the counts start all zero
+    FileOutcome outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError, counted);
     // Waiting results hold their space, and a descriptor each, until they are
     // renamed over the files they replace; once they land, the file may well fit.
     const bool shortOfRoom = writeError == ENOSPC || writeError == EDQUOT || writeError == EMFILE
@@ -321,10 +349,17 @@ FileOutcome ProcessFile(const QString& source, const QString& output, const File
         writeError = 0;
         if (job.tap)
             job.tap->restart();
-        outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError);
+        counted = {true, {}};
+        outcome = Attempt(source, output, job, *pairs, onLateWriteFailure, writeError, counted);
     }
     if (outcome.ok && job.matches) {
-        for (size_t k = 0; k < outcome.counts.size(); ++k) {
+        if (!counted.known) {
+            counted.pairs.clear();
+            for (size_t k = 0; k < outcome.counts.size(); ++k)
+                counted.pairs.push_back(k);
+        }
+        std::sort(counted.pairs.begin(), counted.pairs.end());
+        for (size_t k : counted.pairs) {
             if (outcome.counts[k] > 0)
                 job.matches->matched(k, outcome.counts[k]);
         }

@@ -41,8 +41,14 @@ public:
     void addCounts(std::vector<std::int64_t>& counts) const override
     {
         const std::vector<std::int64_t>& made = m_pipeline.counts();
-        for (size_t k = 0; k < m_kept.size() && k < made.size(); ++k)
+        for (const std::uint32_t k : m_pipeline.countedPairs())
             counts[m_kept[k]] += made[k];
+    }
+    bool countedPairs(std::vector<size_t>& pairs) const override
+    {
+        for (const std::uint32_t k : m_pipeline.countedPairs())
+            pairs.push_back(m_kept[k]);
+        return true;
     }
 
 private:

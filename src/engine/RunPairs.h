@@ -60,6 +60,14 @@ public:
     virtual bool restartNeeded() const = 0;
     // Replacements so far, added into counts (one slot per pair of the run).
     virtual void addCounts(std::vector<std::int64_t>& counts) const = 0;
+    // Appends the pairs (by position in the run) with replacements so far,
+    // each once, to pairs; false, with pairs left alone, when the replacer
+    // keeps no such list. Lets a long list's files skip the pairs that made none.
+    virtual bool countedPairs(std::vector<std::size_t>& pairs) const
+    {
+        (void)pairs;
+        return false;
+    }
     // Why the file cannot be replaced (a match longer than a regular
     // expression may span); empty while it can. Once set, no more output comes.
     virtual QString failure() const = 0;

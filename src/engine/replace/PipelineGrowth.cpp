@@ -68,7 +68,7 @@ bool ReplacePipeline<Unit>::Impl::handOnInPieces(std::size_t settled, const Sink
         spare.append(x + pos, o.pos - pos);
         spare.append(prep->replaceStore.data() + t.replaceAt, t.replaceLength);
         pos = o.pos + t.length;
-        ++counts[t.pair];
+        count(t.pair, 1);
         if (spare.size() >= pieceUnits && !handOn()) return true;
     }
     spare.append(x + pos, settled - pos);

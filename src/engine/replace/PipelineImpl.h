@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace quorvane {
@@ -39,6 +40,18 @@ namespace quorvane {
 // building the next (see PipelineGrowth.cpp), so the text held at once stays
 // within a few stretches in all, and a stop is asked between pieces.
 
+// A set of units kept by their low eight bits: a unit it does not hold is
+// surely not among those added.
+struct UnitBits {
+    std::uint64_t bits[4] = {};
+    template <typename Unit>
+    static std::size_t Bit(Unit u) { return std::size_t(std::make_unsigned_t<Unit>(u)) & 255; }
+    template <typename Unit>
+    void add(Unit u) { bits[Bit(u) >> 6] |= std::uint64_t(1) << (Bit(u) & 63); }
+    template <typename Unit>
+    bool has(Unit u) const { return bits[Bit(u) >> 6] >> (Bit(u) & 63) & 1; }
+};
+
 // What a list of pairs needs before any text is seen. It never changes, so
 // every pipeline over the same list (one per file of a batch) shares it.
 template <typename Unit>
@@ -50,6 +63,7 @@ struct PreparedPairs {
         bool creates;          // that pair's replacement may form a later find
         std::uint32_t replaceLength;
         std::size_t replaceAt; // that pair's replace text in replaceStore
+        bool formsInside = false;  // a later find lies inside that replace text
     };
     PipelineTuning tuning;
     std::vector<LiteralFinder<Unit>> finders;  // per pair; the needle is its find text
@@ -60,6 +74,11 @@ struct PreparedPairs {
     std::vector<TextInfo> texts;  // filter only: per distinct find text
     String replaceStore;          // filter only: the replace texts of `texts` in turn, then slack padding
     HitShape shape;               // filter only
+    // Filter only: the units a find holds before its last (leaders) and after
+    // its first (followers): a find that reaches over the start of an
+    // insertion holds the unit before it as a leader, one that reaches over
+    // its end the unit after it as a follower.
+    UnitBits leaders, followers;
     std::size_t reach = 0;        // filter only: longest find length - 1
     std::size_t stored = 0;       // units every stage's tail (and history) needs
     std::size_t room = 0;         // units every stage's tail takes in front of the text
@@ -89,6 +108,13 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<Stage> stages;
     std::unique_ptr<Unit[]> store;
     std::vector<std::int64_t> counts;
+    std::vector<std::uint32_t> counted;  // the pairs whose count is not zero
+    void count(std::size_t k, std::int64_t made)
+    {
+        if (made == 0) return;
+        if (counts[k] == 0) counted.push_back(std::uint32_t(k));
+        counts[k] += made;
+    }
     std::size_t stretch = 0;
     std::size_t front = 0;        // room kept in front: the tails, plus slack for growth
     std::size_t spillAt = 0;      // output of one stage, or of one pass, built whole up to this
@@ -154,12 +180,22 @@ struct ReplacePipeline<Unit>::Impl {
     std::vector<Occurrence> occurrences, picks, mergedOccurrences, secondHalf, mergedSecondHalf;
     std::vector<std::uint32_t> clusterOrder;
     std::vector<char> taken;
-    std::ptrdiff_t lastPickEnd = std::numeric_limits<std::ptrdiff_t>::min() / 4;
-    bool lastPickCreates = false;
+    // For the checks of picks that may form later finds: each pick's
+    // cluster (where it starts), and from the stretches before, the original
+    // text and the picks in it (positions from this stretch's start).
+    struct Kept {
+        std::uint32_t text;
+        std::ptrdiff_t pos;
+    };
+    std::vector<std::uint32_t> pickClusters;
+    std::vector<Kept> keptPicks;
+    String checkHistory;
+    std::uint64_t settledBefore = 0;  // units before this stretch
 
     // Sets up every stage for the prepared pairs; onePass false keeps the
     // one-pass mode off.
     Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass);
+    ~Impl();
     // Sizes the stages, their tails and the hit log; the one-pass mode needs
     // none of them, so they wait until the stages first run.
     void setUpStages();
@@ -187,8 +223,11 @@ struct ReplacePipeline<Unit>::Impl {
     // Adds the replacements chosen among occurrences [a, b) (one cluster of
     // overlapping ones; mixed when of several texts) to picks.
     void pickCluster(std::size_t a, std::size_t b, bool mixed);
-    // Whether pair k's replacement of [pos, pos + len) forms a later find.
-    bool formsLaterFind(std::size_t k, std::size_t pos, std::size_t len);
+    // False when a pick that may form a later find does (see
+    // PipelineOnePass.cpp); picks that cannot yet be checked (their right
+    // side passes knownEnd) are dropped with their clusters and settled
+    // moved back to them.
+    bool checkCreators(std::size_t knownEnd, bool final, std::size_t& settled);
     // Reports the find texts that end in the gathered stretch.
     void scanInput();
     // Drops the filter for good once scanning has cost more than the searches

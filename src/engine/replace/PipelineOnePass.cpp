@@ -15,9 +15,9 @@
 //   in list order, and an occurrence overlapping what an earlier pair took is
 //   gone (sequentially, that pair's replacement destroyed it).
 // A pair whose replace text cannot form a later find (mayCreate) needs no
-// check. For one that may, no other replacement may come within `reach` units
-// of it, so its neighbours are the original text, and that original text
-// around the inserted units must not hold a later find touching them.
+// check. For one that may, the text around its insertion, as the pairs
+// before it left that text, must not hold a later find touching it: the
+// picks that match decide, not every pair that could (PipelineCreators.cpp).
 // A stretch that breaks a condition ends the mode. If nothing has been handed
 // on yet, the stretch simply runs through the stages; otherwise the caller
 // starts the file again with the stages (restartNeeded).
@@ -71,24 +71,6 @@ struct AllOccurrences {
     }
 };
 
-// Notes whether a later pair's find touches the inserted units [from, to) of
-// a window (for a deletion from == to: the find spans the join).
-template <typename Unit>
-struct FormedReport {
-    const CandidateFilter<Unit>& filter;
-    const std::vector<std::size_t>& lengths;
-    std::size_t pair, from, to;
-    bool formed = false;
-    bool known(std::uint32_t) const { return false; }
-    void missed(std::uint32_t) {}
-    void found(std::uint32_t i, std::size_t at)
-    {
-        const std::size_t end = at + lengths[i];
-        const bool touches = from == to ? at < from && end > from : at < to && end > from;
-        formed = formed || (touches && filter.pairsOf(i).back() > pair);
-    }
-};
-
 } // namespace
 
 template <typename Unit>
@@ -106,9 +88,10 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     const std::size_t cut = final ? n : n - std::min(n, 2 * reach);
     const std::size_t complete = final ? n : n - std::min(n, reach);
     picks.clear();
+    pickClusters.clear();
     std::size_t settled = cut;
-    std::ptrdiff_t growth = 0;
-    for (std::size_t a = 0, b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
+    std::size_t a = 0;
+    for (std::size_t b; a < occurrences.size() && occurrences[a].pos < cut; a = b) {
         std::size_t clusterEnd = std::size_t(occurrences[a].pos) + prep->texts[occurrences[a].text].length;
         bool mixed = false;
         for (b = a + 1; b < occurrences.size() && occurrences[b].pos < clusterEnd; ++b) {
@@ -120,30 +103,19 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
             settled = occurrences[a].pos;
             break;
         }
-        const std::size_t first = picks.size();
-        if (b == a + 1 && !prep->anyCreates) {
-            // The common case on dense text, with nothing to check: a lone
-            // occurrence of a list that forms no later find.
-            const TextInfo& t = prep->texts[occurrences[a].text];
-            picks.push_back(occurrences[a]);
-            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
-            settled = std::max(settled, clusterEnd);
-            continue;
-        }
         if (b == a + 1) picks.push_back(occurrences[a]);
         else pickCluster(a, b, mixed);
-        for (std::size_t p = first; p < picks.size(); ++p) {
-            const Occurrence& o = picks[p];
-            const TextInfo& t = prep->texts[o.text];
-            if ((t.creates || lastPickCreates) && std::ptrdiff_t(o.pos) < lastPickEnd + std::ptrdiff_t(reach))
-                return false;
-            if (t.creates && formsLaterFind(t.pair, o.pos, t.length)) return false;
-            lastPickEnd = std::ptrdiff_t(o.pos + t.length);
-            lastPickCreates = t.creates;
-            growth += std::ptrdiff_t(t.replaceLength) - std::ptrdiff_t(t.length);
-        }
+        if (prep->anyCreates) pickClusters.resize(picks.size(), occurrences[a].pos);
         settled = std::max(settled, clusterEnd);
     }
+    if (prep->anyCreates) {
+        // Past knownEnd the text may still hold picks of the next stretch.
+        const std::size_t knownEnd = std::min(a < occurrences.size() ? std::size_t(occurrences[a].pos) : n, complete);
+        if (!checkCreators(knownEnd, final, settled)) return false;
+    }
+    std::ptrdiff_t growth = 0;
+    for (const Occurrence& o : picks)
+        growth += std::ptrdiff_t(prep->texts[o.text].replaceLength) - std::ptrdiff_t(prep->texts[o.text].length);
 
     if (std::size_t(std::ptrdiff_t(settled) + growth) > spillAt) return handOnInPieces(settled, sink);
     spare.reset(front);
@@ -157,7 +129,7 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
         CopyWithSlack(out, prep->replaceStore.data() + t.replaceAt, t.replaceLength);
         out += t.replaceLength;
         pos = o.pos + t.length;
-        ++counts[t.pair];
+        count(t.pair, 1);
     }
     CopyUnits(out, x + pos, settled - pos);
     if (settled) {
@@ -169,15 +141,28 @@ bool ReplacePipeline<Unit>::Impl::runOnePass(bool final, const Sink& sink)
     return true;
 }
 
-// What the next stretch needs: the original text before it and where the
-// last pick ended, counted from its start. No occurrence crosses `settled`.
+// What the next stretch needs: the original text before it. No occurrence
+// crosses `settled`.
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::keepRest(std::size_t settled)
 {
     const Unit* x = cur.data();
     const std::size_t n = cur.size();
     KeepLast(inputHistory, x, settled, reach);
-    lastPickEnd -= std::ptrdiff_t(settled);
+    if (prep->anyCreates) {
+        // What the next stretch's checks may look back at: the original text
+        // and the picks in it, by position from the next stretch's start.
+        const std::size_t keep = 4 * reach + 64;
+        KeepLast(checkHistory, x, settled, keep);
+        settledBefore += settled;
+        const auto shift = std::ptrdiff_t(settled), oldest = -std::ptrdiff_t(checkHistory.size());
+        std::size_t drop = 0;
+        for (Kept& o : keptPicks) o.pos -= shift;
+        for (const Occurrence& o : picks) keptPicks.push_back({o.text, std::ptrdiff_t(o.pos) - shift});
+        while (drop < keptPicks.size() && keptPicks[drop].pos + std::ptrdiff_t(prep->texts[keptPicks[drop].text].length) <= oldest)
+            ++drop;
+        keptPicks.erase(keptPicks.begin(), keptPicks.begin() + std::ptrdiff_t(drop));
+    }
     held = n - settled;
     spare.reset(front);
     spare.append(x + settled, n - settled);
@@ -254,29 +239,6 @@ void ReplacePipeline<Unit>::Impl::pickCluster(std::size_t a, std::size_t b, bool
     }
     std::sort(picks.begin() + std::ptrdiff_t(first), picks.end(),
               [](const Occurrence& x, const Occurrence& y) { return x.pos < y.pos; });
-}
-
-// Whether replacing pair k's occurrence at [pos, pos + len) of the stretch
-// forms a later pair's find with the original text around it.
-template <typename Unit>
-bool ReplacePipeline<Unit>::Impl::formsLaterFind(std::size_t k, std::size_t pos, std::size_t len)
-{
-    const Unit* x = cur.data();
-    const std::size_t n = cur.size();
-    scratch.clear();
-    if (pos < reach) {
-        const std::size_t older = std::min(inputHistory.size(), reach - pos);
-        scratch.append(inputHistory.data() + inputHistory.size() - older, older);
-    }
-    const std::size_t from = pos - std::min(pos, reach);
-    scratch.append(x + from, pos - from);
-    const std::size_t left = scratch.size();
-    const String& r = prep->replaces[k];
-    scratch.append(r);
-    scratch.append(x + pos + len, std::min(reach, n - (pos + len)));
-    FormedReport<Unit> report{*filter, prep->shape.textLength, k, left, left + r.size()};
-    filter->scan(scratch.data(), scratch.size(), scratch.size(), report);
-    return report.formed;
 }
 
 template struct ReplacePipeline<char>::Impl;

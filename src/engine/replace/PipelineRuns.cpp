@@ -49,9 +49,11 @@ void ReplacePipeline<Unit>::Impl::finishRuns(const Sink& sink)
 template <typename Unit>
 void ReplacePipeline<Unit>::Impl::gatherRunCounts()
 {
+    for (const std::uint32_t k : counted) counts[k] = 0;
+    counted.clear();
     for (std::size_t i = 0; i < runPipelines.size(); ++i) {
         const auto& part = runPipelines[i]->counts();
-        std::copy(part.begin(), part.end(), counts.begin() + std::ptrdiff_t(prep->runStarts[i]));
+        for (const std::uint32_t k : runPipelines[i]->countedPairs()) count(prep->runStarts[i] + k, part[k]);
     }
 }
 

@@ -14,6 +14,42 @@ constexpr std::size_t kMostRuns = 4;
 // Lists from this long get ready on two threads.
 constexpr std::size_t kSideBySidePairs = 1000;
 
+namespace {
+
+// Hears whether a scanned text holds a find of a pair after `pair`.
+template <typename Unit>
+struct LaterFind {
+    const CandidateFilter<Unit>& filter;
+    std::uint32_t pair;
+    bool any = false;
+    bool known(std::uint32_t) const { return false; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t i, std::size_t) { any = any || filter.pairsOf(i).back() > pair; }
+};
+
+// Fills what the one-pass check reads before it scans around an insertion:
+// the units that can stand at a find's edge with an insertion, and the
+// replace texts that hold a later find whatever surrounds them.
+template <typename Unit>
+void NoteFormingUnits(PreparedPairs<Unit>& prep, const CandidateFilter<Unit>& filter,
+                      const std::vector<const std::basic_string<Unit>*>& finds)
+{
+    for (const auto* f : finds) {
+        for (std::size_t i = 0; i < f->size(); ++i) {
+            if (i + 1 < f->size()) prep.leaders.add((*f)[i]);
+            if (i > 0) prep.followers.add((*f)[i]);
+        }
+    }
+    for (auto& t : prep.texts) {
+        if (!t.creates || t.replaceLength == 0) continue;
+        LaterFind<Unit> report{filter, t.pair};
+        filter.scan(prep.replaceStore.data() + t.replaceAt, t.replaceLength, t.replaceLength, report);
+        t.formsInside = report.any;
+    }
+}
+
+} // namespace
+
 template <typename Unit>
 std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Unit>> pairs, const PipelineTuning& tuning)
 {
@@ -78,6 +114,7 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
             prep->replaceStore += replace;
         }
         prep->replaceStore.append(kCopySlackBytes / sizeof(Unit), Unit(0));  // for CopyWithSlack
+        if (prep->anyCreates) NoteFormingUnits(*prep, filter, finds);
         prep->filter = std::move(candidates);
     }
     prep->laterRoom.assign(pairs.size(), 0);
@@ -98,9 +135,45 @@ std::shared_ptr<const PreparedPairs<Unit>> PreparePairs(std::vector<UnitPair<Uni
     return prep;
 }
 
+namespace {
+
+// Count vectors of finished pipelines, all zero again, for the next file on
+// this thread: with thousands of pairs, a fresh one per file would cost more
+// than a small file's whole search. A few sizes at most (bytes and UTF-16,
+// a run's parts).
+std::vector<std::vector<std::int64_t>>& CountSpares()
+{
+    thread_local std::vector<std::vector<std::int64_t>> spares;
+    return spares;
+}
+
+std::vector<std::int64_t> TakeCounts(std::size_t pairs)
+{
+    auto& spares = CountSpares();
+    for (auto& spare : spares) {
+        if (spare.size() != pairs) continue;
+        std::vector<std::int64_t> taken = std::move(spare);
+        spare = std::move(spares.back());
+        spares.pop_back();
+        return taken;
+    }
+    return std::vector<std::int64_t>(pairs, 0);
+}
+
+// Zeroes only the counts that were made.
+void GiveBackCounts(std::vector<std::int64_t>& counts, const std::vector<std::uint32_t>& counted)
+{
+    auto& spares = CountSpares();
+    if (counts.empty() || spares.size() >= 8) return;
+    for (const std::uint32_t k : counted) counts[k] = 0;
+    spares.push_back(std::move(counts));
+}
+
+} // namespace
+
 template <typename Unit>
 ReplacePipeline<Unit>::Impl::Impl(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool allowOnePass)
-    : prep(std::move(prepared)), counts(prep->finders.size(), 0), filter(prep->filter), reach(prep->reach)
+    : prep(std::move(prepared)), counts(TakeCounts(prep->finders.size())), filter(prep->filter), reach(prep->reach)
 {
     const PipelineTuning& tuning = prep->tuning;
     if (filter) onePass = tuning.onePass && allowOnePass;
@@ -233,7 +306,7 @@ bool ReplacePipeline<Unit>::Impl::runStage(std::size_t k, bool final, std::int64
     const std::size_t r = prep->replaces[k].size();
     const std::size_t limit = spillDepth ? 4 * pieceAt(spillDepth) : spillAt;
     if (r > m && settled + matches.size() * (r - m) > limit) {
-        counts[k] += std::int64_t(matches.size());
+        count(k, std::int64_t(matches.size()));
         spillStage(k, final, settled, minStamp, sink);
         return true;
     }
@@ -274,7 +347,7 @@ void ReplacePipeline<Unit>::Impl::applyMatches(std::size_t k, std::size_t settle
     const std::size_t m = stages[k].find, r = prep->replaces[k].size(), n = cur.size();
     const std::size_t first = matches.front(), lastEnd = matches.back() + m;
     const auto delta = std::ptrdiff_t(matches.size()) * (std::ptrdiff_t(r) - std::ptrdiff_t(m));
-    counts[k] += std::int64_t(matches.size());
+    count(k, std::int64_t(matches.size()));
     if (delta > 0) hits.grown += delta;
     else hits.shrunk -= delta;
     if (2 * (lastEnd - first) > n) {
@@ -314,6 +387,12 @@ template <typename Unit>
 ReplacePipeline<Unit>::ReplacePipeline(std::shared_ptr<const PreparedPairs<Unit>> prepared, bool onePass)
     : d(new Impl(std::move(prepared), onePass))
 {
+}
+
+template <typename Unit>
+ReplacePipeline<Unit>::Impl::~Impl()
+{
+    GiveBackCounts(counts, counted);
 }
 
 template <typename Unit>
@@ -366,6 +445,13 @@ template <typename Unit>
 bool ReplacePipeline<Unit>::onePass() const
 {
     return d->runPipelines.empty() ? d->onePass : d->runsOnePass();
+}
+
+template <typename Unit>
+const std::vector<std::uint32_t>& ReplacePipeline<Unit>::countedPairs() const
+{
+    if (!d->runPipelines.empty()) d->gatherRunCounts();
+    return d->counted;
 }
 
 template <typename Unit>

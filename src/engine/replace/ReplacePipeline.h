@@ -66,6 +66,9 @@ public:
     void finish(const Sink& sink);
     // Replacements made so far by each pair, in pair order.
     const std::vector<std::int64_t>& counts() const;
+    // The pairs with replacements so far, each once, in no set order: what
+    // a caller reads of counts() when most pairs of a long list make none.
+    const std::vector<std::uint32_t>& countedPairs() const;
     // True when the one-pass mode had to end after output was handed on: the
     // output so far must be dropped and the whole input run again through a
     // pipeline with PipelineTuning::onePass off. Further input is ignored.

@@ -198,5 +198,53 @@ TEST(StreamDifferential, MatchesTheReferenceOnListsAtTheEdgeOfTheOnePassRule)
     CompareEdgeLists<char16_t>(92);
 }
 
+// Lists where most replacements can form later finds, so the list stays one
+// and each pick is checked against what surrounds it: a replacement that ends
+// where later finds begin, one that begins where they end, or one holding a
+// later find whole (chains). Dense text puts picks side by side, so they are
+// checked in groups, and some of them do form a find.
+template <typename Unit>
+void CompareFormingLists(unsigned seed, int cases)
+{
+    std::mt19937 rng(seed);
+    const auto letters = EdgeUnits<Unit>("abc");
+    for (int c = 0; c < cases; ++c) {
+        const std::size_t count = 6 + rng() % 40;
+        std::vector<std::basic_string<Unit>> finds;
+        std::size_t longest = 1;
+        for (std::size_t k = 0; k < count; ++k) {
+            finds.push_back(test::RandomText(rng, letters, 1 + rng() % 4));
+            longest = std::max(longest, finds.back().size());
+        }
+        std::vector<UnitPair<Unit>> pairs;
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto& later = finds[std::min(count - 1, k + 1 + rng() % 3)];
+            const std::size_t edge = 1 + rng() % later.size();
+            std::basic_string<Unit> replace = EdgeUnits<Unit>("X");
+            switch (c % 3) {
+            case 0: replace += later.substr(0, edge); break;
+            case 1: replace.insert(0, later.substr(later.size() - edge)); break;
+            default: replace = rng() % 2 ? later : replace + later; break;
+            }
+            pairs.push_back({finds[k], replace});
+        }
+        const auto text = test::RandomText(rng, EdgeUnits<Unit>("abc X."), 100 + rng() % 1500);
+        std::vector<std::int64_t> want, got;
+        const auto expected = ReplaceAllReference(text, pairs, &want);
+        for (const std::size_t stretch : {std::size_t(1), std::size_t(2), longest, std::size_t(0)}) {
+            const auto result = test::RunPipelineRandomCuts(text, pairs, rng, 1 + rng() % 64,
+                                                            PipelineTuning{stretch, 1, true}, &got);
+            ASSERT_EQ(result, expected) << "seed " << seed << " case " << c << " stretch " << stretch;
+            ASSERT_EQ(got, want) << "seed " << seed << " case " << c << " stretch " << stretch;
+        }
+    }
+}
+
+TEST(StreamDifferential, MatchesTheReferenceWhenReplacementsCanFormLaterFindsAtEitherEndOrWhole)
+{
+    CompareFormingLists<char>(101, 600);
+    CompareFormingLists<char16_t>(102, 300);
+}
+
 } // namespace
 } // namespace quorvane

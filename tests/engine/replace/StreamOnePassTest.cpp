@@ -88,9 +88,10 @@ void CompareWordTexts(unsigned seed, const std::basic_string<Unit>& letters, con
             ASSERT_EQ(got, want) << "case " << c << " stretch " << stretch;
         }
     }
-    // Both the mode itself and its endings midway must have been exercised.
+    // Both the mode itself and its endings midway must have been exercised
+    // (the mode ends only where a replacement does form a later find).
     EXPECT_GT(stayed, 260);
-    EXPECT_GT(restarted, 60);
+    EXPECT_GT(restarted, 20);
 }
 
 TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
@@ -180,6 +181,29 @@ TEST(StreamOnePass, NumberedRenamesStayInOnePassOnDenseText)
         if (k % 3 == 0) pairs.push_back({w, upper + std::to_string(100 + k)});
         else pairs.push_back({(k % 2 ? w : capital) + std::to_string(k), "x"});
     }
+    std::string text;
+    while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
+    const std::string expected = ReplaceAllReference(text, pairs);
+    for (const std::size_t stretch : {std::size_t(64), std::size_t(1000), std::size_t(0)}) {
+        const OnePassRun<char> run = RunOnce(text, pairs, 50, PipelineTuning{stretch, 32, false});
+        EXPECT_FALSE(run.restarted) << stretch;
+        EXPECT_FALSE(run.fellBack) << stretch;
+        EXPECT_EQ(run.out, expected) << stretch;
+    }
+}
+
+TEST(StreamOnePass, RenamesThatCouldFormLaterFindsButDoNotStayInOnePassOnDenseText)
+{
+    // Every replacement ends where every later find begins ("zq"), and the
+    // renamed words stand side by side; what follows each insertion decides,
+    // and here it never continues a find, so the text is never run twice.
+    std::mt19937 rng(74);
+    std::vector<std::string> words;
+    for (int w = 0; w < 30; ++w) words.push_back(test::RandomText(rng, std::string("bdfklmnprst"), 2 + rng() % 4) + "a");
+    Pairs pairs;
+    for (int k = 0; k < 300; ++k)
+        pairs.push_back({k % 10 == 0 ? words[std::size_t(k / 10)] : "zq" + std::to_string(k) + "xw",
+                         "n" + std::to_string(k) + "zq"});
     std::string text;
     while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
     const std::string expected = ReplaceAllReference(text, pairs);

@@ -256,5 +256,35 @@ TEST(ReplacePipeline, HandlesOneHugeFindAmongThousandsOfPairs)
     EXPECT_EQ(want[4001], 1);
 }
 
+TEST(ReplacePipeline, EachPipelineOfSharedPairsCountsOnlyItsOwnTextsReplacements)
+{
+    // Files of a run share the prepared pairs and, on one thread, reuse count
+    // storage: a file's counts and counted pairs must never carry another's.
+    Pairs few{{"ab", "x"}, {"b", "y"}};
+    Pairs many = few;
+    for (int k = 0; k < 40; ++k) many.push_back({"#" + std::to_string(k), "-"});
+    Pairs runs = many;
+    runs.insert(runs.begin(), {"q", "a"});  // forms the later find "ab": the list is cut into runs
+    for (const Pairs& pairs : {few, many, runs}) {
+        for (const bool onePass : {true, false}) {
+            const auto prepared = PreparePairs(Pairs(pairs));
+            for (const std::string text : {"qb ab b", "none", "b"}) {
+                std::vector<std::int64_t> want;
+                const std::string expected = ReplaceAllReference(text, pairs, &want);
+                ReplacePipeline<char> pipeline(prepared, onePass);
+                std::string out;
+                const auto sink = [&out](std::string_view v) { out.append(v); };
+                pipeline.feed(text, sink);
+                pipeline.finish(sink);
+                EXPECT_EQ(out, expected) << pairs.size() << " pairs, " << text;
+                EXPECT_EQ(pipeline.counts(), want) << pairs.size() << " pairs, " << text;
+                std::vector<std::int64_t> fromCounted(pairs.size(), 0);
+                for (const std::uint32_t k : pipeline.countedPairs()) fromCounted[k] += pipeline.counts()[k];
+                EXPECT_EQ(fromCounted, want) << pairs.size() << " pairs, " << text;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace quorvane
