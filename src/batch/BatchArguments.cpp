@@ -15,7 +15,7 @@ namespace {
 
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
                              "output-folder", "folder", "extension", "report", "exclude",
-                             "backup-runs", "backup-size"};
+                             "backup-runs", "backup-size", "jobs"};
 // The options that take no value; with kValued, every long option there is.
 const QStringList kSwitches = {"help", "version", "in-place", "dry-run", "verbose", "quiet", "null",
                                "skip-hidden-folders", "include-vcs", "follow", "hidden", "diff", "binary",
@@ -102,8 +102,14 @@ QString Description()
         "with --list - (or -0 --list -): xargs splits it into many runs, and the\n"
         "oldest runs' backups are pruned first.\n"
         "\n"
-        "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
-        "results already complete are written, and the summary is printed.\n"
+        "--jobs N works on N files at once (default: one per processor core);\n"
+        "files that reach the same file, by one path or by links, are still\n"
+        "worked on one after another in list order, and what the run prints and\n"
+        "reports keeps the list's order. --jobs 1 works on one file at a time.\n"
+        "A dry run or a --diff works on one file at a time.\n"
+        "\n"
+        "SIGINT or SIGTERM stops the run: the files in hand are left as they were,\n"
+        "the results already complete are written, and the summary is printed.\n"
         "Exit status: 0 all files succeeded, 1 some failed (or the sources held no\n"
         "file, or the report or the output could not be written), 2 bad usage or a\n"
         "run that could not start, 130 stopped by SIGINT, 143 by SIGTERM.");
@@ -147,6 +153,13 @@ std::optional<qint64> ReadSize(const QString& text)
     return n << shift;
 }
 
+bool ReadJobs(const QString& text, int& jobs)
+{
+    bool ok = false;
+    jobs = text.toInt(&ok);
+    return ok && jobs >= 1;
+}
+
 } // namespace
 
 QString UsageSynopsis()
@@ -158,6 +171,7 @@ QString UsageSynopsis()
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
         "                      [--include-vcs] [--follow] [--hidden] [--diff] [--binary]\n"
         "                      [--keep-tree] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
+        "                      [--jobs N]\n"
         "                      [--] [FILE]...\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
@@ -205,6 +219,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
     parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 50).", "N"});
     parser.addOption({"backup-size", "Keep at most SIZE bytes of backups (K, M, G allowed; default 2G).", "SIZE"});
+    parser.addOption({{"j", "jobs"}, "Work on N files at once (default: one per processor core).", "N"});
     parser.addOption({"undo", "Put back the files of the latest run (or of run RUN) where they still hold "
                               "what it wrote."});
     parser.addOption({"list-runs", "List the runs that can be undone, newest first: id, time, mode, "
@@ -213,7 +228,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                  "[--] [FILE]...");
 
     ParseOutcome outcome;
-    if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0"});
+    // -jN is -j with its number: only the letter is an option.
+    QStringList letters = arguments;
+    for (QString& arg : letters)
+        if (arg.startsWith("-j") && arg.size() > 2 && arg.at(2).isDigit())
+            arg = "-j";
+    if (const QString unknown = UnknownOptionMessage(letters, {kValued + kSwitches, kValued, "hV0j"});
         !unknown.isEmpty()) {
         outcome.text = unknown;
         return outcome;
@@ -272,6 +292,11 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                 a.fileSources.push_back({Source::Kind::File, EscapedName(raw[size_t(i)]), {}, true});
             else
                 a.fileSources.push_back({Source::Kind::File, arg, {}});
+            continue;
+        }
+        if (!arg.startsWith("--") && arg.startsWith("-j")) {
+            if (!ReadJobs(arg.size() > 2 ? arg.mid(2) : arguments.value(++i), a.jobs))
+                return usage("-j needs a whole number of at least 1.");
             continue;
         }
         if (!arg.startsWith("--")) {
@@ -359,6 +384,9 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.backupRuns = value.toInt(&ok);
             if (!ok || a.backupRuns < 1)
                 return usage("--backup-runs needs a whole number of at least 1.");
+        } else if (name == "jobs") {
+            if (!ReadJobs(value, a.jobs))
+                return usage("--jobs needs a whole number of at least 1.");
         } else if (name == "backup-size") {
             const std::optional<qint64> size = ReadSize(value);
             if (!size)

@@ -11,11 +11,13 @@
 #include "engine/write/AtomicWrite.h"
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
+#include "engine/run/WorkerScheduler.h"
 #include "engine/write/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -94,6 +96,8 @@ public:
         m_currentOutput = plan.output;
         return plan;
     }
+    // No entry asks anything: each can be planned while earlier ones run.
+    std::optional<EntryPlan> planAhead(qsizetype index) override { return plan(index); }
     std::optional<QString> peekSource(qsizetype index) override
     {
         const ListEntry& entry = m_entries[size_t(index)];
@@ -246,7 +250,9 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         };
     }
     CommandFace face(a, entries, outputs, console, std::make_shared<const RunPairs>(std::move(pairs)));
-    RunDriver driver(face, options);
+    const int jobs = a.jobs > 0 ? a.jobs : QThread::idealThreadCount();
+    std::unique_ptr<WorkerScheduler> workers = jobs > 1 ? std::make_unique<WorkerScheduler>(jobs) : nullptr;
+    RunDriver driver(face, options, workers.get());
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
         return 2;
