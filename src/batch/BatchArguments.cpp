@@ -228,10 +228,10 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                  "[--] [FILE]...");
 
     ParseOutcome outcome;
-    // -jN is -j with its number: only the letter is an option.
+    // What follows -j is its number (-j4), not more letters.
     QStringList letters = arguments;
     for (QString& arg : letters)
-        if (arg.startsWith("-j") && arg.size() > 2 && arg.at(2).isDigit())
+        if (arg.startsWith("-j"))
             arg = "-j";
     if (const QString unknown = UnknownOptionMessage(letters, {kValued + kSwitches, kValued, "hV0j"});
         !unknown.isEmpty()) {
