@@ -74,7 +74,11 @@ public:
     }
 
     qsizetype count() override { return qsizetype(m_entries.size()); }
-    EntryPlan plan(qsizetype index) override
+    EntryPlan plan(qsizetype index) override { return planEntry(index, true); }
+    // No entry asks anything: each can be planned while earlier ones run. The
+    // progress line then moves as entries are told (fileDone).
+    std::optional<EntryPlan> planAhead(qsizetype index) override { return planEntry(index, false); }
+    EntryPlan planEntry(qsizetype index, bool inHand)
     {
         const ListEntry& entry = m_entries[size_t(index)];
         EntryPlan plan;
@@ -90,14 +94,13 @@ public:
         if (m_a.keepTree && !m_a.dryRun && !m_a.diff)
             QDir().mkpath(QFileInfo(plan.output).path());
         plan.pairs = m_pairs;
-        m_console.progress.file(index, entry.path);
+        if (inHand)
+            m_console.progress.file(index, entry.path);
         m_yields = 0;
         m_current = entry.path;
         m_currentOutput = plan.output;
         return plan;
     }
-    // No entry asks anything: each can be planned while earlier ones run.
-    std::optional<EntryPlan> planAhead(qsizetype index) override { return plan(index); }
     std::optional<QString> peekSource(qsizetype index) override
     {
         const ListEntry& entry = m_entries[size_t(index)];
@@ -111,7 +114,7 @@ public:
     }
     bool stopRequested() override { return StopSignals::received() != 0; }
     QString describe(const FileError& error) override { return CommandReason(error); }
-    void fileDone(qsizetype, const RunReportRow& row, const FileError& error) override
+    void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override
     {
         if (error.failed())
             m_console.error(row.source + ": " + row.reason);
@@ -120,6 +123,8 @@ public:
         else if (m_a.dryRun && !m_a.diff
                  && (m_a.verbose || (row.outcome == RunOutcome::Written && row.replacements > 0)))
             m_console.print(QString::number(row.replacements) + '\t' + row.source);
+        if (size_t(index) + 1 < m_entries.size())
+            m_console.progress.file(index + 1, m_entries[size_t(index) + 1].path);
     }
     // Told once the run has ended, after every per-file message.
     void lateFailure(qsizetype, const RunReportRow& row, const FileError&) override
