@@ -141,7 +141,7 @@ RunReport RunDriver::run()
         }
         // Workers have the files in hand: the face's events run meanwhile,
         // and its stop is seen within one wait.
-        scheduler.waitForEnds(int(std::max<qsizetype>(1, ahead / 2)), 20);
+        scheduler.waitForEnds(int(std::max<qsizetype>(1, ahead / 2)), 5);
         m_face.yield();
     }
     scheduler.drain();
