@@ -153,11 +153,13 @@ std::optional<qint64> ReadSize(const QString& text)
     return n << shift;
 }
 
+// A --jobs count: each is a thread of its own, so far more than any machine's
+// cores is a mistake.
 bool ReadJobs(const QString& text, int& jobs)
 {
     bool ok = false;
     jobs = text.toInt(&ok);
-    return ok && jobs >= 1;
+    return ok && jobs >= 1 && jobs <= 256;
 }
 
 } // namespace
@@ -296,7 +298,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
         }
         if (!arg.startsWith("--") && arg.startsWith("-j")) {
             if (!ReadJobs(arg.size() > 2 ? arg.mid(2) : arguments.value(++i), a.jobs))
-                return usage("-j needs a whole number of at least 1.");
+                return usage("-j needs a whole number from 1 to 256.");
             continue;
         }
         if (!arg.startsWith("--")) {
@@ -386,7 +388,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                 return usage("--backup-runs needs a whole number of at least 1.");
         } else if (name == "jobs") {
             if (!ReadJobs(value, a.jobs))
-                return usage("--jobs needs a whole number of at least 1.");
+                return usage("--jobs needs a whole number from 1 to 256.");
         } else if (name == "backup-size") {
             const std::optional<qint64> size = ReadSize(value);
             if (!size)

@@ -255,7 +255,7 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         };
     }
     CommandFace face(a, entries, outputs, console, std::make_shared<const RunPairs>(std::move(pairs)));
-    const int jobs = a.jobs > 0 ? a.jobs : QThread::idealThreadCount();
+    const int jobs = int(std::min<qsizetype>(a.jobs > 0 ? a.jobs : QThread::idealThreadCount(), qsizetype(entries.size())));
     std::unique_ptr<WorkerScheduler> workers = jobs > 1 ? std::make_unique<WorkerScheduler>(jobs) : nullptr;
     RunDriver driver(face, options, workers.get());
     if (const QString why = driver.refusal(); !why.isEmpty()) {

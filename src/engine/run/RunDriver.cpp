@@ -81,11 +81,12 @@ RunReport RunDriver::run()
     m_slots.clear();
     m_slots.resize(size_t(count));
     m_rowOf.assign(size_t(count), -1);
-    std::vector<std::optional<RunReportRow>> afterStop{size_t(count)};
+    std::vector<std::optional<RunReportRow>> afterStop(static_cast<size_t>(count));
     qsizetype next = 0;       // the first entry not planned
     qsizetype told = 0;       // the first entry not told
     qsizetype cut = -1;       // the first entry the run did not complete
     bool stopping = false;    // no entry is planned any more
+    bool asks = false;        // the face cannot plan entry `next` ahead
     const auto stop = [&] {
         stopping = true;
         m_stop = true;
@@ -115,8 +116,10 @@ RunReport RunDriver::run()
             break;
         if (!stopping && next < count && next - told < ahead) {
             // A plan that may ask the user waits until every earlier entry is told.
-            std::optional<EntryPlan> plan = workers > 1 ? m_face.planAhead(next) : std::nullopt;
+            std::optional<EntryPlan> plan = workers > 1 && !asks ? m_face.planAhead(next) : std::nullopt;
+            asks = !plan;
             if (plan || told == next) {
+                asks = false;
                 if (!plan)
                     plan = m_face.plan(next);
                 if (plan->action == EntryPlan::Action::Stop) {
