@@ -48,6 +48,8 @@ TARGETS = [
     ("C", "quorvane at most 1.0 x sed -i", "C.quorvane", "C.sed", 1.0),
     ("C", "backups on at most 1.15 x backups off", "C.quorvane", "C.nobackup", 1.15),
     ("C", "--undo of the run at most 1.0 x the run", "C.undo", "C.quorvane", 1.0),
+    ("C", "2 workers (--jobs 2) at most 0.25 x sed -i", "C.jobs2", "C.sed", 0.25),
+    ("C", "1 worker (--jobs 1) at most 1.05 x the revision before (BENCH_BEFORE)", "C.jobs1", "C.before", 1.05),
     ("D", "quorvane at most 2 x cp", "D.quorvane", "D.cp", 2.0),
     ("E", "quorvane at most 0.05 x sed", "E.quorvane", "E.sed", 0.05),
     ("F", "10,000 pairs at most 3 x one pair over the same 32 MB", "F.quorvane", "A32.quorvane", 3.0),
@@ -91,7 +93,9 @@ NOTES = {
          "prunes itself to the last 10 runs; the store holds 10 runs before the first one measured, "
          "so every run also prunes the oldest and frees the 20,000 files it kept), C.nobackup runs "
          "with --no-backup, and C.undo is quorvane-batch --undo of the run just made (each file "
-         "read and hashed, then put back).",
+         "read and hashed, then put back). C.jobs1 and C.jobs2 are C.quorvane with --jobs 1 and "
+         "--jobs 2 (C.quorvane takes one worker per core); C.before, when measured, is the "
+         "quorvane-batch that BENCH_BEFORE names.",
     "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
     "E": "sed, perl and python run once here.",
     "M": "Every pair doubles the text, so one 64 KiB stretch of input becomes 256 MB: the stages "

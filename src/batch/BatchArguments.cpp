@@ -15,7 +15,7 @@ namespace {
 
 const QStringList kValued = {"find", "replace", "sets", "separator", "list",
                              "output-folder", "folder", "extension", "report", "exclude",
-                             "backup-runs", "backup-size"};
+                             "backup-runs", "backup-size", "jobs"};
 // The options that take no value; with kValued, every long option there is.
 const QStringList kSwitches = {"help", "version", "in-place", "dry-run", "verbose", "quiet", "null",
                                "skip-hidden-folders", "include-vcs", "follow", "hidden", "diff", "binary",
@@ -115,8 +115,14 @@ QString Description()
         "with --list - (or -0 --list -): xargs splits it into many runs, and the\n"
         "oldest runs' backups are pruned first.\n"
         "\n"
-        "SIGINT or SIGTERM stops the run: the file in hand is left as it was, the\n"
-        "results already complete are written, and the summary is printed.\n"
+        "--jobs N works on N files at once (default: one per processor core);\n"
+        "files that reach the same file, by one path or by links, are still\n"
+        "worked on one after another in list order, and what the run prints and\n"
+        "reports keeps the list's order. --jobs 1 works on one file at a time.\n"
+        "A dry run or a --diff works on one file at a time.\n"
+        "\n"
+        "SIGINT or SIGTERM stops the run: the files in hand are left as they were,\n"
+        "the results already complete are written, and the summary is printed.\n"
         "Exit status: 0 all files succeeded, 1 some failed (or the sources held no\n"
         "file, or the report or the output could not be written), 2 bad usage or a\n"
         "run that could not start, 130 stopped by SIGINT, 143 by SIGTERM.");
@@ -160,6 +166,15 @@ std::optional<qint64> ReadSize(const QString& text)
     return n << shift;
 }
 
+// A --jobs count: each is a thread of its own, so far more than any machine's
+// cores is a mistake.
+bool ReadJobs(const QString& text, int& jobs)
+{
+    bool ok = false;
+    jobs = text.toInt(&ok);
+    return ok && jobs >= 1 && jobs <= 256;
+}
+
 } // namespace
 
 QString UsageSynopsis()
@@ -171,7 +186,7 @@ QString UsageSynopsis()
         "                      [--report FILE] [-0] [--exclude GLOB]... [--skip-hidden-folders]\n"
         "                      [--include-vcs] [--follow] [--hidden] [--diff] [--binary]\n"
         "                      [--keep-tree] [--no-backup] [--backup-runs N] [--backup-size SIZE]\n"
-        "                      [-w] [-i] [-E] [--] [FILE]...\n"
+        "                      [--jobs N] [-w] [-i] [-E] [--] [FILE]...\n"
         "       quorvane-batch [-w] [-i] [-E] (--find TEXT --replace TEXT | --sets FILE)... -\n"
         "       quorvane-batch --undo [RUN] [--report FILE] [--quiet]\n"
         "       quorvane-batch --list-runs\n");
@@ -222,6 +237,7 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
     parser.addOption({"no-backup", "Keep no backup of the files the run replaces (it cannot be undone)."});
     parser.addOption({"backup-runs", "Keep the backups of at most N runs (default 50).", "N"});
     parser.addOption({"backup-size", "Keep at most SIZE bytes of backups (K, M, G allowed; default 2G).", "SIZE"});
+    parser.addOption({{"j", "jobs"}, "Work on N files at once (default: one per processor core).", "N"});
     parser.addOption({"undo", "Put back the files of the latest run (or of run RUN) where they still hold "
                               "what it wrote."});
     parser.addOption({"list-runs", "List the runs that can be undone, newest first: id, time, mode, "
@@ -230,7 +246,12 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                                  "[--] [FILE]...");
 
     ParseOutcome outcome;
-    if (const QString unknown = UnknownOptionMessage(arguments, {kValued + kSwitches, kValued, "hV0wiE"});
+    // What follows -j is its number (-j4), not more letters.
+    QStringList letters = arguments;
+    for (QString& arg : letters)
+        if (arg.startsWith("-j"))
+            arg = "-j";
+    if (const QString unknown = UnknownOptionMessage(letters, {kValued + kSwitches, kValued, "hV0wiEj"});
         !unknown.isEmpty()) {
         outcome.text = unknown;
         return outcome;
@@ -291,8 +312,16 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
                 a.fileSources.push_back({Source::Kind::File, arg, {}});
             continue;
         }
+        if (!arg.startsWith("--") && arg.startsWith("-j")) {
+            if (!ReadJobs(arg.size() > 2 ? arg.mid(2) : arguments.value(++i), a.jobs))
+                return usage("-j needs a whole number from 1 to 256.");
+            continue;
+        }
         if (!arg.startsWith("--")) {
-            // Short options, alone or together (-wi): -h and -V are handled above.
+            // Short options, alone or together (-wi): -h and -V are handled above;
+            // -j takes the number after it, so it goes first (-j2 -wi).
+            if (arg.contains('j'))
+                return usage("-j comes alone or first, with its number: -j N or -jN.");
             a.nulSeparated = a.nulSeparated || arg.contains('0');
             a.match.wholeWords = a.match.wholeWords || arg.contains('w');
             a.match.ignoreCase = a.match.ignoreCase || arg.contains('i');
@@ -386,6 +415,9 @@ ParseOutcome ParseBatchArguments(const QStringList& arguments, const std::vector
             a.backupRuns = value.toInt(&ok);
             if (!ok || a.backupRuns < 1)
                 return usage("--backup-runs needs a whole number of at least 1.");
+        } else if (name == "jobs") {
+            if (!ReadJobs(value, a.jobs))
+                return usage("--jobs needs a whole number from 1 to 256.");
         } else if (name == "backup-size") {
             const std::optional<qint64> size = ReadSize(value);
             if (!size)

@@ -46,6 +46,7 @@ struct BatchArguments {
     bool backup = true;                // --no-backup turns it off
     int backupRuns = 50;               // --backup-runs N
     qint64 backupBytes = qint64(2) << 30;   // --backup-size SIZE
+    int jobs = 0;                      // --jobs N, -j N: files in hand at once (0: one per core)
 };
 
 struct ParseOutcome {

@@ -12,11 +12,13 @@
 #include "engine/write/AtomicWrite.h"
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
+#include "engine/run/WorkerScheduler.h"
 #include "engine/write/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -73,7 +75,11 @@ public:
     }
 
     qsizetype count() override { return qsizetype(m_entries.size()); }
-    EntryPlan plan(qsizetype index) override
+    EntryPlan plan(qsizetype index) override { return planEntry(index, true); }
+    // No entry asks anything: each can be planned while earlier ones run. The
+    // progress line then moves as entries are told (fileDone).
+    std::optional<EntryPlan> planAhead(qsizetype index) override { return planEntry(index, false); }
+    EntryPlan planEntry(qsizetype index, bool inHand)
     {
         const ListEntry& entry = m_entries[size_t(index)];
         EntryPlan plan;
@@ -89,7 +95,8 @@ public:
         if (m_a.keepTree && !m_a.dryRun && !m_a.diff)
             QDir().mkpath(QFileInfo(plan.output).path());
         plan.pairs = m_pairs;
-        m_console.progress.file(index, entry.path);
+        if (inHand)
+            m_console.progress.file(index, entry.path);
         m_yields = 0;
         m_current = entry.path;
         m_currentOutput = plan.output;
@@ -108,7 +115,7 @@ public:
     }
     bool stopRequested() override { return StopSignals::received() != 0; }
     QString describe(const FileError& error) override { return CommandReason(error); }
-    void fileDone(qsizetype, const RunReportRow& row, const FileError& error) override
+    void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override
     {
         if (error.failed())
             m_console.error(row.source + ": " + row.reason);
@@ -117,6 +124,8 @@ public:
         else if (m_a.dryRun && !m_a.diff
                  && (m_a.verbose || (row.outcome == RunOutcome::Written && row.replacements > 0)))
             m_console.print(QString::number(row.replacements) + '\t' + row.source);
+        if (size_t(index) + 1 < m_entries.size())
+            m_console.progress.file(index + 1, m_entries[size_t(index) + 1].path);
     }
     // Told once the run has ended, after every per-file message.
     void lateFailure(qsizetype, const RunReportRow& row, const FileError&) override
@@ -255,7 +264,9 @@ int RunBatch(const BatchArguments& a, Streams& streams, std::FILE* terminal)
         };
     }
     CommandFace face(a, entries, outputs, console, std::move(pairs));
-    RunDriver driver(face, options);
+    const int jobs = int(std::min<qsizetype>(a.jobs > 0 ? a.jobs : QThread::idealThreadCount(), qsizetype(entries.size())));
+    std::unique_ptr<WorkerScheduler> workers = jobs > 1 ? std::make_unique<WorkerScheduler>(jobs) : nullptr;
+    RunDriver driver(face, options, workers.get());
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         console.error(store.folder() + ": " + why + " (backups cannot be kept; --no-backup runs without them)");
         return 2;

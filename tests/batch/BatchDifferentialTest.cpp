@@ -1,9 +1,11 @@
 // quorvane-batch against a plain sequential replace-all, with thousands of
 // random pairs over a tiny alphabet so that pairs keep creating and destroying
-// each other's occurrences, across chunk boundaries and in both text forms.
+// each other's occurrences, across chunk boundaries and in both text forms,
+// with one file at a time and with several at once.
 #include "tests/batch/BatchProcess.h"
 #include "tests/support/TestEnv.h"
 
+#include <QDir>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <random>
@@ -101,16 +103,25 @@ TEST(BatchDifferential, ThousandsOfPairsGiveTheSequentialResultInEveryForm)
         long long ignored = 0;
         const std::string wide = ReplaceInOrder(texts[3], pairs, ignored);
         arguments << env.write("in/wide.txt", Utf16WithMark(texts[3]));
-        const QString out = env.mkdir("out");
-        arguments << "--output-folder" << out;
+        const QString out = env.path("out");
+        arguments << "--output-folder" << out << "--report" << "report.csv";
 
-        const BatchResult r = RunBatchCommand(arguments, env.root());
-        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-        for (size_t i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(TestEnv::read(out + QString("/bytes%1.txt").arg(i)), QByteArray::fromStdString(expected[i]))
-                << "file " << i;
-        EXPECT_EQ(TestEnv::read(out + "/wide.txt"), Utf16WithMark(wide));
-        EXPECT_EQ(r.out, QString("6 files written, 0 unchanged, 0 failed, %1 replacements\n")
-                             .arg(expectedCount + ignored).toUtf8());
+        // One file at a time and three at once: the same bytes, counts and rows.
+        QByteArray reports[2];
+        for (const int jobs : {1, 3}) {
+            SCOPED_TRACE(jobs);
+            QDir(out).removeRecursively();
+            env.mkdir("out");
+            const BatchResult r = RunBatchCommand(arguments + QStringList{"--jobs", QString::number(jobs)}, env.root());
+            ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+            for (size_t i = 0; i < texts.size(); ++i)
+                EXPECT_EQ(TestEnv::read(out + QString("/bytes%1.txt").arg(i)), QByteArray::fromStdString(expected[i]))
+                    << "file " << i;
+            EXPECT_EQ(TestEnv::read(out + "/wide.txt"), Utf16WithMark(wide));
+            EXPECT_EQ(r.out, QString("6 files written, 0 unchanged, 0 failed, %1 replacements\n")
+                                 .arg(expectedCount + ignored).toUtf8());
+            reports[jobs > 1] = TestEnv::read(env.path("report.csv"));
+        }
+        EXPECT_EQ(reports[1], reports[0]);
     }
 }

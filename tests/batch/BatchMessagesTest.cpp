@@ -38,6 +38,8 @@ TEST(BatchMessages, MistakesAreToldWithTheirFixAndTouchNothing)
         {QStringList{"-0", "--in-place"} + pair, nulNames,
          "-0 reads the names in --list files, and none is given; add --list - to read them from standard input."},
         {QStringList{"--in-place", "--verbose", "f.txt"} + pair, {}, "--verbose goes with --dry-run."},
+        {QStringList{"--in-place", "--jobs", "0", "f.txt"} + pair, {}, "--jobs needs a whole number from 1 to 256."},
+        {QStringList{"--in-place", "-j257", "f.txt"} + pair, {}, "-j needs a whole number from 1 to 256."},
         {QStringList{"--in-place", "--report", "nowhere/r.csv", "f.txt"} + pair, {},
          "--report nowhere/r.csv: No such file or directory"},
         {{"--undo", "--report", "f.txt/r.csv"}, {}, "--report f.txt/r.csv: Not a directory"},

@@ -59,7 +59,9 @@ bool WaitForHold(const QString& mark, QProcess& process)
 }
 
 // Starts quorvane-batch in env's folder with arguments, set to hold within
-// big/big.txt until a signal comes (see the command line's test hold).
+// big/big.txt until a signal comes (see the command line's test hold). The
+// hold is made in the face's yields, which come from within the file in hand
+// only with one file at a time.
 void StartHeld(QProcess& process, const TestEnv& env, const QStringList& arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -68,7 +70,7 @@ void StartHeld(QProcess& process, const TestEnv& env, const QStringList& argumen
     environment.insert("QUORVANE_TEST_HOLD_MARK", env.path("held"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(env.root());
-    process.start(BatchExecutable(), arguments);
+    process.start(BatchExecutable(), QStringList{"--jobs", "1"} + arguments);
 }
 
 } // namespace

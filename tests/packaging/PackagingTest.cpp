@@ -188,7 +188,7 @@ TEST(Packaging, DebHoldsBothProgramsTheirManPagesCompletionLicenceAndValidDeskto
         << man.constData();
     const QByteArray synopsis = man.mid(man.indexOf(".SH SYNOPSIS"), man.indexOf(".SH DESCRIPTION")
                                                                          - man.indexOf(".SH SYNOPSIS"));
-    EXPECT_EQ(synopsis.count(".B quorvane-batch\n"), 3) << synopsis.constData();
+    EXPECT_EQ(synopsis.count(".B quorvane-batch\n"), 4) << synopsis.constData();
     EXPECT_TRUE(synopsis.contains("\n.br\n.B quorvane-batch\n\\fI\\,--list-runs\\/\\fR\n")) << synopsis.constData();
     EXPECT_LT(man.indexOf(".SH OPTIONS"), man.indexOf(".SH EXAMPLES"));
     EXPECT_TRUE(man.contains("\n.SH EXAMPLES\n.TP\n.B quorvane\\-batch \\-\\-find colour \\-\\-replace color "

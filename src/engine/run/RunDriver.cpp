@@ -1,10 +1,7 @@
 #include "engine/run/RunDriver.h"
 
-#include "engine/files/PathHelpers.h"
+#include "engine/run/RunSlot.h"
 #include "engine/write/CommitGroup.h"
-
-#include <cerrno>
-#include <numeric>
 
 namespace quorvane {
 
@@ -35,6 +32,8 @@ RunDriver::RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler)
 {
 }
 
+RunDriver::~RunDriver() = default;
+
 QString RunDriver::refusal() const
 {
     if (m_options.dryRun || !m_options.backups || !m_options.keepBackups)
@@ -47,6 +46,9 @@ RunReport RunDriver::run()
     m_report = RunReport();
     m_late.clear();
     m_written.clear();
+    m_news.clear();
+    m_runThread = std::this_thread::get_id();
+    m_stop = false;
     // Results of small files wait in one group, so the run pays for one sync
     // per group of files; a run that stops still lands them.
     CommitGroup group;
@@ -71,37 +73,81 @@ RunReport RunDriver::run()
         m_dry = std::make_unique<DryResults>();
         m_dry->learn(count, [this](qsizetype index) { return m_face.peekSource(index); });
     }
-    qsizetype stoppedAt = -1;   // the first entry the run did not complete
-    for (qsizetype i = 0; i < count; ++i) {
-        if (m_face.stopRequested()) {
-            stoppedAt = i;
-            break;
+    RunScheduler& scheduler = m_options.dryRun ? m_inOrder : *m_scheduler;
+    const int workers = scheduler.workers();
+    // Entries planned ahead of the first one not yet told: enough to keep
+    // every worker busy past a big file, few enough to stop fast.
+    const qsizetype ahead = workers > 1 ? qsizetype(16) * workers : 1;
+    m_slots.clear();
+    m_slots.resize(size_t(count));
+    m_rowOf.assign(size_t(count), -1);
+    std::vector<std::optional<RunReportRow>> afterStop(static_cast<size_t>(count));
+    qsizetype next = 0;       // the first entry not planned
+    qsizetype told = 0;       // the first entry not told
+    qsizetype cut = -1;       // the first entry the run did not complete
+    bool stopping = false;    // no entry is planned any more
+    bool asks = false;        // the face cannot plan entry `next` ahead
+    const auto stop = [&] {
+        stopping = true;
+        m_stop = true;
+    };
+    for (;;) {
+        // Each ended entry is told in list order; past one the run did not
+        // complete, rows wait for the rows of the entries not reached.
+        while (told < next && m_slots[size_t(told)]->ended.load(std::memory_order_acquire)) {
+            std::optional<RunReportRow> row = settle(told, *m_slots[size_t(told)]);
+            if (!row && cut < 0) {
+                cut = told;
+                stop();
+            } else if (row && cut >= 0) {
+                afterStop[size_t(told)] = std::move(row);
+            } else if (row) {
+                m_rowOf[size_t(told)] = m_report.add(std::move(*row));
+            }
+            m_slots[size_t(told)].reset();
+            ++told;
         }
-        const EntryPlan plan = m_face.plan(i);
-        if (plan.action == EntryPlan::Action::Stop) {
-            stoppedAt = i;
-            break;
-        }
-        if (plan.action == EntryPlan::Action::Fail) {
-            m_report.add({plan.source, plan.output, 0, RunOutcome::Failed, plan.failure});
+        tellLate(told);
+        if (!stopping && m_face.stopRequested()) {
+            stop();
             continue;
         }
-        if (plan.action == EntryPlan::Action::Skip) {
-            m_report.add({plan.source, plan.output, 0, RunOutcome::Skipped, QString()});
-            continue;
-        }
-        m_scheduler->submit(i, plan.source, plan.output, [this, i, &plan] { processEntry(i, plan); });
-        m_scheduler->drain();
-        if (m_stopHere) {
-            stoppedAt = i;
+        if (told == next && (stopping || next == count))
             break;
+        if (!stopping && next < count && next - told < ahead) {
+            // A plan that may ask the user waits until every earlier entry is told.
+            std::optional<EntryPlan> plan = workers > 1 && !asks ? m_face.planAhead(next) : std::nullopt;
+            asks = !plan;
+            if (plan || told == next) {
+                asks = false;
+                if (!plan)
+                    plan = m_face.plan(next);
+                if (plan->action == EntryPlan::Action::Stop) {
+                    stop();
+                    continue;
+                }
+                auto slot = std::make_unique<Slot>();
+                Slot& s = *slot;
+                s.plan = std::move(*plan);
+                m_slots[size_t(next)] = std::move(slot);
+                const qsizetype index = next++;
+                if (s.plan.action == EntryPlan::Action::Process) {
+                    scheduler.submit(index, s.plan.source, s.plan.output, [this, index, &s] { work(index, s); });
+                    continue;
+                }
+                const bool failed = s.plan.action == EntryPlan::Action::Fail;
+                s.row = RunReportRow{s.plan.source, s.plan.output, 0, failed ? RunOutcome::Failed : RunOutcome::Skipped,
+                                     failed ? s.plan.failure : QString()};
+                s.ended = true;
+                continue;
+            }
         }
-        if (m_face.stopRequested()) {
-            stoppedAt = i + 1;
-            break;
-        }
+        // Workers have the files in hand: the face's events run meanwhile,
+        // and its stop is seen within one wait.
+        scheduler.waitForEnds(int(std::max<qsizetype>(1, ahead / 2)), 5);
+        m_face.yield();
     }
-    m_scheduler->drain();
+    scheduler.drain();
 
     QString ignored;
     m_face.guard(RunFace::Phase::Landing, [&] {
@@ -113,108 +159,24 @@ RunReport RunDriver::run()
         }
     }, ignored);
     m_job.group = nullptr;
+    tellLate(count);
 
-    // Each entry before the stop has exactly one row, at its own index.
-    for (const auto& [index, reason] : m_late)
-        m_report.markFailed(index, reason);
-    if (stoppedAt >= 0) {
+    if (stopping) {
         m_report.stopBefore({});
-        for (qsizetype p = stoppedAt; p < count; ++p) {
-            if (std::optional<RunReportRow> row = m_face.unreached(p))
-                m_report.add(std::move(*row));
+        for (qsizetype p = cut >= 0 ? cut : next; p < count; ++p) {
+            std::optional<RunReportRow> row = std::move(afterStop[size_t(p)]);
+            if (!row)
+                row = m_face.unreached(p);
+            if (row)
+                m_rowOf[size_t(p)] = m_report.add(std::move(*row));
         }
     }
+    for (const auto& [index, reason] : m_late) {
+        if (m_rowOf[size_t(index)] >= 0)
+            m_report.markFailed(m_rowOf[size_t(index)], reason);
+    }
+    m_slots.clear();
     return std::move(m_report);
-}
-
-void RunDriver::processEntry(qsizetype index, const EntryPlan& plan)
-{
-    m_stopHere = false;
-    RunReportRow row{plan.source, plan.output, 0, RunOutcome::Skipped, QString()};
-    if (plan.skipEmpty) {
-        // Reads have no side effects, so a result of this run still waiting
-        // for the source lands before the source is sized (ProcessFile does
-        // the same before it reads).
-        if (m_job.group)
-            m_job.group->landBefore(plan.source);
-        const qint64 size = FileSize2(plan.source);
-        if (size < 1) {
-            const int why = errno ? errno : EIO;
-            row.reason = m_face.describeSkip(size == 0 ? SkipCause{SkipCause::Kind::Empty, -1, {}}
-                                                       : SkipCause{SkipCause::Kind::Unreadable, -1,
-                                                                   FileError(FileStage::Open, why, plan.source)});
-            m_report.add(row);
-            m_face.fileDone(index, row, {});
-            return;
-        }
-    }
-    FileJob job = m_job;
-    job.prepared = plan.pairs;
-    if (m_dry) {
-        job.tap = m_dry->keepFor(index, plan.output, job.tap);
-        job.standIn = [this](const QString& path) { return m_dry->standIn(path); };
-    }
-    // A file reached again by another path (a link, a hard link) would get
-    // the pairs a second time; the same path listed twice is run twice.
-    job.writtenBefore = [this, &plan](const FileIdentity& id) {
-        const auto it = m_written.constFind(id);
-        return it != m_written.cend() && it->second != plan.source ? it->first : qsizetype(-1);
-    };
-    FileOutcome outcome;
-    QString reason;
-    const bool ran = m_face.guard(RunFace::Phase::File, [&] {
-        if (m_options.process) {
-            outcome = m_options.process(plan.source, plan.output, job);
-            return;
-        }
-        // A failure to land may come even before the file's outcome: the
-        // group flushes as it takes the result.
-        const auto late = [this, index, row](const FileError& error) {
-            RunReportRow failed = row;
-            failed.outcome = RunOutcome::Failed;
-            failed.reason = m_face.describe(error);
-            m_late.emplace_back(index, failed.reason);
-            m_face.lateFailure(index, failed, error);
-        };
-        outcome = plan.process ? plan.process(plan.source, plan.output, job, late)
-                               : ProcessFile(plan.source, plan.output, job, late);
-    }, reason);
-    if (m_dry)
-        m_dry->done(ran && outcome.ok && outcome.written);
-    if (!ran) {
-        row.outcome = RunOutcome::Failed;
-        row.reason = reason;
-        m_report.add(row);
-        return;
-    }
-    if (outcome.cancelled) {
-        m_stopHere = true;
-        return;
-    }
-    if (!outcome.ok) {
-        row.outcome = RunOutcome::Failed;
-        row.reason = m_face.describe(outcome.failure);
-        m_report.add(row);
-        m_face.fileDone(index, row, outcome.failure);
-        return;
-    }
-    if (outcome.binary || outcome.sameAs >= 0) {
-        row.reason = m_face.describeSkip(outcome.binary ? SkipCause{SkipCause::Kind::Binary, -1, {}}
-                                                        : SkipCause{SkipCause::Kind::SameFile, outcome.sameAs, {}});
-        m_report.add(row);
-        m_face.fileDone(index, row, {});
-        return;
-    }
-    if (outcome.written && plan.source == plan.output) {
-        m_written.insert(outcome.source, {index, plan.source});
-        if (outcome.result.known())
-            m_written.insert(outcome.result, {index, plan.source});
-    }
-    row.replacements = std::accumulate(outcome.counts.begin(), outcome.counts.end(), std::int64_t(0));
-    // Only an in-place result identical to its source is left unwritten.
-    row.outcome = outcome.written ? RunOutcome::Written : RunOutcome::Unchanged;
-    m_report.add(row);
-    m_face.fileDone(index, row, {});
 }
 
 } // namespace quorvane

@@ -13,7 +13,10 @@
 #include "engine/run/RunScheduler.h"
 
 #include <QHash>
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 namespace quorvane {
 
@@ -39,8 +42,11 @@ struct RunOptions {
 
 class RunDriver {
 public:
-    // scheduler may be null: files are then processed in list order on this thread.
+    // scheduler may be null: files are then processed in list order on this
+    // thread. A dry run always is: each entry reads what the ones before it
+    // would have written (DryResults).
     RunDriver(RunFace& face, RunOptions options, RunScheduler* scheduler = nullptr);
+    ~RunDriver();
 
     // Asked before the run: empty when it can start, otherwise why its backups
     // cannot be kept (the store's words), so no file fails for want of one.
@@ -50,7 +56,13 @@ public:
     RunReport run();
 
 private:
-    void processEntry(qsizetype index, const EntryPlan& plan);
+    struct Slot;        // an entry planned and not yet told (RunEntry.cpp)
+    struct LateNews;    // a late failure on a worker, told on the run's thread
+    void work(qsizetype index, Slot& slot);
+    // Tells the face of an ended entry; nullopt when the run did not reach it.
+    std::optional<RunReportRow> settle(qsizetype index, Slot& slot);
+    void tellLate(qsizetype before);
+    bool onRunThread() const;
 
     RunFace& m_face;
     RunOptions m_options;
@@ -59,7 +71,12 @@ private:
     RunReport m_report;
     FileJob m_job;   // the run's own: its group, yield and stop query
     std::vector<std::pair<qsizetype, QString>> m_late;   // entry, why its result did not land
-    bool m_stopHere = false;   // the file in hand was abandoned
+    std::vector<std::unique_ptr<Slot>> m_slots;          // by entry
+    std::vector<qsizetype> m_rowOf;                      // each entry's row in the report
+    std::thread::id m_runThread;
+    std::atomic<bool> m_stop{false};   // for the workers: the face asked to stop
+    std::mutex m_lock;                 // what workers share: m_written, m_news
+    std::vector<LateNews> m_news;
     // In place, each real file the run wrote (as it was and as it became):
     // the entry that wrote it and the path it was written by.
     QHash<FileIdentity, std::pair<qsizetype, QString>> m_written;

@@ -2,7 +2,8 @@
 // What a run asks of the face that started it (the window, the command line):
 // the entries, the answers to its questions, and where its news goes. The
 // driver (engine/run/RunDriver.h) owns every rule of a run; a face words and
-// shows what it is told.
+// shows what it is told. Every call comes on the thread that runs the
+// driver, and what is told of entries comes in list order.
 #include "engine/FileReplace.h"
 #include "engine/RunPairs.h"
 #include "engine/files/FileError.h"
@@ -59,6 +60,11 @@ public:
     virtual qsizetype count() = 0;
     // The entry at index (from 0) as the run reaches it.
     virtual EntryPlan plan(qsizetype index) = 0;
+    // The entry at index, asked while earlier entries are still in hand so
+    // that it can run beside them: its plan when the face can give it without
+    // showing or asking anything, else nullopt, and plan(index) is asked once
+    // every earlier entry is done and told.
+    virtual std::optional<EntryPlan> planAhead(qsizetype) { return std::nullopt; }
     // The source of the entry at index as it stands now, without showing or
     // asking anything; nullopt when not known before the run reaches it. A
     // dry run learns from it which files later entries read.

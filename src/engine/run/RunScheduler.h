@@ -10,11 +10,18 @@ namespace quorvane {
 class RunScheduler {
 public:
     virtual ~RunScheduler() = default;
-    // Processes the work of the entry at index, whose source and output are given.
+    // Processes the work of the entry at index, whose source and output are
+    // given. With workers() above 1 the work runs on another thread and may
+    // still be running when this returns.
     virtual void submit(qsizetype index, const QString& source, const QString& output,
                         const std::function<void()>& work) = 0;
     // Returns once every submitted work is done.
     virtual void drain() = 0;
+    // Files that may be in hand at once; 1: each work is done when submit returns.
+    virtual int workers() const { return 1; }
+    // Returns once `ended` works have ended since the last call, once none is
+    // left running, or after ms milliseconds, whichever comes first.
+    virtual void waitForEnds(int /*ended*/, int /*ms*/) {}
 };
 
 // One file after another on the run's own thread, in list order.

@@ -27,6 +27,7 @@ CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
 
 CommitGroup::~CommitGroup()
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     commitAll();
 }
 
@@ -43,6 +44,12 @@ static bool IsLink(const QString& path)
 
 bool CommitGroup::isPending(const QString& path) const
 {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return pending(path);
+}
+
+bool CommitGroup::pending(const QString& path) const
+{
     if (m_targets.isEmpty() || !UsablePath(path))
         return false;
     // Resolving makes only the folder canonical unless the path itself is a
@@ -54,23 +61,27 @@ bool CommitGroup::isPending(const QString& path) const
 
 void CommitGroup::landBefore(const QString& path)
 {
-    if (isPending(path))
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (pending(path))
         commitAll();
 }
 
 void CommitGroup::commitWaiting()
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     commitAll();
 }
 
 int CommitGroup::pendingCount() const
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     return int(m_entries.size());
 }
 
 void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
                         std::function<void(const FileError&)> onFailure)
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     m_bytes += file->size();
     m_targets.insert(file->finalPath());
     m_names.insert(NameOf(file->finalPath()));
@@ -81,12 +92,14 @@ void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
 
 std::vector<CommitFailure> CommitGroup::flush()
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     commitAll();
     return std::exchange(m_failures, {});
 }
 
 void CommitGroup::discard()
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     m_entries.clear();   // each AtomicFile removes its temporary file
     m_targets.clear();
     m_names.clear();
@@ -187,6 +200,7 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
 
 void CommitGroup::prepare(AtomicFile& file)
 {
+    std::lock_guard<std::mutex> hold(m_lock);
     file.setSweep(&m_sweep);
     if (m_backup)
         file.hashContent(m_backup->hashAlgorithm());

@@ -8,7 +8,8 @@
 // A group stands for one run: the first write of its run into a folder clears
 // that folder of stale temporary files (see engine/write/TempFiles.h). With a
 // backup attached, the file each result replaces is kept before the rename, and
-// a result whose old file cannot be kept is not renamed.
+// a result whose old file cannot be kept is not renamed. A group may be used
+// from several threads at once; a flush holds up the others' calls until it ends.
 #include "engine/files/FileError.h"
 #include "engine/write/TempFiles.h"
 
@@ -16,6 +17,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace quorvane {
@@ -71,10 +73,12 @@ public:
 
 private:
     struct Entry;
+    bool pending(const QString& path) const;
     void commitAll();
     void commitBatch(std::vector<Entry>& entries);
     void fail(Entry& entry, const FileError& error);
 
+    mutable std::mutex m_lock;   // over everything below
     int m_maxFiles;
     qint64 m_maxBytes;
     qint64 m_bytes = 0;

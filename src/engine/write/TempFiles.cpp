@@ -112,6 +112,8 @@ int RemoveStaleTemps(const QByteArray& folder)
 
 void StaleTempSweep::clearOnce(const QByteArray& folder)
 {
+    // Held while the folder is swept, so no write goes into it before.
+    std::lock_guard<std::mutex> hold(m_lock);
     if (m_cleared.contains(folder))
         return;
     m_cleared.insert(folder);

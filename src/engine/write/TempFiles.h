@@ -7,6 +7,7 @@
 // the ones another run is still writing.
 #include <QByteArray>
 #include <QSet>
+#include <mutex>
 
 namespace quorvane {
 
@@ -25,12 +26,13 @@ int CreateHeldTemp(const QByteArray& folder, QByteArray& path);
 int RemoveStaleTemps(const QByteArray& folder);
 
 // The folders a run has cleared of stale temporary files, so each is listed
-// once, at the run's first write into it.
+// once, at the run's first write into it (from any of its threads).
 class StaleTempSweep {
 public:
     void clearOnce(const QByteArray& folder);
 
 private:
+    std::mutex m_lock;
     QSet<QByteArray> m_cleared;
 };
 

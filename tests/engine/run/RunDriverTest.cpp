@@ -1,14 +1,22 @@
 // The run driver through a scripted face: the rows of a run, stops, results
-// that fail to land, files the run itself wrote, and backups.
+// that fail to land, files the run itself wrote, and backups. The cases marked
+// for workers run with one file at a time and with three on worker threads.
 #include "engine/backup/BackupStore.h"
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
+#include "engine/run/WorkerScheduler.h"
 #include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <new>
+#include <random>
+#include <set>
+#include <thread>
+#include <unistd.h>
 
 using namespace quorvane;
 using quorvane::test::IoSandbox;
@@ -28,8 +36,16 @@ public:
     EntryPlan plan(qsizetype index) override
     {
         current = index;
+        if (asks.count(index))
+            told << QString("ask %1").arg(index);
         return plans[size_t(index)];
     }
+    // Every plan is quiet but those of the entries in asks.
+    std::optional<EntryPlan> planAhead(qsizetype index) override
+    {
+        return asks.count(index) ? std::nullopt : std::optional<EntryPlan>(plan(index));
+    }
+    std::set<qsizetype> asks;
     void yield() override { ++yields; }
     bool stopRequested() override { return stopAt && stopAt(current, yields); }
     QString describe(const FileError& error) override { return DescribeFileError(error); }
@@ -79,9 +95,19 @@ QStringList Rows(const RunReport& report)
     return rows;
 }
 
+// Runs face's entries with one file at a time (workers 1) or on workers.
+RunReport RunWith(int workers, RunFace& face, RunOptions options = {})
+{
+    WorkerScheduler scheduler(workers);
+    return RunDriver(face, std::move(options), workers > 1 ? &scheduler : nullptr).run();
+}
+
+class RunDriverWorkers : public testing::TestWithParam<int> {};
+INSTANTIATE_TEST_SUITE_P(Workers, RunDriverWorkers, testing::Values(1, 3));
+
 } // namespace
 
-TEST(RunDriver, EveryEntryGetsOneRowInListOrderAndTheFaceHearsOfEachFile)
+TEST_P(RunDriverWorkers, EveryEntryGetsOneRowInListOrderAndTheFaceHearsOfEachFile)
 {
     IoSandbox box;
     const QString a = box.write("a.txt", "cat cat"), same = box.write("same.txt", "dog");
@@ -96,7 +122,7 @@ TEST(RunDriver, EveryEntryGetsOneRowInListOrderAndTheFaceHearsOfEachFile)
                   Process(box.path("missing.txt"), box.path("missing.txt"), pairs),
                   Process(empty, box.path("no/out.txt"), pairs),
                   Process(box.path("gone.txt"), box.path("gone.txt"), pairs, true)};
-    const RunReport report = RunDriver(face, {}).run();
+    const RunReport report = RunWith(GetParam(), face);
     // A skip of an empty or unreadable file says which it is.
     EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|2|written|", "||0|failed|Index out of bounds",
                                          "same.txt|same.txt|0|unchanged|", "empty.txt|empty.txt|0|skipped|empty file",
@@ -171,7 +197,7 @@ TEST(RunDriver, AResultThatFailsToLandIsToldAtOnceAndItsRowTurnsFailed)
     EXPECT_EQ(IoSandbox::read(b), "cow");
 }
 
-TEST(RunDriver, AnEntryReadingAFileTheRunWroteSeesItsNewBytes)
+TEST_P(RunDriverWorkers, AnEntryReadingAFileTheRunWroteSeesItsNewBytes)
 {
     // The second entry reads the first one's output by another name; the third
     // is sized after the result that fills it, not skipped as the empty file it was.
@@ -185,14 +211,14 @@ TEST(RunDriver, AnEntryReadingAFileTheRunWroteSeesItsNewBytes)
     face.plans = {Process(source, box.path("out/a.txt"), pairs), Process(link, link, pairs),
                   Process(filled, box.path("out/e.txt"), pairs),
                   Process(box.path("out/e.txt"), box.path("out/e2.txt"), pairs, true)};
-    const RunReport report = RunDriver(face, {}).run();
+    const RunReport report = RunWith(GetParam(), face);
     EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|1|written|", "link.txt|link.txt|1|written|",
                                          "e.txt|e.txt|1|written|", "e.txt|e2.txt|1|written|"}));
     EXPECT_EQ(IoSandbox::read(box.path("out/a.txt")), "abb");
     EXPECT_EQ(IoSandbox::read(box.path("out/e2.txt")), "abb");
 }
 
-TEST(RunDriver, AFailureThrownWhileAFileRunsFailsThatFileAndTheRunGoesOn)
+TEST_P(RunDriverWorkers, AFailureThrownWhileAFileRunsFailsThatFileAndTheRunGoesOn)
 {
     IoSandbox box;
     const QString a = box.write("a.txt", "x"), b = box.write("b.txt", "x");
@@ -204,12 +230,12 @@ TEST(RunDriver, AFailureThrownWhileAFileRunsFailsThatFileAndTheRunGoesOn)
             throw std::bad_alloc();
         return ProcessFile(source, output, job);
     };
-    const RunReport report = RunDriver(face, options).run();
+    const RunReport report = RunWith(GetParam(), face, options);
     EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|0|failed|std::bad_alloc", "b.txt|b.txt|1|written|"}));
     EXPECT_EQ(IoSandbox::read(a), "x");
 }
 
-TEST(RunDriver, BackupsAreKeptForARunAndARunThatCannotKeepThemIsRefusedFirst)
+TEST_P(RunDriverWorkers, BackupsAreKeptForARunAndARunThatCannotKeepThemIsRefusedFirst)
 {
     IoSandbox box;
     const QString a = box.write("a.txt", "cat");
@@ -226,7 +252,8 @@ TEST(RunDriver, BackupsAreKeptForARunAndARunThatCannotKeepThemIsRefusedFirst)
     options.dryRun = false;
     options.backups = &store;
     options.backupDescription = "in place";
-    RunDriver driver(face, options);
+    WorkerScheduler scheduler(GetParam());
+    RunDriver driver(face, options, GetParam() > 1 ? &scheduler : nullptr);
     ASSERT_EQ(driver.refusal(), "");
     driver.run();
     EXPECT_EQ(IoSandbox::read(a), "dog");
@@ -236,4 +263,87 @@ TEST(RunDriver, BackupsAreKeptForARunAndARunThatCannotKeepThemIsRefusedFirst)
     EXPECT_EQ(runs[0].files, 1);
     ASSERT_TRUE(store.undo(runs[0].id).has_value());
     EXPECT_EQ(IoSandbox::read(a), "cat");
+}
+
+TEST(RunDriver, EntriesSharingFilesOnSeveralWorkersGiveWhatOneFileAtATimeGives)
+{
+    // Sixty entries over eight files, reached by their paths, a link, a hard
+    // link and outputs that later entries read, every entry growing its file.
+    std::mt19937 random(7);
+    std::vector<std::pair<QString, QString>> entries;   // relative source, output
+    const QStringList names{"f0", "f1", "f2", "f3", "f4", "f5", "link0", "hard1", "out/f2", "out/f3"};
+    for (int k = 0; k < 60; ++k) {
+        const QString source = names[int(random() % names.size())];
+        entries.emplace_back(source, random() % 3 == 0 && !source.startsWith("out") ? "out/" + source : source);
+    }
+    QStringList rows[2], told[2];
+    std::vector<QByteArray> bytes[2];
+    for (const int workers : {1, 3}) {
+        IoSandbox box;
+        for (int f = 0; f < 6; ++f)
+            box.write(QString("f%1").arg(f), QByteArray("a-").repeated(f + 1));
+        box.mkdir("out");
+        ASSERT_TRUE(QFile::link("f0", box.path("link0")));
+        ASSERT_EQ(::link(QFile::encodeName(box.path("f1")).constData(),
+                         QFile::encodeName(box.path("hard1")).constData()), 0);
+        ScriptFace face;
+        for (const auto& [source, output] : entries)
+            face.plans.push_back(Process(box.path(source), box.path(output), {{"a", "ab"}}, true));
+        BackupStore store(box.path("backups"));
+        RunOptions options;
+        options.backups = &store;
+        const int at = workers > 1;
+        rows[at] = Rows(RunWith(workers, face, options));
+        told[at] = face.told;
+        for (const QString& name : names + QStringList{"out/f0", "out/f1", "out/f4", "out/f5", "out/link0", "out/hard1"})
+            bytes[at].push_back(IoSandbox::read(box.path(name)));
+        ASSERT_EQ(store.runs().size(), 1u);
+        EXPECT_EQ(store.runs()[0].files, rows[at].filter("|written|").size()) << workers;
+    }
+    EXPECT_EQ(rows[1], rows[0]);
+    EXPECT_EQ(told[1], told[0]);
+    EXPECT_EQ(bytes[1], bytes[0]);
+    EXPECT_TRUE(rows[0].filter("same file as entry").size() > 0 && rows[0].filter("|written|").size() > 30);
+}
+
+TEST(RunDriver, AStopOnSeveralWorkersAbandonsEveryFileInHandAndKeepsTheFilesAlreadyComplete)
+{
+    IoSandbox box;
+    const QString a = box.write("a.txt", "x"), big = box.write("big.txt", "x"), c = box.write("c.txt", "x"),
+                  d = box.write("d.txt", "x");
+    ScriptFace face;
+    face.plans = {Process(a, a, {{"x", "z"}}), Process(big, big, {{"x", "z"}}), Process(c, c, {{"x", "z"}}),
+                  Process(d, d, {{"x", "z"}})};
+    // big and d stay in hand until the stop, which comes once c is complete.
+    std::atomic<bool> cDone{false};
+    face.stopAt = [&](qsizetype, int) { return cDone.load(); };
+    RunOptions options;
+    options.process = [&](const QString& source, const QString& output, const FileJob& job) {
+        for (int waited = 0; source != a && source != c && !job.cancelled() && waited < 20000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const FileOutcome outcome = ProcessFile(source, output, job);
+        cDone = cDone || source == c;
+        return outcome;
+    };
+    const RunReport report = RunWith(3, face, options);
+    EXPECT_EQ(Rows(report), (QStringList{"a.txt|a.txt|1|written|", "big.txt||0|not reached|",
+                                         "c.txt|c.txt|1|written|", "d.txt||0|not reached|"}));
+    EXPECT_TRUE(report.stopped());
+    EXPECT_EQ(face.told, (QStringList{"0 written ", "2 written "}));
+    EXPECT_EQ(IoSandbox::read(c), "z");
+    EXPECT_EQ(IoSandbox::read(big) + IoSandbox::read(d), "xx");
+    EXPECT_EQ(box.entries(), (QStringList{"a.txt", "big.txt", "c.txt", "d.txt"}));
+}
+
+TEST(RunDriver, AnEntryWhosePlanMayAskWaitsUntilEveryEarlierEntryIsTold)
+{
+    IoSandbox box;
+    ScriptFace face;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        const QString path = box.write(name, "x");
+        face.plans.push_back(Process(path, path, {{"x", "y"}}));
+    }
+    face.asks = {2};
+    RunWith(3, face);
+    EXPECT_EQ(face.told, (QStringList{"0 written ", "1 written ", "ask 2", "2 written ", "3 written "}));
 }

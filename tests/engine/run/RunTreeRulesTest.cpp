@@ -3,6 +3,7 @@
 // foresees the writes a real run would be refused.
 #include "engine/files/FileAccess.h"
 #include "engine/run/RunDriver.h"
+#include "engine/run/WorkerScheduler.h"
 #include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ public:
         plan.pairs = pairs;
         return plan;
     }
+    std::optional<EntryPlan> planAhead(qsizetype index) override { return plan(index); }
     std::optional<QString> peekSource(qsizetype index) override { return entries[size_t(index)].first; }
     QString describe(const FileError& error) override { return DescribeFileError(error); }
     std::optional<RunReportRow> unreached(qsizetype) override { return std::nullopt; }
@@ -44,9 +46,11 @@ QStringList Rows(const RunReport& report)
     return rows;
 }
 
-RunReport RunAll(ListFace& face, RunOptions options = {})
+// With workers above 1, on that many worker threads.
+RunReport RunAll(ListFace& face, RunOptions options = {}, int workers = 1)
 {
-    return RunDriver(face, std::move(options)).run();
+    WorkerScheduler scheduler(workers);
+    return RunDriver(face, std::move(options), workers > 1 ? &scheduler : nullptr).run();
 }
 
 } // namespace
@@ -91,8 +95,8 @@ TEST(RunTreeRules, AFileWithoutAMarkAndANulInItsFirst8KiBIsSkippedUntouchedUnles
 
 TEST(RunTreeRules, InPlaceARealFileIsWrittenOnceWhateverPathsReachItWhileOnePathListedTwiceRunsTwice)
 {
-    for (const bool dryRun : {false, true}) {
-        SCOPED_TRACE(dryRun ? "dry run" : "run");
+    for (const auto& [dryRun, workers] : {std::pair{false, 1}, {true, 1}, {false, 3}}) {
+        SCOPED_TRACE(QString("%1 on %2 workers").arg(dryRun ? "dry run" : "run").arg(workers).toStdString());
         IoSandbox box;
         const QString a = box.write("a.txt", "foo\n");
         const QString link = box.path("link.txt"), hard = box.path("hard.txt"), first = box.path("first.txt");
@@ -106,7 +110,7 @@ TEST(RunTreeRules, InPlaceARealFileIsWrittenOnceWhateverPathsReachItWhileOnePath
         face.pairs = std::make_shared<const RunPairs>(std::vector<Pair>{{"foo", "foofoo"}});
         RunOptions options;
         options.dryRun = dryRun;
-        EXPECT_EQ(Rows(RunAll(face, options)),
+        EXPECT_EQ(Rows(RunAll(face, options, workers)),
                   (QStringList{"a.txt 1 written", "link.txt 0 skipped same file as entry 1",
                                "hard.txt 0 skipped same file as entry 1",
                                "a.txt 2 written", "first.txt 1 written",

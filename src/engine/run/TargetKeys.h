@@ -1,0 +1,24 @@
+#pragma once
+// The names under which two paths reach one file, now or once a run has
+// written it: its device and inode where it exists, and its real path (folder
+// links and a link in its own name resolved). Entries whose keys meet must be
+// processed in list order.
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <vector>
+
+namespace quorvane {
+
+class TargetKeys {
+public:
+    // The keys of path; empty when they cannot be told (a dangling link, a
+    // missing folder, a name such as ".."), so the entry must wait for every
+    // earlier one and every later one for it.
+    std::vector<QByteArray> of(const QString& path);
+
+private:
+    QHash<QString, QByteArray> m_realFolders;   // a folder as given -> its real path
+};
+
+} // namespace quorvane
