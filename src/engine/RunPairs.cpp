@@ -1,6 +1,7 @@
 #include "engine/RunPairs.h"
 
 #include "engine/RegexReplacer.h"
+#include "engine/text/UnitText.h"
 #include "engine/replace/ReplacePipeline.h"
 #include "engine/words/LiteralCells.h"
 
@@ -8,15 +9,25 @@ namespace quorvane {
 
 namespace {
 
-template <typename Unit>
-std::basic_string<Unit> Units(const QString& s)
+// The slot of Unit's width: forBytes for char, forUnits for char16_t.
+template <typename Unit, typename Bytes, typename Units>
+auto& Width(Bytes& forBytes, Units& forUnits)
 {
-    if constexpr (sizeof(Unit) == 1) {
-        const QByteArray bytes = s.toUtf8();
-        return std::string(bytes.constData(), size_t(bytes.size()));
-    } else {
-        return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
-    }
+    if constexpr (sizeof(Unit) == 1)
+        return forBytes;
+    else
+        return forUnits;
+}
+
+// What slot holds, made by make on its first use; lock guards the slot, so
+// every file of the run, on any thread, shares the one made.
+template <typename T, typename Make>
+std::shared_ptr<const T> MadeOnce(std::mutex& lock, std::shared_ptr<const T>& slot, const Make& make)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    if (!slot)
+        slot = make();
+    return slot;
 }
 
 // Exact, case-sensitive replace-all of every pair in turn: the streaming pipeline.
@@ -112,32 +123,18 @@ QString RunPairs::problemText() const
 template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeRegex(std::function<bool()> cancelled) const
 {
-    if constexpr (sizeof(Unit) == 1)
-        return MakeRegexReplacer<char>(m_byteRegexes, m_kept, std::move(cancelled));
-    else
-        return MakeRegexReplacer<char16_t>(m_unitRegexes, m_kept, std::move(cancelled));
+    return MakeRegexReplacer<Unit>(Width<Unit>(m_byteRegexes, m_unitRegexes), m_kept, std::move(cancelled));
 }
 
 template <typename Unit>
 std::unique_ptr<StreamReplacer<Unit>> RunPairs::makeLiteralCells(std::function<bool()> cancelled) const
 {
-    std::shared_ptr<const LiteralCellPlan<Unit>> plan;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        auto& slot = [this]() -> auto& {
-            if constexpr (sizeof(Unit) == 1)
-                return m_cellBytes;
-            else
-                return m_cellUnits;
-        }();
-        if (!slot) {
-            std::vector<Pair> kept;
-            for (size_t i : m_kept)
-                kept.push_back(m_pairs[i]);
-            slot = std::make_shared<const LiteralCellPlan<Unit>>(std::move(kept), m_options);
-        }
-        plan = slot;
-    }
+    auto plan = MadeOnce(m_lock, Width<Unit>(m_cellBytes, m_cellUnits), [this] {
+        std::vector<Pair> kept;
+        for (size_t i : m_kept)
+            kept.push_back(m_pairs[i]);
+        return std::make_shared<const LiteralCellPlan<Unit>>(std::move(kept), m_options);
+    });
     return MakeLiteralCellReplacer<Unit>(std::move(plan), m_kept, std::move(cancelled));
 }
 
@@ -150,24 +147,13 @@ std::unique_ptr<StreamReplacer<Unit>> RunPairs::make(bool onePass, std::function
         return makeLiteralCells<Unit>(std::move(cancelled));
     if (!m_exactPipeline)
         return makeRegex<Unit>(std::move(cancelled));
-    std::shared_ptr<const PreparedPairs<Unit>> prepared;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        auto& slot = [this]() -> auto& {
-            if constexpr (sizeof(Unit) == 1)
-                return m_bytes;
-            else
-                return m_units;
-        }();
-        if (!slot) {
-            std::vector<UnitPair<Unit>> units;
-            units.reserve(m_kept.size());
-            for (size_t i : m_kept)
-                units.push_back({Units<Unit>(m_pairs[i].find), Units<Unit>(m_pairs[i].replace)});
-            slot = PreparePairs(std::move(units));
-        }
-        prepared = slot;
-    }
+    auto prepared = MadeOnce(m_lock, Width<Unit>(m_bytes, m_units), [this] {
+        std::vector<UnitPair<Unit>> units;
+        units.reserve(m_kept.size());
+        for (size_t i : m_kept)
+            units.push_back({UnitsOf<Unit>(m_pairs[i].find), UnitsOf<Unit>(m_pairs[i].replace)});
+        return PreparePairs(std::move(units));
+    });
     return std::make_unique<ExactReplacer<Unit>>(std::move(prepared), onePass, std::move(cancelled), m_kept);
 }
 

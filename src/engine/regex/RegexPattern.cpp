@@ -1,6 +1,7 @@
 #include "engine/regex/RegexPattern.h"
 
 #include "engine/regex/CompiledRegex.h"
+#include "engine/text/UnitText.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,17 +9,6 @@
 namespace quorvane {
 
 namespace {
-
-template <typename Unit>
-std::basic_string<Unit> Units(QStringView s)
-{
-    if constexpr (sizeof(Unit) == 1) {
-        const QByteArray bytes = s.toUtf8();
-        return std::string(bytes.constData(), size_t(bytes.size()));
-    } else {
-        return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
-    }
-}
 
 template <typename Unit>
 QString PcreMessage(int code)
@@ -48,7 +38,7 @@ int GroupOf(const CompiledRegex<Unit>& regex, QStringView name, qsizetype at, Re
     if (digits) {
         group = isNumber && number <= groups ? int(number) : -1;
     } else if (!name.isEmpty()) {
-        const std::basic_string<Unit> units = Units<Unit>(name);
+        const std::basic_string<Unit> units = UnitsOf<Unit>(name);
         const int found = pcre::Api<Unit>::group(regex.code, units.c_str());
         group = found >= 0 ? found : -1;
     }
@@ -63,7 +53,7 @@ bool ParseReplacement(CompiledRegex<Unit>& regex, const QString& replace, RegexP
 {
     QString literal;
     const auto piece = [&](int group) {
-        regex.pieces.push_back({Units<Unit>(literal), group});
+        regex.pieces.push_back({UnitsOf<Unit>(literal), group});
         literal.clear();
     };
     for (qsizetype i = 0; i < replace.size(); ++i) {
@@ -183,7 +173,7 @@ std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, con
     using Api = pcre::Api<Unit>;
     auto regex = std::make_shared<CompiledRegex<Unit>>();
     const auto [text, before] = PatternOf(find, options);
-    const std::basic_string<Unit> pattern = Units<Unit>(text);
+    const std::basic_string<Unit> pattern = UnitsOf<Unit>(text);
     int error = 0;
     PCRE2_SIZE at = 0;
     const std::uint32_t compile = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF
@@ -205,9 +195,9 @@ std::shared_ptr<const CompiledRegex<Unit>> CompileRegex(const QString& find, con
     // mode and \b see the character before a match; a character is at most 4
     // bytes or 2 UTF-16 units.
     regex->lookbehindUnits = (std::size_t(behind) + 1) * (sizeof(Unit) == 1 ? 4 : 2);
-    regex->prefix = LiteralFinder<Unit>(Units<Unit>(PrefixOf(find, options)));
+    regex->prefix = LiteralFinder<Unit>(UnitsOf<Unit>(PrefixOf(find, options)));
     if (options.literal)
-        regex->pieces.push_back({Units<Unit>(replace), -1});
+        regex->pieces.push_back({UnitsOf<Unit>(replace), -1});
     else if (!ParseReplacement(*regex, replace, problem))
         return nullptr;
     return regex;

@@ -2,6 +2,7 @@
 
 #include "engine/regex/RegexStream.h"
 #include "engine/search/CandidateFilter.h"
+#include "engine/text/UnitText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,12 +30,7 @@ LiteralCellPlan<Unit>::LiteralCellPlan(std::vector<Pair> pairs, MatchOptions opt
 {
     std::vector<std::basic_string<Unit>> finds;
     for (const Pair& pair : m_pairs) {
-        if constexpr (sizeof(Unit) == 1) {
-            const QByteArray bytes = pair.find.toUtf8();
-            finds.emplace_back(bytes.constData(), std::size_t(bytes.size()));
-        } else {
-            finds.emplace_back(reinterpret_cast<const char16_t*>(pair.find.utf16()), std::size_t(pair.find.size()));
-        }
+        finds.push_back(UnitsOf<Unit>(pair.find));
         if (m_options.ignoreCase) {
             for (Unit& u : finds.back()) {
                 u = Lower(u);

@@ -94,6 +94,21 @@ void CompareWordTexts(unsigned seed, const std::basic_string<Unit>& letters, con
     EXPECT_GT(restarted, 20);
 }
 
+// 20,000 units of words side by side, run at stretches of 64, 1,000 and the
+// default: the reference's result, without a restart or a fallback.
+void ExpectOnePassOnDenseText(const std::vector<std::string>& words, const Pairs& pairs, std::mt19937& rng)
+{
+    std::string text;
+    while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
+    const std::string expected = ReplaceAllReference(text, pairs);
+    for (const std::size_t stretch : {std::size_t(64), std::size_t(1000), std::size_t(0)}) {
+        const OnePassRun<char> run = RunOnce(text, pairs, 50, PipelineTuning{stretch, 32, false});
+        EXPECT_FALSE(run.restarted) << stretch;
+        EXPECT_FALSE(run.fellBack) << stretch;
+        EXPECT_EQ(run.out, expected) << stretch;
+    }
+}
+
 TEST(StreamOnePass, MatchesTheReferenceOnWordTextsWithOverlappingTerms)
 {
     CompareWordTexts<char>(71, "abcdefgh", "xyz", "XYZ<>");
@@ -181,15 +196,7 @@ TEST(StreamOnePass, NumberedRenamesStayInOnePassOnDenseText)
         if (k % 3 == 0) pairs.push_back({w, upper + std::to_string(100 + k)});
         else pairs.push_back({(k % 2 ? w : capital) + std::to_string(k), "x"});
     }
-    std::string text;
-    while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
-    const std::string expected = ReplaceAllReference(text, pairs);
-    for (const std::size_t stretch : {std::size_t(64), std::size_t(1000), std::size_t(0)}) {
-        const OnePassRun<char> run = RunOnce(text, pairs, 50, PipelineTuning{stretch, 32, false});
-        EXPECT_FALSE(run.restarted) << stretch;
-        EXPECT_FALSE(run.fellBack) << stretch;
-        EXPECT_EQ(run.out, expected) << stretch;
-    }
+    ExpectOnePassOnDenseText(words, pairs, rng);
 }
 
 TEST(StreamOnePass, RenamesThatCouldFormLaterFindsButDoNotStayInOnePassOnDenseText)
@@ -204,15 +211,7 @@ TEST(StreamOnePass, RenamesThatCouldFormLaterFindsButDoNotStayInOnePassOnDenseTe
     for (int k = 0; k < 300; ++k)
         pairs.push_back({k % 10 == 0 ? words[std::size_t(k / 10)] : "zq" + std::to_string(k) + "xw",
                          "n" + std::to_string(k) + "zq"});
-    std::string text;
-    while (text.size() < 20000) text += words[rng() % words.size()] + (rng() % 7 ? " " : "\r\n");
-    const std::string expected = ReplaceAllReference(text, pairs);
-    for (const std::size_t stretch : {std::size_t(64), std::size_t(1000), std::size_t(0)}) {
-        const OnePassRun<char> run = RunOnce(text, pairs, 50, PipelineTuning{stretch, 32, false});
-        EXPECT_FALSE(run.restarted) << stretch;
-        EXPECT_FALSE(run.fellBack) << stretch;
-        EXPECT_EQ(run.out, expected) << stretch;
-    }
+    ExpectOnePassOnDenseText(words, pairs, rng);
 }
 
 } // namespace
