@@ -49,7 +49,7 @@ bool CommitGroup::isPending(const QString& path) const
     // link, so a path whose name no target has is not pending.
     if (!m_names.contains(NameOf(path)) && !IsLink(path))
         return false;
-    return m_targets.contains(ResolveWriteTarget(path));
+    return m_targets.contains(ResolveWriteTarget(path, m_folders.get()));
 }
 
 void CommitGroup::landBefore(const QString& path)
@@ -188,6 +188,7 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
 void CommitGroup::prepare(AtomicFile& file)
 {
     file.setSweep(&m_sweep);
+    file.setFolders(m_folders);
     if (m_backup)
         file.hashContent(m_backup->hashAlgorithm());
 }

@@ -11,6 +11,7 @@
 // a result whose old file cannot be kept is not renamed.
 #include "engine/files/FileError.h"
 #include "engine/write/TempFiles.h"
+#include "engine/write/WriteTarget.h"
 
 #include <QSet>
 #include <QString>
@@ -83,6 +84,8 @@ private:
     QSet<QString> m_names;   // the targets' file names, to pass most paths by cheaply
     std::vector<CommitFailure> m_failures;
     StaleTempSweep m_sweep;
+    // The run's target folders, resolved once for its files and isPending().
+    std::shared_ptr<TargetFolders> m_folders = std::make_shared<TargetFolders>();
     GroupBackup* m_backup = nullptr;
 };
 
