@@ -332,9 +332,9 @@ void AtomicFile::compareWithTarget()
     m_compareWanted = m_refusal == 0;
 }
 
-void AtomicFile::hashContent(QCryptographicHash::Algorithm algorithm)
+void AtomicFile::hashContent(HashKind kind)
 {
-    m_hash = std::make_unique<QCryptographicHash>(algorithm);
+    m_hash = std::make_unique<ContentHash>(kind);
     m_digest.clear();
 }
 

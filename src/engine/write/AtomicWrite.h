@@ -4,11 +4,11 @@
 // target is never seen half-written, and a failure leaves it untouched with no
 // temporary file behind. The temporary file stays open, and so held (see
 // engine/write/TempFiles.h), until it is renamed or dropped.
+#include "engine/files/ContentHash.h"
 #include "engine/files/FileError.h"
 #include "engine/files/FileIdentity.h"
 #include "engine/write/WriteTarget.h"
 
-#include <QCryptographicHash>
 #include <QString>
 #include <memory>
 #include <string>
@@ -74,7 +74,7 @@ public:
 
     // From now on hashes everything appended (call before the first append),
     // so what is written can be recorded without reading it back.
-    void hashContent(QCryptographicHash::Algorithm algorithm);
+    void hashContent(HashKind kind);
     // After finish(): the hash of the whole content, or empty when not hashed.
     const QByteArray& contentHash() const { return m_digest; }
 
@@ -119,7 +119,7 @@ private:
     std::string m_buffer;
     std::unique_ptr<TargetCompare> m_compare;
     bool m_compareWanted = false;   // m_compare is made when first fed
-    std::unique_ptr<QCryptographicHash> m_hash;
+    std::unique_ptr<ContentHash> m_hash;
     QByteArray m_digest;
     StaleTempSweep* m_sweep = nullptr;
     bool m_finished = false;

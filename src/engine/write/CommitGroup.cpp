@@ -190,7 +190,7 @@ void CommitGroup::prepare(AtomicFile& file)
     file.setSweep(&m_sweep);
     file.setFolders(m_folders);
     if (m_backup)
-        file.hashContent(m_backup->hashAlgorithm());
+        file.hashContent(m_backup->hashKind());
 }
 
 } // namespace quorvane
