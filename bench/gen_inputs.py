@@ -270,6 +270,19 @@ def matcher_sets(work, words):
         f.write("[a]pple([a-z]*)::Orange$1\r\n")
 
 
+def tree_t(work):
+    """Copies of the system's headers (/usr/include), as many as make about
+    50,000 files, links kept as links."""
+    root = os.path.join(work, "T", "pristine")
+    if os.path.exists(root):
+        return
+    per_copy = sum(len(files) for _, _, files in os.walk("/usr/include"))
+    copies = max(1, round(50_000 / max(per_copy, 1)))
+    for k in range(copies):
+        shutil.copytree("/usr/include", os.path.join(root + ".tmp", f"c{k + 1}"), symlinks=True)
+    os.rename(root + ".tmp", root)
+
+
 def main():
     work, wanted = sys.argv[1], set(sys.argv[2:])
     os.makedirs(work, exist_ok=True)
@@ -293,12 +306,14 @@ def main():
         tree_c(work, random.Random(5), words)
     if "D" in wanted:
         text_d(work, random.Random(6), words)
-    if "L" in wanted:
+    if wanted & {"L", "S"}:
         tree_l(work)
     if "K" in wanted:
         tree_k(work, random.Random(13), words)
     if wanted & {"N", "O"}:
         numbered_renames(work)
+    if "T" in wanted:
+        tree_t(work)
     if "P" in wanted:
         tree_p(work, random.Random(8), words)
     if "M" in wanted:

@@ -2,6 +2,7 @@
 
 #include "batch/Streams.h"
 #include "engine/files/PathHelpers.h"
+#include "filelist/ExtensionSplit.h"
 #include "filelist/FolderListing.h"
 #include "filelist/FolderScan.h"
 #include "filelist/ListFile.h"
@@ -9,9 +10,11 @@
 #include "shell/Failure.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +57,38 @@ QString Patterns(const QStringList& extensions)
     for (const QString& extension : extensions)
         patterns.append(extension == u'*' ? extension : "*." + extension);
     return patterns.join(QLatin1String(", "));
+}
+
+// A folder's tree scanned once for every --folder naming it: its files for all
+// their extensions together, or the failure that ended the scan.
+struct SharedScan {
+    QStringList extensions;
+    bool scanned = false;
+    QStringList files;
+    std::vector<QByteArray> undecodable;
+    std::optional<QString> failure;
+};
+
+// The folders named more than once, with the extensions asked of each.
+QHash<QString, SharedScan> SharedScans(const BatchArguments& a)
+{
+    QHash<QString, int> uses;
+    QHash<QString, SharedScan> scans;
+    for (const Source& source : a.fileSources) {
+        if (source.kind != Source::Kind::Folder)
+            continue;
+        ++uses[source.text];
+        SharedScan& scan = scans[source.text];
+        for (const QString& extension : source.extensions) {
+            if (!scan.extensions.contains(extension))
+                scan.extensions.append(extension);
+        }
+    }
+    for (auto it = uses.cbegin(); it != uses.cend(); ++it) {
+        if (it.value() < 2)
+            scans.remove(it.key());
+    }
+    return scans;
 }
 
 } // namespace
@@ -105,6 +140,8 @@ bool GatherPairs(const BatchArguments& a, std::vector<Pair>& pairs, const std::f
 std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<void(const QString&)>& say)
 {
     std::vector<ListEntry> entries;
+    // The same folder given with several extensions is walked once.
+    QHash<QString, SharedScan> shared = SharedScans(a);
     const auto fail = [&](const QString& path, const QString& why) {
         say(path + ": " + why);
         entries.push_back({path, why});
@@ -142,8 +179,24 @@ std::vector<ListEntry> GatherFiles(const BatchArguments& a, const std::function<
                     break;
                 }
                 std::vector<QByteArray> undecodable;
-                const QStringList files = CollectFolderFiles(source.text, source.extensions, {}, {}, a.scan,
-                                                             &undecodable);
+                QStringList files;
+                if (const auto scan = shared.find(source.text); scan != shared.end()) {
+                    if (!scan->scanned) {
+                        scan->scanned = true;
+                        try {
+                            scan->files = CollectFolderFiles(source.text, scan->extensions, {}, {}, a.scan,
+                                                             &scan->undecodable);
+                        } catch (const Failure& failure) {
+                            scan->failure = failure.text;
+                        }
+                    }
+                    if (scan->failure)
+                        throw Failure(*scan->failure);
+                    files = PathsWithExtensions(scan->files, source.extensions);
+                    undecodable = RawPathsWithExtensions(scan->undecodable, source.extensions);
+                } else {
+                    files = CollectFolderFiles(source.text, source.extensions, {}, {}, a.scan, &undecodable);
+                }
                 for (const QString& file : files)
                     entries.push_back({file, {}, source.text});
                 for (const QByteArray& raw : undecodable)

@@ -164,6 +164,8 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
 bool SameFile(const QString& a, const QString& b)
 {
     const FileIdentity identity = IdentityOf(a);
+    if (a == b)
+        return identity.known();   // in place, as a tree run mostly is: one stat
     return identity.known() && identity == IdentityOf(b);
 }
 

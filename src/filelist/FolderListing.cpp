@@ -1,5 +1,6 @@
 #include "filelist/FolderListing.h"
 
+#include "engine/text/TextCodec.h"
 #include "filelist/NameOrder.h"
 
 #include <QFile>
@@ -98,14 +99,24 @@ QStringList MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& e
     std::vector<WildcardPattern> wildcards;
     for (const QString& pattern : patterns)
         wildcards.emplace_back(pattern);
+    // A scan may meet 100,000 files: names are only folded when a pattern
+    // needs it, and decoded once they match.
+    const bool everyName = std::any_of(wildcards.begin(), wildcards.end(),
+                                       [](const WildcardPattern& w) { return w.matchesEverything(); });
     std::vector<OrderedName> found;
     for (const RawEntry& e : entries) {
         if (e.type == DT_DIR)
             continue;
-        OrderedName order = MakeOrderedName(e.name);
-        if (std::none_of(wildcards.begin(), wildcards.end(),
-                         [&order](const WildcardPattern& w) { return w.matchesKey(order.key); }))
-            continue;
+        if (!everyName) {
+            const QByteArray key = FoldedName(e.name);
+            if (std::none_of(wildcards.begin(), wildcards.end(),
+                             [&key](const WildcardPattern& w) { return w.matchesKey(key); }))
+                continue;
+        }
+        OrderedName order;   // its key is not needed again
+        order.raw = e.name;
+        order.name = Utf8Text(e.name);
+        order.upper = UpperName(e.name);
         // Only names that convert back to the same bytes can be opened by path
         // later; the others are handed back so they are reported, not lost.
         const bool held = isAscii(e.name) || QFile::encodeName(order.name) == e.name;

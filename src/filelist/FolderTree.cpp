@@ -274,17 +274,20 @@ QStringList CollectFolderFiles(const QString& folder, const QStringList& extensi
     const bool follow = options.links == Links::All;
     QStringList paths;
     for (QString f : folders) {
-        const auto read = reads.constFind(f);
+        const auto read = reads.find(f);
         f.chop(1); // the root becomes "", which joins to "/name"
         const QByteArray dirPath = QFile::encodeName(f) + '/';
         // Folders the scan has read already are not read a second time.
         std::vector<RawEntry> late;
-        if (read == reads.constEnd()) {
+        if (read == reads.end()) {
             if (ReadFolder(dirPath, late) == FolderReadResult::Unreadable)
                 continue;
             dropUnlistedFiles(dirPath, late, options);
         }
-        const QStringList names = MatchFiles(dirPath, read != reads.constEnd() ? *read : late, patterns, &unheld);
+        const QStringList names = MatchFiles(dirPath, read != reads.end() ? *read : late, patterns, &unheld);
+        // Each folder's entries are freed once matched, so the paths reuse their memory.
+        if (read != reads.end())
+            reads.erase(read);
         // Names hold no '/', so only the folder part can bring a doubled one.
         const bool normalize = QString(f + '/').contains(u"//");
         for (const QString& name : names) {

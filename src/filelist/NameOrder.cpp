@@ -6,14 +6,25 @@ namespace quorvane {
 
 namespace {
 
-// Length in UTF-16 units of the character starting at i, so '?' stands for one
-// character even outside the BMP.
+// Length in units of the character starting at i, so '?' stands for one
+// character even outside the BMP. An ASCII name's characters are its bytes.
 qsizetype charLength(QStringView text, qsizetype i)
 {
     return (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
 }
 
-bool matchFolded(QStringView name, QStringView pattern)
+qsizetype charLength(QByteArrayView, qsizetype)
+{
+    return 1;
+}
+
+char16_t unitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+char16_t unitAt(QByteArrayView ascii, qsizetype i) { return char16_t(ascii[i]); }
+
+// Name is a QStringView, or a QByteArrayView of an ASCII name (matched
+// without converting it).
+template <typename Name>
+bool matchFolded(Name name, QStringView pattern)
 {
     qsizetype n = 0, p = 0;
     qsizetype starP = -1, starN = 0;
@@ -24,7 +35,7 @@ bool matchFolded(QStringView name, QStringView pattern)
         } else if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && pattern[p] == name[n]) {
+        } else if (p < pattern.size() && pattern[p].unicode() == unitAt(name, n)) {
             ++n;
             ++p;
         } else if (starP >= 0) {
@@ -39,6 +50,14 @@ bool matchFolded(QStringView name, QStringView pattern)
     while (p < pattern.size() && pattern[p] == u'*')
         ++p;
     return p == pattern.size();
+}
+
+bool isAsciiBytes(QByteArrayView raw)
+{
+    for (char c : raw)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
 }
 
 bool onlyStars(QStringView text)
@@ -71,7 +90,13 @@ bool WildcardPattern::matchesFolded(QStringView foldedName) const
 
 bool WildcardPattern::matchesKey(const QByteArray& key) const
 {
-    return m_matchesAll || matchesFolded(Utf8Text(key));
+    if (m_matchesAll)
+        return true;
+    // Most names are ASCII: matched as they are, with no conversion.
+    if (!isAsciiBytes(key))
+        return matchesFolded(Utf8Text(key));
+    const QByteArrayView ascii(key);
+    return matchFolded(ascii, m_pattern) || (m_hasDotStar && matchFolded(ascii, QStringView(m_withoutDotStar)));
 }
 
 bool MatchesWildcard(const QString& name, const QString& pattern)
@@ -79,26 +104,14 @@ bool MatchesWildcard(const QString& name, const QString& pattern)
     return WildcardPattern(pattern).matchesFolded(name.toCaseFolded());
 }
 
-namespace {
-
-bool isAscii(const QByteArray& raw)
-{
-    for (char c : raw)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
-} // namespace
-
 QByteArray FoldedName(const QByteArray& raw)
 {
-    return isAscii(raw) ? raw.toLower() : Utf8Text(raw).toCaseFolded().toUtf8();
+    return isAsciiBytes(raw) ? raw.toLower() : Utf8Text(raw).toCaseFolded().toUtf8();
 }
 
 QByteArray UpperName(const QByteArray& raw)
 {
-    return isAscii(raw) ? raw.toUpper() : Utf8Text(raw).toUpper().toUtf8();
+    return isAsciiBytes(raw) ? raw.toUpper() : Utf8Text(raw).toUpper().toUtf8();
 }
 
 OrderedName MakeOrderedName(const QByteArray& raw)

@@ -19,6 +19,8 @@ public:
     bool matchesFolded(QStringView foldedName) const;
     // Same, for the UTF-8 key of FoldedName.
     bool matchesKey(const QByteArray& key) const;
+    // True for a pattern every name matches ("*", "*.*").
+    bool matchesEverything() const { return m_matchesAll; }
 
 private:
     QString m_pattern;        // case-folded

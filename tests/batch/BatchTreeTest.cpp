@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using quorvane::test::BatchResult;
@@ -90,6 +92,30 @@ TEST(BatchTree, ExtensionTakesADotAStarDotOrAList)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(FirstLine(r.err), "quorvane-batch: --extension \" ,.\" names no extension; give one such as txt, "
                                 ".txt or *.txt, or * for any name.\n");
+}
+
+TEST(BatchTree, AFolderGivenWithSeveralExtensionsListsEachOnesFilesInItsTurn)
+{
+    TestEnv env;
+    for (const char* name : {"d/a.cpp", "d/b.h", "d/s/c.cpp", "d/s/d.h"})
+        env.write(name, "a");
+    const QByteArray odd = QFile::encodeName(env.path("d")) + "/\xff.h";
+    const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::mkdir((QFile::encodeName(env.path("d")) + "/\xff" "dir").constData(), 0755), 0);
+
+    const BatchResult r = RunBatchCommand({"--extension", "h", "--folder", "d", "--extension", "cpp", "--folder", "d",
+                                           "--extension", "*", "--folder", "d", "--extension", "rs", "--folder", "d",
+                                           "--dry-run", "--quiet", "--verbose", "--find", "z", "--replace", "y"},
+                                          env.root());
+    EXPECT_EQ(r.out, "0\td/b.h\n0\td/s/d.h\n"
+                     "0\td/a.cpp\n0\td/s/c.cpp\n"
+                     "0\td/a.cpp\n0\td/b.h\n0\td/s/c.cpp\n0\td/s/d.h\n");
+    // A subfolder whose name is not UTF-8 is every extension's failure.
+    const QByteArray file = "quorvane-batch: d/\\xFF.h: the name is not valid UTF-8\n";
+    const QByteArray folder = "quorvane-batch: d/\\xFFdir/: the name is not valid UTF-8\n";
+    EXPECT_EQ(r.err.toStdString(), (file + folder + folder + file + folder + folder).toStdString());
 }
 
 TEST(BatchTree, AFolderThatYieldsNoFileSaysSoAndARunWithNoFileAtAllFails)

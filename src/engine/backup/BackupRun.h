@@ -31,7 +31,7 @@ public:
     // folder. Then notes the run as the store's last.
     void finish();
 
-    QCryptographicHash::Algorithm hashAlgorithm() const override;
+    HashKind hashKind() const override;
     qint64 keep(const QString& target, qint64 size, const QByteArray& hash, int& error) override;
     bool sync(int& error) override;
     void drop(qint64 key) override;

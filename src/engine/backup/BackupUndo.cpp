@@ -41,7 +41,7 @@ std::optional<RunReport> BackupStore::undo(const QString& runId, const std::func
     }
     if (!manifest)
         return refuse("The record of the run " + runId + " cannot be read (" + unreadable + "): " + manifestPath + ".");
-    const std::optional<QCryptographicHash::Algorithm> algorithm = HashAlgorithmNamed(manifest->hashName);
+    const std::optional<HashKind> algorithm = HashKindNamed(manifest->hashName);
     if (!algorithm)
         return refuse("The run " + runId + " was recorded by another version (" + manifest->hashName + ").");
 

@@ -234,22 +234,4 @@ bool RewriteManifest(const QString& path, const BackupManifest& manifest, QStrin
     return ReplaceStoreFile(path, lines, why);
 }
 
-std::optional<QCryptographicHash::Algorithm> HashAlgorithmNamed(const QString& name)
-{
-    static const struct {
-        const char* name;
-        QCryptographicHash::Algorithm algorithm;
-    } known[] = {
-        {"Blake2b_256", QCryptographicHash::Blake2b_256},
-        {"Sha1", QCryptographicHash::Sha1},
-        {"Sha256", QCryptographicHash::Sha256},
-        {"Md5", QCryptographicHash::Md5},
-    };
-    for (const auto& k : known) {
-        if (name == QLatin1String(k.name))
-            return k.algorithm;
-    }
-    return std::nullopt;
-}
-
 } // namespace quorvane

@@ -16,7 +16,6 @@
 // read as it is, but only when its head has neither checksum nor format and no
 // line of it has a checksum: a damaged new manifest never passes for an old one.
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -54,7 +53,7 @@ struct BackupManifest {
     QDateTime started;      // UTC
     QString description;
     BackupRunMode mode = BackupRunMode::Unrecorded;
-    QString hashName;       // the algorithm of the entries' hashes, e.g. "Blake2b_256"
+    QString hashName;       // the algorithm of the entries' hashes (HashKindNamed), e.g. "Xxh3_128"
     std::vector<BackupEntry> entries;   // the ones not dropped, in run order
     std::vector<DamagedRecord> damaged;  // kept as they stand when the manifest is rewritten
 };
@@ -96,8 +95,5 @@ std::optional<BackupManifest> ReadManifest(const QString& path, QString* why = n
 // Replaces the manifest at path atomically by the head, entries, damaged
 // records (as they stand) and totals of manifest. False with why set.
 bool RewriteManifest(const QString& path, const BackupManifest& manifest, QString& why);
-
-// The algorithm a manifest names, or nullopt for one this program does not know.
-std::optional<QCryptographicHash::Algorithm> HashAlgorithmNamed(const QString& name);
 
 } // namespace quorvane

@@ -25,7 +25,7 @@ const QString kAlreadyBack = QStringLiteral("already as before the run");
 const QString kAlreadyGone = QStringLiteral("already gone");
 
 // Why path no longer holds what the run wrote, or empty when it does.
-QString Drift(const BackupEntry& entry, QCryptographicHash::Algorithm algorithm)
+QString Drift(const BackupEntry& entry, HashKind algorithm)
 {
     const int fd = OpenRegularForReading(entry.path);
     if (fd < 0) {
@@ -45,7 +45,7 @@ QString Drift(const BackupEntry& entry, QCryptographicHash::Algorithm algorithm)
 }
 
 // True when path holds what the kept file holds: the very file, or the same bytes.
-bool HoldsKept(const QString& path, int kept, QCryptographicHash::Algorithm algorithm)
+bool HoldsKept(const QString& path, int kept, HashKind algorithm)
 {
     const int fd = OpenRegularForReading(path);
     if (fd < 0)
@@ -151,7 +151,7 @@ QString PutBack(int runFd, const QString& runFolder, const BackupEntry& entry, i
 } // namespace
 
 RestoreResult Restore(int runFd, const QString& runFolder, const BackupEntry& entry,
-                      QCryptographicHash::Algorithm algorithm)
+                      HashKind algorithm)
 {
     const QString drift = Drift(entry, algorithm);
     if (entry.kept.isEmpty()) {

@@ -1,9 +1,9 @@
 #pragma once
 // Putting back one file of a run kept in the backup store.
 #include "engine/backup/Manifest.h"
+#include "engine/files/ContentHash.h"
 #include "engine/report/RunReport.h"
 
-#include <QCryptographicHash>
 #include <QString>
 
 namespace quorvane {
@@ -26,6 +26,6 @@ struct RestoreResult {
 // exists", "its backup is missing", "its backup is not a regular file", "its
 // backup has changed", a system error).
 RestoreResult Restore(int runFd, const QString& runFolder, const BackupEntry& entry,
-                      QCryptographicHash::Algorithm algorithm);
+                      HashKind algorithm);
 
 } // namespace quorvane

@@ -80,11 +80,11 @@ bool ReplaceStoreFile(const QString& path, const QByteArray& bytes, QString& why
     return ok;
 }
 
-QByteArray HashOfFile(int fd, QCryptographicHash::Algorithm algorithm)
+QByteArray HashOfFile(int fd, HashKind kind)
 {
     constexpr qint64 kBlock = qint64(1) << 18;
     const auto block = std::make_unique<char[]>(size_t(kBlock));
-    QCryptographicHash hash(algorithm);
+    ContentHash hash(kind);
     for (off_t at = 0;;) {
         const ssize_t got = ::pread(fd, block.get(), size_t(kBlock), at);
         if (got < 0 && errno == EINTR)

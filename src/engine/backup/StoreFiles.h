@@ -4,8 +4,9 @@
 // a kept file must be a regular file (a FIFO planted there would hang an
 // ordinary open), and a run is removed name by name, only the names its
 // record gives.
+#include "engine/files/ContentHash.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +40,6 @@ bool ReplaceStoreFile(const QString& path, const QByteArray& bytes, QString& why
 
 // Hashes the whole of fd by algorithm (read from its start, its offset left
 // alone). Empty when it cannot be read.
-QByteArray HashOfFile(int fd, QCryptographicHash::Algorithm algorithm);
+QByteArray HashOfFile(int fd, HashKind kind);
 
 } // namespace quorvane

@@ -4,7 +4,6 @@
 #include "engine/write/TargetCompare.h"
 #include "engine/write/TempFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -137,23 +136,6 @@ void InjectWriteFailure(WriteStep step, int err, int times)
     Injected() = Injection{step, err, times};
 }
 
-QString ResolveWriteTarget(const QString& path)
-{
-    if (!UsablePath(path))
-        return path;
-    QFileInfo info(path);
-    int depth = 40;
-    while (info.isSymLink() && --depth > 0)
-        info.setFile(info.symLinkTarget());
-    if (depth == 0)
-        info.setFile(path);   // a link loop: the write fails on the link itself
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (folder.isEmpty())
-        return QDir::cleanPath(info.absoluteFilePath());
-    return folder.endsWith(QLatin1Char('/')) ? folder + info.fileName()
-                                             : folder + QLatin1Char('/') + info.fileName();
-}
-
 FileError WriteForecast(const QString& target)
 {
     if (target.isEmpty() || !UsablePath(target))
@@ -167,14 +149,29 @@ FileError WriteForecast(const QString& target)
     return {};
 }
 
-AtomicFile::AtomicFile(const QString& target)
+AtomicFile::AtomicFile(const QString& target) : m_target(target)
 {
     if (target.isEmpty())
         m_refusal = ENOENT;
     else if (!UsablePath(target))
         m_refusal = kNulInPath;
-    else
-        m_final = ResolveWriteTarget(target);
+    m_resolved = m_refusal != 0;
+}
+
+const QString& AtomicFile::finalPath() const
+{
+    if (!m_resolved) {
+        m_final = ResolveWriteTarget(m_target, m_folders.get());
+        m_resolved = true;
+    }
+    return m_final;
+}
+
+TargetCompare* AtomicFile::compare()
+{
+    if (m_compareWanted && !m_compare)
+        m_compare = std::make_unique<TargetCompare>(finalPath());
+    return m_compare.get();
 }
 
 AtomicFile::~AtomicFile()
@@ -197,7 +194,7 @@ bool AtomicFile::openTemp()
         errno = m_refusal;
         return fail();
     }
-    if (const int refusal = TargetRefusal(NativePath(m_final), true)) {
+    if (const int refusal = TargetRefusal(NativePath(finalPath()), true)) {
         errno = refusal;
         return fail();
     }
@@ -222,8 +219,8 @@ bool AtomicFile::writeOut(const char* data, qint64 len)
 {
     if (!openTemp())
         return false;
-    if (m_compare)
-        m_compare->feed(data, len);
+    if (TargetCompare* c = compare())
+        c->feed(data, len);
     if (InjectedFailure(WriteStep::Write) || !WriteFully(m_fd, data, len))
         return fail();
     m_written += len;
@@ -267,6 +264,7 @@ bool AtomicFile::finish(bool sync)
         return false;
     std::string().swap(m_buffer);   // a finished file may wait long in a group
     m_compare.reset();
+    m_compareWanted = false;
     if (m_hash)
         m_digest = std::exchange(m_hash, nullptr)->result();
     CopyMetadata(NativePath(m_final), m_fd);
@@ -325,31 +323,35 @@ void AtomicFile::discard()
     m_finished = false;
     m_buffer.clear();
     m_compare.reset();
+    m_compareWanted = false;
 }
 
 void AtomicFile::compareWithTarget()
 {
-    if (!m_final.isEmpty())
-        m_compare = std::make_unique<TargetCompare>(m_final);
+    m_compare.reset();
+    m_compareWanted = m_refusal == 0;
 }
 
-void AtomicFile::hashContent(QCryptographicHash::Algorithm algorithm)
+void AtomicFile::hashContent(HashKind kind)
 {
-    m_hash = std::make_unique<QCryptographicHash>(algorithm);
+    m_hash = std::make_unique<ContentHash>(kind);
     m_digest.clear();
 }
 
 bool AtomicFile::sameAsTarget()
 {
-    std::unique_ptr<TargetCompare> compare = std::move(m_compare);
-    if (!compare || m_errno)
-        return false;
+    const bool wanted = std::exchange(m_compareWanted, false) && m_errno == 0;
     // Most results that differ differ in size, which needs no reading.
     struct stat st;
-    if (::stat(NativePath(m_final).constData(), &st) != 0 || st.st_size != m_size)
-        return false;
-    compare->feed(m_buffer.data(), qint64(m_buffer.size()));
-    return compare->same();
+    bool same = wanted && ::stat(NativePath(finalPath()).constData(), &st) == 0 && st.st_size == m_size;
+    if (same) {
+        if (!m_compare)
+            m_compare = std::make_unique<TargetCompare>(m_final);
+        m_compare->feed(m_buffer.data(), qint64(m_buffer.size()));
+        same = m_compare->same();
+    }
+    m_compare.reset();
+    return same;
 }
 
 FileError AtomicFile::error() const
@@ -357,12 +359,12 @@ FileError AtomicFile::error() const
     if (m_errno == 0)
         return {};
     switch (m_failedStep) {
-    case Step::CreateTemp: return {FileStage::CreateTemp, m_errno, m_final};
-    case Step::Sync: return {FileStage::Sync, m_errno, m_final};
-    case Step::Rename: return {FileStage::Rename, m_errno, m_final};
+    case Step::CreateTemp: return {FileStage::CreateTemp, m_errno, finalPath()};
+    case Step::Sync: return {FileStage::Sync, m_errno, finalPath()};
+    case Step::Rename: return {FileStage::Rename, m_errno, finalPath()};
     case Step::Other: break;
     }
-    return {FileStage::Write, m_errno, m_final};
+    return {FileStage::Write, m_errno, finalPath()};
 }
 
 QString AtomicFile::errorText() const

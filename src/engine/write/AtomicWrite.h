@@ -4,25 +4,21 @@
 // target is never seen half-written, and a failure leaves it untouched with no
 // temporary file behind. The temporary file stays open, and so held (see
 // engine/write/TempFiles.h), until it is renamed or dropped.
+#include "engine/files/ContentHash.h"
 #include "engine/files/FileError.h"
 #include "engine/files/FileIdentity.h"
+#include "engine/write/WriteTarget.h"
 
-#include <QCryptographicHash>
 #include <QString>
 #include <memory>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 
 namespace quorvane {
 
 class StaleTempSweep;
 class TargetCompare;
-
-// The file a write to path really lands in: symbolic links followed (so a link
-// stays a link and its target is written) and the folder made canonical when it
-// exists. Also the identity under which pending writes are compared. A link
-// loop gives the link itself, whose write then fails.
-QString ResolveWriteTarget(const QString& path);
 
 // What would make a write of a result to target fail before any byte is
 // written, as AtomicFile would tell it: a target that may not be replaced
@@ -38,7 +34,9 @@ void InjectWriteFailure(WriteStep step, int err, int times = 1);
 
 // An existing target is replaced only when it is a regular file the user may
 // write to (or a link leading to one): a folder, FIFO, device, socket or link
-// loop at the target makes the write fail and stays as it is.
+// loop at the target makes the write fail and stays as it is. The target is
+// resolved (ResolveWriteTarget) once, when first needed: a file a run leaves
+// alone never costs the resolution.
 class AtomicFile {
 public:
     explicit AtomicFile(const QString& target);
@@ -53,6 +51,8 @@ public:
     // Before the temporary file is made, sweep clears its folder of stale
     // temporary files (once per folder and sweep). Call before the first append.
     void setSweep(StaleTempSweep* sweep) { m_sweep = sweep; }
+    // The run's known folders, used when the target is resolved.
+    void setFolders(std::shared_ptr<TargetFolders> folders) { m_folders = std::move(folders); }
     // Finishes the temporary file: everything written, the existing target's
     // owner, group, extended attributes and mode bits (setuid/setgid included)
     // copied onto it as far as allowed, synced when sync is true. Its
@@ -74,11 +74,12 @@ public:
 
     // From now on hashes everything appended (call before the first append),
     // so what is written can be recorded without reading it back.
-    void hashContent(QCryptographicHash::Algorithm algorithm);
+    void hashContent(HashKind kind);
     // After finish(): the hash of the whole content, or empty when not hashed.
     const QByteArray& contentHash() const { return m_digest; }
 
-    const QString& finalPath() const { return m_final; }
+    // The resolved target; empty for a path refused at once (empty, or holding a NUL).
+    const QString& finalPath() const;
     dev_t device() const { return m_device; }
     // After finish(): the device and inode the result will have once committed.
     const FileIdentity& identity() const { return m_identity; }
@@ -99,8 +100,12 @@ private:
     bool flushBuffer();
     bool writeOut(const char* data, qint64 len);
     bool fail();
+    TargetCompare* compare();
 
-    QString m_final;
+    QString m_target;                 // as given
+    mutable QString m_final;          // resolved, once asked for
+    mutable bool m_resolved = false;
+    std::shared_ptr<TargetFolders> m_folders;
     QByteArray m_tempPath;
     int m_fd = -1;
     int m_errno = 0;
@@ -113,7 +118,8 @@ private:
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
     std::unique_ptr<TargetCompare> m_compare;
-    std::unique_ptr<QCryptographicHash> m_hash;
+    bool m_compareWanted = false;   // m_compare is made when first fed
+    std::unique_ptr<ContentHash> m_hash;
     QByteArray m_digest;
     StaleTempSweep* m_sweep = nullptr;
     bool m_finished = false;

@@ -56,7 +56,7 @@ bool CommitGroup::pending(const QString& path) const
     // link, so a path whose name no target has is not pending.
     if (!m_names.contains(NameOf(path)) && !IsLink(path))
         return false;
-    return m_targets.contains(ResolveWriteTarget(path));
+    return m_targets.contains(ResolveWriteTarget(path, m_folders.get()));
 }
 
 void CommitGroup::landBefore(const QString& path)
@@ -202,8 +202,9 @@ void CommitGroup::prepare(AtomicFile& file)
 {
     std::lock_guard<std::mutex> hold(m_lock);
     file.setSweep(&m_sweep);
+    file.setFolders(m_folders);
     if (m_backup)
-        file.hashContent(m_backup->hashAlgorithm());
+        file.hashContent(m_backup->hashKind());
 }
 
 } // namespace quorvane

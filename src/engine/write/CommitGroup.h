@@ -12,6 +12,7 @@
 // from several threads at once; a flush holds up the others' calls until it ends.
 #include "engine/files/FileError.h"
 #include "engine/write/TempFiles.h"
+#include "engine/write/WriteTarget.h"
 
 #include <QSet>
 #include <QString>
@@ -87,6 +88,8 @@ private:
     QSet<QString> m_names;   // the targets' file names, to pass most paths by cheaply
     std::vector<CommitFailure> m_failures;
     StaleTempSweep m_sweep;
+    // The run's target folders, resolved once for its files and isPending().
+    std::shared_ptr<TargetFolders> m_folders = std::make_shared<TargetFolders>();
     GroupBackup* m_backup = nullptr;
 };
 

@@ -3,8 +3,9 @@
 // replaces (engine/backup/BackupRun.h is the real one). The group asks it to
 // keep each target just before that target is replaced, has the records made
 // durable once per flush before the renames, and reports renames that failed.
+#include "engine/files/ContentHash.h"
+
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 
 namespace quorvane {
@@ -14,7 +15,7 @@ public:
     virtual ~GroupBackup() = default;
 
     // How the group's atomic files hash what is written to them.
-    virtual QCryptographicHash::Algorithm hashAlgorithm() const = 0;
+    virtual HashKind hashKind() const = 0;
     // Keeps the file at target (a resolved write target) that a result of size
     // bytes hashing to hash is about to replace, or records that the result
     // creates it. Returns the record's key (0 when there is nothing to record,

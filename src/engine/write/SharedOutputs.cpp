@@ -1,6 +1,6 @@
 #include "engine/write/SharedOutputs.h"
 
-#include "engine/write/AtomicWrite.h"
+#include "engine/write/WriteTarget.h"
 
 #include <QHash>
 
@@ -10,10 +10,11 @@ std::vector<std::vector<qsizetype>> SharedOutputs(const std::vector<QString>& ou
 {
     QHash<QString, size_t> groupOf;
     std::vector<std::vector<qsizetype>> groups;
+    TargetFolders folders;
     for (size_t i = 0; i < outputs.size(); ++i) {
         if (outputs[i].isEmpty())
             continue;
-        const QString target = ResolveWriteTarget(outputs[i]);
+        const QString target = ResolveWriteTarget(outputs[i], &folders);
         const auto found = groupOf.constFind(target);
         if (found == groupOf.cend()) {
             groupOf.insert(target, groups.size());

@@ -1,5 +1,6 @@
 #include "engine/backup/BackupStore.h"
 #include "engine/backup/KeepFile.h"
+#include "engine/backup/Manifest.h"
 #include "engine/write/AtomicWrite.h"
 #include "tests/engine/backup/BackupTestSupport.h"
 
@@ -106,6 +107,19 @@ TEST_F(BackupTest, UndoPutsEveryFileBackExactlyAsItWasBeforeTheRun)
         }
         EXPECT_TRUE(runFolders().isEmpty());
     }
+}
+
+TEST_F(BackupTest, ARunRecordsWhatItWroteByItsXxh3Checksum)
+{
+    box().write("a.txt", "cat");
+    const QString id = run({{"a.txt", "a.txt"}}, {{"a", "o"}});
+    const std::optional<BackupManifest> manifest
+        = ReadManifest(box().path("data/quorvane/backups/" + id + "/manifest.jsonl"));
+    ASSERT_TRUE(manifest);
+    EXPECT_EQ(manifest->hashName, "Xxh3_128");
+    ASSERT_EQ(manifest->entries.size(), 1u);
+    // As `printf cot | xxhsum -H2` gives it.
+    EXPECT_EQ(manifest->entries[0].hash, "9b5d750fedd4467bf26bfa5c785e0e3f");
 }
 
 TEST_F(BackupTest, AFileChangedOrGoneSinceTheRunIsLeftAsItIsAndTheRunKeepsIt)
