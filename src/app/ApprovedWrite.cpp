@@ -166,7 +166,7 @@ FileOutcome ProcessApproved(const QString& source, const QString& output, const 
     }
     outcome.result = out->identity();
     if (job.group)
-        job.group->adopt(std::move(out), output, onLateWriteFailure);
+        job.group->adopt(std::move(out), output, onLateWriteFailure, job.entry);
     outcome.written = true;
     return outcome;
 }

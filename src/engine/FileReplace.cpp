@@ -314,7 +314,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     }
     outcome.result = out->identity();
     if (job.group)
-        job.group->adopt(std::move(out), output, onLateWriteFailure);
+        job.group->adopt(std::move(out), output, onLateWriteFailure, job.entry);
     outcome.ok = true;
     outcome.written = true;
     return outcome;

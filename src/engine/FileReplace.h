@@ -46,6 +46,7 @@ struct FileJob {
     std::function<bool()> cancelled;
     bool dryRun = false;                // count only, write nothing
     CommitGroup* group = nullptr;       // optional: defer sync+rename to group a batch's syncs
+    qsizetype entry = -1;               // the run's entry index: results in a group land in list order
     // Optional: every byte of the result (mark and odd last byte included), in
     // order, once per go at the file; restarted when the file is read again.
     ResultTap* tap = nullptr;

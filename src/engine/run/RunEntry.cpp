@@ -42,6 +42,7 @@ void RunDriver::work(qsizetype index, Slot& slot)
     }
     FileJob job = m_job;
     job.prepared = plan.pairs;
+    job.entry = index;
     if (!here) {
         // A worker lets no face events run and asks the run's own stop flag.
         job.yield = {};

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -18,6 +19,7 @@ struct CommitGroup::Entry {
     std::unique_ptr<AtomicFile> file;
     QString path;
     std::function<void(const FileError&)> onFailure;
+    qsizetype order = -1;
 };
 
 CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
@@ -79,13 +81,13 @@ int CommitGroup::pendingCount() const
 }
 
 void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
-                        std::function<void(const FileError&)> onFailure)
+                        std::function<void(const FileError&)> onFailure, qsizetype order)
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_bytes += file->size();
     m_targets.insert(file->finalPath());
     m_names.insert(NameOf(file->finalPath()));
-    m_entries.push_back(Entry{std::move(file), path, std::move(onFailure)});
+    m_entries.push_back(Entry{std::move(file), path, std::move(onFailure), order});
     if (int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes)
         commitAll();
 }
@@ -109,6 +111,8 @@ void CommitGroup::discard()
 void CommitGroup::commitAll()
 {
     std::vector<Entry> entries = std::exchange(m_entries, {});
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.order < b.order; });
     m_targets.clear();
     m_names.clear();
     m_bytes = 0;

@@ -68,9 +68,12 @@ public:
     void setBackup(GroupBackup* backup) { m_backup = backup; }
 
     // Takes a finished (unsynced) temporary file destined for its target;
-    // onFailure, if set, receives what failed should its commit fail.
+    // onFailure, if set, receives what failed should its commit fail. The
+    // files waiting land in the order of their order keys (the run's entry
+    // indexes), ties in the order taken, so workers finishing out of turn do
+    // not change the order of landing, backups or their records.
     void adopt(std::unique_ptr<AtomicFile> file, const QString& path,
-               std::function<void(const FileError&)> onFailure);
+               std::function<void(const FileError&)> onFailure, qsizetype order = -1);
 
 private:
     struct Entry;

@@ -204,6 +204,29 @@ TEST_F(BackupTest, TwoResultsWaitingForOneTargetAreKeptAndPutBackOneStepAtATime)
     EXPECT_EQ(IoSandbox::read(target), "1");
 }
 
+TEST_F(BackupTest, ResultsFinishedOutOfTurnAreKeptAndPutBackInTheirEntriesOrder)
+{
+    // Workers may finish entry 1 before entry 0: the record still follows the list.
+    const QString a = box().write("a.txt", "1"), b = box().write("b.txt", "1");
+    BackupStore store;
+    std::unique_ptr<BackupRun> backup = store.beginRun("out of turn", BackupRunMode::InPlace);
+    {
+        CommitGroup group;
+        group.setBackup(backup.get());
+        for (const auto& [target, entry] : {std::pair{b, 1}, std::pair{a, 0}}) {
+            auto file = std::make_unique<AtomicFile>(target);
+            group.prepare(*file);
+            ASSERT_TRUE(file->append("2", 1) && file->finish(false));
+            group.adopt(std::move(file), target, {}, entry);
+        }
+        ASSERT_TRUE(group.flush().empty());
+    }
+    backup->finish();
+    const std::optional<RunReport> report = store.undo(backup->id());
+    ASSERT_TRUE(report);
+    EXPECT_EQ(rows(*report), (QStringList{"restored b.txt", "restored a.txt"}));
+}
+
 TEST_F(BackupTest, ARunThatWritesNothingLeavesNoRunBehind)
 {
     box().write("a.txt", "dog");
