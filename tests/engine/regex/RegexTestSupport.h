@@ -3,6 +3,7 @@
 // whole text, with the same compile options, and a helper that runs a stream
 // over a text cut into pieces.
 #include "engine/regex/RegexStream.h"
+#include "engine/text/UnitText.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 0
 #include <pcre2.h>
@@ -13,14 +14,7 @@
 
 namespace quorvane::test {
 
-template <typename Unit>
-std::basic_string<Unit> UnitsOf(const QString& s)
-{
-    if constexpr (sizeof(Unit) == 1)
-        return s.toStdString();
-    else
-        return s.toStdU16String();
-}
+using quorvane::UnitsOf;
 
 // Whole-text substitution by PCRE2 (replacement in its extended syntax, which
 // agrees with ours on $n, ${name}, $$, \n, \t and \\); count receives the matches.
