@@ -1,7 +1,6 @@
 #include "app/MatchBoxes.h"
 
-#include "app/Form1.h"
-#include "shell/ErrorReport.h"
+#include "app/StoredChoice.h"
 #include "shell/MatchSettings.h"
 
 #include <QCheckBox>
@@ -22,12 +21,7 @@ QCheckBox* AddChoice(Form1& form, QStatusBar* bar, const QString& text, const QS
     box->setMouseTracking(true);
     box->setChecked(ReadMatchChoices().*member);
     QObject::connect(box, &QCheckBox::toggled, &form, [&form, box, member](bool on) {
-        MatchChoices choices = ReadMatchChoices();
-        choices.*member = on;
-        StepTrap trap(form.prompts(), "Form1.MatchChoices");
-        trap.step(100, [&] { WriteMatchChoices(choices); });
-        // The box never claims a choice the next start would not find.
-        const bool stored = ReadMatchChoices().*member;
+        const bool stored = StoreChoice(form, "Form1.MatchChoices", member, on, ReadMatchChoices, WriteMatchChoices);
         if (stored != on) {
             const QSignalBlocker quiet(box);
             box->setChecked(stored);

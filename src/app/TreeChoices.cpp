@@ -1,7 +1,6 @@
 #include "app/TreeChoices.h"
 
-#include "app/Form1.h"
-#include "shell/ErrorReport.h"
+#include "app/StoredChoice.h"
 #include "shell/TreeSettings.h"
 
 #include <QMenu>
@@ -21,11 +20,7 @@ QAction* AddChoice(Form1& form, QMenu* menu, const QString& text, const QString&
     QObject::connect(menu, &QMenu::aboutToShow, action,
                      [action, member] { action->setChecked(ReadTreeChoices().*member); });
     QObject::connect(action, &QAction::triggered, menu, [&form, action, member](bool on) {
-        TreeChoices choices = ReadTreeChoices();
-        choices.*member = on;
-        StepTrap trap(form.prompts(), "Form1.TreeChoices");
-        trap.step(100, [&] { WriteTreeChoices(choices); });
-        action->setChecked(ReadTreeChoices().*member);
+        action->setChecked(StoreChoice(form, "Form1.TreeChoices", member, on, ReadTreeChoices, WriteTreeChoices));
     });
     return action;
 }
