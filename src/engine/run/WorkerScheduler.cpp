@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 
 namespace quorvane {
 
@@ -99,22 +100,31 @@ void WorkerScheduler::serve()
         ++m_endedSinceWait;
         for (int k = 1; k < woken; ++k)
             m_wake.notify_one();   // this worker takes one itself
-        m_ended.notify_all();
+        // The run's thread is woken only when what it waits for has come,
+        // not at every end: each needless wake costs it a switch and a sleep.
+        if (m_waiting && (m_tasks.empty() || m_endedSinceWait >= m_wantEnds))
+            m_ended.notify_all();
     }
 }
 
 void WorkerScheduler::drain()
 {
     std::unique_lock<std::mutex> hold(m_lock);
+    m_waiting = true;
+    m_wantEnds = std::numeric_limits<int>::max();
     m_ended.wait(hold, [this] { return m_tasks.empty(); });
+    m_waiting = false;
     m_endedSinceWait = 0;
 }
 
 void WorkerScheduler::waitForEnds(int ended, int ms)
 {
     std::unique_lock<std::mutex> hold(m_lock);
+    m_waiting = true;
+    m_wantEnds = std::max(1, ended);
     m_ended.wait_for(hold, std::chrono::milliseconds(ms),
-                     [&] { return m_tasks.empty() || m_endedSinceWait >= std::max(1, ended); });
+                     [&] { return m_tasks.empty() || m_endedSinceWait >= m_wantEnds; });
+    m_waiting = false;
     m_endedSinceWait = 0;
 }
 

@@ -50,6 +50,8 @@ private:
     std::unordered_map<qsizetype, Task> m_tasks;   // submitted and not ended
     std::priority_queue<qsizetype, std::vector<qsizetype>, std::greater<>> m_ready;
     int m_endedSinceWait = 0;
+    bool m_waiting = false;   // the run's thread waits in drain() or waitForEnds()
+    int m_wantEnds = 1;       // for m_endedSinceWait to reach this
     bool m_quit = false;
     // Run thread only: the last task that named each key, and the last task
     // whose files could not be told.
