@@ -116,7 +116,7 @@ QStringList MatchFiles(const QByteArray& dirPath, const std::vector<RawEntry>& e
         OrderedName order;   // its key is not needed again
         order.raw = e.name;
         order.name = Utf8Text(e.name);
-        order.upper = UpperName(e.name);
+        order.upper = OrderUpper(e.name);
         // Only names that convert back to the same bytes can be opened by path
         // later; the others are handed back so they are reported, not lost.
         const bool held = isAscii(e.name) || QFile::encodeName(order.name) == e.name;

@@ -48,16 +48,6 @@ bool entersAsFolder(const QByteArray& full, unsigned char type, bool follow)
     return S_ISDIR(st.st_mode);
 }
 
-bool isRoot(const QByteArray& path) { return path == "/"; }
-
-// Hidden system folders (and such folders that are links) are not entered.
-// Nothing here ever carries the system bit, so this only keeps the rule's shape.
-bool isExcludedFolder(const QString& folder)
-{
-    constexpr int hiddenSystemFolder = kAttrHidden | kAttrSystem | kAttrDirectory;
-    const int value = FileAttributes(folder);
-    return value == hiddenSystemFolder || value == (hiddenSystemFolder | kAttrReparsePoint);
-}
 
 bool acceptedName(const QByteArray& raw)
 {
@@ -197,12 +187,18 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
             guarded(failed, 100, [&] {
                 const QByteArray path = QFile::encodeName(v);
                 struct stat st {};
-                if (!isFolder(path, st) || path.size() >= PATH_MAX)
+                if (!isFolder(path, st) || path.size() >= PATH_MAX) {
+                    // A subfolder gone since its parent was read is dropped
+                    // here, so the listing below need not ask again.
+                    if (level != &folders)
+                        level->removeOne(v);
                     return;
+                }
                 if (yield)
                     yield();
-                if (!isRoot(path) && isExcludedFolder(v))
-                    return;
+                // Hidden system folders would not be entered, but no folder
+                // here carries the system attribute (FileAttributes never
+                // sets it), so no call is spent asking.
                 if (follow) {
                     const FolderId id{st.st_dev, st.st_ino};
                     if (loopsBack(v, id, entered)) {
@@ -234,16 +230,16 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
         level = &deeper.back();
     }
 
+    // Every level but an unscanned last one was checked as it was scanned.
     for (const QStringList& found : deeper) {
+        const bool checked = recurse;
         for (const QString& w : found) {
             guarded(failed, 102, [&] {
-                const QByteArray path = QFile::encodeName(w);
-                if (!isFolder(path))
+                if (!checked && !isFolder(QFile::encodeName(w)))
                     return;
                 if (yield)
                     yield();
-                if (isRoot(path) || !isExcludedFolder(w))
-                    folders.append(w);
+                folders.append(w);
             });
         }
     }

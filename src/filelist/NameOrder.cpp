@@ -2,6 +2,8 @@
 
 #include "engine/text/TextCodec.h"
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -120,15 +122,42 @@ OrderedName MakeOrderedName(const QByteArray& raw)
     o.raw = raw;
     o.name = Utf8Text(raw); // file names are UTF-8 here
     o.key = FoldedName(raw);
-    o.upper = UpperName(raw);
+    o.upper = OrderUpper(raw);
     return o;
 }
 
+QByteArray OrderUpper(const QByteArray& raw)
+{
+    return isAsciiBytes(raw) ? QByteArray() : UpperName(raw);
+}
+
+namespace {
+
+// The sort key of o as bytes: an ASCII name is upper-cased as it is read.
+struct UpperKey {
+    QByteArrayView bytes;
+    bool ascii;
+    explicit UpperKey(const OrderedName& o) : bytes(o.upper.isEmpty() ? o.raw : o.upper), ascii(o.upper.isEmpty()) {}
+    unsigned char at(qsizetype i) const
+    {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        return ascii && c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+    }
+};
+
+} // namespace
+
 bool NameLess(const OrderedName& a, const OrderedName& b)
 {
-    const int c = a.upper.compare(b.upper);
-    if (c != 0)
-        return c < 0;
+    const UpperKey x(a), y(b);
+    const qsizetype common = std::min(x.bytes.size(), y.bytes.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const unsigned char p = x.at(i), q = y.at(i);
+        if (p != q)
+            return p < q;
+    }
+    if (x.bytes.size() != y.bytes.size())
+        return x.bytes.size() < y.bytes.size();
     return a.raw < b.raw;
 }
 

@@ -34,7 +34,7 @@ struct OrderedName {
     QString name;      // decoded name, a leading U+FEFF kept
     QByteArray raw;    // the bytes the file system holds
     QByteArray key;    // the case-folded name in UTF-8, for wildcard matching
-    QByteArray upper;  // the upper-case name in UTF-8, the primary sort key
+    QByteArray upper;  // OrderUpper(raw): the primary sort key
 };
 
 // Decodes raw and makes its keys.
@@ -43,6 +43,9 @@ OrderedName MakeOrderedName(const QByteArray& raw);
 QByteArray FoldedName(const QByteArray& raw);
 // The upper-case form of raw, as UTF-8 (ASCII names are simply upper-cased).
 QByteArray UpperName(const QByteArray& raw);
+// The sort key OrderedName::upper holds: UpperName(raw), or nothing for an
+// ASCII name, which NameLess upper-cases as it compares (no copy per name).
+QByteArray OrderUpper(const QByteArray& raw);
 // Name order ignoring case, by upper-case forms, so "[ \ ] ^ _ `" come after
 // the letters: A, b, myfile, my_file, Z, [x], _a. Equal upper-case forms are
 // ordered by their raw bytes.

@@ -61,10 +61,11 @@ TEST(ListFilesOfFolder, OrdersByUpperCaseFormsAndKeepsALeadingMark)
     TestEnv env;
     const QString mark = QChar(0xFEFF) + QString("mark");
     for (const QString& name : {QString("_a"), QString("Z"), QString("my_file"), QString("[x]"),
-                                QString("`q"), QString("b"), QString("myfile"), QString("A"), mark})
+                                QString("`q"), QString("b"), QString("myfile"), QString("A"), mark,
+                                QString("éa"), QString("Éb"), QString("Éa")})
         env.write("d/" + name, "x");
     EXPECT_EQ(ListFilesOfFolder(env.path("d"), "*.*"),
-              QStringList({"A", "b", "myfile", "my_file", "Z", "[x]", "_a", "`q", mark}));
+              QStringList({"A", "b", "myfile", "my_file", "Z", "[x]", "_a", "`q", "Éa", "éa", "Éb", mark}));
 }
 
 TEST(HasUnsafeNameChar, FlagsInvalidUtf8ControlCharactersAndQuestionMark)
