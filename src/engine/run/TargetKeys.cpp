@@ -52,16 +52,37 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
     }
     // Folders repeat from entry to entry: each is resolved once. The run
     // makes files, never folders behind links, so a folder's answer holds.
-    const QString folder = info.absolutePath();
-    auto found = m_realFolders.constFind(folder);
-    if (found == m_realFolders.cend()) {
-        const QByteArray real = RealPath(NativePath(folder));
-        if (real.isEmpty())
-            return {};
-        found = m_realFolders.insert(folder, real);
-    }
-    keys.push_back("p" + *found + '/' + NativePath(name));
+    const qsizetype cut = path.lastIndexOf(u'/');
+    const QByteArray real = realFolder(cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut));
+    if (real.isEmpty())
+        return {};
+    keys.push_back("p" + (real == "/" ? QByteArray() : real) + '/' + NativePath(name));
     return keys;
+}
+
+QByteArray TargetKeys::realFolder(const QString& folder)
+{
+    // Keyed by the folder as given: the run never changes its working folder.
+    const auto found = m_realFolders.constFind(folder);
+    if (found != m_realFolders.cend())
+        return *found;
+    // A folder that is no link is its parent's real path and its name: one
+    // lstat, where resolving it whole would read every folder above it again.
+    QByteArray real;
+    const qsizetype cut = folder.lastIndexOf(u'/');
+    const QString name = folder.mid(cut + 1);
+    if (cut > 0 && !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")) {
+        const QByteArray above = realFolder(folder.left(cut));
+        struct stat st;
+        if (!above.isEmpty() && ::lstat(NativePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            real = (above == "/" ? QByteArray() : above) + '/' + NativePath(name);
+    }
+    if (real.isEmpty())
+        real = RealPath(NativePath(folder));
+    // A folder not there yet (an output folder a run makes) is asked again.
+    if (!real.isEmpty())
+        m_realFolders.insert(folder, real);
+    return real;
 }
 
 } // namespace quorvane

@@ -18,6 +18,8 @@ public:
     std::vector<QByteArray> of(const QString& path);
 
 private:
+    // The real path of folder (as given, no trailing '/'); empty when it cannot be told.
+    QByteArray realFolder(const QString& folder);
     QHash<QString, QByteArray> m_realFolders;   // a folder as given -> its real path
 };
 
