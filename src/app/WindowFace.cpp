@@ -116,11 +116,10 @@ std::optional<EntryPlan> WindowFace::reach(qsizetype index, bool inTurn)
     m_showing = {i, QString()};
     // An entry that vanished while the run yielded is reported and skipped.
     QString reason;
-    const bool read = inTurn ? StepNoting(m_trap, 112, reason, [&] { m_showing.source = list.entryText(i); })
-                             : step(112, [&] { m_showing.source = list.entryText(i); });
-    if (!read && !inTurn)
-        return std::nullopt;
-    if (!read) {
+    const auto readEntry = [&] { m_showing.source = list.entryText(i); };
+    if (!(inTurn ? StepNoting(m_trap, 112, reason, readEntry) : step(112, readEntry))) {
+        if (!inTurn)
+            return std::nullopt;
         plan.action = EntryPlan::Action::Fail;
         plan.failure = reason;
         return plan;
