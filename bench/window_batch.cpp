@@ -3,7 +3,7 @@
 // file can be set against quorvane-batch on the same files.
 //
 //   quorvane-window-bench [--find TEXT --replace TEXT]... [--pairs FILE] [--list FILE]...
-//                         [--generate N DIR] [--stop-after MS | --close-after MS]
+//                         [--generate N DIR] [--stop-after MS | --close-after MS] [--jobs N]
 //                         (--output-folder DIR | --in-place) [FILE]...
 //
 // Pairs become the lines of the two single-mode boxes; --pairs adds those of a
@@ -18,6 +18,8 @@
 // monotonic clock in nanoseconds, so that whoever waits for the process can
 // tell how long it took to be gone. Both print "abandoned" on stderr when the
 // file in hand was left unfinished.
+//
+// --jobs N runs the files on N workers (default: one per core, as the window does).
 //
 // --open-report opens the report window after the run, sorts it by its
 // replacements and shows only the failed files, and prints "report-ms OPEN
@@ -71,7 +73,7 @@ public:
 int Usage()
 {
     std::fprintf(stderr, "usage: quorvane-window-bench [--find TEXT --replace TEXT]... [--list FILE]...\n"
-                         "       [--generate N DIR] [--stop-after MS | --close-after MS] [--open-report]\n"
+                         "       [--generate N DIR] [--stop-after MS | --close-after MS] [--open-report] [--jobs N]\n"
                          "       (--output-folder DIR | --in-place) [FILE]...\n");
     return 2;
 }
@@ -104,7 +106,7 @@ int main(int argc, char** argv)
     QStringList finds, replaces, files;
     QString outputFolder;
     bool inPlace = false;
-    int stopAfter = -1, closeAfter = -1;
+    int stopAfter = -1, closeAfter = -1, jobs = 0;
     bool openReport = false;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -117,6 +119,7 @@ int main(int argc, char** argv)
         else if (a == "--stop-after") stopAfter = next().toInt();
         else if (a == "--close-after") closeAfter = next().toInt();
         else if (a == "--open-report") openReport = true;
+        else if (a == "--jobs") jobs = next().toInt();
         else if (a == "--pairs") {
             QFile sets(next());
             if (!sets.open(QIODevice::ReadOnly)) return Usage();
@@ -154,6 +157,8 @@ int main(int argc, char** argv)
 
     BenchPrompts prompts;
     quorvane::Form1 window(prompts);
+    if (jobs > 0)
+        window.runWorkers = jobs;
     window.show();
     window.fileList().addEntries(files);
     window.findText()->setPlainText(finds.join('\n'));

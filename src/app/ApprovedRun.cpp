@@ -51,16 +51,27 @@ public:
     qsizetype count() override { return qsizetype(m_files.size()); }
     EntryPlan plan(qsizetype index) override
     {
+        yield();
+        if (stopRequested()) {
+            EntryPlan plan;
+            plan.action = EntryPlan::Action::Stop;
+            return plan;
+        }
+        return entry(index);
+    }
+    // Nothing is asked or shown for an approved file: each may run beside
+    // earlier ones, and the bar shows the last one reached.
+    std::optional<EntryPlan> planAhead(qsizetype index) override
+    {
+        return stopRequested() ? std::nullopt : std::optional(entry(index));
+    }
+    EntryPlan entry(qsizetype index)
+    {
         const ApprovedFile& file = m_files[size_t(index)];
         EntryPlan plan;
         plan.source = file.source;
         plan.output = file.output;
         plan.pairs = m_pairs;
-        yield();
-        if (stopRequested()) {
-            plan.action = EntryPlan::Action::Stop;
-            return plan;
-        }
         m_bar.nextFile();
         m_bar.showFile(file.source);
         m_bar.showPosition(int(index) + 1, int(m_files.size()));
@@ -130,7 +141,8 @@ void ReplaceApproved(Form1& form, std::vector<ApprovedFile> files, std::shared_p
         WindowRunOptions(false, store, intoFolder, QFileInfo(files.front().output).absolutePath() + u'/');
     RunBar bar(form.progressBar());
     ApprovedFace face(form, files, std::move(pairs), bar);
-    RunDriver driver(face, options);
+    const std::unique_ptr<WorkerScheduler> workers = WindowWorkers(form, qsizetype(files.size()));
+    RunDriver driver(face, options, workers.get());
     if (const QString why = driver.refusal(); !why.isEmpty()) {
         form.prompts().notice(BackupsRefusedText(store.folder(), why), ApplicationTitle());
         return;

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
@@ -94,7 +96,9 @@ void WalkList(Form1& form, bool preview)
     std::vector<FileStamp> stamps;
     if (preview)
         face.keepStamps(&stamps);
-    RunDriver driver(face, options);
+    // A preview goes one file after another whatever it is given (RunDriver.h).
+    const std::unique_ptr<WorkerScheduler> workers = preview ? nullptr : WindowWorkers(form, list.count());
+    RunDriver driver(face, options, workers.get());
     // A run that is to keep backups starts only where it can: otherwise every
     // file would fail for want of its backup.
     if (const QString why = driver.refusal(); !why.isEmpty()) {
@@ -145,6 +149,12 @@ RunOptions WindowRunOptions(bool dryRun, BackupStore& store, bool intoFolder, co
     options.backupMode = intoFolder ? BackupRunMode::OutputFolder : BackupRunMode::InPlace;
     options.backupLimits = {backups.runs, backups.bytes()};
     return options;
+}
+
+std::unique_ptr<WorkerScheduler> WindowWorkers(const Form1& form, qsizetype entries)
+{
+    const int workers = int(std::min<qsizetype>(form.runWorkers, entries));
+    return workers > 1 ? std::make_unique<WorkerScheduler>(workers) : nullptr;
 }
 
 void RunBatch(Form1& form) { WalkList(form, false); }

@@ -13,6 +13,7 @@
 
 #include <QCursor>
 #include <QMainWindow>
+#include <QThread>
 #include <functional>
 #include <optional>
 
@@ -97,6 +98,9 @@ public:
     // Set when the window closes. A run ends as on "Stop" but shows nothing
     // more; a list operation ends where it stands (see listYield).
     bool closing = false;
+    // Files "Start Replacing" and "Replace Checked Files" work on at once:
+    // one per core; 1 works on one file after another on this thread.
+    int runWorkers = QThread::idealThreadCount();
 
     // Shows "Stop" while a run goes and "Run Report..." once one has ended.
     void showRunState(bool running);

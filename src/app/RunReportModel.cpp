@@ -188,10 +188,22 @@ QString RunReportSummary(const RunReport& report, ReportKind kind)
                                  [](const RunReportRow& row) { return row.outcome == RunOutcome::NotReached; });
     if (at == rows.end())
         return text + u'\n' + RunReportWindow::tr("The run was stopped after its last entry.");
+    const QString entry = QLocale().toString(qlonglong(at - rows.begin() + 1));
+    const QString total = QLocale().toString(qlonglong(rows.size()));
+    // On several workers, entries after it may have been done beside it.
+    const qsizetype after = rows.end() - at - 1;
+    const qsizetype notReachedAfter = std::count_if(at + 1, rows.end(), [](const RunReportRow& row) {
+        return row.outcome == RunOutcome::NotReached;
+    });
+    if (notReachedAfter < after)
+        return text + u'\n'
+            + RunReportWindow::tr("Stopped at entry %1 of %2, %3: it and %4 of the %5 entries after it were not "
+                                  "reached.")
+                  .arg(entry, total, at->source, QLocale().toString(qlonglong(notReachedAfter)),
+                       QLocale().toString(qlonglong(after)));
     return text + u'\n'
         + RunReportWindow::tr("Stopped at entry %1 of %2, %3: it and the entries after it were not reached.")
-              .arg(QLocale().toString(qlonglong(at - rows.begin() + 1)), QLocale().toString(qlonglong(rows.size())),
-                   at->source);
+              .arg(entry, total, at->source);
 }
 
 } // namespace quorvane

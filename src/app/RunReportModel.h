@@ -63,7 +63,8 @@ private:
 
 // The totals, and for a stopped run a second line naming the entry it
 // stopped at: "Stopped at entry 3 of 10, /path/c.txt: it and the entries after
-// it were not reached."
+// it were not reached.", or, when some after it were done beside it, "...: it
+// and 2 of the 5 entries after it were not reached."
 QString RunReportSummary(const RunReport& report, ReportKind kind = ReportKind::Run);
 // How a row's outcome reads in a report of that kind: a preview's written row
 // "would be written", its unchanged row "would stay unchanged".

@@ -71,7 +71,7 @@ qsizetype WindowFace::count()
 {
     int count = 0;
     m_trap.step(106, [&] { count = m_form.fileList().count(); });
-    m_modes.assign(size_t(count), FileMode::None);
+    m_entries.assign(size_t(count), Entry());
     if (m_stamps)
         m_stamps->assign(size_t(count), FileStamp());
     return count;
@@ -79,54 +79,90 @@ qsizetype WindowFace::count()
 
 EntryPlan WindowFace::plan(qsizetype index)
 {
+    return *reach(index, true);
+}
+
+std::optional<EntryPlan> WindowFace::planAhead(qsizetype index)
+{
+    return reach(index, false);
+}
+
+std::optional<EntryPlan> WindowFace::reach(qsizetype index, bool inTurn)
+{
     const int i = int(index) + 1;
     FileListModel& list = m_form.fileList();
     EntryPlan plan;
-    m_trap.step(108, [this] { yield(); });
+    // In turn a failed step is reported and the run goes on as the step
+    // says; ahead of its turn the entry waits for it instead (nullopt), so
+    // every box comes in list order.
+    bool declined = false;
+    const auto step = [&](int number, const std::function<void()>& body) {
+        if (inTurn)
+            return m_trap.step(number, body);
+        try {
+            body();
+            return true;
+        } catch (...) {
+            declined = true;
+            return false;
+        }
+    };
+    if (inTurn)
+        m_trap.step(108, [this] { yield(); });
     if (stopRequested())
-        return Stop(plan);
-    m_trap.step(110, [&] { m_form.setPointer(PointerStyle::Hourglass); });
+        return inTurn ? std::optional(Stop(plan)) : std::nullopt;
+    step(110, [&] { m_form.setPointer(PointerStyle::Hourglass); });
     m_bar.nextFile();
     m_showing = {i, QString()};
     // An entry that vanished while the run yielded is reported and skipped.
     QString reason;
-    if (!StepNoting(m_trap, 112, reason, [&] { m_showing.source = list.entryText(i); })) {
+    const auto readEntry = [&] { m_showing.source = list.entryText(i); };
+    if (!(inTurn ? StepNoting(m_trap, 112, reason, readEntry) : step(112, readEntry))) {
+        if (!inTurn)
+            return std::nullopt;
         plan.action = EntryPlan::Action::Fail;
         plan.failure = reason;
         return plan;
     }
     plan.source = m_showing.source;
-    m_trap.step(114, [&] { m_bar.showFile(plan.source); });
-    m_trap.step(116, [this] { yield(); });
+    step(114, [&] { m_bar.showFile(plan.source); });
+    if (inTurn)
+        m_trap.step(116, [this] { yield(); });
     if (stopRequested())
-        return Stop(plan);
-    m_trap.step(118, [&] { m_bar.showPosition(i, list.count()); });
-    m_trap.step(120, [&] {
+        return inTurn ? std::optional(Stop(plan)) : std::nullopt;
+    step(118, [&] { m_bar.showPosition(i, list.count()); });
+    step(120, [&] {
         plan.output = m_form.option1()->isChecked()
                           ? OutputPathInFolder(m_form.outputFolderText()->text(), plan.source)
                           : plan.source;
     });
-    m_mode = FileMode::None;
+    if (declined)
+        return std::nullopt;
+    FileMode mode = FileMode::None;
     const int tab = m_form.tabs()->currentIndex();
     if (tab == 0) {
         bool stop = false;
-        m_trap.step(122, [&] {
+        step(122, [&] {
             const QString problem = m_inputs.singleProblem();
-            if (!problem.isEmpty()) {
+            if (problem.isEmpty())
+                return;
+            if (inTurn) {
                 m_form.setPointer(PointerStyle::Default);
                 m_prompts.notice(problem, ApplicationTitle());
                 m_form.batchStopped = true;
-                stop = true;
             }
+            stop = true;
         });
+        if (!inTurn && (stop || declined))
+            return std::nullopt;
         if (stop)
             return Stop(plan);
-        m_mode = FileMode::Single;
+        mode = FileMode::Single;
         plan.pairs = m_inputs.singlePairs();
         // Empty and unreadable files are skipped without a message.
         plan.skipEmpty = true;
     } else if (tab == 1) {
-        m_mode = FileMode::Sets;
+        mode = FileMode::Sets;
         plan.pairs = m_inputs.setPairs();
     } else {
         plan.action = EntryPlan::Action::Skip;
@@ -134,6 +170,8 @@ EntryPlan WindowFace::plan(qsizetype index)
     // A refused pattern or replacement stops the run before the file, as the
     // line-count check does: with the same texts, before any file is touched.
     if (plan.pairs && plan.pairs->problem().failed()) {
+        if (!inTurn)
+            return std::nullopt;
         m_trap.step(124, [&] {
             m_form.setPointer(PointerStyle::Default);
             m_prompts.notice(plan.pairs->problemText(), ApplicationTitle());
@@ -141,7 +179,7 @@ EntryPlan WindowFace::plan(qsizetype index)
         m_form.batchStopped = true;
         return Stop(plan);
     }
-    m_modes[size_t(index)] = m_mode;
+    m_entries[size_t(index)] = {mode, plan.source};
     if (m_stamps && plan.action == EntryPlan::Action::Process)
         (*m_stamps)[size_t(index)] = StampOf(plan.source);
     if (plan.pairs && !m_firstPairs)
@@ -165,16 +203,29 @@ void WindowFace::fileDone(qsizetype index, const RunReportRow& row, const FileEr
 {
     if (!error.failed())
         return;
-    const FileMode mode = m_modes[size_t(index)];
-    ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode), error.reading() ? 100 : WriteStepOf(mode));
+    const FileMode mode = m_entries[size_t(index)].mode;
+    aboutEntry(index, row.source, [&] {
+        ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode),
+                      error.reading() ? 100 : WriteStepOf(mode));
+    });
 }
 
 void WindowFace::lateFailure(qsizetype index, const RunReportRow& row, const FileError& error)
 {
+    const FileMode mode = m_entries[size_t(index)].mode;
+    aboutEntry(index, row.source,
+               [&] { ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode), WriteStepOf(mode)); });
+}
+
+void WindowFace::aboutEntry(qsizetype index, const QString& source, const std::function<void()>& tell)
+{
     const Showing now = m_showing;
-    m_showing = {int(index) + 1, row.source};
-    const FileMode mode = m_modes[size_t(index)];
-    ReportFailure(m_prompts, FailureText(row, error), ProcedureOf(mode), WriteStepOf(mode));
+    if (now.position == int(index) + 1) {
+        tell();
+        return;
+    }
+    m_showing = {int(index) + 1, source};
+    tell();
     m_showing = now;
     putOnBar();
 }
@@ -187,11 +238,16 @@ std::optional<RunReportRow> WindowFace::unreached(qsizetype index)
     return RunReportRow{list.entries().at(index), QString(), 0, RunOutcome::NotReached, QString()};
 }
 
-bool WindowFace::guard(Phase phase, const std::function<void()>& work, QString& reason)
+bool WindowFace::guard(Phase phase, qsizetype entry, const std::function<void()>& work, QString& reason)
 {
-    if (phase == Phase::Landing)
+    if (phase == Phase::Landing || entry < 0)
         return m_trap.step(130, work);
-    return StepNoting(m_trap, m_mode == FileMode::Single ? 126 : 128, reason, work);
+    // A worker's failure is told when its entry's turn comes, over that entry.
+    const Entry& e = m_entries[size_t(entry)];
+    bool ran = false;
+    aboutEntry(entry, e.source,
+               [&] { ran = StepNoting(m_trap, e.mode == FileMode::Single ? 126 : 128, reason, work); });
+    return ran;
 }
 
 void WindowFace::putOnBar()

@@ -29,6 +29,10 @@ public:
 
     qsizetype count() override;
     EntryPlan plan(qsizetype index) override;
+    // The entry's plan when it needs no box and no yield: the run is not
+    // stopping, the entry can be read and the current tab's texts or sets
+    // pass their checks. The bar shows it as plan would.
+    std::optional<EntryPlan> planAhead(qsizetype index) override;
     std::optional<QString> peekSource(qsizetype index) override;
     void yield() override;
     bool stopRequested() override;
@@ -41,11 +45,12 @@ public:
     static QString SkipText(const SkipCause& cause);
     void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override;
     // Told at once, with the bar showing the file whose result failed to land.
+    // Each failure box shows its own entry on the bar while it is up.
     void lateFailure(qsizetype index, const RunReportRow& row, const FileError& error) override;
     std::optional<RunReportRow> unreached(qsizetype index) override;
-    // The file's work is step 126 (single mode) or 128 (sets); landing the
-    // results is step 130.
-    bool guard(Phase phase, const std::function<void()>& work, QString& reason) override;
+    // The file's work is step 126 (single mode) or 128 (sets), by the tab the
+    // entry was planned from; landing the results is step 130.
+    bool guard(Phase phase, qsizetype entry, const std::function<void()>& work, QString& reason) override;
 
     // Puts the entry a prompt is about on the bar.
     void putOnBar();
@@ -59,14 +64,25 @@ public:
     enum class FileMode { None, Single, Sets };
 
 private:
+    // plan (inTurn: yields, and reports what stops or fails the entry) and
+    // planAhead (nullopt wherever plan would show or ask something).
+    std::optional<EntryPlan> reach(qsizetype index, bool inTurn);
+    // Runs tell (a box about the entry) with the entry on the bar, then puts
+    // back the entry the run last reached.
+    void aboutEntry(qsizetype index, const QString& source, const std::function<void()>& tell);
+
     Form1& m_form;
     RunInputs& m_inputs;
     RunBar& m_bar;
     RunPrompts& m_prompts;
     StepTrap& m_trap;
     Showing& m_showing;
-    FileMode m_mode = FileMode::None;   // of the entry in hand
-    std::vector<FileMode> m_modes;      // of each entry run, for failures told later
+    // Each planned entry's procedure and source, for failures told in its turn.
+    struct Entry {
+        FileMode mode = FileMode::None;
+        QString source;
+    };
+    std::vector<Entry> m_entries;
     std::shared_ptr<const RunPairs> m_firstPairs;
     std::vector<FileStamp>* m_stamps = nullptr;
 };

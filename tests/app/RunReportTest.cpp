@@ -104,6 +104,13 @@ TEST_F(RunReportInWindow, TotalsUseTheDesktopsNumbersAndAnUndoShowsOnlyWhatMeans
     RunReport stoppedUndo = undo;
     stoppedUndo.stopBefore({});
     stoppedUndo.add({"/a/3.txt", "/a/3.txt", 0, RunOutcome::NotReached, {}});
+    // On several workers an entry after the one stopped at may be done.
+    RunReport stoppedRun;
+    stoppedRun.add({"/a/1.txt", "/a/1.txt", 1, RunOutcome::Written, {}});
+    stoppedRun.stopBefore({});
+    stoppedRun.add({"/a/2.txt", QString(), 0, RunOutcome::NotReached, {}});
+    stoppedRun.add({"/a/3.txt", "/a/3.txt", 1, RunOutcome::Written, {}});
+    stoppedRun.add({"/a/4.txt", QString(), 0, RunOutcome::NotReached, {}});
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const struct {
@@ -118,6 +125,9 @@ TEST_F(RunReportInWindow, TotalsUseTheDesktopsNumbersAndAnUndoShowsOnlyWhatMeans
         {stoppedUndo, ReportKind::Undo, "3 files: 1 restored, 0 removed, 1 failed, 1 not reached\n"
                                         "Stopped at entry 3 of 3, /a/3.txt: it and the entries after it were not "
                                         "reached."},
+        {stoppedRun, ReportKind::Run, "4 files: 2 written, 0 unchanged, 0 skipped, 0 failed, 2 not reached; 2 "
+                                      "replacements\nStopped at entry 2 of 4, /a/2.txt: it and 1 of the 2 entries "
+                                      "after it were not reached."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RunReportSummary(c.report, c.kind), c.summary);

@@ -638,6 +638,10 @@ Each line of Find what, and each set&apos;s find, is one pattern. Match whole wo
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Stopped at entry %1 of %2, %3: it and %4 of the %5 entries after it were not reached.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Save Run Report</source>
         <translation type="unfinished"></translation>
     </message>

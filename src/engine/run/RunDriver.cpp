@@ -3,9 +3,11 @@
 #include "engine/run/RunSlot.h"
 #include "engine/write/CommitGroup.h"
 
+#include <chrono>
+
 namespace quorvane {
 
-bool RunFace::guard(Phase, const std::function<void()>& work, QString& reason)
+bool RunFace::guard(Phase, qsizetype, const std::function<void()>& work, QString& reason)
 {
     try {
         work();
@@ -91,7 +93,17 @@ RunReport RunDriver::run()
         stopping = true;
         m_stop = true;
     };
+    // With workers, the face's events run before the first entry, as they do
+    // in each plan on one worker, and then at least every few milliseconds,
+    // also while this thread keeps planning because the workers keep up.
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kYieldEvery = std::chrono::milliseconds(5);
+    Clock::time_point yielded{};
     for (;;) {
+        if (workers > 1 && Clock::now() - yielded >= kYieldEvery) {
+            m_face.yield();
+            yielded = Clock::now();
+        }
         // Each ended entry is told in list order; past one the run did not
         // complete, rows wait for the rows of the entries not reached.
         while (told < next && m_slots[size_t(told)]->ended.load(std::memory_order_acquire)) {
@@ -144,13 +156,14 @@ RunReport RunDriver::run()
         }
         // Workers have the files in hand: the face's events run meanwhile,
         // and its stop is seen within one wait.
-        scheduler.waitForEnds(int(std::max<qsizetype>(1, ahead / 2)), 5);
+        scheduler.waitForEnds(int(std::max<qsizetype>(1, ahead / 2)), int(kYieldEvery.count()));
         m_face.yield();
+        yielded = Clock::now();
     }
     scheduler.drain();
 
     QString ignored;
-    m_face.guard(RunFace::Phase::Landing, [&] {
+    m_face.guard(RunFace::Phase::Landing, -1, [&] {
         group.flush();
         if (backup) {
             backup->finish();

@@ -84,7 +84,7 @@ void RunDriver::work(qsizetype index, Slot& slot)
                                : ProcessFile(plan.source, plan.output, job, late);
     };
     if (here) {
-        slot.ran = m_face.guard(RunFace::Phase::File, body, slot.reason);
+        slot.ran = m_face.guard(RunFace::Phase::File, index, body, slot.reason);
     } else {
         try {
             body();
@@ -122,7 +122,8 @@ std::optional<RunReportRow> RunDriver::settle(qsizetype index, Slot& slot)
     }
     // What a worker's file threw is the face's to report, as if thrown here.
     if (slot.thrown)
-        slot.ran = m_face.guard(RunFace::Phase::File, [&] { std::rethrow_exception(slot.thrown); }, slot.reason);
+        slot.ran = m_face.guard(RunFace::Phase::File, index, [&] { std::rethrow_exception(slot.thrown); },
+                                slot.reason);
     if (!slot.ran) {
         row.outcome = RunOutcome::Failed;
         row.reason = slot.reason;

@@ -89,12 +89,12 @@ public:
     virtual void lateFailure(qsizetype, const RunReportRow&, const FileError&) {}
     // The row of an entry the run did not reach; nullopt adds none.
     virtual std::optional<RunReportRow> unreached(qsizetype index) = 0;
-    // Runs the work of one file (Phase::File), or the landing of the run's
-    // results at its end (Phase::Landing). A failure thrown from it is the
-    // face's to report; false with reason set then fails the file. By default
-    // a std::exception's text is the reason.
+    // Runs the work of the file of entry (Phase::File), or the landing of the
+    // run's results at its end (Phase::Landing, entry -1). A failure thrown
+    // from it is the face's to report; false with reason set then fails the
+    // file. By default a std::exception's text is the reason.
     enum class Phase { File, Landing };
-    virtual bool guard(Phase phase, const std::function<void()>& work, QString& reason);
+    virtual bool guard(Phase phase, qsizetype entry, const std::function<void()>& work, QString& reason);
 };
 
 } // namespace quorvane
