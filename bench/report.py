@@ -78,6 +78,8 @@ TARGETS = [
      "Z.sets", "Z.perl-sets", 0.5),
     ("T", "quorvane at most 0.6 x grep -rlZ \\| xargs -0 sed -i", "T.quorvane", "T.grep", 0.6),
     ("S", "the --folder scan at most 2 x find -type f", "S.quorvane", "S.find", 2.0),
+    ("T", "one worker per core at most 1.0 x one worker (--jobs 1)", "T.quorvane", "T.jobs1", 1.0),
+    ("W", "the window on one worker per core at most 1.0 x on one worker", "W.window", "W.window-jobs1", 1.0),
 ]
 
 # Workloads measured as the yardstick of another, shown in its section.
@@ -156,6 +158,7 @@ NOTES = {
          "`nullptr` becomes `NULLPTR_QV` in the files that hold it. T.quorvane is quorvane-batch "
          "--in-place --folder with its backups (hard links into a store on the same file system), "
          "T.nobackup the same with --no-backup, T.grep `grep -rlZ nullptr DIR | xargs -0 sed -i`. "
+         "T.jobs1 is T.quorvane on one worker (--jobs 1); T.quorvane has one per core. "
          "Every result is checked against the tree grep and sed leave.",
     "S": "S.quorvane is quorvane-scan-bench: the scan quorvane-batch --folder makes (version-control "
          "folders, links, hidden and '~' files left out, names in order), its paths written to "
