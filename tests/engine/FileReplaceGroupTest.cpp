@@ -201,6 +201,36 @@ TEST(CommitGroup, ReachingTheFileBoundFlushesOnItsOwn)
     EXPECT_EQ(group.pendingCount(), 1);
 }
 
+TEST(CommitGroup, ThreadsAddResultsWhileAnotherLandsAGroupAndReadAFileOnlyOnceItsResultStands)
+{
+    IoSandbox box;
+    CommitGroup group(3);   // small groups, so landings overlap the others' work
+    constexpr int kThreads = 4, kFiles = 30, kRounds = 5;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&box, &group, t] {
+            // Each thread replaces in its own files, and once a round in one
+            // file that an earlier round may have left landing on another thread.
+            const QString chain = box.write(QString("chain%1.txt").arg(t), "a");
+            for (int k = 0; k < kFiles; ++k) {
+                const QString f = box.write(QString("t%1-%2.txt").arg(t).arg(k), "a");
+                ProcessFile(f, f, GroupJob(group, {{"a", "b"}}));
+                if (k % (kFiles / kRounds) == 0)
+                    ProcessFile(chain, chain, GroupJob(group, {{"a", "aa"}}));
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_TRUE(group.flush().empty());
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(IoSandbox::read(box.path(QString("chain%1.txt").arg(t))), QByteArray(1 << kRounds, 'a'));
+        for (int k = 0; k < kFiles; ++k)
+            EXPECT_EQ(IoSandbox::read(box.path(QString("t%1-%2.txt").arg(t).arg(k))), "b");
+    }
+    EXPECT_EQ(box.entries().size(), kThreads * (kFiles + 1));   // no temporary file left
+}
+
 TEST(PairTexts, SingleModeTextsPairByLineAndAnEmptyReplaceTextDeletes)
 {
     IoSandbox box;

@@ -29,8 +29,8 @@ CommitGroup::CommitGroup(int maxFiles, qint64 maxBytes)
 
 CommitGroup::~CommitGroup()
 {
-    std::lock_guard<std::mutex> hold(m_lock);
-    commitAll();
+    std::unique_lock<std::mutex> hold(m_lock);
+    commitAll(hold);
 }
 
 static QString NameOf(const QString& path)
@@ -52,72 +52,104 @@ bool CommitGroup::isPending(const QString& path) const
 
 bool CommitGroup::pending(const QString& path) const
 {
-    if (m_targets.isEmpty() || !UsablePath(path))
+    // Results being landed count as waiting until they stand.
+    if ((m_targets.isEmpty() && m_landingTargets.isEmpty()) || !UsablePath(path))
         return false;
     // Resolving makes only the folder canonical unless the path itself is a
     // link, so a path whose name no target has is not pending.
-    if (!m_names.contains(NameOf(path)) && !IsLink(path))
+    const QString name = NameOf(path);
+    if (!m_names.contains(name) && !m_landingNames.contains(name) && !IsLink(path))
         return false;
-    return m_targets.contains(ResolveWriteTarget(path, m_folders.get()));
+    const QString target = ResolveWriteTarget(path, m_folders.get());
+    return m_targets.contains(target) || m_landingTargets.contains(target);
 }
 
 void CommitGroup::landBefore(const QString& path)
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::unique_lock<std::mutex> hold(m_lock);
     if (pending(path))
-        commitAll();
+        commitAll(hold);
 }
 
 void CommitGroup::commitWaiting()
 {
-    std::lock_guard<std::mutex> hold(m_lock);
-    commitAll();
+    std::unique_lock<std::mutex> hold(m_lock);
+    commitAll(hold);
 }
 
 int CommitGroup::pendingCount() const
 {
     std::lock_guard<std::mutex> hold(m_lock);
-    return int(m_entries.size());
+    return int(m_entries.size()) + m_landingCount;
 }
 
 void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
                         std::function<void(const FileError&)> onFailure, qsizetype order)
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::unique_lock<std::mutex> hold(m_lock);
     m_bytes += file->size();
     m_targets.insert(file->finalPath());
     m_names.insert(NameOf(file->finalPath()));
     m_entries.push_back(Entry{std::move(file), path, std::move(onFailure), order});
-    if (int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes)
-        commitAll();
+    const bool full = int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes;
+    // While another thread lands a group, this one goes on working: the new
+    // group waits, unless its descriptors and the landing one's would pass
+    // the budget.
+    if (full && (!m_landing || int(m_entries.size()) + m_landingCount >= HeldTempBudget()))
+        commitAll(hold);
 }
 
 std::vector<CommitFailure> CommitGroup::flush()
 {
-    std::lock_guard<std::mutex> hold(m_lock);
-    commitAll();
+    std::unique_lock<std::mutex> hold(m_lock);
+    commitAll(hold);
     return std::exchange(m_failures, {});
 }
 
 void CommitGroup::discard()
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::unique_lock<std::mutex> hold(m_lock);
+    m_landed.wait(hold, [this] { return !m_landing; });
     m_entries.clear();   // each AtomicFile removes its temporary file
     m_targets.clear();
     m_names.clear();
     m_bytes = 0;
 }
 
-void CommitGroup::commitAll()
+void CommitGroup::commitAll(std::unique_lock<std::mutex>& hold)
 {
+    // One group lands at a time, in the order the groups were taken.
+    m_landed.wait(hold, [this] { return !m_landing; });
+    if (m_entries.empty())
+        return;
     std::vector<Entry> entries = std::exchange(m_entries, {});
+    m_landingTargets = std::exchange(m_targets, {});
+    m_landingNames = std::exchange(m_names, {});
+    m_landingCount = int(entries.size());
+    m_bytes = 0;
+    m_landing = true;
+    // The syncs, backups and renames run without the lock, so other threads
+    // add results and check targets meanwhile; a target of this group still
+    // counts as pending until it stands.
+    hold.unlock();
+    std::vector<CommitFailure> failures;
+    land(entries, failures);
+    hold.lock();
+    m_failures.insert(m_failures.end(), std::make_move_iterator(failures.begin()),
+                      std::make_move_iterator(failures.end()));
+    m_landingTargets.clear();
+    m_landingNames.clear();
+    m_landingCount = 0;
+    m_landing = false;
+    m_landed.notify_all();
+}
+
+void CommitGroup::land(std::vector<Entry>& entries, std::vector<CommitFailure>& failures)
+{
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.order < b.order; });
-    m_targets.clear();
-    m_names.clear();
-    m_bytes = 0;
     if (!m_backup) {
-        commitBatch(entries);
+        commitBatch(entries, failures);
         return;
     }
     // Each result's old file is kept before any rename of its batch. A target
@@ -127,25 +159,25 @@ void CommitGroup::commitAll()
     QSet<QString> seen;
     for (Entry& e : entries) {
         if (seen.contains(e.file->finalPath())) {
-            commitBatch(batch);
+            commitBatch(batch, failures);
             batch.clear();
             seen.clear();
         }
         seen.insert(e.file->finalPath());
         batch.push_back(std::move(e));
     }
-    commitBatch(batch);
+    commitBatch(batch, failures);
 }
 
-void CommitGroup::fail(Entry& e, const FileError& error)
+void CommitGroup::fail(Entry& e, const FileError& error, std::vector<CommitFailure>& failures)
 {
     e.file->discard();
-    m_failures.push_back(CommitFailure{e.path, error});
+    failures.push_back(CommitFailure{e.path, error});
     if (e.onFailure)
         e.onFailure(error);
 }
 
-void CommitGroup::commitBatch(std::vector<Entry>& entries)
+void CommitGroup::commitBatch(std::vector<Entry>& entries, std::vector<CommitFailure>& failures)
 {
     if (entries.empty())
         return;
@@ -198,7 +230,7 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries)
         }
         if (keys[i] > 0)
             m_backup->drop(keys[i]);
-        fail(e, error);
+        fail(e, error, failures);
     }
 }
 

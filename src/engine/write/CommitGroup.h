@@ -9,13 +9,15 @@
 // that folder of stale temporary files (see engine/write/TempFiles.h). With a
 // backup attached, the file each result replaces is kept before the rename, and
 // a result whose old file cannot be kept is not renamed. A group may be used
-// from several threads at once; a flush holds up the others' calls until it ends.
+// from several threads at once: a group of results lands without the lock,
+// while others add to the next one, and one group lands at a time.
 #include "engine/files/FileError.h"
 #include "engine/write/TempFiles.h"
 #include "engine/write/WriteTarget.h"
 
 #include <QSet>
 #include <QString>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -57,6 +59,7 @@ public:
     // Before the file path names is read or written again: lands every waiting
     // result when one of them is for that file, so it is seen as the run left it.
     void landBefore(const QString& path);
+    // Results waiting or being landed.
     int pendingCount() const;
     // For the run's atomic files (AtomicFile::setSweep).
     StaleTempSweep& sweep() { return m_sweep; }
@@ -78,11 +81,19 @@ public:
 private:
     struct Entry;
     bool pending(const QString& path) const;
-    void commitAll();
-    void commitBatch(std::vector<Entry>& entries);
-    void fail(Entry& entry, const FileError& error);
+    // Lands every waiting result, after any group another thread is landing;
+    // hold is released while the results land.
+    void commitAll(std::unique_lock<std::mutex>& hold);
+    void land(std::vector<Entry>& entries, std::vector<CommitFailure>& failures);
+    void commitBatch(std::vector<Entry>& entries, std::vector<CommitFailure>& failures);
+    void fail(Entry& entry, const FileError& error, std::vector<CommitFailure>& failures);
 
     mutable std::mutex m_lock;   // over everything below
+    std::condition_variable m_landed;   // a group has landed
+    bool m_landing = false;             // a thread is landing a group
+    int m_landingCount = 0;             // of results in it
+    QSet<QString> m_landingTargets;     // its targets and their names, still pending
+    QSet<QString> m_landingNames;
     int m_maxFiles;
     qint64 m_maxBytes;
     qint64 m_bytes = 0;
