@@ -31,9 +31,10 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
     const QByteArray native = NativePath(path);
     std::vector<QByteArray> keys;
     struct stat st;
-    if (::stat(native.constData(), &st) == 0)
+    bool link = false;
+    if (LookAt(native, st, link))
         keys.push_back("i" + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)));
-    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (link) {
         // Written through, a link's target is what changes.
         const QByteArray real = RealPath(native);
         if (real.isEmpty())

@@ -50,22 +50,24 @@ bool CommitGroup::isPending(const QString& path) const
     return pending(path);
 }
 
-bool CommitGroup::pending(const QString& path) const
+bool CommitGroup::pending(const QString& path, bool maybeLink) const
 {
     if (m_targets.isEmpty() || !UsablePath(path))
         return false;
     // Resolving makes only the folder canonical unless the path itself is a
     // link, so a path whose name no target has is not pending.
-    if (!m_names.contains(NameOf(path)) && !IsLink(path))
+    if (!m_names.contains(NameOf(path)) && !(maybeLink && IsLink(path)))
         return false;
-    return m_targets.contains(ResolveWriteTarget(path, m_folders.get()));
+    return m_targets.contains(ResolveWriteTarget(path, m_folders.get(), maybeLink));
 }
 
-void CommitGroup::landBefore(const QString& path)
+bool CommitGroup::landBefore(const QString& path, bool maybeLink)
 {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (pending(path))
-        commitAll();
+    if (!pending(path, maybeLink))
+        return false;
+    commitAll();
+    return true;
 }
 
 void CommitGroup::commitWaiting()

@@ -55,8 +55,10 @@ public:
     // True when a result for the file that path resolves to is waiting.
     bool isPending(const QString& path) const;
     // Before the file path names is read or written again: lands every waiting
-    // result when one of them is for that file, so it is seen as the run left it.
-    void landBefore(const QString& path);
+    // result when one of them is for that file, so it is seen as the run left
+    // it. True when results landed. maybeLink false: the caller has just seen
+    // that path is no symbolic link, so it is not looked at again.
+    bool landBefore(const QString& path, bool maybeLink = true);
     int pendingCount() const;
     // For the run's atomic files (AtomicFile::setSweep).
     StaleTempSweep& sweep() { return m_sweep; }
@@ -77,7 +79,7 @@ public:
 
 private:
     struct Entry;
-    bool pending(const QString& path) const;
+    bool pending(const QString& path, bool maybeLink = true) const;
     void commitAll();
     void commitBatch(std::vector<Entry>& entries);
     void fail(Entry& entry, const FileError& error);
