@@ -99,7 +99,10 @@ void WorkerScheduler::serve()
         ++m_endedSinceWait;
         for (int k = 1; k < woken; ++k)
             m_wake.notify_one();   // this worker takes one itself
-        m_ended.notify_all();
+        // The run's thread is woken once what it waits for is there, not at
+        // every end: each wake of a thread is a system call on each side.
+        if (m_tasks.empty() || m_endedSinceWait >= m_endsWanted)
+            m_ended.notify_all();
     }
 }
 
@@ -113,9 +116,11 @@ void WorkerScheduler::drain()
 void WorkerScheduler::waitForEnds(int ended, int ms)
 {
     std::unique_lock<std::mutex> hold(m_lock);
+    m_endsWanted = std::max(1, ended);
     m_ended.wait_for(hold, std::chrono::milliseconds(ms),
-                     [&] { return m_tasks.empty() || m_endedSinceWait >= std::max(1, ended); });
+                     [&] { return m_tasks.empty() || m_endedSinceWait >= m_endsWanted; });
     m_endedSinceWait = 0;
+    m_endsWanted = 1;
 }
 
 } // namespace quorvane

@@ -50,6 +50,7 @@ private:
     std::unordered_map<qsizetype, Task> m_tasks;   // submitted and not ended
     std::priority_queue<qsizetype, std::vector<qsizetype>, std::greater<>> m_ready;
     int m_endedSinceWait = 0;
+    int m_endsWanted = 1;              // ends the run's thread waits for (waitForEnds)
     bool m_quit = false;
     // Run thread only: the last task that named each key, and the last task
     // whose files could not be told.
