@@ -161,12 +161,21 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
     return readOk ? PumpResult::Done : PumpResult::ReadFailed;
 }
 
-bool SameFile(const QString& a, const QString& b)
+// What was seen of the source's path before it was opened.
+struct SourceLook {
+    bool taken = false;   // st holds what the path reaches
+    bool link = false;    // the path itself is a symbolic link
+    struct stat st {};
+    void take(const QString& path) { taken = LookAt(NativePath(path), st, link); }
+};
+
+// True when output reaches the file source reaches (seen in look, if taken).
+bool SameFile(const QString& source, const QString& output, const SourceLook& look)
 {
-    const FileIdentity identity = IdentityOf(a);
-    if (a == b)
-        return identity.known();   // in place, as a tree run mostly is: one stat
-    return identity.known() && identity == IdentityOf(b);
+    const FileIdentity identity = look.taken ? FileIdentity{look.st.st_dev, look.st.st_ino} : IdentityOf(source);
+    if (source == output)
+        return identity.known();
+    return identity.known() && identity == IdentityOf(output);
 }
 
 // The file in hand abandoned: `out` (if any) drops its temporary file.
@@ -219,17 +228,26 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
 {
     FileOutcome outcome;
     outcome.counts.assign(pairs.pairs().size(), 0);
+    // The source is looked at once for everything asked of its path before it
+    // is opened: whether it is a link, what it reaches, and (in place under
+    // the same name, as a tree run mostly is) what the output reaches.
+    const bool sameName = source == output;
+    SourceLook look;
+    if (!job.dryRun)
+        look.take(source);
     // A result of this run still waiting for the source lands before the
     // source is read, so the file is read as the run left it; one waiting for
     // the output lands first too, so results for one target land in order.
     if (job.group) {
-        if (source != output)
-            job.group->landBefore(source);
-        job.group->landBefore(output);
+        const bool maybeLink = !look.taken || look.link;
+        bool landed = !sameName && job.group->landBefore(source, maybeLink);
+        landed = job.group->landBefore(output, sameName ? maybeLink : true) || landed;
+        if (landed)
+            look.take(source);   // a result now stands where the source was
     }
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);
-    const bool inPlace = UsablePath(output) && SameFile(source, output);
+    const bool inPlace = UsablePath(output) && SameFile(source, output, look);
     // A dry run reads what the entries before would have left in the file.
     const QString standIn = job.dryRun && job.standIn ? job.standIn(source) : QString();
     const QString readPath = standIn.isEmpty() ? source : standIn;
@@ -245,7 +263,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (job.tap && !onePass)
             job.tap->restart();
         reader = std::make_unique<SourceReader>();
-        if (!reader->open(readPath))
+        if (!reader->open(readPath, onePass && look.taken ? &look.st : nullptr))
             return Failed(outcome, ReadFailure(*reader, true, source));
         outcome.codec = ChooseCodec(reader->detected());
         outcome.source = standIn.isEmpty() ? reader->identity() : IdentityOf(source);
@@ -259,8 +277,13 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
             out = std::make_unique<AtomicFile>(output);
             if (job.group)
                 job.group->prepare(*out);
+            // Under the same name, the file just read is the output's: what
+            // was seen of it stands for the target, and it is compared with
+            // through the descriptor already open.
+            if (sameName && look.taken)
+                out->assumeTarget(reader->status(), look.link);
             if (compare)
-                out->compareWithTarget();
+                out->compareWithTarget(sameName && look.taken ? reader->descriptor() : -1);
         } else if (compare) {
             dryCompare = std::make_unique<TargetCompare>(standIn.isEmpty() ? output : standIn);
         }

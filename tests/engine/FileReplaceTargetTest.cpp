@@ -1,6 +1,6 @@
 // What a result may replace: paths holding a NUL reach no file, only regular
-// files (or links to one) are replaced, and an in-place result identical to its
-// source leaves the source as it was.
+// files (or links to one) are read or replaced, and an in-place result
+// identical to its source leaves the source as it was.
 #include "engine/FileReplace.h"
 #include "engine/files/FileAccess.h"
 #include "engine/files/PathHelpers.h"
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -126,6 +127,35 @@ TEST(FileReplaceTargets, OnlyRegularFilesAreReplacedAndWhateverElseStandsThereSt
     EXPECT_EQ(IoSandbox::read(regular), "a dog");   // through the link
     EXPECT_EQ(box.entries("out"), (QStringList{"fifo", "loopA", "loopB", "pipe", "real.txt", "self", "socket",
                                                "to-fifo", "to-real"}));
+}
+
+TEST(FileReplaceTargets, ASourceThatIsNoRegularFileFailsUnopenedInPlaceOrNot)
+{
+    IoSandbox box;
+    const QString pipe = box.path("pipe"), link = box.path("to-pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    Symlink("pipe", link);
+    const QString out = box.write("out.txt", "old");
+    // Any open of the FIFO, even one that would not block, shows as an event.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(pipe).constData(), IN_OPEN), 0);
+    CommitGroup group;
+    const struct {
+        QString source, output;
+        bool grouped;
+    } cases[] = {{pipe, out, false}, {pipe, pipe, false}, {link, link, false}, {link, link, true}};
+    for (const auto& c : cases) {
+        FileJob job = Job({{"a", "b"}});
+        job.group = c.grouped ? &group : nullptr;
+        const FileOutcome r = ProcessFile(c.source, c.output, job);
+        EXPECT_EQ(r.failure, FileError(FileStage::Open, EINVAL, c.source)) << qPrintable(c.source + " " + c.output);
+    }
+    char event[256];
+    EXPECT_EQ(::read(watch, event, sizeof event), -1);
+    ::close(watch);
+    EXPECT_EQ(IoSandbox::read(out), "old");
+    EXPECT_EQ(box.entries(), (QStringList{"out.txt", "pipe", "to-pipe"}));
 }
 
 TEST(FileReplaceTargets, AnInPlaceResultIdenticalToItsSourceLeavesItUntouchedInEveryClass)

@@ -90,7 +90,8 @@ int CopyBytes(int in, int out)
 
 int CopyFile(const QByteArray& from, const QByteArray& to)
 {
-    // A FIFO put in the file's place since it was looked at must not hang the run.
+    // A FIFO put in the file's place since it was looked at must not hang the
+    // run. O_NONBLOCK stays: regular files ignore it (ReadFully copes if not).
     const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
         return errno;
@@ -99,7 +100,6 @@ int CopyFile(const QByteArray& from, const QByteArray& to)
         ::close(in);
         return EINVAL;
     }
-    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
     const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     int err = out < 0 ? errno : CopyBytes(in, out);
     if (err == 0) {

@@ -27,14 +27,14 @@ const QString kAlreadyGone = QStringLiteral("already gone");
 // Why path no longer holds what the run wrote, or empty when it does.
 QString Drift(const BackupEntry& entry, HashKind algorithm)
 {
-    const int fd = OpenRegularForReading(entry.path);
+    struct stat st;
+    const int fd = OpenRegularForReading(entry.path, &st);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return kGone;
         return errno == EINVAL ? kChanged : DescribeReadError(errno);
     }
-    struct stat st;
-    const bool sized = ::fstat(fd, &st) == 0 && st.st_size == entry.size;
+    const bool sized = st.st_size == entry.size;
     const QByteArray hash = sized ? HashOfFile(fd, algorithm) : QByteArray();
     ::close(fd);
     if (!sized)
@@ -47,11 +47,11 @@ QString Drift(const BackupEntry& entry, HashKind algorithm)
 // True when path holds what the kept file holds: the very file, or the same bytes.
 bool HoldsKept(const QString& path, int kept, HashKind algorithm)
 {
-    const int fd = OpenRegularForReading(path);
+    struct stat mine, theirs;
+    const int fd = OpenRegularForReading(path, &mine);
     if (fd < 0)
         return false;
-    struct stat mine, theirs;
-    bool same = ::fstat(fd, &mine) == 0 && ::fstat(kept, &theirs) == 0;
+    bool same = ::fstat(kept, &theirs) == 0;
     if (same && (mine.st_dev != theirs.st_dev || mine.st_ino != theirs.st_ino)) {
         const QByteArray hash = HashOfFile(fd, algorithm);
         same = mine.st_size == theirs.st_size && !hash.isEmpty() && hash == HashOfFile(kept, algorithm);

@@ -85,15 +85,13 @@ QByteArray HashOfFile(int fd, HashKind kind)
     constexpr qint64 kBlock = qint64(1) << 18;
     const auto block = std::make_unique<char[]>(size_t(kBlock));
     ContentHash hash(kind);
-    for (off_t at = 0;;) {
-        const ssize_t got = ::pread(fd, block.get(), size_t(kBlock), at);
-        if (got < 0 && errno == EINTR)
-            continue;
+    for (qint64 at = 0;;) {
+        const qint64 got = ReadAt(fd, block.get(), kBlock, at);
         if (got < 0)
             return {};
-        if (got == 0)
-            return hash.result();
         hash.addData(QByteArrayView(block.get(), got));
+        if (got < kBlock)
+            return hash.result();
         at += got;
     }
 }

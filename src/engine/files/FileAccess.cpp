@@ -32,7 +32,7 @@ bool UsablePath(const QString& path)
     return false;
 }
 
-int OpenRegularForReading(const QString& path)
+int OpenRegularForReading(const QString& path, struct stat* opened, const struct stat* seen)
 {
     if (path.isEmpty()) {
         errno = ENOENT;
@@ -45,9 +45,9 @@ int OpenRegularForReading(const QString& path)
     // hanging the open and the type check on the descriptor turns it away.
     const QByteArray native = NativePath(path);
     struct stat st;
-    if (::stat(native.constData(), &st) != 0)
+    if (!seen && ::stat(native.constData(), &st) != 0)
         return -1;
-    if (!S_ISREG(st.st_mode)) {
+    if (!S_ISREG((seen ? *seen : st).st_mode)) {
         errno = EINVAL;
         return -1;
     }
@@ -62,21 +62,63 @@ int OpenRegularForReading(const QString& path)
         errno = EINVAL;
         return -1;
     }
-    // Regular files ignore O_NONBLOCK, but clear it so later reads are plain.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // O_NONBLOCK stays: regular files ignore it, and a read that meets it
+    // after all clears it then (ReadFully, ReadAt), which costs nothing here.
+    if (opened)
+        *opened = st;
     return fd;
 }
 
-qint64 ReadFully(int fd, void* buffer, qint64 len)
+bool LookAt(const QByteArray& native, struct stat& st, bool& link)
+{
+    if (::lstat(native.constData(), &st) != 0)
+        return false;
+    link = S_ISLNK(st.st_mode);
+    return !link || ::stat(native.constData(), &st) == 0;
+}
+
+namespace {
+
+// A read that failed with err is worth trying again: an interrupted one, or
+// one refused on a descriptor left non-blocking, which is then made blocking.
+bool ReadAgain(int fd, int err)
+{
+    if (err == EINTR)
+        return true;
+    if (err != EAGAIN)
+        return false;
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+} // namespace
+
+qint64 ReadFully(int fd, void* buffer, qint64 len, qint64 enough)
+{
+    char* p = static_cast<char*>(buffer);
+    qint64 done = 0;
+    while (done < len && (enough < 0 || done < enough)) {
+        const ssize_t n = ::read(fd, p + done, size_t(len - done));
+        if (n < 0) {
+            if (ReadAgain(fd, errno))
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+qint64 ReadAt(int fd, void* buffer, qint64 len, qint64 offset)
 {
     char* p = static_cast<char*>(buffer);
     qint64 done = 0;
     while (done < len) {
-        const ssize_t n = ::read(fd, p + done, size_t(len - done));
+        const ssize_t n = ::pread(fd, p + done, size_t(len - done), off_t(offset + done));
         if (n < 0) {
-            if (errno == EINTR)
+            if (ReadAgain(fd, errno))
                 continue;
             return -1;
         }

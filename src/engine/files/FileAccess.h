@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <sys/stat.h>
 
 namespace quorvane {
 
@@ -28,13 +29,25 @@ bool UsablePath(const QString& path);
 
 // Opens path read-only if it names a regular file (after following links).
 // Returns the descriptor, or -1 with errno set (EINVAL for anything that is not
-// a regular file). Never blocks on FIFOs or devices. Has no side effects: a
-// result of a run still waiting to replace the file is not put in place.
-int OpenRegularForReading(const QString& path);
+// a regular file). Never opens a device and never blocks on a FIFO. Has no side
+// effects: a result of a run still waiting to replace the file is not put in
+// place. seen: the caller's own stat of path (links followed) taken just now,
+// which spares a second look; opened, if given, receives the open file's stat.
+// The descriptor may be non-blocking: read it with ReadFully or ReadAt.
+int OpenRegularForReading(const QString& path, struct stat* opened = nullptr, const struct stat* seen = nullptr);
+
+// Looks at what path reaches without opening it: lstat, and stat as well when
+// path is a symbolic link (link then tells so). False with errno set when it
+// leads nowhere.
+bool LookAt(const QByteArray& native, struct stat& st, bool& link);
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
-// (less than len only at end of file) or -1 with errno set.
-qint64 ReadFully(int fd, void* buffer, qint64 len);
+// (less than len only at end of file) or -1 with errno set. enough, if not
+// negative, ends the reading early too, once that many bytes are in (what is
+// left of a file by the size it had when opened), saving a read to find its end.
+qint64 ReadFully(int fd, void* buffer, qint64 len, qint64 enough = -1);
+// The same at offset, leaving the file position where it is.
+qint64 ReadAt(int fd, void* buffer, qint64 len, qint64 offset);
 
 // Writes all len bytes, retrying short writes and EINTR. False with errno set.
 bool WriteFully(int fd, const void* buffer, qint64 len);

@@ -63,13 +63,12 @@ QString NormalizePath(const QString& path)
 
 qint64 FileSize2(const QString& path)
 {
-    const int fd = OpenRegularForReading(path);
+    struct stat st;
+    const int fd = OpenRegularForReading(path, &st);
     if (fd < 0)
         return -1;
-    struct stat st;
-    const qint64 size = ::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1;
     ::close(fd);
-    return size;
+    return qint64(st.st_size);
 }
 
 } // namespace quorvane

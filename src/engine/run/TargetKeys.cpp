@@ -30,19 +30,11 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
         return {};
     const QByteArray native = NativePath(path);
     std::vector<QByteArray> keys;
-    const auto identity = [&keys](const struct stat& st) {
-        keys.push_back("i" + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)));
-    };
-    // One call for what is not a link (most entries); a link is asked again
-    // for the file it leads to.
     struct stat st;
-    const bool exists = ::lstat(native.constData(), &st) == 0;
-    const bool link = exists && S_ISLNK(st.st_mode);
-    if (exists && !link)
-        identity(st);
+    bool link = false;
+    if (LookAt(native, st, link))
+        keys.push_back("i" + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)));
     if (link) {
-        if (::stat(native.constData(), &st) == 0)
-            identity(st);
         // Written through, a link's target is what changes.
         const QByteArray real = RealPath(native);
         if (real.isEmpty())

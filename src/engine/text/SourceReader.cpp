@@ -6,8 +6,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 // Units are handed to matching as in-memory char16_t; the byte handling below
 // assumes the usual little-endian host.
@@ -52,42 +52,37 @@ SourceReader::~SourceReader()
         ::close(m_fd);
 }
 
-bool SourceReader::open(const QString& path)
+bool SourceReader::open(const QString& path, const struct stat* seen)
 {
-    m_fd = OpenRegularForReading(path);
+    m_fd = OpenRegularForReading(path, &m_status, seen);
     if (m_fd < 0) {
         m_errno = errno;
         return false;
     }
-    struct stat st;
-    unsigned char first[4] = {};
-    if (::fstat(m_fd, &st) != 0) {
-        m_errno = errno;
-        return false;
-    }
-    qint64 got = 0;
-    if (!readRaw(reinterpret_cast<char*>(first), 4, got))
+    m_sizeHint = m_status.st_size;
+    m_identity = {m_status.st_dev, m_status.st_ino};
+    // The first block is read at once: it holds the mark, and a file no
+    // larger than a block is then read whole, its end seen, in one call.
+    allocate();
+    char* raw = reinterpret_cast<char*>(m_block.get());
+    if (!readRaw(raw, m_blockBytes + 4, m_first))
         return false;
     // The mark is judged on the file's length, as the classing rules state it;
     // a file shorter than its would-be mark reads as what it holds.
-    m_detected = ClassifyMark(first, std::min<qint64>(st.st_size, got));
-    // Whatever followed the mark among the first four bytes starts the text.
-    m_carryLen = int(got - m_detected.markLength);
-    std::memcpy(m_carry, first + m_detected.markLength, size_t(m_carryLen));
-    m_sizeHint = st.st_size;
-    m_identity = {st.st_dev, st.st_ino};
+    m_detected = ClassifyMark(reinterpret_cast<const unsigned char*>(raw), std::min<qint64>(m_sizeHint, m_first));
     m_offset = m_detected.markLength;
     return true;
 }
 
 bool SourceReader::headHoldsNul() const
 {
-    char head[8192];
-    ssize_t got;
-    do
-        got = ::pread(m_fd, head, sizeof head, 0);
-    while (got < 0 && errno == EINTR);
-    return got > 0 && std::memchr(head, 0, size_t(got)) != nullptr;
+    constexpr qint64 kHead = 8192;
+    const char* head = reinterpret_cast<const char*>(m_block.get());
+    if (m_first >= kHead || (m_first >= 0 && m_eof))
+        return std::memchr(head, 0, size_t(std::min(m_first, kHead))) != nullptr;
+    char read[kHead];
+    const qint64 got = ReadAt(m_fd, read, kHead, 0);
+    return got > 0 && std::memchr(read, 0, size_t(got)) != nullptr;
 }
 
 void SourceReader::allocate()
@@ -101,25 +96,33 @@ void SourceReader::allocate()
     // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in
     // place; up to four carried bytes go in front of a block.
     m_block.reset(new char16_t[size_t((m_blockBytes + 5) / 2)]);
-    if (m_detected.form == SourceForm::Utf32LE || m_detected.form == SourceForm::Utf32BE)
-        m_units.reset(new char16_t[size_t(m_blockBytes / 2 + 4)]);
 }
 
 bool SourceReader::readRaw(char* into, qint64 len, qint64& got)
 {
-    got = m_eof ? 0 : ReadFully(m_fd, into, len);
+    // Read up to the size it had when opened, a file counts as ended (one
+    // growing meanwhile reads as it was then). A size of 0 says nothing: the
+    // system's own files often show it whatever they hold.
+    const qint64 left = m_sizeHint > 0 ? std::max<qint64>(0, m_sizeHint - m_position) : -1;
+    got = m_eof ? 0 : ReadFully(m_fd, into, len, left);
     if (got < 0) {
         m_errno = errno;
         return false;
     }
+    m_position += got;
     m_eof = m_eof || got < len;   // reads of a regular file come up short only at its end
     return true;
 }
 
 bool SourceReader::readBlock(char*& raw, qint64& total)
 {
-    allocate();
     raw = reinterpret_cast<char*>(m_block.get());
+    if (m_first >= 0) {
+        // The block open() read, from the end of the mark; nothing is carried yet.
+        raw += m_detected.markLength;
+        total = std::exchange(m_first, -1) - m_detected.markLength;
+        return true;
+    }
     std::memcpy(raw, m_carry, size_t(m_carryLen));
     qint64 got = 0;
     if (!readRaw(raw + m_carryLen, m_blockBytes, got))
@@ -202,12 +205,14 @@ bool SourceReader::nextUnits(std::u16string_view& block)
         m_carryLen = int(total - whole);
         std::memcpy(m_carry, raw + whole, size_t(m_carryLen));
         m_ended = m_eof;
-        units = m_block.get();
+        units = reinterpret_cast<char16_t*>(raw);   // past a mark of 2 or 4 bytes: still aligned
         n = whole / 2;
         if (!utf32 && m_detected.form == SourceForm::Utf16BE) {
             for (qint64 i = 0; i < n; ++i)
                 units[i] = char16_t((units[i] >> 8) | (units[i] << 8));
         } else if (utf32) {
+            if (!m_units)
+                m_units.reset(new char16_t[size_t(m_blockBytes / 2 + 4)]);
             units = m_units.get();
             if (!convertUtf32(reinterpret_cast<const unsigned char*>(raw), whole, n))
                 return false;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace quorvane {
 
@@ -21,14 +22,21 @@ public:
     SourceReader(const SourceReader&) = delete;
     SourceReader& operator=(const SourceReader&) = delete;
 
-    // Opens a regular file and classes it by its mark. False on failure, with
-    // errorNumber() set.
-    bool open(const QString& path);
+    // Opens a regular file, reads its first block and classes the file by its
+    // mark. False on failure, with errorNumber() set. seen: as for
+    // OpenRegularForReading, the caller's stat of path taken just now.
+    bool open(const QString& path, const struct stat* seen = nullptr);
     const Detected& detected() const { return m_detected; }
     // The opened file's device and inode.
     const FileIdentity& identity() const { return m_identity; }
+    // The opened file's stat, as taken when it was opened.
+    const struct stat& status() const { return m_status; }
+    // The open file's descriptor, the reader's own: others may read it at an
+    // offset (pread) while the reader lives.
+    int descriptor() const { return m_fd; }
     // True when the first 8 KiB of the file (mark included) hold a NUL byte,
-    // the sign of a binary file. Reads without moving the read position.
+    // the sign of a binary file. Asked before the first block is handed out,
+    // it mostly reads nothing more; it never moves the read position.
     bool headHoldsNul() const;
     // Unit kind to use: bytes for Ansi/Utf8, UTF-16 units for Unicode.
     bool wide() const { return m_detected.encoding == TextEncoding::Unicode; }
@@ -63,6 +71,7 @@ private:
     bool malformed(qint64 offset, const QString& values);
 
     int m_fd = -1;
+    struct stat m_status {};
     int m_errno = 0;
     QString m_detail;
     const qint64 m_fixedBlock;
@@ -73,7 +82,9 @@ private:
     char m_carry[4] = {};                   // bytes of a unit cut by a block end
     int m_carryLen = 0;
     qint64 m_sizeHint = 0;       // the file's size when opened
+    qint64 m_position = 0;       // bytes read so far
     qint64 m_blockBytes = 0;
+    qint64 m_first = -1;         // bytes of the block open() read, until it is handed out
     bool m_eof = false;          // the last read reached the end of the file
     bool m_ended = false;        // everything has been handed out
     QByteArray m_trailing;

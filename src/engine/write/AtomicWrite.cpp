@@ -3,18 +3,15 @@
 #include "engine/files/FileAccess.h"
 #include "engine/write/TargetCompare.h"
 #include "engine/write/TempFiles.h"
+#include "engine/write/TempMetadata.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace quorvane {
 
@@ -27,73 +24,15 @@ constexpr qint64 kDirectBytes = 1 << 18;
 // made, so the final sync has little left to wait for.
 constexpr qint64 kWritebackStep = qint64(8) << 20;
 
-mode_t ProcessUmask()
-{
-    static const mode_t mask = [] {
-        // The kernel shows the umask without changing it; setting and restoring
-        // it is the fallback for kernels that do not.
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (status.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : status.readAll().split('\n')) {
-                if (line.startsWith("Umask:"))
-                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
-            }
-        }
-        const mode_t m = ::umask(022);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
-}
-
-// Copies the extended attributes of path onto fd; attributes the file system or
-// the caller's rights refuse are skipped.
-void CopyExtendedAttributes(const QByteArray& path, int fd)
-{
-    ssize_t len = ::listxattr(path.constData(), nullptr, 0);
-    if (len <= 0)
-        return;
-    std::vector<char> names(size_t(len) + 1);
-    len = ::listxattr(path.constData(), names.data(), names.size());
-    if (len <= 0)
-        return;
-    std::vector<char> value;
-    for (ssize_t i = 0; i < len; i += ssize_t(std::strlen(names.data() + i)) + 1) {
-        const char* name = names.data() + i;
-        ssize_t vlen = ::getxattr(path.constData(), name, nullptr, 0);
-        if (vlen < 0)
-            continue;
-        value.resize(size_t(vlen) + 1);
-        vlen = ::getxattr(path.constData(), name, value.data(), value.size());
-        if (vlen >= 0)
-            ::fsetxattr(fd, name, value.data(), size_t(vlen), 0);
-    }
-}
-
-// Gives the temporary file the existing target's identity. Order matters:
-// changing the owner clears setuid/setgid, so the mode comes last.
-void CopyMetadata(const QByteArray& target, int fd)
-{
-    struct stat st;
-    if (::stat(target.constData(), &st) != 0) {
-        ::fchmod(fd, 0666 & ~ProcessUmask());   // a new file, as creat() would make it
-        return;
-    }
-    struct stat mine;
-    if (::fstat(fd, &mine) == 0 && (mine.st_uid != st.st_uid || mine.st_gid != st.st_gid)) {
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
-            (void)::fchown(fd, uid_t(-1), st.st_gid);   // not root: keep at least the group if allowed
-    }
-    CopyExtendedAttributes(target, fd);
-    ::fchmod(fd, st.st_mode & 07777);
-}
-
 // Why an existing target must not be replaced, as an errno value, or 0. Links
-// are followed: a loop fails here with ELOOP.
-int TargetRefusal(const QByteArray& target, bool checkAccess)
+// are followed: a loop fails here with ELOOP. seen, if given, is the target's
+// stat, taken just now.
+int TargetRefusal(const QByteArray& target, bool checkAccess, const struct stat* seen = nullptr)
 {
     struct stat st;
-    if (::stat(target.constData(), &st) != 0)
+    if (seen)
+        st = *seen;
+    else if (::stat(target.constData(), &st) != 0)
         return errno == ENOENT ? 0 : errno;   // a new file, or a path that leads nowhere
     if (S_ISDIR(st.st_mode))
         return EISDIR;
@@ -161,16 +100,23 @@ AtomicFile::AtomicFile(const QString& target) : m_target(target)
 const QString& AtomicFile::finalPath() const
 {
     if (!m_resolved) {
-        m_final = ResolveWriteTarget(m_target, m_folders.get());
+        m_final = ResolveWriteTarget(m_target, m_folders.get(), m_assumedLink);
         m_resolved = true;
     }
     return m_final;
 }
 
+void AtomicFile::assumeTarget(const struct stat& st, bool pathIsLink)
+{
+    m_assumed = st;
+    m_targetAssumed = m_refusal == 0;
+    m_assumedLink = pathIsLink;
+}
+
 TargetCompare* AtomicFile::compare()
 {
     if (m_compareWanted && !m_compare)
-        m_compare = std::make_unique<TargetCompare>(finalPath());
+        m_compare = std::make_unique<TargetCompare>(finalPath(), m_compareFd);
     return m_compare.get();
 }
 
@@ -194,7 +140,8 @@ bool AtomicFile::openTemp()
         errno = m_refusal;
         return fail();
     }
-    if (const int refusal = TargetRefusal(NativePath(finalPath()), true)) {
+    const struct stat* seen = m_targetAssumed ? &m_assumed : nullptr;
+    if (const int refusal = TargetRefusal(NativePath(finalPath()), true, seen)) {
         errno = refusal;
         return fail();
     }
@@ -203,15 +150,17 @@ bool AtomicFile::openTemp()
     const QByteArray folder = NativePath(QFileInfo(m_final).absolutePath());
     if (m_sweep)
         m_sweep->clearOnce(folder);
-    m_fd = InjectedFailure(WriteStep::CreateTemp) ? -1 : CreateHeldTemp(folder, m_tempPath);
+    struct stat held;
+    m_fd = InjectedFailure(WriteStep::CreateTemp) ? -1 : CreateHeldTemp(folder, m_tempPath, &held);
     if (m_fd < 0) {
         m_tempPath.clear();
         m_failedStep = Step::CreateTemp;
         return fail();
     }
-    struct stat st;
-    if (::fstat(m_fd, &st) == 0)
-        m_device = st.st_dev;
+    m_device = held.st_dev;
+    m_identity = {held.st_dev, held.st_ino};
+    m_tempOwner = held.st_uid;
+    m_tempGroup = held.st_gid;
     return true;
 }
 
@@ -265,17 +214,20 @@ bool AtomicFile::finish(bool sync)
     std::string().swap(m_buffer);   // a finished file may wait long in a group
     m_compare.reset();
     m_compareWanted = false;
+    m_compareFd = -1;
     if (m_hash)
         m_digest = std::exchange(m_hash, nullptr)->result();
-    CopyMetadata(NativePath(m_final), m_fd);
-    if (struct stat st {}; ::fstat(m_fd, &st) == 0)
-        m_identity = {st.st_dev, st.st_ino};
+    CopyMetadata(NativePath(m_final), m_fd, m_tempOwner, m_tempGroup, m_targetAssumed ? &m_assumed : nullptr);
     if (sync && ::fsync(m_fd) != 0) {
         m_failedStep = Step::Sync;
         return fail();
     }
     // Closing is where some file systems (NFS) report a failed write. A
     // duplicate shares the lock and keeps the file held until its commit.
+    if (!CloseMayFail(m_fd, m_device)) {
+        m_finished = true;
+        return true;
+    }
     const int keep = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
     if (keep < 0)
         return fail();
@@ -324,12 +276,14 @@ void AtomicFile::discard()
     m_buffer.clear();
     m_compare.reset();
     m_compareWanted = false;
+    m_compareFd = -1;
 }
 
-void AtomicFile::compareWithTarget()
+void AtomicFile::compareWithTarget(int targetFd)
 {
     m_compare.reset();
     m_compareWanted = m_refusal == 0;
+    m_compareFd = targetFd;
 }
 
 void AtomicFile::hashContent(HashKind kind)
@@ -343,14 +297,18 @@ bool AtomicFile::sameAsTarget()
     const bool wanted = std::exchange(m_compareWanted, false) && m_errno == 0;
     // Most results that differ differ in size, which needs no reading.
     struct stat st;
-    bool same = wanted && ::stat(NativePath(finalPath()).constData(), &st) == 0 && st.st_size == m_size;
+    if (wanted && m_targetAssumed)
+        st = m_assumed;
+    bool same = wanted && (m_targetAssumed || ::stat(NativePath(finalPath()).constData(), &st) == 0)
+                && st.st_size == m_size;
     if (same) {
         if (!m_compare)
-            m_compare = std::make_unique<TargetCompare>(m_final);
+            m_compare = std::make_unique<TargetCompare>(finalPath(), m_compareFd);
         m_compare->feed(m_buffer.data(), qint64(m_buffer.size()));
         same = m_compare->same();
     }
     m_compare.reset();
+    m_compareFd = -1;
     return same;
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quorvane {
@@ -64,10 +65,19 @@ public:
     // Drops the temporary file, if any; the target stays as it was.
     void discard();
 
+    // In place: the caller has just read the file the target's path reaches
+    // and saw st (links followed); pathIsLink tells whether the path itself is
+    // a symbolic link. Call before the first append. st then stands for the
+    // existing target until the temporary file is made: its type and size, and
+    // the owner and mode bits finish() copies. Spares looking at it again.
+    void assumeTarget(const struct stat& st, bool pathIsLink);
+
     // From now on compares what is appended with the existing target's bytes
     // (call before the first append), so sameAsTarget() can tell an identical
-    // result without reading it back.
-    void compareWithTarget();
+    // result without reading it back. targetFd, if not -1, is an open
+    // descriptor of the target (the source read in place) to compare with;
+    // it must stay open until sameAsTarget() or discard().
+    void compareWithTarget(int targetFd = -1);
     // After the last append: true when compareWithTarget() was called and the
     // whole content equals the target's. Ends the comparison.
     bool sameAsTarget();
@@ -111,7 +121,13 @@ private:
     int m_errno = 0;
     int m_refusal = 0;   // why the target path itself is unusable
     enum class Step { Other, CreateTemp, Sync, Rename } m_failedStep = Step::Other;
+    struct stat m_assumed {};   // the target as the caller saw it (assumeTarget)
+    bool m_targetAssumed = false;
+    bool m_assumedLink = true;
+    int m_compareFd = -1;
     dev_t m_device = 0;
+    uid_t m_tempOwner = 0;   // the temporary file's owner and group as made
+    gid_t m_tempGroup = 0;
     FileIdentity m_identity;
     qint64 m_size = 0;
     qint64 m_written = 0;   // bytes in the temporary file

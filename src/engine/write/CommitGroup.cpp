@@ -50,7 +50,7 @@ bool CommitGroup::isPending(const QString& path) const
     return pending(path);
 }
 
-bool CommitGroup::pending(const QString& path) const
+bool CommitGroup::pending(const QString& path, bool maybeLink) const
 {
     // Results being landed count as waiting until they stand.
     if ((m_targets.isEmpty() && m_landingTargets.isEmpty()) || !UsablePath(path))
@@ -58,17 +58,19 @@ bool CommitGroup::pending(const QString& path) const
     // Resolving makes only the folder canonical unless the path itself is a
     // link, so a path whose name no target has is not pending.
     const QString name = NameOf(path);
-    if (!m_names.contains(name) && !m_landingNames.contains(name) && !IsLink(path))
+    if (!m_names.contains(name) && !m_landingNames.contains(name) && !(maybeLink && IsLink(path)))
         return false;
-    const QString target = ResolveWriteTarget(path, m_folders.get());
+    const QString target = ResolveWriteTarget(path, m_folders.get(), maybeLink);
     return m_targets.contains(target) || m_landingTargets.contains(target);
 }
 
-void CommitGroup::landBefore(const QString& path)
+bool CommitGroup::landBefore(const QString& path, bool maybeLink)
 {
     std::unique_lock<std::mutex> hold(m_lock);
-    if (pending(path))
-        commitAll(hold);
+    if (!pending(path, maybeLink))
+        return false;
+    commitAll(hold);
+    return true;
 }
 
 void CommitGroup::commitWaiting()

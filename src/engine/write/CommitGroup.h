@@ -57,8 +57,10 @@ public:
     // True when a result for the file that path resolves to is waiting.
     bool isPending(const QString& path) const;
     // Before the file path names is read or written again: lands every waiting
-    // result when one of them is for that file, so it is seen as the run left it.
-    void landBefore(const QString& path);
+    // result when one of them is for that file, so it is seen as the run left
+    // it. True when results landed. maybeLink false: the caller has just seen
+    // that path is no symbolic link, so it is not looked at again.
+    bool landBefore(const QString& path, bool maybeLink = true);
     // Results waiting or being landed.
     int pendingCount() const;
     // For the run's atomic files (AtomicFile::setSweep).
@@ -80,7 +82,7 @@ public:
 
 private:
     struct Entry;
-    bool pending(const QString& path) const;
+    bool pending(const QString& path, bool maybeLink = true) const;
     // Lands every waiting result, after any group another thread is landing;
     // hold is released while the results land.
     void commitAll(std::unique_lock<std::mutex>& hold);

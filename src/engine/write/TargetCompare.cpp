@@ -14,7 +14,7 @@ namespace {
 constexpr qint64 kScratchBytes = 1 << 16;
 }
 
-TargetCompare::TargetCompare(const QString& path) : m_path(path) {}
+TargetCompare::TargetCompare(const QString& path, int fd) : m_path(path), m_fd(fd), m_borrowed(fd >= 0) {}
 
 TargetCompare::~TargetCompare()
 {
@@ -23,7 +23,7 @@ TargetCompare::~TargetCompare()
 
 void TargetCompare::stop()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0 && !m_borrowed)
         ::close(m_fd);
     m_fd = -1;
     m_scratch.reset();
@@ -34,13 +34,15 @@ bool TargetCompare::ready()
     if (m_differs)
         return false;
     if (m_fd < 0) {
+        m_borrowed = false;
         m_fd = OpenRegularForReading(m_path);
         if (m_fd < 0) {
             m_differs = true;   // what cannot be read is not known to be the same
             return false;
         }
-        m_scratch.reset(new char[kScratchBytes]);
     }
+    if (!m_scratch)
+        m_scratch.reset(new char[kScratchBytes]);
     return true;
 }
 
@@ -48,15 +50,7 @@ void TargetCompare::feed(const char* data, qint64 len)
 {
     while (len > 0 && ready()) {
         const qint64 step = std::min(len, kScratchBytes);
-        qint64 got = 0;
-        while (got < step) {
-            const ssize_t n = ::pread(m_fd, m_scratch.get() + got, size_t(step - got), m_offset + got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
+        const qint64 got = ReadAt(m_fd, m_scratch.get(), step, m_offset);
         if (got != step || std::memcmp(m_scratch.get(), data, size_t(step)) != 0) {
             m_differs = true;
             stop();

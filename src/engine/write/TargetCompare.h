@@ -9,8 +9,9 @@ namespace quorvane {
 
 class TargetCompare {
 public:
-    // The file is opened at the first comparison.
-    explicit TargetCompare(const QString& path);
+    // The file is opened at the first comparison, unless fd is an open
+    // descriptor of it to read instead (left open here).
+    explicit TargetCompare(const QString& path, int fd = -1);
     ~TargetCompare();
     TargetCompare(const TargetCompare&) = delete;
     TargetCompare& operator=(const TargetCompare&) = delete;
@@ -27,6 +28,7 @@ private:
 
     QString m_path;
     int m_fd = -1;
+    bool m_borrowed = false;   // m_fd is the caller's
     qint64 m_offset = 0;
     bool m_differs = false;
     std::unique_ptr<char[]> m_scratch;

@@ -27,13 +27,13 @@ bool SameFile(const struct stat& a, const struct stat& b)
 // Takes the lock on a freshly made temporary file and checks that its name
 // still names it: a sweep in another process may have locked and removed it
 // between its creation and the lock. False when the file is no longer ours.
-bool HoldAsNamed(int fd, const QByteArray& path)
+bool HoldAsNamed(int fd, const QByteArray& path, struct stat& held)
 {
     // A file system without flock cannot hold the file; a sweep there cannot
     // take the lock either and so leaves every file alone.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
         return false;
-    struct stat held, named;
+    struct stat named;
     return ::fstat(fd, &held) == 0 && ::lstat(path.constData(), &named) == 0 && SameFile(held, named);
 }
 
@@ -59,8 +59,9 @@ bool IsTempName(const char* name)
     });
 }
 
-int CreateHeldTemp(const QByteArray& folder, QByteArray& path)
+int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held)
 {
+    struct stat mine;
     // Losing a new file to a sweep needs a sweep at that very moment; a few
     // tries are plenty.
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -70,8 +71,11 @@ int CreateHeldTemp(const QByteArray& folder, QByteArray& path)
             path.clear();
             return -1;
         }
-        if (HoldAsNamed(fd, path))
+        if (HoldAsNamed(fd, path, mine)) {
+            if (held)
+                *held = mine;
             return fd;
+        }
         // Not unlinked: the name is no longer ours.
         ::close(fd);
     }

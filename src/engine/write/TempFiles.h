@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QSet>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace quorvane {
 
@@ -16,8 +17,8 @@ bool IsTempName(const char* name);
 
 // Creates a temporary file in folder (native bytes, no trailing '/'), held
 // and still named by path when this returns. Returns its descriptor (close on
-// exec), or -1 with errno set.
-int CreateHeldTemp(const QByteArray& folder, QByteArray& path);
+// exec), or -1 with errno set. held, if given, receives the new file's stat.
+int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held = nullptr);
 
 // Removes the temporary files in folder that no process holds, checking under
 // the lock that the name still names the file it locked. A file another run

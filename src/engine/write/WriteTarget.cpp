@@ -24,13 +24,13 @@ QString TargetFolders::canonical(const QString& absoluteFolder)
     return canonical;
 }
 
-QString ResolveWriteTarget(const QString& path, TargetFolders* folders)
+QString ResolveWriteTarget(const QString& path, TargetFolders* folders, bool maybeLink)
 {
     if (!UsablePath(path))
         return path;
     QFileInfo info(path);
     int depth = 40;
-    while (info.isSymLink() && --depth > 0)
+    while (maybeLink && info.isSymLink() && --depth > 0)
         info.setFile(info.symLinkTarget());
     if (depth == 0)
         info.setFile(path);   // a link loop: the write fails on the link itself

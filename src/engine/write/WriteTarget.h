@@ -24,7 +24,8 @@ private:
 // stays a link and its target is written) and the folder made canonical when it
 // exists. Also the identity under which pending writes are compared. A link
 // loop gives the link itself, whose write then fails. folders, when given,
-// remembers the canonical folders between calls.
-QString ResolveWriteTarget(const QString& path, TargetFolders* folders = nullptr);
+// remembers the canonical folders between calls. maybeLink false: the caller
+// has just seen that path is no symbolic link, so it is not looked at again.
+QString ResolveWriteTarget(const QString& path, TargetFolders* folders = nullptr, bool maybeLink = true);
 
 } // namespace quorvane
