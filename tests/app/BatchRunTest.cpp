@@ -13,13 +13,6 @@
 using namespace quorvane;
 using namespace quorvane::test;
 
-namespace {
-QString Report(const QString& description, const QString& procedure, int step)
-{
-    return description + "\r\nin Halderik2021/08/31." + procedure + " at line " + QString::number(step)
-        + "\r\rPlease email screenshot of this message to support@quorvane.app";
-}
-} // namespace
 
 class BatchRun : public WindowTest {
 protected:

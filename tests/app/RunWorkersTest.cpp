@@ -11,12 +11,6 @@ using namespace quorvane::test;
 
 namespace {
 
-QString Report(const QString& description, const QString& procedure, int step)
-{
-    return description + "\r\nin Halderik2021/08/31." + procedure + " at line " + QString::number(step)
-        + "\r\rPlease email screenshot of this message to support@quorvane.app";
-}
-
 // Every file and folder under root, by its path from root: its bytes, or "(folder)".
 std::map<QString, QByteArray> Tree(const QString& root)
 {

@@ -47,8 +47,7 @@ private:
 
 QString Report(const QString& description, int step)
 {
-    return description + "\r\nin Halderik2021/08/31.Form1.Form_Load at line " + QString::number(step)
-        + "\r\rPlease email screenshot of this message to support@quorvane.app";
+    return quorvane::test::Report(description, "Form1.Form_Load", step);
 }
 } // namespace
 

@@ -21,6 +21,13 @@
 
 namespace quorvane::test {
 
+// The failure box of a step of procedure, as the window words it.
+inline QString Report(const QString& description, const QString& procedure, int step)
+{
+    return description + "\r\nin Halderik2021/08/31." + procedure + " at line " + QString::number(step)
+        + "\r\rPlease email screenshot of this message to support@quorvane.app";
+}
+
 // Each row of a run report as "source|output|replacements|outcome|reason".
 inline QStringList ReportRows(const RunReport& report)
 {

@@ -93,12 +93,17 @@ bool ReadAgain(int fd, int err)
 
 } // namespace
 
-qint64 ReadFully(int fd, void* buffer, qint64 len, qint64 enough)
+namespace {
+
+// Reads up to len bytes (at offset, or from the file position when offset is
+// negative), retrying short reads, EINTR and EAGAIN, until enough are in.
+qint64 ReadLoop(int fd, void* buffer, qint64 len, qint64 enough, qint64 offset)
 {
     char* p = static_cast<char*>(buffer);
     qint64 done = 0;
     while (done < len && (enough < 0 || done < enough)) {
-        const ssize_t n = ::read(fd, p + done, size_t(len - done));
+        const ssize_t n = offset < 0 ? ::read(fd, p + done, size_t(len - done))
+                                     : ::pread(fd, p + done, size_t(len - done), off_t(offset + done));
         if (n < 0) {
             if (ReadAgain(fd, errno))
                 continue;
@@ -111,22 +116,16 @@ qint64 ReadFully(int fd, void* buffer, qint64 len, qint64 enough)
     return done;
 }
 
+} // namespace
+
+qint64 ReadFully(int fd, void* buffer, qint64 len, qint64 enough)
+{
+    return ReadLoop(fd, buffer, len, enough, -1);
+}
+
 qint64 ReadAt(int fd, void* buffer, qint64 len, qint64 offset)
 {
-    char* p = static_cast<char*>(buffer);
-    qint64 done = 0;
-    while (done < len) {
-        const ssize_t n = ::pread(fd, p + done, size_t(len - done), off_t(offset + done));
-        if (n < 0) {
-            if (ReadAgain(fd, errno))
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += n;
-    }
-    return done;
+    return ReadLoop(fd, buffer, len, -1, offset);
 }
 
 bool WriteFully(int fd, const void* buffer, qint64 len)
