@@ -91,10 +91,6 @@ bool ReadAgain(int fd, int err)
     return flags >= 0 && (flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
-} // namespace
-
-namespace {
-
 // Reads up to len bytes (at offset, or from the file position when offset is
 // negative), retrying short reads, EINTR and EAGAIN, until enough are in.
 qint64 ReadLoop(int fd, void* buffer, qint64 len, qint64 enough, qint64 offset)
