@@ -147,7 +147,7 @@ bool AtomicFile::openTemp()
     }
     // A short fixed name: the target's own name plus a suffix could exceed the
     // file system's name length limit.
-    const QByteArray folder = NativePath(QFileInfo(m_final).absolutePath());
+    const QByteArray folder = NativePath(QFileInfo(finalPath()).absolutePath());
     if (m_sweep)
         m_sweep->clearOnce(folder);
     struct stat held;
@@ -217,7 +217,7 @@ bool AtomicFile::finish(bool sync)
     m_compareFd = -1;
     if (m_hash)
         m_digest = std::exchange(m_hash, nullptr)->result();
-    CopyMetadata(NativePath(m_final), m_fd, m_tempOwner, m_tempGroup, m_targetAssumed ? &m_assumed : nullptr);
+    CopyMetadata(NativePath(finalPath()), m_fd, m_tempOwner, m_tempGroup, m_targetAssumed ? &m_assumed : nullptr);
     if (sync && ::fsync(m_fd) != 0) {
         m_failedStep = Step::Sync;
         return fail();
@@ -246,7 +246,7 @@ bool AtomicFile::commit()
     }
     // Checked again: a file may wait long in a group, and rename would replace
     // whatever stands at the target by then.
-    const QByteArray finalNative = NativePath(m_final);
+    const QByteArray finalNative = NativePath(finalPath());
     if (const int refusal = TargetRefusal(finalNative, false)) {
         errno = refusal;
         return fail();
