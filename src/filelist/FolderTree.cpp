@@ -230,12 +230,12 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
         level = &deeper.back();
     }
 
-    // Every level but an unscanned last one was checked as it was scanned.
+    // Scanning a level checked its folders, so with recurse every level was;
+    // without, the one level found was never scanned.
     for (const QStringList& found : deeper) {
-        const bool checked = recurse;
         for (const QString& w : found) {
             guarded(failed, 102, [&] {
-                if (!checked && !isFolder(QFile::encodeName(w)))
+                if (!recurse && !isFolder(QFile::encodeName(w)))
                     return;
                 if (yield)
                     yield();
