@@ -275,6 +275,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         const bool compare = inPlace && RoundTrips(reader->detected().form);
         if (!job.dryRun) {
             out = std::make_unique<AtomicFile>(output);
+            out->expectBytes(reader->status().st_size);
             if (job.group)
                 job.group->prepare(*out);
             // Under the same name, the file just read is the output's: what

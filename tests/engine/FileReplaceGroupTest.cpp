@@ -188,17 +188,23 @@ TEST(CommitGroup, DiscardLeavesEveryTargetAsItWasAndTheDestructorFlushes)
     EXPECT_EQ(IoSandbox::read(a), "cow");
 }
 
-TEST(CommitGroup, ReachingTheFileBoundFlushesOnItsOwn)
+TEST(CommitGroup, AFullGroupLandsAsItFillsOrWhenToldToOnceItsCallerIsDone)
 {
-    IoSandbox box;
-    CommitGroup group(2);
-    const QString a = box.write("a.txt", "x"), b = box.write("b.txt", "x"), c = box.write("c.txt", "x");
-    for (const QString& f : {a, b, c})
-        ProcessFile(f, f, GroupJob(group, {{"x", "y"}}));
-    EXPECT_EQ(IoSandbox::read(a), "y");
-    EXPECT_EQ(IoSandbox::read(b), "y");
-    EXPECT_EQ(IoSandbox::read(c), "x");
-    EXPECT_EQ(group.pendingCount(), 1);
+    for (const bool later : {false, true}) {
+        IoSandbox box;
+        CommitGroup group(2);
+        group.setLandLater(later);
+        const QString a = box.write("a.txt", "x"), b = box.write("b.txt", "x"), c = box.write("c.txt", "x");
+        for (const QString& f : {a, b})
+            ProcessFile(f, f, GroupJob(group, {{"x", "y"}}));
+        EXPECT_EQ(IoSandbox::read(a) + IoSandbox::read(b), later ? "xx" : "yy") << later;
+        group.landDue();
+        EXPECT_EQ(IoSandbox::read(a) + IoSandbox::read(b), "yy") << later;
+        ProcessFile(c, c, GroupJob(group, {{"x", "y"}}));
+        group.landDue();   // not full: it waits
+        EXPECT_EQ(IoSandbox::read(c), "x");
+        EXPECT_EQ(group.pendingCount(), 1);
+    }
 }
 
 TEST(CommitGroup, ThreadsAddResultsWhileAnotherLandsAGroupAndReadAFileOnlyOnceItsResultStands)

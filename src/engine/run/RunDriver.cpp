@@ -47,6 +47,7 @@ RunReport RunDriver::run()
 {
     m_report = RunReport();
     m_late.clear();
+    m_landingThrown = nullptr;
     m_written.clear();
     m_news.clear();
     m_runThread = std::this_thread::get_id();
@@ -54,6 +55,7 @@ RunReport RunDriver::run()
     // Results of small files wait in one group, so the run pays for one sync
     // per group of files; a run that stops still lands them.
     CommitGroup group;
+    group.setLandLater(true);
     std::unique_ptr<BackupRun> backup;
     if (!m_options.dryRun && m_options.backups) {
         backup = m_options.backups->beginRun(m_options.backupDescription, m_options.backupMode);
@@ -78,8 +80,9 @@ RunReport RunDriver::run()
     RunScheduler& scheduler = m_options.dryRun ? m_inOrder : *m_scheduler;
     const int workers = scheduler.workers();
     // Entries planned ahead of the first one not yet told: enough to keep
-    // every worker busy past a big file, few enough to stop fast.
-    const qsizetype ahead = workers > 1 ? qsizetype(16) * workers : 1;
+    // every worker busy past a big file or a group landing (thousands of
+    // small files' worth); a stop leaves the ones not begun at once.
+    const qsizetype ahead = workers > 1 ? qsizetype(256) * workers : 1;
     m_slots.clear();
     m_slots.resize(size_t(count));
     m_rowOf.assign(size_t(count), -1);
@@ -101,11 +104,15 @@ RunReport RunDriver::run()
     Clock::time_point yielded{};
     for (;;) {
         if (workers > 1 && Clock::now() - yielded >= kYieldEvery) {
+            scheduler.release();
             m_face.yield();
             yielded = Clock::now();
         }
         // Each ended entry is told in list order; past one the run did not
-        // complete, rows wait for the rows of the entries not reached.
+        // complete, rows wait for the rows of the entries not reached. The
+        // face may keep this thread long (a failure box): the workers go on.
+        if (told < next && m_slots[size_t(told)]->ended.load(std::memory_order_acquire))
+            scheduler.release();
         while (told < next && m_slots[size_t(told)]->ended.load(std::memory_order_acquire)) {
             std::optional<RunReportRow> row = settle(told, *m_slots[size_t(told)]);
             if (!row && cut < 0) {
@@ -170,6 +177,8 @@ RunReport RunDriver::run()
             if (m_options.keepBackups)
                 m_options.backups->prune(m_options.backupLimits, backup->id());
         }
+        if (m_landingThrown)
+            std::rethrow_exception(std::exchange(m_landingThrown, nullptr));
     }, ignored);
     m_job.group = nullptr;
     tellLate(count);

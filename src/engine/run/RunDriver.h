@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -77,6 +78,7 @@ private:
     std::atomic<bool> m_stop{false};   // for the workers: the face asked to stop
     std::mutex m_lock;                 // what workers share: m_written, m_news
     std::vector<LateNews> m_news;
+    std::exception_ptr m_landingThrown;   // from a group landed after its entry
     // In place, each real file the run wrote (as it was and as it became):
     // the entry that wrote it and the path it was written by.
     QHash<FileIdentity, std::pair<qsizetype, QString>> m_written;

@@ -22,6 +22,9 @@ public:
     // Returns once `ended` works have ended since the last call, once none is
     // left running, or after ms milliseconds, whichever comes first.
     virtual void waitForEnds(int /*ended*/, int /*ms*/) {}
+    // Starts the works submit may hold back to hand out several at once. Call
+    // before anything that may keep this thread long; waits start them anyway.
+    virtual void release() {}
 };
 
 // One file after another on the run's own thread, in list order.

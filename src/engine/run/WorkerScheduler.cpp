@@ -6,6 +6,16 @@
 
 namespace quorvane {
 
+namespace {
+// Tasks handed out at once. Taking the lock and waking a thread cost about as
+// much as a small file's whole work, so tasks are handed to the workers, and
+// taken by them, several at a time.
+constexpr size_t kHandOut = 8;
+// The most ready tasks one worker takes at once: few, so that a big file
+// among them holds back little that another worker could do meanwhile.
+constexpr size_t kTakeAtMost = 4;
+} // namespace
+
 WorkerScheduler::WorkerScheduler(int workers) : m_workers(std::max(1, workers)) {}
 
 WorkerScheduler::~WorkerScheduler()
@@ -37,7 +47,8 @@ void WorkerScheduler::follow(qsizetype earlier, qsizetype later, Task& task)
 void WorkerScheduler::submit(qsizetype index, const QString& source, const QString& output,
                              const std::function<void()>& work)
 {
-    // The paths are resolved here, outside the lock, while the workers go on.
+    // The paths are resolved, and the earlier tasks to follow found, without
+    // the lock, while the workers go on.
     std::vector<QByteArray> keys = m_keys.of(source);
     bool told = !keys.empty();
     if (!output.isEmpty() && output != source) {
@@ -45,71 +56,119 @@ void WorkerScheduler::submit(qsizetype index, const QString& source, const QStri
         told = told && !more.empty();
         keys.insert(keys.end(), more.begin(), more.end());
     }
-    if (m_threads.empty()) {
-        for (int k = 0; k < m_workers; ++k)
-            m_threads.emplace_back([this] { serve(); });
-    }
-    std::unique_lock<std::mutex> hold(m_lock);
-    Task& task = m_tasks[index];
-    task.work = work;
+    Held held{index, work, {}, !told};
     if (!told) {
-        for (auto& [other, unused] : m_tasks)
-            follow(other, index, task);
         m_barrier = index;
     } else {
-        follow(m_barrier, index, task);
+        if (m_barrier >= 0)
+            held.after.push_back(m_barrier);
         for (const QByteArray& key : keys) {
-            const auto last = m_lastWith.find(key);
+            auto last = m_lastWith.find(key);
             if (last == m_lastWith.end()) {
                 m_lastWith.insert(key, index);
                 continue;
             }
-            follow(*last, index, task);
+            held.after.push_back(*last);
             *last = index;
         }
     }
-    if (task.waitingFor == 0) {
-        m_ready.push(index);
-        hold.unlock();
-        m_wake.notify_one();
+    m_held.push_back(std::move(held));
+    if (m_threads.empty()) {
+        for (int k = 0; k < m_workers; ++k)
+            m_threads.emplace_back([this] { serve(); });
+    }
+    if (m_held.size() >= kHandOut) {
+        std::lock_guard<std::mutex> hold(m_lock);
+        publish();
     }
 }
 
-void WorkerScheduler::serve()
+void WorkerScheduler::publish()
 {
-    std::unique_lock<std::mutex> hold(m_lock);
-    for (;;) {
-        m_wake.wait(hold, [this] { return m_quit || !m_ready.empty(); });
-        if (m_ready.empty())
-            return;
-        const qsizetype index = m_ready.top();
-        m_ready.pop();
-        const std::function<void()> work = std::move(m_tasks[index].work);
-        hold.unlock();
-        work();
-        hold.lock();
-        const std::vector<qsizetype> followers = std::move(m_tasks[index].followers);
-        m_tasks.erase(index);
-        int woken = 0;
+    // In list order, so that a held task follows earlier held ones too.
+    for (Held& held : m_held) {
+        Task& task = m_tasks[held.index];
+        task.work = std::move(held.work);
+        if (held.afterAll) {
+            for (auto& [other, unused] : m_tasks)
+                follow(other, held.index, task);
+        } else {
+            for (const qsizetype earlier : held.after)
+                follow(earlier, held.index, task);
+        }
+        if (task.waitingFor == 0)
+            m_ready.push(held.index);
+    }
+    m_held.clear();
+    if (m_idle > 0 && !m_ready.empty())
+        m_wake.notify_all();
+}
+
+void WorkerScheduler::release()
+{
+    if (m_held.empty())
+        return;
+    std::lock_guard<std::mutex> hold(m_lock);
+    publish();
+}
+
+void WorkerScheduler::end(const std::vector<qsizetype>& ran)
+{
+    size_t woken = 0;
+    for (const qsizetype index : ran) {
+        const auto it = m_tasks.find(index);
+        const std::vector<qsizetype> followers = std::move(it->second.followers);
+        m_tasks.erase(it);
         for (const qsizetype later : followers) {
             if (--m_tasks[later].waitingFor == 0) {
                 m_ready.push(later);
                 ++woken;
             }
         }
-        ++m_endedSinceWait;
-        for (int k = 1; k < woken; ++k)
-            m_wake.notify_one();   // this worker takes one itself
-        // The run's thread is woken only when what it waits for has come,
-        // not at every end: each needless wake costs it a switch and a sleep.
-        if (m_waiting && (m_tasks.empty() || m_endedSinceWait >= m_wantEnds))
-            m_ended.notify_all();
+    }
+    m_endedSinceWait += int(ran.size());
+    if (woken > 1 && m_idle > 0)
+        m_wake.notify_all();   // this worker takes some itself
+    // The run's thread is woken only when what it waits for has come,
+    // not at every end: each needless wake costs it a switch and a sleep.
+    if (m_waiting && (m_tasks.empty() || m_endedSinceWait >= m_wantEnds))
+        m_ended.notify_all();
+}
+
+void WorkerScheduler::serve()
+{
+    std::vector<qsizetype> taken;
+    std::vector<std::function<void()>> works;
+    std::unique_lock<std::mutex> hold(m_lock);
+    for (;;) {
+        if (!m_quit && m_ready.empty()) {
+            ++m_idle;
+            m_wake.wait(hold, [this] { return m_quit || !m_ready.empty(); });
+            --m_idle;
+        }
+        if (m_ready.empty())
+            return;
+        // A share of what is ready, so the other workers find some too.
+        const size_t share = std::clamp<size_t>(m_ready.size() / size_t(m_workers), 1, kTakeAtMost);
+        taken.clear();
+        works.clear();
+        while (taken.size() < share && !m_ready.empty()) {
+            taken.push_back(m_ready.top());
+            m_ready.pop();
+            works.push_back(std::move(m_tasks[taken.back()].work));
+        }
+        hold.unlock();
+        for (const std::function<void()>& work : works)
+            work();
+        hold.lock();
+        end(taken);
     }
 }
 
 void WorkerScheduler::drain()
 {
     std::unique_lock<std::mutex> hold(m_lock);
+    publish();
     m_waiting = true;
     m_wantEnds = std::numeric_limits<int>::max();
     m_ended.wait(hold, [this] { return m_tasks.empty(); });
@@ -120,6 +179,7 @@ void WorkerScheduler::drain()
 void WorkerScheduler::waitForEnds(int ended, int ms)
 {
     std::unique_lock<std::mutex> hold(m_lock);
+    publish();
     m_waiting = true;
     m_wantEnds = std::max(1, ended);
     m_ended.wait_for(hold, std::chrono::milliseconds(ms),

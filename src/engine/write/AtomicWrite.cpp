@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -188,6 +189,14 @@ bool AtomicFile::flushBuffer()
         return false;
     m_buffer.clear();
     return true;
+}
+
+void AtomicFile::expectBytes(qint64 bytes)
+{
+    // Growing by doubling would copy the content about twice over, each time
+    // into memory the system has to hand out afresh.
+    if (bytes > 0)
+        m_buffer.reserve(size_t(std::min(bytes, kBufferBytes)));
 }
 
 bool AtomicFile::append(const char* data, qint64 len)

@@ -49,6 +49,10 @@ public:
     // so a small file that ends up not written never creates a temporary file;
     // a piece of 256 KB or more is written out as it stands. False on failure.
     bool append(const char* data, qint64 len);
+    // The content will be about bytes long: the memory it gathers in is taken
+    // once, at its size (up to 1 MB), instead of growing piece by piece.
+    // Call before the first append.
+    void expectBytes(qint64 bytes);
     // Before the temporary file is made, sweep clears its folder of stale
     // temporary files (once per folder and sweep). Call before the first append.
     void setSweep(StaleTempSweep* sweep) { m_sweep = sweep; }

@@ -93,11 +93,23 @@ void CommitGroup::adopt(std::unique_ptr<AtomicFile> file, const QString& path,
     m_targets.insert(file->finalPath());
     m_names.insert(NameOf(file->finalPath()));
     m_entries.push_back(Entry{std::move(file), path, std::move(onFailure), order});
-    const bool full = int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes;
     // While another thread lands a group, this one goes on working: the new
     // group waits, unless its descriptors and the landing one's would pass
     // the budget.
-    if (full && (!m_landing || int(m_entries.size()) + m_landingCount >= HeldTempBudget()))
+    const bool overBudget = int(m_entries.size()) + m_landingCount >= HeldTempBudget();
+    if (full() && (overBudget || (!m_landLater && !m_landing)))
+        commitAll(hold);
+}
+
+bool CommitGroup::full() const
+{
+    return int(m_entries.size()) >= m_maxFiles || m_bytes >= m_maxBytes;
+}
+
+void CommitGroup::landDue()
+{
+    std::unique_lock<std::mutex> hold(m_lock);
+    if (full() && !m_landing)
         commitAll(hold);
 }
 

@@ -63,6 +63,13 @@ public:
     bool landBefore(const QString& path, bool maybeLink = true);
     // Results waiting or being landed.
     int pendingCount() const;
+    // later true: a full group waits in adopt() for landDue() instead of
+    // landing there, unless its descriptors would pass the budget, so the
+    // caller can tell its own file's outcome before the group lands.
+    void setLandLater(bool later) { m_landLater = later; }
+    // Lands the waiting results when they make a full group and no other
+    // group is landing.
+    void landDue();
     // For the run's atomic files (AtomicFile::setSweep).
     StaleTempSweep& sweep() { return m_sweep; }
     // Readies a new atomic file of this group's run before its first append.
@@ -83,6 +90,7 @@ public:
 private:
     struct Entry;
     bool pending(const QString& path, bool maybeLink = true) const;
+    bool full() const;   // m_lock held
     // Lands every waiting result, after any group another thread is landing;
     // hold is released while the results land.
     void commitAll(std::unique_lock<std::mutex>& hold);
@@ -107,6 +115,7 @@ private:
     // The run's target folders, resolved once for its files and isPending().
     std::shared_ptr<TargetFolders> m_folders = std::make_shared<TargetFolders>();
     GroupBackup* m_backup = nullptr;
+    bool m_landLater = false;
 };
 
 } // namespace quorvane
