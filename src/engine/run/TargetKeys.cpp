@@ -2,11 +2,12 @@
 
 #include "engine/files/FileAccess.h"
 
-#include <QFileInfo>
-
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvane {
 
@@ -18,22 +19,53 @@ QByteArray RealPath(const QByteArray& native)
     return ::realpath(native.constData(), real) ? QByteArray(real) : QByteArray();
 }
 
+QByteArray IdentityKey(const struct stat& st)
+{
+    QByteArray key(1 + sizeof st.st_dev + sizeof st.st_ino, Qt::Uninitialized);
+    key[0] = 'i';
+    std::memcpy(key.data() + 1, &st.st_dev, sizeof st.st_dev);
+    std::memcpy(key.data() + 1 + sizeof st.st_dev, &st.st_ino, sizeof st.st_ino);
+    return key;
+}
+
 } // namespace
+
+TargetKeys::~TargetKeys()
+{
+    if (m_heldFd >= 0)
+        ::close(m_heldFd);
+}
+
+void TargetKeys::hold(const QString& folder)
+{
+    if (m_heldFd >= 0)
+        ::close(m_heldFd);
+    m_heldFolder = folder;
+    m_heldReal = realFolder(folder);
+    m_heldFd = m_heldReal.isEmpty() ? -1 : ::open(NativePath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
 
 std::vector<QByteArray> TargetKeys::of(const QString& path)
 {
     if (path.isEmpty() || !UsablePath(path))
         return {};
-    const QFileInfo info(path);
-    const QString name = info.fileName();
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    const qsizetype cut = path.lastIndexOf(u'/');
+    const QStringView name = QStringView(path).mid(cut + 1);
+    if (name.isEmpty() || name == u"." || name == u"..")
         return {};
+    const QString folder = cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut);
+    if (folder != m_heldFolder || m_heldReal.isEmpty())
+        hold(folder);
     const QByteArray native = NativePath(path);
+    const QByteArray nativeName = native.mid(native.lastIndexOf('/') + 1);
     std::vector<QByteArray> keys;
     struct stat st;
     bool link = false;
-    if (LookAt(native, st, link))
-        keys.push_back("i" + QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)));
+    const bool seen = m_heldFd >= 0 ? ::fstatat(m_heldFd, nativeName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                                      && (!(link = S_ISLNK(st.st_mode)) || ::stat(native.constData(), &st) == 0)
+                                    : LookAt(native, st, link);
+    if (seen)
+        keys.push_back(IdentityKey(st));
     if (link) {
         // Written through, a link's target is what changes.
         const QByteArray real = RealPath(native);
@@ -42,13 +74,9 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
         keys.push_back("p" + real);
         return keys;
     }
-    // Folders repeat from entry to entry: each is resolved once. The run
-    // makes files, never folders behind links, so a folder's answer holds.
-    const qsizetype cut = path.lastIndexOf(u'/');
-    const QByteArray real = realFolder(cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut));
-    if (real.isEmpty())
+    if (m_heldReal.isEmpty())
         return {};
-    keys.push_back("p" + (real == "/" ? QByteArray() : real) + '/' + NativePath(name));
+    keys.push_back("p" + (m_heldReal == "/" ? QByteArray() : m_heldReal) + '/' + nativeName);
     return keys;
 }
 

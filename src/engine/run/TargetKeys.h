@@ -12,6 +12,11 @@ namespace quorvane {
 
 class TargetKeys {
 public:
+    TargetKeys() = default;
+    ~TargetKeys();
+    TargetKeys(const TargetKeys&) = delete;
+    TargetKeys& operator=(const TargetKeys&) = delete;
+
     // The keys of path; empty when they cannot be told (a dangling link, a
     // missing folder, a name such as ".."), so the entry must wait for every
     // earlier one and every later one for it.
@@ -20,7 +25,15 @@ public:
 private:
     // The real path of folder (as given, no trailing '/'); empty when it cannot be told.
     QByteArray realFolder(const QString& folder);
+    // Makes folder the held one: its real path, and a descriptor to look up
+    // names in (-1 if it cannot be opened).
+    void hold(const QString& folder);
     QHash<QString, QByteArray> m_realFolders;   // a folder as given -> its real path
+    // Paths come folder by folder: the last folder stays open, so a name in
+    // it is looked up without walking every folder above it again.
+    QString m_heldFolder;
+    QByteArray m_heldReal;
+    int m_heldFd = -1;
 };
 
 } // namespace quorvane
