@@ -175,6 +175,9 @@ void RunDriver::tellLate(qsizetype before)
         news.assign(std::make_move_iterator(m_news.begin()), std::make_move_iterator(told));
         m_news.erase(m_news.begin(), told);
     }
+    if (news.empty())
+        return;
+    m_scheduler->release();   // the face may keep this thread long: the workers go on
     std::stable_sort(news.begin(), news.end(), [](const LateNews& a, const LateNews& b) { return a.index < b.index; });
     for (LateNews& n : news) {
         n.row.reason = m_face.describe(n.error);
