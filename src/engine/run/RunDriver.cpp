@@ -78,6 +78,17 @@ RunReport RunDriver::run()
         m_dry->learn(count, [this](qsizetype index) { return m_face.peekSource(index); });
     }
     RunScheduler& scheduler = m_options.dryRun ? m_inOrder : *m_scheduler;
+    // A full group lands between entries, not within the one that filled it:
+    // no entry's row, nor any entry behind it, waits for a few thousand renames.
+    scheduler.setBetween([this, &group] {
+        try {
+            group.landDue();
+        } catch (...) {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (!m_landingThrown)
+                m_landingThrown = std::current_exception();
+        }
+    });
     const int workers = scheduler.workers();
     // Entries planned ahead of the first one not yet told: enough to keep
     // every worker busy past a big file or a group landing (thousands of
@@ -168,6 +179,7 @@ RunReport RunDriver::run()
         yielded = Clock::now();
     }
     scheduler.drain();
+    scheduler.setBetween({});
 
     QString ignored;
     m_face.guard(RunFace::Phase::Landing, -1, [&] {

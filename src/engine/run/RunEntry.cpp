@@ -102,17 +102,6 @@ void RunDriver::work(qsizetype index, Slot& slot)
             m_written.insert(outcome.result, {index, plan.source});
     }
     slot.ended.store(true, std::memory_order_release);
-    // A full group lands once the entry that filled it is done: its row need
-    // not wait for a few thousand renames. (The slot is the run thread's now.)
-    if (!m_job.group)
-        return;
-    try {
-        m_job.group->landDue();
-    } catch (...) {
-        std::lock_guard<std::mutex> hold(m_lock);
-        if (!m_landingThrown)
-            m_landingThrown = std::current_exception();
-    }
 }
 
 std::optional<RunReportRow> RunDriver::settle(qsizetype index, Slot& slot)

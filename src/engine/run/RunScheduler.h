@@ -25,12 +25,31 @@ public:
     // Starts the works submit may hold back to hand out several at once. Call
     // before anything that may keep this thread long; waits start them anyway.
     virtual void release() {}
+    // Work to do between hands of entries, never while an entry is held back
+    // behind it (the run lands a full group of results there); on a worker
+    // thread when there are workers. Set it before the first submit and
+    // unset it after drain(), before what it uses goes.
+    void setBetween(std::function<void()> between) { m_between = std::move(between); }
+
+protected:
+    void between() const
+    {
+        if (m_between)
+            m_between();
+    }
+
+private:
+    std::function<void()> m_between;
 };
 
 // One file after another on the run's own thread, in list order.
 class InOrderScheduler final : public RunScheduler {
 public:
-    void submit(qsizetype, const QString&, const QString&, const std::function<void()>& work) override { work(); }
+    void submit(qsizetype, const QString&, const QString&, const std::function<void()>& work) override
+    {
+        work();
+        between();
+    }
     void drain() override {}
 };
 

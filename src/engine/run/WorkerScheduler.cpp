@@ -162,6 +162,12 @@ void WorkerScheduler::serve()
             work();
         hold.lock();
         end(taken);
+        ++m_inBetween;
+        hold.unlock();
+        between();
+        hold.lock();
+        if (--m_inBetween == 0 && m_waiting && m_tasks.empty())
+            m_ended.notify_all();
     }
 }
 
@@ -171,7 +177,7 @@ void WorkerScheduler::drain()
     publish();
     m_waiting = true;
     m_wantEnds = std::numeric_limits<int>::max();
-    m_ended.wait(hold, [this] { return m_tasks.empty(); });
+    m_ended.wait(hold, [this] { return m_tasks.empty() && m_inBetween == 0; });
     m_waiting = false;
     m_endedSinceWait = 0;
 }

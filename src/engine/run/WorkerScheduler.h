@@ -30,7 +30,7 @@ public:
     // workers a few at a time (release() and the waits hand out the rest).
     void submit(qsizetype index, const QString& source, const QString& output,
                 const std::function<void()>& work) override;
-    void drain() override;
+    void drain() override;   // also waits for the work between hands
     int workers() const override { return m_workers; }
     void waitForEnds(int ended, int ms) override;
     void release() override;
@@ -64,6 +64,7 @@ private:
     std::unordered_map<qsizetype, Task> m_tasks;   // handed out and not ended
     std::priority_queue<qsizetype, std::vector<qsizetype>, std::greater<>> m_ready;
     int m_idle = 0;           // workers asleep for want of ready tasks
+    int m_inBetween = 0;      // workers doing the work between hands
     int m_endedSinceWait = 0;
     bool m_waiting = false;   // the run's thread waits in drain() or waitForEnds()
     int m_wantEnds = 1;       // for m_endedSinceWait to reach this
