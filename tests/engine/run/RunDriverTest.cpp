@@ -167,6 +167,28 @@ TEST(RunDriver, AStopAbandonsTheFileInHandLandsWhatIsCompleteAndListsTheRestAsNo
     }
 }
 
+TEST(RunDriver, AFullGroupOfResultsLandsDuringTheRunNotOnlyAtItsEnd)
+{
+    // The run's group holds 2048 results; the entry after them sees the first landed.
+    struct Face : ScriptFace {
+        QByteArray firstWhenLastTold;
+        void fileDone(qsizetype index, const RunReportRow& row, const FileError& error) override
+        {
+            if (index + 1 == count())
+                firstWhenLastTold = IoSandbox::read(plans[0].source);
+            ScriptFace::fileDone(index, row, error);
+        }
+    } face;
+    IoSandbox box;
+    for (int k = 0; k < 2049; ++k) {
+        const QString f = box.write(QString("f%1.txt").arg(k), "a");
+        face.plans.push_back(Process(f, f, {{"a", "b"}}));
+    }
+    const QStringList rows = Rows(RunWith(1, face));
+    EXPECT_EQ(rows.filter("|written|").size(), 2049);
+    EXPECT_EQ(face.firstWhenLastTold, "b");
+}
+
 TEST(RunDriver, AFileIsWorkedInStretchesWithAYieldForEach)
 {
     IoSandbox box;
