@@ -105,19 +105,39 @@ QByteArray ManifestHeadLine(const BackupManifest& m)
 
 QByteArray ManifestEntryLine(const BackupEntry& e)
 {
-    QJsonObject o{{"n", e.number}, {"path", e.path}, {"size", e.size}, {"hash", QString::fromLatin1(e.hash)}};
+    // A run writes one of these for every file it replaces, while it lands
+    // them: written directly, as QJsonDocument would write the object (keys
+    // in order, compact), at a fraction of the cost.
+    QByteArray line;
+    line.reserve(160 + e.path.size() * 3 + e.kept.size() + e.hash.size());
+    const auto number = [&line](const char* key, qint64 value) {
+        line.append(key).append(QByteArray::number(value));
+    };
+    const auto text = [&line](const char* key, QStringView value) {
+        line.append(key);
+        AppendJsonString(line, value);
+    };
+    line += '{';
     if (e.kept.isEmpty()) {
-        o.insert("created", true);
-        return SealedLine(o);
+        line += "\"created\":true,\"hash\":";
+        AppendJsonString(line, QString::fromLatin1(e.hash));
+        number(",\"n\":", e.number);
+        text(",\"path\":", e.path);
+        number(",\"size\":", e.size);
+        return SealedLine(line += '}');
     }
-    o.insert("kept", e.kept);
     if (e.copied)
-        o.insert("copied", true);
-    o.insert("mode", qint64(e.mode));
-    o.insert("uid", qint64(e.uid));
-    o.insert("gid", qint64(e.gid));
-    o.insert("keptBytes", e.keptBytes);
-    return SealedLine(o);
+        line += "\"copied\":true,";
+    number("\"gid\":", e.gid);
+    text(",\"hash\":", QString::fromLatin1(e.hash));
+    text(",\"kept\":", e.kept);
+    number(",\"keptBytes\":", e.keptBytes);
+    number(",\"mode\":", e.mode);
+    number(",\"n\":", e.number);
+    text(",\"path\":", e.path);
+    number(",\"size\":", e.size);
+    number(",\"uid\":", e.uid);
+    return SealedLine(line += '}');
 }
 
 QByteArray ManifestDropLine(qint64 number)

@@ -59,8 +59,51 @@ bool IsHex(const QString& text)
 
 QByteArray SealedLine(const QJsonObject& object)
 {
-    const QByteArray body = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    return SealedLine(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QByteArray SealedLine(const QByteArray& body)
+{
     return body.chopped(1) + kSumKey + Checksum(body) + "\"}\n";
+}
+
+void AppendJsonString(QByteArray& out, QStringView text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto escaped = [&out](char16_t u) {
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += kHex[(u >> shift) & 0xf];
+    };
+    out += '"';
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0x80 && u != u'"' && u != u'\\') {
+            out += char(u);
+            continue;
+        }
+        switch (u) {
+        case u'"': out += "\\\""; continue;
+        case u'\\': out += "\\\\"; continue;
+        case 0x08: out += "\\b"; continue;
+        case 0x0c: out += "\\f"; continue;
+        case 0x0a: out += "\\n"; continue;
+        case 0x0d: out += "\\r"; continue;
+        case 0x09: out += "\\t"; continue;
+        default: break;
+        }
+        if (u < 0x20) {
+            escaped(u);
+        } else if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += QStringView(text.data() + i, 2).toUtf8();
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            escaped(u);   // a lone half of a pair has no UTF-8 form
+        } else {
+            out += QStringView(text.data() + i, 1).toUtf8();
+        }
+    }
+    out += '"';
 }
 
 LineSeal Unseal(const QByteArray& line, QByteArray& body)

@@ -14,6 +14,11 @@ namespace quorvane {
 // {...,"sum":"<16 hex digits>"}, the first 8 bytes of the SHA-256 of the line
 // as it would be without that key.
 QByteArray SealedLine(const QJsonObject& object);
+// The same for a line already written out compactly as {...}.
+QByteArray SealedLine(const QByteArray& body);
+// text as a JSON string, quoted and escaped byte for byte as QJsonDocument
+// writes it, appended to out: for lines written without a QJsonObject.
+void AppendJsonString(QByteArray& out, QStringView text);
 
 // A line (its LF left out) as written: Sealed when its checksum holds,
 // Broken when it names one that does not, Plain when it carries none.

@@ -251,3 +251,51 @@ TEST_F(StoreTrustTest, AManifestWithAnyOneByteFlippedNeitherDeletesNorRestoresWr
 
 } // namespace
 } // namespace quorvane::test
+
+namespace quorvane::test {
+
+TEST(ManifestRecords, AFileRecordIsTheLineTheJsonWriterWouldWriteAndReadsBackAsItWas)
+{
+    // Paths with every escape, text beyond ASCII, a pair and lone halves of one.
+    const QString odd = QString("/t/q\"b\\s\x01\x08\x09\x0a\x0c\x0d\x1f\x7f/é€") + QChar(0xd83d) + QChar(0xde00)
+                        + QChar(0xd800) + "x" + QChar(0xdc00);
+    for (const QString& path : {QString("/srv/notes/a.txt"), odd}) {
+        for (const bool created : {true, false}) {
+            for (const bool copied : {false, true}) {
+                BackupEntry e;
+                e.number = 12345678901;
+                e.path = path;
+                e.kept = created ? QString() : QString("17");
+                e.copied = copied && !created;
+                e.mode = 0100644;
+                e.uid = 4294967294u;
+                e.gid = 100;
+                e.keptBytes = 42;
+                e.size = 7;
+                e.hash = "00ff";
+                QJsonObject o{{"n", e.number}, {"path", e.path}, {"size", e.size}, {"hash", QString::fromLatin1(e.hash)}};
+                if (created) {
+                    o.insert("created", true);
+                } else {
+                    o.insert("kept", e.kept);
+                    if (e.copied)
+                        o.insert("copied", true);
+                    o.insert("mode", qint64(e.mode));
+                    o.insert("uid", qint64(e.uid));
+                    o.insert("gid", qint64(e.gid));
+                    o.insert("keptBytes", e.keptBytes);
+                }
+                SCOPED_TRACE(QString("%1 %2 %3").arg(path.size()).arg(created).arg(copied).toStdString());
+                const QByteArray line = ManifestEntryLine(e);
+                EXPECT_EQ(line, SealedLine(o));
+                QByteArray body;
+                ASSERT_EQ(Unseal(line.chopped(1), body), LineSeal::Sealed);
+                const std::optional<QJsonObject> back = ObjectOf(body);
+                ASSERT_TRUE(back);
+                EXPECT_EQ(*back, o);
+            }
+        }
+    }
+}
+
+} // namespace quorvane::test
