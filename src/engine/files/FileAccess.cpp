@@ -71,7 +71,12 @@ int OpenRegularForReading(const QString& path, struct stat* opened, const struct
 
 bool LookAt(const QByteArray& native, struct stat& st, bool& link)
 {
-    if (::lstat(native.constData(), &st) != 0)
+    return LookAtIn(AT_FDCWD, native, native, st, link);
+}
+
+bool LookAtIn(int folderFd, const QByteArray& name, const QByteArray& native, struct stat& st, bool& link)
+{
+    if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     link = S_ISLNK(st.st_mode);
     return !link || ::stat(native.constData(), &st) == 0;

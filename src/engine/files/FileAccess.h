@@ -40,6 +40,10 @@ int OpenRegularForReading(const QString& path, struct stat* opened = nullptr, co
 // path is a symbolic link (link then tells so). False with errno set when it
 // leads nowhere.
 bool LookAt(const QByteArray& native, struct stat& st, bool& link);
+// The same with the lstat of name in the open folder folderFd, where native
+// (the whole path) reaches the same file: a name in a folder held open is
+// looked at without walking every folder above it.
+bool LookAtIn(int folderFd, const QByteArray& name, const QByteArray& native, struct stat& st, bool& link);
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
 // (less than len only at end of file) or -1 with errno set. enough, if not

@@ -61,9 +61,7 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
     std::vector<QByteArray> keys;
     struct stat st;
     bool link = false;
-    const bool seen = m_heldFd >= 0 ? ::fstatat(m_heldFd, nativeName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
-                                      && (!(link = S_ISLNK(st.st_mode)) || ::stat(native.constData(), &st) == 0)
-                                    : LookAt(native, st, link);
+    const bool seen = m_heldFd >= 0 ? LookAtIn(m_heldFd, nativeName, native, st, link) : LookAt(native, st, link);
     if (seen)
         keys.push_back(IdentityKey(st));
     if (link) {
