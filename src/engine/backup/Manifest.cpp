@@ -119,8 +119,8 @@ QByteArray ManifestEntryLine(const BackupEntry& e)
     };
     line += '{';
     if (e.kept.isEmpty()) {
-        line += "\"created\":true,\"hash\":";
-        AppendJsonString(line, QString::fromLatin1(e.hash));
+        line += "\"created\":true";
+        text(",\"hash\":", QString::fromLatin1(e.hash));
         number(",\"n\":", e.number);
         text(",\"path\":", e.path);
         number(",\"size\":", e.size);
