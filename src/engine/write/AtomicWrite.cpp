@@ -4,6 +4,7 @@
 #include "engine/write/TargetCompare.h"
 #include "engine/write/TempFiles.h"
 #include "engine/write/TempMetadata.h"
+#include "engine/write/WriteBehind.h"
 
 #include <QFileInfo>
 
@@ -24,6 +25,10 @@ constexpr qint64 kDirectBytes = 1 << 18;
 // Large results start their way to disk while later parts are still being
 // made, so the final sync has little left to wait for.
 constexpr qint64 kWritebackStep = qint64(8) << 20;
+// Once this much of a result is written, the rest is written on a thread of
+// its own while the owner goes on making it: a result this long is worth the
+// thread, and most files never get there.
+constexpr qint64 kBehindFrom = qint64(2) << 20;
 
 // Why an existing target must not be replaced, as an errno value, or 0. Links
 // are followed: a loop fails here with ELOOP. seen, if given, is the target's
@@ -50,6 +55,7 @@ struct Injection {
     WriteStep step = WriteStep::Write;
     int err = 0;
     int times = 0;
+    int after = 0;
 };
 
 Injection& Injected()
@@ -64,6 +70,10 @@ bool InjectedFailure(WriteStep step)
     Injection& i = Injected();
     if (i.times <= 0 || i.step != step)
         return false;
+    if (i.after > 0) {
+        --i.after;
+        return false;
+    }
     --i.times;
     errno = i.err;
     return true;
@@ -71,9 +81,9 @@ bool InjectedFailure(WriteStep step)
 
 } // namespace
 
-void InjectWriteFailure(WriteStep step, int err, int times)
+void InjectWriteFailure(WriteStep step, int err, int times, int after)
 {
-    Injected() = Injection{step, err, times};
+    Injected() = Injection{step, err, times, after};
 }
 
 FileError WriteForecast(const QString& target)
@@ -167,12 +177,17 @@ bool AtomicFile::openTemp()
 
 bool AtomicFile::writeOut(const char* data, qint64 len)
 {
-    if (!openTemp())
-        return false;
+    return openTemp() && (writeChunk(data, len) || fail());
+}
+
+bool AtomicFile::writeChunk(const char* data, qint64 len)
+{
     if (TargetCompare* c = compare())
         c->feed(data, len);
+    if (m_hash)
+        m_hash->addData(QByteArrayView(data, len));
     if (InjectedFailure(WriteStep::Write) || !WriteFully(m_fd, data, len))
-        return fail();
+        return false;
     m_written += len;
     if (m_written - m_kicked >= kWritebackStep) {
         ::sync_file_range(m_fd, m_kicked, m_written - m_kicked, SYNC_FILE_RANGE_WRITE);
@@ -185,9 +200,28 @@ bool AtomicFile::flushBuffer()
 {
     if (m_buffer.empty())
         return true;
+    if (!m_behind && m_written >= kBehindFrom) {
+        // The temporary file is open (bytes are in it). From here on only the
+        // thread touches it, the comparison and the hash, until settleBehind().
+        m_behind = std::make_unique<WriteBehind>(
+            [this](const std::string& chunk) { return writeChunk(chunk.data(), qint64(chunk.size())); });
+    }
+    if (m_behind)
+        return m_behind->put(m_buffer) || fail();
     if (!writeOut(m_buffer.data(), qint64(m_buffer.size())))
         return false;
     m_buffer.clear();
+    return true;
+}
+
+bool AtomicFile::settleBehind()
+{
+    if (!m_behind)
+        return true;
+    const bool written = m_behind->settle();
+    if (!written)
+        return fail();
+    m_behind.reset();
     return true;
 }
 
@@ -204,9 +238,9 @@ bool AtomicFile::append(const char* data, qint64 len)
     if (m_errno)
         return false;
     m_size += len;
-    if (m_hash)
-        m_hash->addData(QByteArrayView(data, len));
-    if (len >= kDirectBytes)
+    // Written behind, a long piece is copied like any other: the thread
+    // writes it after this returns.
+    if (len >= kDirectBytes && !m_behind)
         return flushBuffer() && writeOut(data, len);
     if (qint64(m_buffer.size()) + len > kBufferBytes && !flushBuffer())
         return false;
@@ -218,7 +252,7 @@ bool AtomicFile::finish(bool sync)
 {
     if (m_errno)
         return false;
-    if (!openTemp() || !flushBuffer())
+    if (!openTemp() || !flushBuffer() || !settleBehind())
         return false;
     std::string().swap(m_buffer);   // a finished file may wait long in a group
     m_compare.reset();
@@ -272,6 +306,7 @@ bool AtomicFile::commit()
 
 void AtomicFile::discard()
 {
+    m_behind.reset();   // before the temporary file goes
     // Removed while still held, so no sweep ever finds it unheld.
     if (!m_tempPath.isEmpty()) {
         ::unlink(m_tempPath.constData());
@@ -303,7 +338,7 @@ void AtomicFile::hashContent(HashKind kind)
 
 bool AtomicFile::sameAsTarget()
 {
-    const bool wanted = std::exchange(m_compareWanted, false) && m_errno == 0;
+    const bool wanted = std::exchange(m_compareWanted, false) && m_errno == 0 && settleBehind();
     // Most results that differ differ in size, which needs no reading.
     struct stat st;
     if (wanted && m_targetAssumed)

@@ -20,6 +20,7 @@ namespace quorvane {
 
 class StaleTempSweep;
 class TargetCompare;
+class WriteBehind;
 
 // What would make a write of a result to target fail before any byte is
 // written, as AtomicFile would tell it: a target that may not be replaced
@@ -27,11 +28,11 @@ class TargetCompare;
 // Empty when none is seen now; a write may still fail later (a full disk).
 FileError WriteForecast(const QString& target);
 
-// For tests: the next `times` creations of a temporary file (CreateTemp),
-// writes to one (Write) or renames over the target (Rename) fail with err
-// without reaching the system.
+// For tests: after `after` more that succeed, the next `times` creations of a
+// temporary file (CreateTemp), writes to one (Write) or renames over the
+// target (Rename) fail with err without reaching the system.
 enum class WriteStep { CreateTemp, Write, Rename };
-void InjectWriteFailure(WriteStep step, int err, int times = 1);
+void InjectWriteFailure(WriteStep step, int err, int times = 1, int after = 0);
 
 // An existing target is replaced only when it is a regular file the user may
 // write to (or a link leading to one): a folder, FIFO, device, socket or link
@@ -47,7 +48,9 @@ public:
 
     // Appends to the new content. Short pieces gather in memory (up to 1 MB),
     // so a small file that ends up not written never creates a temporary file;
-    // a piece of 256 KB or more is written out as it stands. False on failure.
+    // a piece of 256 KB or more is written out as it stands. Past the first
+    // 2 MB, the gathered memory is written on a thread of its own while the
+    // caller goes on. False on failure (a failed write may show a call later).
     bool append(const char* data, qint64 len);
     // The content will be about bytes long: the memory it gathers in is taken
     // once, at its size (up to 1 MB), instead of growing piece by piece.
@@ -86,7 +89,7 @@ public:
     // whole content equals the target's. Ends the comparison.
     bool sameAsTarget();
 
-    // From now on hashes everything appended (call before the first append),
+    // From now on hashes everything written (call before the first append),
     // so what is written can be recorded without reading it back.
     void hashContent(HashKind kind);
     // After finish(): the hash of the whole content, or empty when not hashed.
@@ -112,7 +115,14 @@ public:
 private:
     bool openTemp();
     bool flushBuffer();
+    // Writes to the temporary file (made first); fails the file on failure.
     bool writeOut(const char* data, qint64 len);
+    // The write itself, with the comparison and hash: false with errno set,
+    // the file left as it is. On the write-behind thread once there is one.
+    bool writeChunk(const char* data, qint64 len);
+    // Waits for what is written behind and ends the thread; fails the file
+    // when a write failed.
+    bool settleBehind();
     bool fail();
     TargetCompare* compare();
 
@@ -141,6 +151,7 @@ private:
     bool m_compareWanted = false;   // m_compare is made when first fed
     std::unique_ptr<ContentHash> m_hash;
     QByteArray m_digest;
+    std::unique_ptr<WriteBehind> m_behind;   // a long result's writing thread
     StaleTempSweep* m_sweep = nullptr;
     bool m_finished = false;
 };

@@ -1,11 +1,14 @@
 // Pieces of every size reach the file whole and in order, whether they were
-// gathered in memory or written straight out, and a discarded file leaves
-// nothing behind.
+// gathered in memory, written straight out or written behind on a thread of
+// their own, and a discarded or failed file leaves nothing behind.
 #include "engine/write/AtomicWrite.h"
 
 #include "tests/engine/IoSandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace quorvane {
 namespace {
@@ -43,6 +46,66 @@ TEST(AtomicWrite, ADiscardedFileLeavesTheTargetAndNoTemporaryFile)
     }
     EXPECT_EQ(test::IoSandbox::read(target), "old");
     EXPECT_EQ(box.entries(), QStringList{"out.txt"});
+}
+
+// Five megabytes in pieces of 64 KB: past the first two, they are written behind.
+QByteArray LongResult()
+{
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 5 * (1 << 20); ++i)
+        bytes += QByteArray::number(i) + ' ';
+    return bytes;
+}
+
+bool AppendInPieces(AtomicFile& file, const QByteArray& bytes)
+{
+    for (qsizetype at = 0; at < bytes.size(); at += 1 << 16) {
+        if (!file.append(bytes.constData() + at, std::min<qsizetype>(1 << 16, bytes.size() - at)))
+            return false;
+    }
+    return true;
+}
+
+TEST(AtomicWrite, ALongResultIsComparedAndHashedWholeWhileWrittenBehind)
+{
+    const QByteArray original = LongResult();
+    QByteArray changed = original;
+    changed[changed.size() - 1] = '!';
+    for (const bool same : {true, false}) {
+        SCOPED_TRACE(same);
+        test::IoSandbox box;
+        const QString target = box.write("out.txt", original);
+        const QByteArray result = same ? original : changed;
+        AtomicFile file(target);
+        file.compareWithTarget();
+        file.hashContent(HashKind::Xxh3_128);
+        ASSERT_TRUE(AppendInPieces(file, result));
+        EXPECT_EQ(file.sameAsTarget(), same);
+        ASSERT_TRUE(file.finish(false));
+        EXPECT_EQ(file.contentHash(), ContentHash::hash(result, HashKind::Xxh3_128));
+        ASSERT_TRUE(file.commit());
+        EXPECT_EQ(test::IoSandbox::read(target), result);
+        EXPECT_EQ(box.entries(), QStringList{"out.txt"});
+    }
+}
+
+TEST(AtomicWrite, AFailedWriteFailsTheFileWhetherWrittenAtOnceOrBehind)
+{
+    // The first write of a megabyte happens on the caller's thread; the
+    // fourth, behind it.
+    for (const int after : {0, 3}) {
+        SCOPED_TRACE(after);
+        test::IoSandbox box;
+        const QString target = box.write("out.txt", "old");
+        AtomicFile file(target);
+        InjectWriteFailure(WriteStep::Write, ENOSPC, 1, after);
+        const bool appended = AppendInPieces(file, LongResult());
+        EXPECT_FALSE(appended && file.finish(false));
+        InjectWriteFailure(WriteStep::Write, 0, 0);
+        EXPECT_EQ(file.error(), FileError(FileStage::Write, ENOSPC, target));
+        EXPECT_EQ(test::IoSandbox::read(target), "old");
+        EXPECT_EQ(box.entries(), QStringList{"out.txt"});
+    }
 }
 
 } // namespace
