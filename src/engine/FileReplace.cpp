@@ -162,15 +162,13 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
 }
 
 // What was seen of the source's path before it was opened.
-struct SourceLook {
-    bool taken = false;   // st holds what the path reaches
-    bool link = false;    // the path itself is a symbolic link
-    struct stat st {};
-    void take(const QString& path) { taken = LookAt(NativePath(path), st, link); }
-};
+void Look(const QString& path, PathLook& look)
+{
+    look.taken = LookAt(NativePath(path), look.st, look.link);
+}
 
 // True when output reaches the file source reaches (seen in look, if taken).
-bool SameFile(const QString& source, const QString& output, const SourceLook& look)
+bool SameFile(const QString& source, const QString& output, const PathLook& look)
 {
     const FileIdentity identity = look.taken ? FileIdentity{look.st.st_dev, look.st.st_ino} : IdentityOf(source);
     if (source == output)
@@ -232,9 +230,11 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // is opened: whether it is a link, what it reaches, and (in place under
     // the same name, as a tree run mostly is) what the output reaches.
     const bool sameName = source == output;
-    SourceLook look;
-    if (!job.dryRun)
-        look.take(source);
+    PathLook look;
+    if (job.look)
+        look = *job.look;
+    else if (!job.dryRun)
+        Look(source, look);
     // A result of this run still waiting for the source lands before the
     // source is read, so the file is read as the run left it; one waiting for
     // the output lands first too, so results for one target land in order.
@@ -243,7 +243,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         bool landed = !sameName && job.group->landBefore(source, maybeLink);
         landed = job.group->landBefore(output, sameName ? maybeLink : true) || landed;
         if (landed)
-            look.take(source);   // a result now stands where the source was
+            Look(source, look);   // a result now stands where the source was
     }
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);

@@ -3,6 +3,7 @@
 // and writes the result atomically. The target is replaced only by a complete,
 // synced result; a failure leaves it untouched and no temporary file behind.
 #include "engine/RunPairs.h"
+#include "engine/files/FileAccess.h"
 #include "engine/files/FileError.h"
 #include "engine/files/FileIdentity.h"
 #include "engine/text/TextCodec.h"
@@ -61,6 +62,10 @@ struct FileJob {
     // (from 0) that already wrote the same real file by another path, or -1.
     // Such a file is left alone: outcome.sameAs.
     std::function<qsizetype(const FileIdentity& source)> writtenBefore;
+    // Optional, not on dry runs: what the source's path was seen to reach
+    // (LookAt) so lately that nothing of this run can have changed it since.
+    // Spares looking at it again.
+    const PathLook* look = nullptr;
     // Optional, on dry runs: the file that stands for what path would hold by
     // now (a result an earlier entry would have written there), or empty to
     // read path itself. Asked for the source and, in place, the output.

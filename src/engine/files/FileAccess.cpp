@@ -71,15 +71,15 @@ int OpenRegularForReading(const QString& path, struct stat* opened, const struct
 
 bool LookAt(const QByteArray& native, struct stat& st, bool& link)
 {
-    return LookAtIn(AT_FDCWD, native, native, st, link);
+    return LookAtIn(AT_FDCWD, native, st, link);
 }
 
-bool LookAtIn(int folderFd, const QByteArray& name, const QByteArray& native, struct stat& st, bool& link)
+bool LookAtIn(int folderFd, const QByteArray& name, struct stat& st, bool& link)
 {
     if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     link = S_ISLNK(st.st_mode);
-    return !link || ::stat(native.constData(), &st) == 0;
+    return !link || ::fstatat(folderFd, name.constData(), &st, 0) == 0;
 }
 
 namespace {

@@ -40,10 +40,17 @@ int OpenRegularForReading(const QString& path, struct stat* opened = nullptr, co
 // path is a symbolic link (link then tells so). False with errno set when it
 // leads nowhere.
 bool LookAt(const QByteArray& native, struct stat& st, bool& link);
-// The same with the lstat of name in the open folder folderFd, where native
-// (the whole path) reaches the same file: a name in a folder held open is
-// looked at without walking every folder above it.
-bool LookAtIn(int folderFd, const QByteArray& name, const QByteArray& native, struct stat& st, bool& link);
+// The same for name in the open folder folderFd (AT_FDCWD: the working
+// folder): a name in a folder held open is looked at without walking every
+// folder above it.
+bool LookAtIn(int folderFd, const QByteArray& name, struct stat& st, bool& link);
+
+// What LookAt saw of a path.
+struct PathLook {
+    bool taken = false;   // st holds what the path reaches
+    bool link = false;    // the path itself is a symbolic link
+    struct stat st {};
+};
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
 // (less than len only at end of file) or -1 with errno set. enough, if not

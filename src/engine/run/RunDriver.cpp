@@ -162,7 +162,8 @@ RunReport RunDriver::run()
                 m_slots[size_t(next)] = std::move(slot);
                 const qsizetype index = next++;
                 if (s.plan.action == EntryPlan::Action::Process) {
-                    scheduler.submit(index, s.plan.source, s.plan.output, [this, index, &s] { work(index, s); });
+                    scheduler.submit(index, s.plan.source, s.plan.output, [this, index, &s] { work(index, s); },
+                                     &s.look);
                     continue;
                 }
                 const bool failed = s.plan.action == EntryPlan::Action::Fail;

@@ -43,6 +43,8 @@ void RunDriver::work(qsizetype index, Slot& slot)
     FileJob job = m_job;
     job.prepared = plan.pairs;
     job.entry = index;
+    if (slot.look.taken && !m_dry)
+        job.look = &slot.look;
     if (!here) {
         // A worker lets no face events run and asks the run's own stop flag.
         job.yield = {};

@@ -2,6 +2,8 @@
 // Where a run's files are processed. Work on one target keeps the order of the
 // list (an entry reading a file an earlier entry writes comes after it); a
 // scheduler with workers may run other files meanwhile.
+#include "engine/files/FileAccess.h"
+
 #include <QString>
 #include <functional>
 
@@ -12,9 +14,11 @@ public:
     virtual ~RunScheduler() = default;
     // Processes the work of the entry at index, whose source and output are
     // given. With workers() above 1 the work runs on another thread and may
-    // still be running when this returns.
+    // still be running when this returns. A scheduler that looks at the source
+    // fills in look (if given) before the work starts, when no earlier entry
+    // can change what the path reaches before the work reads it.
     virtual void submit(qsizetype index, const QString& source, const QString& output,
-                        const std::function<void()>& work) = 0;
+                        const std::function<void()>& work, PathLook* look) = 0;
     // Returns once every submitted work is done.
     virtual void drain() = 0;
     // Files that may be in hand at once; 1: each work is done when submit returns.
@@ -45,7 +49,7 @@ private:
 // One file after another on the run's own thread, in list order.
 class InOrderScheduler final : public RunScheduler {
 public:
-    void submit(qsizetype, const QString&, const QString&, const std::function<void()>& work) override
+    void submit(qsizetype, const QString&, const QString&, const std::function<void()>& work, PathLook*) override
     {
         work();
         between();

@@ -9,6 +9,7 @@ namespace quorvane {
 
 struct RunDriver::Slot {
     EntryPlan plan;
+    PathLook look;                    // the source as the scheduler saw it, if it did
     std::atomic<bool> ended{false};   // the work is over: the fields below stand
     std::optional<RunReportRow> row;  // a row made without work (a plan that fails or skips)
     bool started = false;             // false: the run stopped before the work began

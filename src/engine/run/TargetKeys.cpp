@@ -4,10 +4,10 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xxhash.h>
 
 namespace quorvane {
 
@@ -19,13 +19,16 @@ QByteArray RealPath(const QByteArray& native)
     return ::realpath(native.constData(), real) ? QByteArray(real) : QByteArray();
 }
 
-QByteArray IdentityKey(const struct stat& st)
+// Identities and paths differ in the lowest bit, so one never meets the other.
+quint64 IdentityKey(const struct stat& st)
 {
-    QByteArray key(1 + sizeof st.st_dev + sizeof st.st_ino, Qt::Uninitialized);
-    key[0] = 'i';
-    std::memcpy(key.data() + 1, &st.st_dev, sizeof st.st_dev);
-    std::memcpy(key.data() + 1 + sizeof st.st_dev, &st.st_ino, sizeof st.st_ino);
-    return key;
+    const quint64 both[2] = {quint64(st.st_dev), quint64(st.st_ino)};
+    return XXH3_64bits(both, sizeof both) | 1;
+}
+
+quint64 PathKey(const char* path, size_t length)
+{
+    return XXH3_64bits(path, length) & ~quint64(1);
 }
 
 } // namespace
@@ -41,11 +44,14 @@ void TargetKeys::hold(const QString& folder)
     if (m_heldFd >= 0)
         ::close(m_heldFd);
     m_heldFolder = folder;
-    m_heldReal = realFolder(folder);
-    m_heldFd = m_heldReal.isEmpty() ? -1 : ::open(NativePath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray real = realFolder(folder);
+    m_heldPath.assign(real == "/" ? "" : real.constData());
+    m_heldPath += '/';
+    m_heldPrefix = real.isEmpty() ? 0 : qsizetype(m_heldPath.size());
+    m_heldFd = real.isEmpty() ? -1 : ::open(NativePath(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-std::vector<QByteArray> TargetKeys::of(const QString& path)
+FileKeys TargetKeys::of(const QString& path, PathLook* look)
 {
     if (path.isEmpty() || !UsablePath(path))
         return {};
@@ -53,28 +59,31 @@ std::vector<QByteArray> TargetKeys::of(const QString& path)
     const QStringView name = QStringView(path).mid(cut + 1);
     if (name.isEmpty() || name == u"." || name == u"..")
         return {};
-    const QString folder = cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut);
-    if (folder != m_heldFolder || m_heldReal.isEmpty())
-        hold(folder);
-    const QByteArray native = NativePath(path);
-    const QByteArray nativeName = native.mid(native.lastIndexOf('/') + 1);
-    std::vector<QByteArray> keys;
+    const QStringView folder = cut < 0 ? QStringView(u".") : cut == 0 ? QStringView(u"/") : QStringView(path).left(cut);
+    if (folder != m_heldFolder || m_heldPrefix == 0)
+        hold(folder.toString());
+    const QByteArray nativeName = name.toLocal8Bit();
+    FileKeys keys;
     struct stat st;
     bool link = false;
-    const bool seen = m_heldFd >= 0 ? LookAtIn(m_heldFd, nativeName, native, st, link) : LookAt(native, st, link);
+    const bool seen = m_heldFd >= 0 ? LookAtIn(m_heldFd, nativeName, st, link) : LookAt(NativePath(path), st, link);
     if (seen)
-        keys.push_back(IdentityKey(st));
+        keys.key[keys.count++] = IdentityKey(st);
+    if (seen && look)
+        *look = PathLook{true, link, st};
     if (link) {
         // Written through, a link's target is what changes.
-        const QByteArray real = RealPath(native);
+        const QByteArray real = RealPath(NativePath(path));
         if (real.isEmpty())
             return {};
-        keys.push_back("p" + real);
+        keys.key[keys.count++] = PathKey(real.constData(), size_t(real.size()));
         return keys;
     }
-    if (m_heldReal.isEmpty())
+    if (m_heldPrefix == 0)
         return {};
-    keys.push_back("p" + (m_heldReal == "/" ? QByteArray() : m_heldReal) + '/' + nativeName);
+    m_heldPath.resize(size_t(m_heldPrefix));
+    m_heldPath.append(nativeName.constData(), size_t(nativeName.size()));
+    keys.key[keys.count++] = PathKey(m_heldPath.data(), m_heldPath.size());
     return keys;
 }
 

@@ -45,16 +45,22 @@ void WorkerScheduler::follow(qsizetype earlier, qsizetype later, Task& task)
 }
 
 void WorkerScheduler::submit(qsizetype index, const QString& source, const QString& output,
-                             const std::function<void()>& work)
+                             const std::function<void()>& work, PathLook* look)
 {
     // The paths are resolved, and the earlier tasks to follow found, without
     // the lock, while the workers go on.
-    std::vector<QByteArray> keys = m_keys.of(source);
-    bool told = !keys.empty();
+    quint64 keys[4];
+    int count = 0;
+    PathLook seen;
+    const FileKeys ofSource = m_keys.of(source, &seen);
+    bool told = ofSource.count > 0;
+    std::copy_n(ofSource.key, ofSource.count, keys);
+    count = ofSource.count;
     if (!output.isEmpty() && output != source) {
-        std::vector<QByteArray> more = m_keys.of(output);
-        told = told && !more.empty();
-        keys.insert(keys.end(), more.begin(), more.end());
+        const FileKeys ofOutput = m_keys.of(output);
+        told = told && ofOutput.count > 0;
+        std::copy_n(ofOutput.key, ofOutput.count, keys + count);
+        count += ofOutput.count;
     }
     Held held{index, work, {}, !told};
     if (!told) {
@@ -62,16 +68,17 @@ void WorkerScheduler::submit(qsizetype index, const QString& source, const QStri
     } else {
         if (m_barrier >= 0)
             held.after.push_back(m_barrier);
-        for (const QByteArray& key : keys) {
-            auto last = m_lastWith.find(key);
-            if (last == m_lastWith.end()) {
-                m_lastWith.insert(key, index);
+        for (int k = 0; k < count; ++k) {
+            const auto [last, added] = m_lastWith.try_emplace(keys[k], index);
+            if (added)
                 continue;
-            }
-            held.after.push_back(*last);
-            *last = index;
+            held.after.push_back(last->second);
+            last->second = index;
         }
     }
+    // Following no earlier entry, this one finds the source as it was seen.
+    if (look && told && held.after.empty())
+        *look = seen;
     m_held.push_back(std::move(held));
     if (m_threads.empty()) {
         for (int k = 0; k < m_workers; ++k)

@@ -7,8 +7,6 @@
 #include "engine/run/RunScheduler.h"
 #include "engine/run/TargetKeys.h"
 
-#include <QHash>
-
 #include <condition_variable>
 #include <mutex>
 #include <queue>
@@ -29,7 +27,7 @@ public:
     // Called from one thread, the run's. Submitted works are handed to the
     // workers a few at a time (release() and the waits hand out the rest).
     void submit(qsizetype index, const QString& source, const QString& output,
-                const std::function<void()>& work) override;
+                const std::function<void()>& work, PathLook* look) override;
     void drain() override;   // also waits for the work between hands
     int workers() const override { return m_workers; }
     void waitForEnds(int ended, int ms) override;
@@ -73,7 +71,7 @@ private:
     // that named each key, and the last task whose files could not be told.
     std::vector<Held> m_held;
     TargetKeys m_keys;
-    QHash<QByteArray, qsizetype> m_lastWith;
+    std::unordered_map<quint64, qsizetype> m_lastWith;
     qsizetype m_barrier = -1;
 };
 
