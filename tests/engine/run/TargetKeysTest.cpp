@@ -1,6 +1,9 @@
 // The names under which paths reach one file: paths that meet must share a
-// key, whatever links, relative folders or ".." lead there.
+// key, whatever links, relative folders or ".." lead there; and the look at a
+// source the scheduler hands to its work, only where no earlier entry can
+// change what the path reaches.
 #include "engine/run/TargetKeys.h"
+#include "engine/run/WorkerScheduler.h"
 
 #include "tests/engine/IoSandbox.h"
 
@@ -55,4 +58,35 @@ TEST(TargetKeys, PathsReachingOneFileMeetAndOthersDoNotWhetherTheFileExistsYetOr
     // A path through a missing folder cannot be told: its entry waits for all.
     EXPECT_EQ(TargetKeys().of(box.path("d/x/../sub/f.txt")).count, 0);
     QDir::setCurrent(cwd);
+}
+
+TEST(TargetKeys, AnEntryGetsTheSchedulersLookAtItsSourceOnlyWhenItFollowsNoEarlierEntry)
+{
+    IoSandbox box;
+    box.write("a.txt", "x");
+    box.write("b.txt", "yy");
+    ASSERT_EQ(::symlink("b.txt", QFile::encodeName(box.path("link")).constData()), 0);
+    struct Case {
+        const char* source;
+        const char* output;
+        bool looked;
+        qint64 size;   // of what the look saw
+    } cases[] = {
+        {"a.txt", "a.txt", true, 1},
+        {"b.txt", "b.txt", true, 2},
+        {"a.txt", "a.txt", false, 0},   // the same file again
+        {"link", "link", false, 0},     // b.txt through a link
+        {"missing.txt", "missing.txt", false, 0},
+        {"new.txt", "b.txt", false, 0},  // writes b.txt
+    };
+    WorkerScheduler scheduler(2);
+    std::vector<PathLook> looks(std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i)
+        scheduler.submit(qsizetype(i), box.path(cases[i].source), box.path(cases[i].output), [] {}, &looks[i]);
+    scheduler.drain();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].source);
+        EXPECT_EQ(looks[i].taken, cases[i].looked);
+        EXPECT_EQ(looks[i].st.st_size, cases[i].size);
+    }
 }
