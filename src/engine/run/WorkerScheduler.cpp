@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <limits>
 
 namespace quorvane {
@@ -47,76 +48,97 @@ void WorkerScheduler::follow(qsizetype earlier, qsizetype later, Task& task)
 void WorkerScheduler::submit(qsizetype index, const QString& source, const QString& output,
                              const std::function<void()>& work, PathLook* look)
 {
-    // The paths are resolved, and the earlier tasks to follow found, without
-    // the lock, while the workers go on.
-    quint64 keys[4];
-    int count = 0;
-    PathLook seen;
-    const FileKeys ofSource = m_keys.of(source, &seen);
-    bool told = ofSource.count > 0;
-    std::copy_n(ofSource.key, ofSource.count, keys);
-    count = ofSource.count;
-    if (!output.isEmpty() && output != source) {
-        const FileKeys ofOutput = m_keys.of(output);
-        told = told && ofOutput.count > 0;
-        std::copy_n(ofOutput.key, ofOutput.count, keys + count);
-        count += ofOutput.count;
-    }
-    Held held{index, work, {}, !told};
-    if (!told) {
-        m_barrier = index;
-    } else {
-        if (m_barrier >= 0)
-            held.after.push_back(m_barrier);
-        for (int k = 0; k < count; ++k) {
-            const auto [last, added] = m_lastWith.try_emplace(keys[k], index);
-            if (added)
-                continue;
-            held.after.push_back(last->second);
-            last->second = index;
-        }
-    }
-    // Following no earlier entry, this one finds the source as it was seen.
-    if (look && told && held.after.empty())
-        *look = seen;
-    m_held.push_back(std::move(held));
+    m_submitted.push_back({index, source, output, work, look});
     if (m_threads.empty()) {
         for (int k = 0; k < m_workers; ++k)
             m_threads.emplace_back([this] { serve(); });
     }
-    if (m_held.size() >= kHandOut) {
+    if (m_submitted.size() >= kHandOut) {
         std::lock_guard<std::mutex> hold(m_lock);
-        publish();
+        handOver();
     }
 }
 
-void WorkerScheduler::publish()
+void WorkerScheduler::handOver()
 {
-    // In list order, so that a held task follows earlier held ones too.
-    for (Held& held : m_held) {
-        Task& task = m_tasks[held.index];
-        task.work = std::move(held.work);
-        if (held.afterAll) {
-            for (auto& [other, unused] : m_tasks)
-                follow(other, held.index, task);
+    if (m_submitted.empty())
+        return;
+    m_unended += qsizetype(m_submitted.size());
+    if (m_toKey.empty())
+        m_toKey.swap(m_submitted);
+    else
+        std::move(m_submitted.begin(), m_submitted.end(), std::back_inserter(m_toKey));
+    m_submitted.clear();
+    if (m_idle > 0 && !m_keying)
+        m_wake.notify_one();
+}
+
+void WorkerScheduler::key(std::vector<Submitted>& batch, std::vector<Held>& held)
+{
+    for (Submitted& s : batch) {
+        quint64 keys[4];
+        PathLook seen;
+        const FileKeys ofSource = m_keys.of(s.source, &seen);
+        bool told = ofSource.count > 0;
+        std::copy_n(ofSource.key, ofSource.count, keys);
+        int count = ofSource.count;
+        if (!s.output.isEmpty() && s.output != s.source) {
+            const FileKeys ofOutput = m_keys.of(s.output);
+            told = told && ofOutput.count > 0;
+            std::copy_n(ofOutput.key, ofOutput.count, keys + count);
+            count += ofOutput.count;
+        }
+        Held h{s.index, std::move(s.work), {}, !told};
+        if (!told) {
+            m_barrier = s.index;
         } else {
-            for (const qsizetype earlier : held.after)
-                follow(earlier, held.index, task);
+            if (m_barrier >= 0)
+                h.after.push_back(m_barrier);
+            for (int k = 0; k < count; ++k) {
+                auto last = m_lastWith.find(keys[k]);
+                if (last == m_lastWith.end()) {
+                    m_lastWith.insert(keys[k], s.index);
+                    continue;
+                }
+                h.after.push_back(*last);
+                *last = s.index;
+            }
+        }
+        // Following no earlier entry, this one finds the source as it was seen.
+        if (s.look && told && h.after.empty())
+            *s.look = seen;
+        held.push_back(std::move(h));
+    }
+    batch.clear();
+}
+
+void WorkerScheduler::publish(std::vector<Held>& held)
+{
+    // In list order, so that a task follows earlier ones of its own batch too.
+    for (Held& h : held) {
+        Task& task = m_tasks[h.index];
+        task.work = std::move(h.work);
+        if (h.afterAll) {
+            for (auto& [other, unused] : m_tasks)
+                follow(other, h.index, task);
+        } else {
+            for (const qsizetype earlier : h.after)
+                follow(earlier, h.index, task);
         }
         if (task.waitingFor == 0)
-            m_ready.push(held.index);
+            m_ready.push(h.index);
     }
-    m_held.clear();
+    held.clear();
     if (m_idle > 0 && !m_ready.empty())
         m_wake.notify_all();
 }
 
 void WorkerScheduler::release()
 {
-    if (m_held.empty())
+    if (m_submitted.empty())
         return;
     std::lock_guard<std::mutex> hold(m_lock);
-    publish();
+    handOver();
 }
 
 void WorkerScheduler::end(const std::vector<qsizetype>& ran)
@@ -134,11 +156,12 @@ void WorkerScheduler::end(const std::vector<qsizetype>& ran)
         }
     }
     m_endedSinceWait += int(ran.size());
+    m_unended -= qsizetype(ran.size());
     if (woken > 1 && m_idle > 0)
         m_wake.notify_all();   // this worker takes some itself
     // The run's thread is woken only when what it waits for has come,
     // not at every end: each needless wake costs it a switch and a sleep.
-    if (m_waiting && (m_tasks.empty() || m_endedSinceWait >= m_wantEnds))
+    if (m_waiting && (m_unended == 0 || m_endedSinceWait >= m_wantEnds))
         m_ended.notify_all();
 }
 
@@ -146,15 +169,34 @@ void WorkerScheduler::serve()
 {
     std::vector<qsizetype> taken;
     std::vector<std::function<void()>> works;
+    std::vector<Submitted> batch;
+    std::vector<Held> held;
     std::unique_lock<std::mutex> hold(m_lock);
+    const auto toKey = [this] { return !m_keying && !m_toKey.empty(); };
     for (;;) {
-        if (!m_quit && m_ready.empty()) {
+        if (!m_quit && m_ready.empty() && !toKey()) {
             ++m_idle;
-            m_wake.wait(hold, [this] { return m_quit || !m_ready.empty(); });
+            m_wake.wait(hold, [&] { return m_quit || !m_ready.empty() || toKey(); });
             --m_idle;
         }
-        if (m_ready.empty())
-            return;
+        // Keying comes first: it is short, and it is what makes tasks ready.
+        if (toKey()) {
+            m_keying = true;
+            batch.swap(m_toKey);
+            hold.unlock();
+            key(batch, held);
+            hold.lock();
+            m_keying = false;
+            publish(held);
+            if (!m_toKey.empty() && m_idle > 0)
+                m_wake.notify_one();
+            continue;
+        }
+        if (m_ready.empty()) {
+            if (m_quit)
+                return;
+            continue;
+        }
         // A share of what is ready, so the other workers find some too.
         const size_t share = std::clamp<size_t>(m_ready.size() / size_t(m_workers), 1, kTakeAtMost);
         taken.clear();
@@ -173,7 +215,7 @@ void WorkerScheduler::serve()
         hold.unlock();
         between();
         hold.lock();
-        if (--m_inBetween == 0 && m_waiting && m_tasks.empty())
+        if (--m_inBetween == 0 && m_waiting && m_unended == 0)
             m_ended.notify_all();
     }
 }
@@ -181,10 +223,10 @@ void WorkerScheduler::serve()
 void WorkerScheduler::drain()
 {
     std::unique_lock<std::mutex> hold(m_lock);
-    publish();
+    handOver();
     m_waiting = true;
     m_wantEnds = std::numeric_limits<int>::max();
-    m_ended.wait(hold, [this] { return m_tasks.empty() && m_inBetween == 0; });
+    m_ended.wait(hold, [this] { return m_unended == 0 && m_inBetween == 0; });
     m_waiting = false;
     m_endedSinceWait = 0;
 }
@@ -192,11 +234,11 @@ void WorkerScheduler::drain()
 void WorkerScheduler::waitForEnds(int ended, int ms)
 {
     std::unique_lock<std::mutex> hold(m_lock);
-    publish();
+    handOver();
     m_waiting = true;
     m_wantEnds = std::max(1, ended);
     m_ended.wait_for(hold, std::chrono::milliseconds(ms),
-                     [&] { return m_tasks.empty() || m_endedSinceWait >= m_wantEnds; });
+                     [&] { return m_unended == 0 || m_endedSinceWait >= m_wantEnds; });
     m_waiting = false;
     m_endedSinceWait = 0;
 }

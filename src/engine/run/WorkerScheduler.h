@@ -7,6 +7,8 @@
 #include "engine/run/RunScheduler.h"
 #include "engine/run/TargetKeys.h"
 
+#include <QHash>
+
 #include <condition_variable>
 #include <mutex>
 #include <queue>
@@ -25,7 +27,9 @@ public:
     WorkerScheduler& operator=(const WorkerScheduler&) = delete;
 
     // Called from one thread, the run's. Submitted works are handed to the
-    // workers a few at a time (release() and the waits hand out the rest).
+    // workers a few at a time (release() and the waits hand out the rest);
+    // a worker finds the files of each (TargetKeys) before any runs, so the
+    // run's thread only plans and tells.
     void submit(qsizetype index, const QString& source, const QString& output,
                 const std::function<void()>& work, PathLook* look) override;
     void drain() override;   // also waits for the work between hands
@@ -39,17 +43,30 @@ private:
         int waitingFor = 0;                 // earlier unfinished tasks it must follow
         std::vector<qsizetype> followers;   // tasks waiting for it
     };
-    // A submitted task not yet handed out, with the earlier tasks it follows
-    // if they have not ended (all earlier ones when its files cannot be told).
+    // A submitted task not yet keyed.
+    struct Submitted {
+        qsizetype index;
+        QString source;
+        QString output;
+        std::function<void()> work;
+        PathLook* look;
+    };
+    // A keyed task not yet handed out, with the earlier tasks it follows if
+    // they have not ended (all earlier ones when its files cannot be told).
     struct Held {
         qsizetype index;
         std::function<void()> work;
         std::vector<qsizetype> after;
         bool afterAll;
     };
+    // Hands the submitted tasks over to be keyed; called with m_lock held.
+    void handOver();
+    // Keys a batch of tasks in list order: called by one worker at a time,
+    // without the lock.
+    void key(std::vector<Submitted>& batch, std::vector<Held>& held);
     void follow(qsizetype earlier, qsizetype later, Task& task);
-    // Hands the held tasks to the workers; called with m_lock held.
-    void publish();
+    // Hands keyed tasks to the workers; called with m_lock held.
+    void publish(std::vector<Held>& held);
     // Ends the tasks a worker ran; called with m_lock held.
     void end(const std::vector<qsizetype>& ran);
     void serve();
@@ -57,21 +74,25 @@ private:
     const int m_workers;
     std::vector<std::thread> m_threads;
     std::mutex m_lock;
-    std::condition_variable m_wake;    // a task became ready, or the workers are to quit
+    std::condition_variable m_wake;    // a task became ready or is to be keyed, or the workers are to quit
     std::condition_variable m_ended;   // a task ended
-    std::unordered_map<qsizetype, Task> m_tasks;   // handed out and not ended
+    std::vector<Submitted> m_toKey;    // handed over, not yet keyed
+    bool m_keying = false;             // a worker keys a batch
+    qsizetype m_unended = 0;           // handed over and not ended
+    std::unordered_map<qsizetype, Task> m_tasks;   // keyed and not ended
     std::priority_queue<qsizetype, std::vector<qsizetype>, std::greater<>> m_ready;
-    int m_idle = 0;           // workers asleep for want of ready tasks
+    int m_idle = 0;           // workers asleep for want of work
     int m_inBetween = 0;      // workers doing the work between hands
     int m_endedSinceWait = 0;
     bool m_waiting = false;   // the run's thread waits in drain() or waitForEnds()
     int m_wantEnds = 1;       // for m_endedSinceWait to reach this
     bool m_quit = false;
-    // Run thread only: tasks submitted and not yet handed out, the last task
-    // that named each key, and the last task whose files could not be told.
-    std::vector<Held> m_held;
+    // Run thread only: tasks submitted and not yet handed over.
+    std::vector<Submitted> m_submitted;
+    // The keying worker's only: the last task that named each key, and the
+    // last task whose files could not be told.
     TargetKeys m_keys;
-    std::unordered_map<quint64, qsizetype> m_lastWith;
+    QHash<quint64, qsizetype> m_lastWith;
     qsizetype m_barrier = -1;
 };
 
