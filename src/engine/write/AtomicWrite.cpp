@@ -338,7 +338,9 @@ void AtomicFile::hashContent(HashKind kind)
 
 bool AtomicFile::sameAsTarget()
 {
-    const bool wanted = std::exchange(m_compareWanted, false) && m_errno == 0 && settleBehind();
+    // What is written behind is compared there: that ends first.
+    const bool settled = settleBehind();
+    const bool wanted = std::exchange(m_compareWanted, false) && settled && m_errno == 0;
     // Most results that differ differ in size, which needs no reading.
     struct stat st;
     if (wanted && m_targetAssumed)
