@@ -173,6 +173,12 @@ void BackupRun::drop(qint64 key)
     m_pathOf.remove(key);
 }
 
+void BackupRun::landed()
+{
+    if (m_files > 0)
+        m_lasting.store(true, std::memory_order_release);
+}
+
 void BackupRun::finish()
 {
     close();

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <atomic>
 
 namespace quorvane {
 
@@ -26,6 +27,9 @@ public:
     const QString& id() const { return m_id; }
     // Files recorded and not dropped so far.
     int files() const { return m_files; }
+    // True once a result is in place with its file recorded: the run will
+    // stay in the store. From any thread.
+    bool lasting() const { return m_lasting.load(std::memory_order_acquire); }
     // After the group's last flush: puts the rest of the manifest on disk and
     // lets go of the run; a run with no file recorded is removed with its
     // folder. Then notes the run as the store's last.
@@ -35,6 +39,7 @@ public:
     qint64 keep(const QString& target, qint64 size, const QByteArray& hash, int& error) override;
     bool sync(int& error) override;
     void drop(qint64 key) override;
+    void landed() override;
 
 private:
     friend class BackupStore;
@@ -54,6 +59,7 @@ private:
     QByteArray m_pending;    // manifest lines not yet written
     qint64 m_last = 0;       // number of the last record
     int m_files = 0;
+    std::atomic<bool> m_lasting{false};
     qint64 m_keptBytes = 0;          // of the files recorded and not dropped
     QHash<qint64, qint64> m_keptOf;  // record number -> its old file's bytes, for drop
     QHash<qint64, QString> m_pathOf; // record number -> its path, for the run's folder

@@ -1,5 +1,6 @@
 #include "engine/run/RunDriver.h"
 
+#include "engine/backup/PruneAhead.h"
 #include "engine/run/RunSlot.h"
 #include "engine/write/CommitGroup.h"
 
@@ -80,9 +81,15 @@ RunReport RunDriver::run()
     RunScheduler& scheduler = m_options.dryRun ? m_inOrder : *m_scheduler;
     // A full group lands between entries, not within the one that filled it:
     // no entry's row, nor any entry behind it, waits for a few thousand renames.
-    scheduler.setBetween([this, &group] {
+    // The store is pruned beside the run once the run is sure to stay in it.
+    std::unique_ptr<PruneAhead> pruning;
+    if (backup && m_options.keepBackups)
+        pruning = std::make_unique<PruneAhead>(*m_options.backups, m_options.backupLimits, backup->id());
+    scheduler.setBetween([this, &group, &backup, &pruning] {
         try {
             group.landDue();
+            if (pruning && backup->lasting())
+                pruning->start();
         } catch (...) {
             std::lock_guard<std::mutex> hold(m_lock);
             if (!m_landingThrown)
@@ -187,6 +194,8 @@ RunReport RunDriver::run()
         group.flush();
         if (backup) {
             backup->finish();
+            if (pruning)
+                pruning->wait();
             if (m_options.keepBackups)
                 m_options.backups->prune(m_options.backupLimits, backup->id());
         }

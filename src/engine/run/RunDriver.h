@@ -26,7 +26,9 @@ struct RunOptions {
     bool dryRun = false;
     // Each file the run replaces is kept here first, so the run can be undone
     // (nullptr: none kept; never on a dry run). The store is pruned to
-    // backupLimits once the run has ended. With keepBackups false nothing is
+    // backupLimits beside the run once the run has a result in place with
+    // its backup (engine/backup/PruneAhead.h), and again once the run has
+    // ended. With keepBackups false nothing is
     // kept, but the store still notes the run as its last (BackupStore.h).
     BackupStore* backups = nullptr;
     bool keepBackups = true;

@@ -246,6 +246,8 @@ void CommitGroup::commitBatch(std::vector<Entry>& entries, std::vector<CommitFai
             m_backup->drop(keys[i]);
         fail(e, error, failures);
     }
+    if (m_backup)
+        m_backup->landed();
 }
 
 void CommitGroup::prepare(AtomicFile& file)

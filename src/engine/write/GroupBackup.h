@@ -2,7 +2,8 @@
 // What a commit group needs of the backup its run keeps of the files it
 // replaces (engine/backup/BackupRun.h is the real one). The group asks it to
 // keep each target just before that target is replaced, has the records made
-// durable once per flush before the renames, and reports renames that failed.
+// durable once per flush before the renames, reports renames that failed, and
+// tells when a flush's renames are over.
 #include "engine/files/ContentHash.h"
 
 #include <QByteArray>
@@ -29,6 +30,9 @@ public:
     // The result recorded under key was not renamed after all: its record is
     // marked dropped and its kept file removed.
     virtual void drop(qint64 key) = 0;
+    // The renames since the last sync are over, each failed one dropped:
+    // what is recorded now stays.
+    virtual void landed() {}
 };
 
 } // namespace quorvane

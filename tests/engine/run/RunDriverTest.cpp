@@ -369,3 +369,35 @@ TEST(RunDriver, AnEntryWhosePlanMayAskWaitsUntilEveryEarlierEntryIsTold)
     RunWith(3, face);
     EXPECT_EQ(face.told, (QStringList{"0 written ", "1 written ", "ask 2", "2 written ", "3 written "}));
 }
+
+TEST_P(RunDriverWorkers, ARunThatLandsGroupsAsItGoesLeavesTheStorePrunedToItsLimits)
+{
+    // Pruning starts beside the run once its first group stands; what is left
+    // is what pruning after it leaves: the run and the newest run before it.
+    IoSandbox box;
+    BackupStore store(box.path("backups"));
+    RunOptions options;
+    options.backups = &store;
+    options.backupLimits = {2, qint64(1) << 40};
+    QStringList before;
+    for (const char* word : {"one", "two"}) {
+        const QString f = box.write(QString("%1.txt").arg(word), "a");
+        ScriptFace face;
+        face.plans = {Process(f, f, {{"a", "b"}})};
+        RunDriver(face, options).run();
+        before.prepend(store.runs().front().id);
+    }
+    ScriptFace face;
+    for (int k = 0; k < 2049; ++k) {
+        const QString f = box.write(QString("f%1.txt").arg(k), "a");
+        face.plans.push_back(Process(f, f, {{"a", "b"}}));
+    }
+    WorkerScheduler scheduler(GetParam());
+    RunDriver(face, options, GetParam() > 1 ? &scheduler : nullptr).run();
+    const std::vector<BackupRunInfo> runs = store.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].files, 2049);
+    EXPECT_EQ(runs[1].id, before[0]);
+    EXPECT_TRUE(QFileInfo::exists(box.path("backups/" + before[0])));
+    EXPECT_FALSE(QFileInfo::exists(box.path("backups/" + before[1])));
+}
