@@ -105,7 +105,7 @@ NOTES = {
          "with --no-backup, and C.undo is quorvane-batch --undo of the run just made (each file "
          "read and hashed, then put back). C.jobs1 and C.jobs2 are C.quorvane with --jobs 1 and "
          "--jobs 2 (C.quorvane takes one worker per core); C.before, when measured, is the "
-         "quorvane-batch that BENCH_BEFORE names.",
+         "quorvane-batch that BENCH_BEFORE names, on one worker (--jobs 1).",
     "D": "sed, perl and sd cannot match UTF-16 text; the python contender decodes UTF-16.",
     "E": "sed, perl and python run once here.",
     "M": "Every pair doubles the text, so one 64 KiB stretch of input becomes 256 MB: the stages "
