@@ -188,9 +188,7 @@ void WorkerScheduler::serve()
             hold.lock();
             m_keying = false;
             publish(held);
-            if (!m_toKey.empty() && m_idle > 0)
-                m_wake.notify_one();
-            continue;
+            continue;   // this worker keys what came meanwhile itself
         }
         if (m_ready.empty()) {
             if (m_quit)
