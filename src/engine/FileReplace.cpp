@@ -161,12 +161,6 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
     return readOk ? PumpResult::Done : PumpResult::ReadFailed;
 }
 
-// What was seen of the source's path before it was opened.
-void Look(const QString& path, PathLook& look)
-{
-    look.taken = LookAt(NativePath(path), look.st, look.link);
-}
-
 // True when output reaches the file source reaches (seen in look, if taken).
 bool SameFile(const QString& source, const QString& output, const PathLook& look)
 {
@@ -230,11 +224,12 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
     // is opened: whether it is a link, what it reaches, and (in place under
     // the same name, as a tree run mostly is) what the output reaches.
     const bool sameName = source == output;
+    // What was seen of the source's path before it was opened.
     PathLook look;
     if (job.look)
         look = *job.look;
     else if (!job.dryRun)
-        Look(source, look);
+        look = LookAt(NativePath(source));
     // A result of this run still waiting for the source lands before the
     // source is read, so the file is read as the run left it; one waiting for
     // the output lands first too, so results for one target land in order.
@@ -243,7 +238,7 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         bool landed = !sameName && job.group->landBefore(source, maybeLink);
         landed = job.group->landBefore(output, sameName ? maybeLink : true) || landed;
         if (landed)
-            Look(source, look);   // a result now stands where the source was
+            look = LookAt(NativePath(source));   // a result now stands where the source was
     }
     if (Cancelled(job))
         return Abandoned(std::move(outcome), nullptr);

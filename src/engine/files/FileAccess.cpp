@@ -69,17 +69,19 @@ int OpenRegularForReading(const QString& path, struct stat* opened, const struct
     return fd;
 }
 
-bool LookAt(const QByteArray& native, struct stat& st, bool& link)
+PathLook LookAt(const QByteArray& native)
 {
-    return LookAtIn(AT_FDCWD, native, st, link);
+    return LookAtIn(AT_FDCWD, native);
 }
 
-bool LookAtIn(int folderFd, const QByteArray& name, struct stat& st, bool& link)
+PathLook LookAtIn(int folderFd, const QByteArray& name)
 {
-    if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return false;
-    link = S_ISLNK(st.st_mode);
-    return !link || ::fstatat(folderFd, name.constData(), &st, 0) == 0;
+    PathLook look;
+    if (::fstatat(folderFd, name.constData(), &look.st, AT_SYMLINK_NOFOLLOW) != 0)
+        return look;
+    look.link = S_ISLNK(look.st.st_mode);
+    look.taken = !look.link || ::fstatat(folderFd, name.constData(), &look.st, 0) == 0;
+    return look;
 }
 
 namespace {

@@ -36,21 +36,20 @@ bool UsablePath(const QString& path);
 // The descriptor may be non-blocking: read it with ReadFully or ReadAt.
 int OpenRegularForReading(const QString& path, struct stat* opened = nullptr, const struct stat* seen = nullptr);
 
+// What a look at a path saw.
+struct PathLook {
+    bool taken = false;   // st holds what the path reaches
+    bool link = false;    // the path itself is a symbolic link (a dangling one too)
+    struct stat st {};
+};
+
 // Looks at what path reaches without opening it: lstat, and stat as well when
-// path is a symbolic link (link then tells so). False with errno set when it
-// leads nowhere.
-bool LookAt(const QByteArray& native, struct stat& st, bool& link);
+// path is a symbolic link. Not taken, with errno set, when it leads nowhere.
+PathLook LookAt(const QByteArray& native);
 // The same for name in the open folder folderFd (AT_FDCWD: the working
 // folder): a name in a folder held open is looked at without walking every
 // folder above it.
-bool LookAtIn(int folderFd, const QByteArray& name, struct stat& st, bool& link);
-
-// What LookAt saw of a path.
-struct PathLook {
-    bool taken = false;   // st holds what the path reaches
-    bool link = false;    // the path itself is a symbolic link
-    struct stat st {};
-};
+PathLook LookAtIn(int folderFd, const QByteArray& name);
 
 // Reads up to len bytes, retrying short reads and EINTR. Returns the bytes read
 // (less than len only at end of file) or -1 with errno set. enough, if not

@@ -64,14 +64,13 @@ FileKeys TargetKeys::of(const QString& path, PathLook* look)
         hold(folder.toString());
     const QByteArray nativeName = name.toLocal8Bit();
     FileKeys keys;
-    struct stat st;
-    bool link = false;
-    const bool seen = m_heldFd >= 0 ? LookAtIn(m_heldFd, nativeName, st, link) : LookAt(NativePath(path), st, link);
-    if (seen)
-        keys.key[keys.count++] = IdentityKey(st);
-    if (seen && look)
-        *look = PathLook{true, link, st};
-    if (link) {
+    const PathLook seen = m_heldFd >= 0 ? LookAtIn(m_heldFd, nativeName) : LookAt(NativePath(path));
+    if (seen.taken) {
+        keys.key[keys.count++] = IdentityKey(seen.st);
+        if (look)
+            *look = seen;
+    }
+    if (seen.link) {
         // Written through, a link's target is what changes.
         const QByteArray real = RealPath(NativePath(path));
         if (real.isEmpty())
