@@ -3,6 +3,7 @@
 
 #include "engine/files/PathHelpers.h"
 #include "filelist/FolderListing.h"
+#include "filelist/ForEachIndex.h"
 #include "filelist/NameOrder.h"
 #include "shell/Failure.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <deque>
+#include <exception>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <utility>
@@ -167,6 +169,55 @@ void guarded(const ScanFailed& failed, int step, const std::function<void()>& bo
     }
 }
 
+// One folder of a level as read for the scan, before it joins the scan's
+// results.
+struct LevelRead {
+    enum class Fate { Gone, Loops, Unreadable, Read };
+    Fate fate = Fate::Gone;
+    FolderId id{};
+    std::vector<RawEntry> entries;       // its files (the folders left out as options say)
+    std::vector<OrderedName> subfolders;
+    std::vector<QByteArray> undecodable;
+    std::exception_ptr thrown;
+};
+
+// Reads the folder v of a level: whether it is still a folder, whether it
+// loops back above itself (follow: entered holds the folders of the levels
+// before), its subfolders and its files. Only reads, so the folders of one
+// level can be read side by side when no yield asks for the window's thread.
+void readLevelFolder(const QString& v, LevelRead& r, const Yield& yield, const ScanOptions* options,
+                     const QHash<QString, FolderId>* entered)
+{
+    try {
+        const QByteArray path = QFile::encodeName(v);
+        struct stat st {};
+        if (!isFolder(path, st) || path.size() >= PATH_MAX)
+            return;   // gone since its parent was read
+        if (yield)
+            yield();
+        r.id = {st.st_dev, st.st_ino};
+        if (entered && loopsBack(v, r.id, *entered)) {
+            r.fate = LevelRead::Fate::Loops;
+            return;
+        }
+        const QByteArray dirPath = path.endsWith('/') ? path : path + '/';
+        if (ReadFolder(dirPath, r.entries) == FolderReadResult::Unreadable) {
+            r.fate = LevelRead::Fate::Unreadable;
+            return;
+        }
+        r.subfolders = subfolders(dirPath, r.entries, yield, options, &r.undecodable);
+        if (options)
+            dropUnlistedFiles(dirPath, r.entries, *options);
+        r.fate = LevelRead::Fate::Read;
+    } catch (...) {
+        r.thrown = std::current_exception();
+    }
+}
+
+// Folders of one level read side by side, when there are enough to be worth
+// the threads.
+constexpr qsizetype kParallelLevel = 8;
+
 // The scan itself; keep, when given, receives the entries of every folder read.
 void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, const Yield& yield,
               FolderReads* keep, const ScanOptions* options = nullptr,
@@ -183,44 +234,52 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
     for (;;) {
         QStringList next;
         const QStringList snapshot = *level;
-        for (const QString& v : snapshot) {
+        // Joins folder i's read to the scan, in the level's order, so that the
+        // results and the failures told do not depend on how it was read.
+        const auto join = [&](qsizetype i, LevelRead& r) {
+            const QString& v = snapshot[i];
             guarded(failed, 100, [&] {
-                const QByteArray path = QFile::encodeName(v);
-                struct stat st {};
-                if (!isFolder(path, st) || path.size() >= PATH_MAX) {
-                    // A subfolder gone since its parent was read is dropped
-                    // here, so the listing below need not ask again.
+                if (r.thrown)
+                    std::rethrow_exception(r.thrown);
+                // A subfolder gone since its parent was read is dropped here,
+                // so the listing below need not ask again.
+                if (r.fate == LevelRead::Fate::Gone) {
                     if (level != &folders)
                         level->removeOne(v);
                     return;
                 }
-                if (yield)
-                    yield();
-                // Hidden system folders would not be entered, but no folder
-                // here carries the system attribute (FileAttributes never
-                // sets it), so no call is spent asking.
-                if (follow) {
-                    const FolderId id{st.st_dev, st.st_ino};
-                    if (loopsBack(v, id, entered)) {
-                        level->removeOne(v);
-                        return;
-                    }
-                    entered.insert(v, id);
-                }
-                const QByteArray dirPath = path.endsWith('/') ? path : path + '/';
-                std::vector<RawEntry> entries;
-                if (ReadFolder(dirPath, entries) == FolderReadResult::Unreadable) {
+                if (r.fate != LevelRead::Fate::Read) {
                     level->removeOne(v);
                     return;
                 }
+                if (follow)
+                    entered.insert(v, r.id);
+                if (undecodable)
+                    undecodable->insert(undecodable->end(), r.undecodable.begin(), r.undecodable.end());
                 const QString base = v.endsWith('/') ? v : v + '/';
-                for (const OrderedName& n : subfolders(dirPath, entries, yield, options, undecodable))
+                for (const OrderedName& n : r.subfolders)
                     next.append(base + n.name + '/');
-                if (options)
-                    dropUnlistedFiles(dirPath, entries, *options);
                 if (keep)
-                    keep->insert(base, std::move(entries));
+                    keep->insert(base, std::move(r.entries));
             });
+        };
+        // Hidden system folders would not be entered, but no folder here
+        // carries the system attribute (FileAttributes never sets it), so no
+        // call is spent asking.
+        const QHash<QString, FolderId>* above = follow ? &entered : nullptr;
+        if (yield || snapshot.size() < kParallelLevel) {
+            for (qsizetype i = 0; i < snapshot.size(); ++i) {
+                LevelRead r;
+                readLevelFolder(snapshot[i], r, yield, options, above);
+                join(i, r);
+            }
+        } else {
+            std::vector<LevelRead> reads(size_t(snapshot.size()));
+            ForEachIndex(reads.size(), [&](size_t i) {
+                readLevelFolder(snapshot[qsizetype(i)], reads[i], {}, options, above);
+            });
+            for (qsizetype i = 0; i < snapshot.size(); ++i)
+                join(i, reads[size_t(i)]);
         }
         if (next.isEmpty())
             break;
@@ -268,25 +327,26 @@ QStringList CollectFolderFiles(const QString& folder, const QStringList& extensi
     for (const QString& extension : extensions)
         patterns.append("*." + extension);
     const bool follow = options.links == Links::All;
-    QStringList paths;
-    for (QString f : folders) {
-        const auto read = reads.find(f);
+    // One folder's files as paths; entries, when the scan read the folder, are
+    // freed once matched, so the paths reuse their memory.
+    const auto listFolder = [&](QString f, std::vector<RawEntry>* entries, std::vector<QByteArray>& names) {
         f.chop(1); // the root becomes "", which joins to "/name"
         const QByteArray dirPath = QFile::encodeName(f) + '/';
         // Folders the scan has read already are not read a second time.
         std::vector<RawEntry> late;
-        if (read == reads.end()) {
+        if (!entries) {
             if (ReadFolder(dirPath, late) == FolderReadResult::Unreadable)
-                continue;
+                return QStringList();
             dropUnlistedFiles(dirPath, late, options);
         }
-        const QStringList names = MatchFiles(dirPath, read != reads.end() ? *read : late, patterns, &unheld);
-        // Each folder's entries are freed once matched, so the paths reuse their memory.
-        if (read != reads.end())
-            reads.erase(read);
+        const QStringList found = MatchFiles(dirPath, entries ? *entries : late, patterns, &names);
+        if (entries)
+            std::vector<RawEntry>().swap(*entries);
         // Names hold no '/', so only the folder part can bring a doubled one.
         const bool normalize = QString(f + '/').contains(u"//");
-        for (const QString& name : names) {
+        QStringList paths;
+        paths.reserve(found.size());
+        for (const QString& name : found) {
             if (!options.hidden
                 && (name.startsWith('~')
                     || (name.startsWith('.') && isWritableFile(dirPath + QFile::encodeName(name), follow))))
@@ -297,6 +357,45 @@ QStringList CollectFolderFiles(const QString& folder, const QStringList& extensi
             path.reserve(f.size() + 1 + name.size());
             path.append(f).append(u'/').append(name);
             paths.append(normalize ? NormalizePath(path) : std::move(path));
+        }
+        return paths;
+    };
+    QStringList paths;
+    if (folders.size() < kParallelLevel) {
+        for (const QString& f : folders) {
+            const auto read = reads.find(f);
+            paths.append(listFolder(f, read != reads.end() ? &*read : nullptr, unheld));
+            if (read != reads.end())
+                reads.erase(read);
+        }
+    } else {
+        // Folder by folder side by side, joined in the scan's order.
+        struct Listed {
+            QString folder;
+            std::vector<RawEntry>* entries = nullptr;
+            QStringList paths;
+            std::vector<QByteArray> unheld;
+            std::exception_ptr thrown;
+        };
+        std::vector<Listed> listed(size_t(folders.size()));
+        for (qsizetype i = 0; i < folders.size(); ++i) {
+            const auto read = reads.find(folders[i]);
+            listed[size_t(i)].folder = folders[i];
+            listed[size_t(i)].entries = read != reads.end() ? &*read : nullptr;
+        }
+        ForEachIndex(listed.size(), [&](size_t i) {
+            Listed& l = listed[i];
+            try {
+                l.paths = listFolder(l.folder, l.entries, l.unheld);
+            } catch (...) {
+                l.thrown = std::current_exception();
+            }
+        });
+        for (Listed& l : listed) {
+            if (l.thrown)
+                std::rethrow_exception(l.thrown);
+            paths.append(std::move(l.paths));
+            unheld.insert(unheld.end(), l.unheld.begin(), l.unheld.end());
         }
     }
     if (undecodable) {

@@ -219,5 +219,47 @@ TEST(CollectFolderFiles, HandsBackTheNamesItCannotHoldAndLeavesOutExcludedNames)
     std::filesystem::remove_all(t.toStdString());
 }
 
+TEST(CollectFolderFiles, GivesTheSameFilesWhetherItsFoldersAreReadSideBySideOrOneByOne)
+{
+    // Levels wide enough to be read on several threads without a yield, and
+    // one by one with one: the files, their order and the names handed back
+    // must not depend on which.
+    TestEnv env;
+    for (int i = 0; i < 12; ++i) {
+        const QString f = QString("top/f%1/").arg(i, 2, 10, QChar('0'));
+        env.write(f + "a.txt", "x");
+        env.write(f + "~skip.txt", "x");
+        env.write(f + "sub/b.txt", "x");
+        env.write(f + "Sub2/deeper/c.txt", "x");
+        env.write(f + ".git/config", "x");
+    }
+    const QByteArray t = raw(env.path("top"));
+    ASSERT_EQ(mkdir(t + "/f03/\xFF" "odd", 0755), 0);
+    close(open(t + "/f07/caf\xE9.txt", O_WRONLY | O_CREAT, 0644));
+    ASSERT_EQ(symlink("..", t + "/f05/up"), 0);
+    ASSERT_EQ(symlink("../f01", t + "/f09/across"), 0);
+    const QString top = env.path("top");
+
+    ScanOptions follow;
+    follow.links = ScanOptions::Links::All;
+    for (const ScanOptions& options : {ScanOptions{}, follow, ScanOptions{{"sub*"}, true}}) {
+        std::vector<QByteArray> sideBySide, oneByOne;
+        const QStringList wide = CollectFolderFiles(top, "*", {}, {}, options, &sideBySide);
+        const QStringList narrow = CollectFolderFiles(top, "*", [] {}, {}, options, &oneByOne);
+        EXPECT_EQ(wide, narrow);
+        EXPECT_EQ(sideBySide, oneByOne);
+        EXPECT_EQ(sideBySide, std::vector<QByteArray>({t + "/f03/\xFF" "odd/", t + "/f07/caf\xE9.txt"}));
+        EXPECT_EQ(wide.first(), top + "/f00/a.txt");
+        const char* last = options.links == ScanOptions::Links::All ? "/f09/across/Sub2/deeper/c.txt"
+                           : options.excludes.isEmpty()              ? "/f11/Sub2/deeper/c.txt"
+                                                                     : "/f11/a.txt";
+        EXPECT_EQ(wide.last().toStdString(), (top + last).toStdString());
+    }
+    EXPECT_EQ(CollectFolderFiles(top, "*", {}).size(), 36);
+    EXPECT_EQ(CollectFolderFiles(top, "*", {}, {}, follow).size(), 36 + 3);
+    EXPECT_EQ(CollectFolderFiles(top, "*", {}, {}, ScanOptions{{"sub*"}, true}).size(), 12);
+    std::filesystem::remove_all(t.toStdString());
+}
+
 } // namespace
 } // namespace quorvane

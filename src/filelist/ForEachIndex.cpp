@@ -1,0 +1,28 @@
+#include "filelist/ForEachIndex.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace quorvane {
+
+void ForEachIndex(std::size_t count, const std::function<void(std::size_t)>& work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto take = [&] {
+        for (std::size_t i = next++; i < count; i = next++)
+            work(i);
+    };
+    const std::size_t helpers = std::min<std::size_t>(std::size_t(std::max(1, QThread::idealThreadCount())), count);
+    std::vector<std::thread> threads;
+    for (std::size_t k = 1; k < helpers; ++k)
+        threads.emplace_back(take);
+    take();
+    for (std::thread& t : threads)
+        t.join();
+}
+
+} // namespace quorvane
