@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -18,8 +19,13 @@ void ForEachIndex(std::size_t count, const std::function<void(std::size_t)>& wor
     };
     const std::size_t helpers = std::min<std::size_t>(std::size_t(std::max(1, QThread::idealThreadCount())), count);
     std::vector<std::thread> threads;
-    for (std::size_t k = 1; k < helpers; ++k)
-        threads.emplace_back(take);
+    threads.reserve(helpers);
+    // Where no more threads can be had, the ones running do the rest.
+    try {
+        for (std::size_t k = 1; k < helpers; ++k)
+            threads.emplace_back(take);
+    } catch (const std::system_error&) {
+    }
     take();
     for (std::thread& t : threads)
         t.join();
