@@ -172,7 +172,8 @@ void guarded(const ScanFailed& failed, int step, const std::function<void()>& bo
 // One folder of a level as read for the scan, before it joins the scan's
 // results.
 struct LevelRead {
-    enum class Fate { Gone, Loops, Unreadable, Read };
+    // Gone: no longer a folder; Dropped: a loop back up the tree, or unreadable.
+    enum class Fate { Gone, Dropped, Read };
     Fate fate = Fate::Gone;
     FolderId id{};
     std::vector<RawEntry> entries;       // its files (the folders left out as options say)
@@ -197,12 +198,12 @@ void readLevelFolder(const QString& v, LevelRead& r, const Yield& yield, const S
             yield();
         r.id = {st.st_dev, st.st_ino};
         if (entered && loopsBack(v, r.id, *entered)) {
-            r.fate = LevelRead::Fate::Loops;
+            r.fate = LevelRead::Fate::Dropped;
             return;
         }
         const QByteArray dirPath = path.endsWith('/') ? path : path + '/';
         if (ReadFolder(dirPath, r.entries) == FolderReadResult::Unreadable) {
-            r.fate = LevelRead::Fate::Unreadable;
+            r.fate = LevelRead::Fate::Dropped;
             return;
         }
         r.subfolders = subfolders(dirPath, r.entries, yield, options, &r.undecodable);
@@ -248,7 +249,7 @@ void scanTree(QStringList& folders, bool recurse, const ScanFailed& failed, cons
                         level->removeOne(v);
                     return;
                 }
-                if (r.fate != LevelRead::Fate::Read) {
+                if (r.fate == LevelRead::Fate::Dropped) {
                     level->removeOne(v);
                     return;
                 }
@@ -360,43 +361,39 @@ QStringList CollectFolderFiles(const QString& folder, const QStringList& extensi
         }
         return paths;
     };
-    QStringList paths;
-    if (folders.size() < kParallelLevel) {
-        for (const QString& f : folders) {
-            const auto read = reads.find(f);
-            paths.append(listFolder(f, read != reads.end() ? &*read : nullptr, unheld));
-            if (read != reads.end())
-                reads.erase(read);
+    // Folder by folder, side by side when there are enough, joined in the
+    // scan's order.
+    struct Listed {
+        std::vector<RawEntry>* entries = nullptr;   // as the scan read them; null: read here
+        QStringList paths;
+        std::vector<QByteArray> unheld;
+        std::exception_ptr thrown;
+    };
+    std::vector<Listed> listed(size_t(folders.size()));
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        if (const auto read = reads.find(folders[i]); read != reads.end())
+            listed[size_t(i)].entries = &*read;
+    }
+    const auto list = [&](size_t i) {
+        Listed& l = listed[i];
+        try {
+            l.paths = listFolder(folders.at(qsizetype(i)), l.entries, l.unheld);
+        } catch (...) {
+            l.thrown = std::current_exception();
         }
+    };
+    if (listed.size() < size_t(kParallelLevel)) {
+        for (size_t i = 0; i < listed.size(); ++i)
+            list(i);
     } else {
-        // Folder by folder side by side, joined in the scan's order.
-        struct Listed {
-            QString folder;
-            std::vector<RawEntry>* entries = nullptr;
-            QStringList paths;
-            std::vector<QByteArray> unheld;
-            std::exception_ptr thrown;
-        };
-        std::vector<Listed> listed(size_t(folders.size()));
-        for (qsizetype i = 0; i < folders.size(); ++i) {
-            const auto read = reads.find(folders[i]);
-            listed[size_t(i)].folder = folders[i];
-            listed[size_t(i)].entries = read != reads.end() ? &*read : nullptr;
-        }
-        ForEachIndex(listed.size(), [&](size_t i) {
-            Listed& l = listed[i];
-            try {
-                l.paths = listFolder(l.folder, l.entries, l.unheld);
-            } catch (...) {
-                l.thrown = std::current_exception();
-            }
-        });
-        for (Listed& l : listed) {
-            if (l.thrown)
-                std::rethrow_exception(l.thrown);
-            paths.append(std::move(l.paths));
-            unheld.insert(unheld.end(), l.unheld.begin(), l.unheld.end());
-        }
+        ForEachIndex(listed.size(), list);
+    }
+    QStringList paths;
+    for (Listed& l : listed) {
+        if (l.thrown)
+            std::rethrow_exception(l.thrown);
+        paths.append(std::move(l.paths));
+        unheld.insert(unheld.end(), l.unheld.begin(), l.unheld.end());
     }
     if (undecodable) {
         std::sort(unheld.begin(), unheld.end());
