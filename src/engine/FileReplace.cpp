@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <mutex>
 #include <sys/stat.h>
+#include <utility>
 
 namespace quorvane {
 
@@ -95,10 +96,11 @@ struct ResultSink {
 // the pump and shows in the file's error. Restart means the pipeline's
 // one-pass mode ended midway: run again with it off. Cancelled: job.cancelled
 // answered true, after a yield or within the pipeline. PatternFailed: the
-// matcher could not go on (its reason is in `why`).
+// matcher could not go on (its reason is in `why`). dropUnchanged: a source
+// that comes out unchanged is left alone, so its text need not reach dest.
 template <typename Unit>
-PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, ResultSink& dest,
-                FileOutcome& outcome, CountedPairs& counted, QString& why)
+PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs, bool onePass, bool dropUnchanged,
+                ResultSink& dest, FileOutcome& outcome, CountedPairs& counted, QString& why)
 {
     bool& writeOk = dest.ok;
     // A failed write ends the work too: replacements that grow the text could
@@ -131,9 +133,19 @@ PumpResult Pump(SourceReader& reader, const FileJob& job, const RunPairs& pairs,
     if (Cancelled(job))
         return PumpResult::Cancelled;
     std::basic_string_view<Unit> block;
+    bool firstBlock = true;
     while (writeOk && (readOk = NextBlock<Unit>(reader, block)) && !block.empty()) {
+        // Most files of a tree hold no find at all: read whole in one block,
+        // such a file goes past the replacer (and, when it is left alone
+        // anyway, past dest) without being copied.
+        const bool unchanged = std::exchange(firstBlock, false) && reader.atEnd() && pipeline.leavesUnchanged(block);
         for (size_t at = 0; at < block.size() && writeOk; at += chunk) {
-            pipeline.feed(block.substr(at, chunk), sink);
+            if (unchanged) {
+                if (!dropUnchanged)
+                    sink(block.substr(at, chunk));
+            } else {
+                pipeline.feed(block.substr(at, chunk), sink);
+            }
             if (pipeline.cancelled() && writeOk)
                 return PumpResult::Cancelled;
             if (pipeline.restartNeeded())
@@ -287,8 +299,11 @@ FileOutcome Attempt(const QString& source, const QString& output, const FileJob&
         if (!outcome.codec.resultMark.isEmpty())
             dest.put(outcome.codec.resultMark.constData(), outcome.codec.resultMark.size());
         counted.clear(outcome.counts);
-        pumped = reader->wide() ? Pump<char16_t>(*reader, job, pairs, onePass, dest, outcome, counted, why)
-                               : Pump<char>(*reader, job, pairs, onePass, dest, outcome, counted, why);
+        // In place, a file nothing is replaced in is left alone whatever dest holds.
+        const bool dropUnchanged = inPlace && !job.tap;
+        pumped = reader->wide()
+                     ? Pump<char16_t>(*reader, job, pairs, onePass, dropUnchanged, dest, outcome, counted, why)
+                     : Pump<char>(*reader, job, pairs, onePass, dropUnchanged, dest, outcome, counted, why);
         if (pumped != PumpResult::Restart)
             break;
     }

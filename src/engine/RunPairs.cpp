@@ -49,6 +49,7 @@ public:
     bool cancelled() const override { return m_pipeline.cancelled(); }
     bool restartNeeded() const override { return m_pipeline.restartNeeded(); }
     QString failure() const override { return {}; }
+    bool leavesUnchanged(View whole) const override { return m_pipeline.holdsNoFind(whole); }
     void addCounts(std::vector<std::int64_t>& counts) const override
     {
         const std::vector<std::int64_t>& made = m_pipeline.counts();

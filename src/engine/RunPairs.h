@@ -68,6 +68,14 @@ public:
         (void)pairs;
         return false;
     }
+    // True when whole, the entire input, is sure to come out as it went in
+    // with no replacement made, so that it need not be fed at all. False
+    // when it may not be, or when the replacer cannot tell cheaply.
+    virtual bool leavesUnchanged(View whole) const
+    {
+        (void)whole;
+        return false;
+    }
     // Why the file cannot be replaced (a match longer than a regular
     // expression may span); empty while it can. Once set, no more output comes.
     virtual QString failure() const = 0;

@@ -310,18 +310,22 @@ TEST(FileReplace, AFileNothingWasReplacedInIsLeftAloneInPlaceWhateverItsForm)
 {
     // A result written back would drop a UTF-8 mark or turn UTF-16BE and
     // UTF-32 into UTF-16LE although nothing matched. With a replacement, each
-    // form is written as its class says.
+    // form is written as its class says, and so is one with none written to
+    // another file, at every chunk size.
     const struct {
         const char* name;
         QByteArray bytes;
         QByteArray replaced;   // the result of cat -> dog where the text holds "cat"
+        QByteArray copied;     // the result of zebra -> x in another file
     } forms[] = {
-        {"bytes", "cow cat", "cow dog"},
-        {"utf8 mark", "\xEF\xBB\xBF" "cow cat", "cow dog"},
-        {"utf16le", Hex("FFFE 6300 6100 7400"), Hex("FFFE 6400 6F00 6700")},
-        {"utf16be", Hex("FEFF 0063 0061 0074"), Hex("FFFE 6400 6F00 6700")},
-        {"utf32le", Hex("FFFE0000 63000000 61000000 74000000"), Hex("FFFE 6400 6F00 6700")},
-        {"utf32be", Hex("0000FEFF 00000063 00000061 00000074"), Hex("FFFE 6400 6F00 6700")},
+        {"bytes", "cow cat", "cow dog", "cow cat"},
+        {"utf8 mark", "\xEF\xBB\xBF" "cow cat", "cow dog", "cow cat"},
+        {"utf16le", Hex("FFFE 6300 6100 7400"), Hex("FFFE 6400 6F00 6700"), Hex("FFFE 6300 6100 7400")},
+        {"utf16be", Hex("FEFF 0063 0061 0074"), Hex("FFFE 6400 6F00 6700"), Hex("FFFE 6300 6100 7400")},
+        {"utf32le", Hex("FFFE0000 63000000 61000000 74000000"), Hex("FFFE 6400 6F00 6700"),
+         Hex("FFFE 6300 6100 7400")},
+        {"utf32be", Hex("0000FEFF 00000063 00000061 00000074"), Hex("FFFE 6400 6F00 6700"),
+         Hex("FFFE 6300 6100 7400")},
     };
     const struct timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
     for (const auto& f : forms) {
@@ -337,6 +341,10 @@ TEST(FileReplace, AFileNothingWasReplacedInIsLeftAloneInPlaceWhateverItsForm)
         EXPECT_TRUE(IoSandbox::read(file) == f.bytes) << f.name;
         EXPECT_EQ(StatOf(file).st_mtim.tv_sec, 1000000000) << f.name;
         EXPECT_EQ(StatOf(file).st_ino, inode) << f.name;
+
+        for (qsizetype chunk : {1, 2, 65536})
+            EXPECT_EQ(Replaced(box, f.bytes, {{"zebra", "x"}}, chunk).toHex().toStdString(), f.copied.toHex().toStdString())
+                << f.name << chunk;
 
         EXPECT_TRUE(ProcessFile(file, file, Job({{"cat", "dog"}})).written) << f.name;
         EXPECT_TRUE(IoSandbox::read(file) == f.replaced) << f.name;

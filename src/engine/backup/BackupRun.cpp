@@ -175,6 +175,7 @@ void BackupRun::drop(qint64 key)
 
 void BackupRun::landed()
 {
+    m_landedBytes.store(m_keptBytes, std::memory_order_release);
     if (m_files > 0)
         m_lasting.store(true, std::memory_order_release);
 }

@@ -30,6 +30,8 @@ public:
     // True once a result is in place with its file recorded: the run will
     // stay in the store. From any thread.
     bool lasting() const { return m_lasting.load(std::memory_order_acquire); }
+    // Bytes of the old files kept for results now in place. From any thread.
+    qint64 landedBytes() const { return m_landedBytes.load(std::memory_order_acquire); }
     // After the group's last flush: puts the rest of the manifest on disk and
     // lets go of the run; a run with no file recorded is removed with its
     // folder. Then notes the run as the store's last.
@@ -60,6 +62,7 @@ private:
     qint64 m_last = 0;       // number of the last record
     int m_files = 0;
     std::atomic<bool> m_lasting{false};
+    std::atomic<qint64> m_landedBytes{0};
     qint64 m_keptBytes = 0;          // of the files recorded and not dropped
     QHash<qint64, qint64> m_keptOf;  // record number -> its old file's bytes, for drop
     QHash<qint64, QString> m_pathOf; // record number -> its path, for the run's folder

@@ -64,11 +64,18 @@ std::unique_ptr<BackupRun> BackupStore::beginRun(const QString& description, Bac
 
 std::vector<BackupRunInfo> BackupStore::runs() const
 {
+    return listRuns({});
+}
+
+std::vector<BackupRunInfo> BackupStore::listRuns(const QString& skipId) const
+{
     std::vector<BackupRunInfo> runs;
     // A link among the runs is none of the store's: it could lead anywhere.
     const QStringList ids =
         QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& id : ids) {
+        if (id == skipId)
+            continue;
         const std::optional<ManifestSummary> run = ReadManifestSummary(runFolder(id) + '/' + kManifestName);
         if (run)
             runs.push_back({id, run->started, run->description, run->mode, run->files, run->keptBytes, run->folder});
@@ -89,11 +96,13 @@ std::optional<QDateTime> BackupStore::lastRunWithoutBackups(const std::vector<Ba
     return note->started;
 }
 
-void BackupStore::prune(const BackupLimits& limits, const QString& keepRunId)
+qint64 BackupStore::prune(const BackupLimits& limits, const QString& keepRunId, qint64 keepRunBytes)
 {
-    const std::vector<BackupRunInfo> all = runs();
-    qint64 count = qint64(all.size());
-    qint64 bytes = 0;
+    // A run still going is read whole to be sized, unless its size is given.
+    const bool sized = keepRunBytes >= 0 && !keepRunId.isEmpty();
+    const std::vector<BackupRunInfo> all = listRuns(sized ? keepRunId : QString());
+    qint64 count = qint64(all.size()) + (sized ? 1 : 0);
+    qint64 bytes = sized ? keepRunBytes : 0;
     for (const BackupRunInfo& run : all)
         bytes += run.bytes;
     for (auto run = all.rbegin(); run != all.rend(); ++run) {
@@ -120,6 +129,7 @@ void BackupStore::prune(const BackupLimits& limits, const QString& keepRunId)
         --count;
         bytes -= run->bytes;
     }
+    return limits.bytes - bytes;
 }
 
 } // namespace quorvane

@@ -88,11 +88,17 @@ public:
     // Removes the oldest runs until at most limits.runs remain and they keep at
     // most limits.bytes together. The run keepRunId, any run still going and
     // any run holding a damaged record are never removed; a run goes name by
-    // name (engine/backup/StoreFiles.h: RemoveRun).
-    void prune(const BackupLimits& limits, const QString& keepRunId);
+    // name (engine/backup/StoreFiles.h: RemoveRun). keepRunBytes, when not
+    // negative, stands for what keepRunId keeps (a run still going, counted
+    // whether or not it is listed yet). Returns how many more bytes the store
+    // may take within limits.bytes; negative when it is over them and nothing
+    // more can go.
+    qint64 prune(const BackupLimits& limits, const QString& keepRunId, qint64 keepRunBytes = -1);
 
 private:
     QString runFolder(const QString& runId) const;
+    // runs(), leaving out the run skipId (if any) unread.
+    std::vector<BackupRunInfo> listRuns(const QString& skipId) const;
 
     QString m_folder;
 };

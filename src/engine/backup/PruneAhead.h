@@ -3,12 +3,13 @@
 // it frees (thousands of files each) are not all removed after the run's
 // last file. It starts once the run has put a result in place with its
 // backup kept: such a run stays in the store and counts among the runs
-// kept. It removes what pruning after the run would, or less (the run's
-// own size is not whole yet); prune again after the run for the rest.
+// kept. As the run's kept files grow past the room left, it prunes again.
+// It removes what pruning after the run would, or less (the run's own size
+// is not whole yet); prune again after the run for the rest.
 #include "engine/backup/BackupStore.h"
 
 #include <QString>
-#include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -22,17 +23,24 @@ public:
     PruneAhead(const PruneAhead&) = delete;
     PruneAhead& operator=(const PruneAhead&) = delete;
 
-    // Starts the pruning, the first time it is called; from any thread.
-    void start();
-    // Waits for the pruning if it started, and rethrows what it threw.
+    // The run keeps runBytes for results in place (never fewer than before):
+    // prunes for that, the first time and whenever it outgrows the room the
+    // last pruning left. From any one thread.
+    void grow(qint64 runBytes);
+    // Ends the pruning: waits for a pass under way, and rethrows what it threw.
     void wait();
 
 private:
+    void serve();
+
     BackupStore& m_store;
     const BackupLimits m_limits;
     const QString m_keep;
-    std::atomic<bool> m_started{false};
-    std::mutex m_lock;   // guards m_thread
+    std::mutex m_lock;   // guards what follows
+    std::condition_variable m_wake;
+    qint64 m_asked = -1;      // the run's bytes as last told
+    qint64 m_outgrown = -1;   // prune again once the run keeps more than this
+    bool m_ending = false;
     std::thread m_thread;
     std::exception_ptr m_thrown;   // set on the thread, read after join
 };

@@ -13,8 +13,20 @@ namespace quorvane {
 constexpr std::size_t kMostRuns = 4;
 // Lists from this long get ready on two threads.
 constexpr std::size_t kSideBySidePairs = 1000;
+// Without a filter, asking whether a text holds any find searches it once per
+// pair: worth it for the few pairs that go without one.
+constexpr std::size_t kMostFindersToAsk = 64;
 
 namespace {
+
+// Hears whether a scanned text holds any find; once one is found, samples
+// go unconfirmed, which is all the answer needs.
+struct AnyFind {
+    bool any = false;
+    bool known(std::uint32_t) const { return any; }
+    void missed(std::uint32_t) {}
+    void found(std::uint32_t, std::size_t) { any = true; }
+};
 
 // Hears whether a scanned text holds a find of a pair after `pair`.
 template <typename Unit>
@@ -459,6 +471,22 @@ const std::vector<std::int64_t>& ReplacePipeline<Unit>::counts() const
 {
     if (!d->runPipelines.empty()) d->gatherRunCounts();
     return d->counts;
+}
+
+template <typename Unit>
+bool ReplacePipeline<Unit>::holdsNoFind(View whole) const
+{
+    const PreparedPairs<Unit>& prep = *d->prep;
+    if (prep.filter) {
+        AnyFind report;
+        prep.filter->scan(whole.data(), whole.size(), whole.size(), report);
+        return !report.any;
+    }
+    if (prep.finders.size() > kMostFindersToAsk) return false;
+    for (const LiteralFinder<Unit>& finder : prep.finders) {
+        if (!finder.needle().empty() && finder.find(whole.data(), whole.size()) != whole.size()) return false;
+    }
+    return true;
 }
 
 template class ReplacePipeline<char>;

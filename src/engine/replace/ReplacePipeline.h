@@ -81,6 +81,11 @@ public:
     // is handed on and further input is ignored.
     void setCancel(std::function<bool()> cancelled);
     bool cancelled() const;
+    // True when no find of the pairs occurs anywhere in whole, so that, fed
+    // as the entire input, it would come out as it went in with no
+    // replacement made. False when one does, or when a list too long to
+    // search without its filter makes asking cost as much as running it.
+    bool holdsNoFind(View whole) const;
 
 private:
     struct Impl;

@@ -89,7 +89,7 @@ RunReport RunDriver::run()
         try {
             group.landDue();
             if (pruning && backup->lasting())
-                pruning->start();
+                pruning->grow(backup->landedBytes());
         } catch (...) {
             std::lock_guard<std::mutex> hold(m_lock);
             if (!m_landingThrown)

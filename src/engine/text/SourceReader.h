@@ -51,6 +51,8 @@ public:
     // pair) fails the read with kMalformedText. Bytes that make no whole unit
     // at the end are kept aside: trailingBytes().
     bool nextUnits(std::u16string_view& block);
+    // True once the block handed out last was the file's last: the next is empty.
+    bool atEnd() const { return m_ended; }
     // Once the end is reached: the odd last byte of a UTF-16 file, or the 1-3
     // stray last bytes of a UTF-32 file ("" if none).
     QByteArray trailingBytes() const { return m_trailing; }

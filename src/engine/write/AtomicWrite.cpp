@@ -229,8 +229,8 @@ void AtomicFile::expectBytes(qint64 bytes)
 {
     // Growing by doubling would copy the content about twice over, each time
     // into memory the system has to hand out afresh.
-    if (bytes > 0)
-        m_buffer.reserve(size_t(std::min(bytes, kBufferBytes)));
+    // Taken by the first append: a file left alone appends nothing.
+    m_expected = bytes;
 }
 
 bool AtomicFile::append(const char* data, qint64 len)
@@ -244,6 +244,8 @@ bool AtomicFile::append(const char* data, qint64 len)
         return flushBuffer() && writeOut(data, len);
     if (qint64(m_buffer.size()) + len > kBufferBytes && !flushBuffer())
         return false;
+    if (m_expected > 0)
+        m_buffer.reserve(size_t(std::min(std::exchange(m_expected, 0), kBufferBytes)));
     m_buffer.append(data, size_t(len));
     return true;
 }

@@ -53,8 +53,8 @@ public:
     // caller goes on. False on failure (a failed write may show a call later).
     bool append(const char* data, qint64 len);
     // The content will be about bytes long: the memory it gathers in is taken
-    // once, at its size (up to 1 MB), instead of growing piece by piece.
-    // Call before the first append.
+    // once, at its size (up to 1 MB), by the first append, instead of growing
+    // piece by piece. Call before the first append.
     void expectBytes(qint64 bytes);
     // Before the temporary file is made, sweep clears its folder of stale
     // temporary files (once per folder and sweep). Call before the first append.
@@ -147,6 +147,7 @@ private:
     qint64 m_written = 0;   // bytes in the temporary file
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
+    qint64 m_expected = 0;   // expectBytes(), until the first append takes it
     std::unique_ptr<TargetCompare> m_compare;
     bool m_compareWanted = false;   // m_compare is made when first fed
     std::unique_ptr<ContentHash> m_hash;

@@ -173,18 +173,22 @@ TEST_F(BackupStoreTest, PruningRemovesTheOldestRunsFirstButNeverTheOneToKeep)
         BackupLimits limits;
         int keep;               // index of the run to keep, oldest 0
         QList<int> left;        // runs left, newest first
+        qint64 room;            // what the store may still take
+        qint64 keepBytes = -1;  // what the run to keep is counted with, if given
     } cases[] = {
-        {"within the limits", {}, 3, {3, 2, 1, 0}},
-        {"by count", {2, qint64(1) << 30}, 3, {3, 2}},
-        {"by bytes", {10, 750}, 3, {3, 2}},
-        {"by bytes, the run to keep alone over them", {10, 100}, 3, {3}},
-        {"by count, keeping the oldest", {2, qint64(1) << 30}, 0, {3, 0}},
+        {"within the limits", {}, 3, {3, 2, 1, 0}, (qint64(2) << 30) - 1000},
+        {"by count", {2, qint64(1) << 30}, 3, {3, 2}, (qint64(1) << 30) - 700},
+        {"by bytes", {10, 750}, 3, {3, 2}, 50},
+        {"by bytes, the run to keep alone over them", {10, 100}, 3, {3}, -300},
+        {"by count, keeping the oldest", {2, qint64(1) << 30}, 0, {3, 0}, (qint64(1) << 30) - 500},
+        {"by bytes, the run to keep counted as it grows", {10, 750}, 3, {3}, 150, 600},
+        {"by bytes, the run to keep counted before it keeps more", {10, 750}, 3, {3, 2, 1}, 50, 200},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fresh();
         const QStringList made = fourRuns();
-        BackupStore().prune(c.limits, made[c.keep]);
+        EXPECT_EQ(BackupStore().prune(c.limits, made[c.keep], c.keepBytes), c.room);
         QStringList expected;
         for (int i : c.left)
             expected << made[i];

@@ -246,5 +246,34 @@ TEST(StreamDifferential, MatchesTheReferenceWhenReplacementsCanFormLaterFindsAtE
     CompareFormingLists<char16_t>(102, 300);
 }
 
+template <typename Unit>
+void CompareNoFindAnswers(const std::basic_string<Unit>& alphabet, unsigned seed, std::size_t filterFrom)
+{
+    std::mt19937 rng(seed);
+    int none = 0;
+    for (int c = 0; c < 2000; ++c) {
+        const auto pairs = RandomPairs(rng, alphabet, 1 + rng() % 40, 1 + rng() % 4, 2);
+        const auto text = test::RandomText(rng, alphabet, rng() % 14);
+        bool holds = false;
+        for (const auto& p : pairs)
+            holds = holds || (!p.find.empty() && text.find(p.find) != std::basic_string<Unit>::npos);
+        const ReplacePipeline<Unit> pipeline(pairs, PipelineTuning{0, filterFrom, true});
+        ASSERT_EQ(pipeline.holdsNoFind(text), !holds) << "seed " << seed << " case " << c;
+        none += !holds;
+    }
+    EXPECT_GT(none, 100);   // both answers are tried
+}
+
+TEST(StreamDifferential, TellsATextHoldingNoFindWithTheFilterAndWithout)
+{
+    CompareNoFindAnswers<char>("abcd", 51, 1000);
+    CompareNoFindAnswers<char>("abcd", 52, 1);
+    CompareNoFindAnswers<char16_t>(std::u16string{u'a', u'\xD800', u'b', u'\x0161'}, 53, 1000);
+    CompareNoFindAnswers<char16_t>(std::u16string{u'a', u'\xD800', u'b', u'\x0161'}, 54, 1);
+    // A list too long to search pair by pair is not asked.
+    std::vector<UnitPair<char>> many(100, UnitPair<char>{"x", "y"});
+    EXPECT_FALSE(ReplacePipeline<char>(many, PipelineTuning{0, 1000, true}).holdsNoFind("abc"));
+}
+
 } // namespace
 } // namespace quorvane
