@@ -1,12 +1,14 @@
 #include "engine/write/TempFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,69 @@ int OpenToLock(int folder, const char* name)
     return ::openat(folder, name, O_WRONLY | flags);
 }
 
+std::atomic<bool> g_unnamed{true};
+
+// A name of the temporary files' form, its letters drawn at random.
+QByteArray RandomTempName()
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char random[kRandomLength];
+    if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random))
+        return {};
+    QByteArray name(kPrefix);
+    for (unsigned char r : random)
+        name += kLetters[r % (sizeof kLetters - 1)];
+    return name;
+}
+
+// Makes the file without a name, locks it and then names it: its inode is
+// allocated outside the folder's lock, so workers making files in one folder
+// do not queue behind a slow search for a free inode, and no sweep can take
+// a file locked before it has a name. -1 with errno set on failure; `none`
+// set when the system or file system makes no unnamed files (or /proc is
+// not there to name them through), for the caller to make one by name.
+int CreateUnnamedThenNamed(const QByteArray& folder, QByteArray& path, struct stat& held, bool& none)
+{
+    none = !g_unnamed.load(std::memory_order_relaxed);
+    if (none)
+        return -1;
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        none = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        none = true;
+        return -1;
+    }
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray name = RandomTempName();
+        if (name.isEmpty())
+            break;
+        path = folder + '/' + name;
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            if (::fstat(fd, &held) == 0)
+                return fd;
+            const int err = errno;
+            ::unlink(path.constData());
+            ::close(fd);
+            path.clear();
+            errno = err;
+            return -1;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    const int err = errno;
+    ::close(fd);
+    path.clear();
+    none = err == ENOENT || err == EXDEV || err == EPERM || err == EOPNOTSUPP;
+    errno = err;
+    return -1;
+}
+
 } // namespace
 
 bool IsTempName(const char* name)
@@ -62,6 +127,15 @@ bool IsTempName(const char* name)
 int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held)
 {
     struct stat mine;
+    bool none = false;
+    const int unnamed = CreateUnnamedThenNamed(folder, path, mine, none);
+    if (unnamed >= 0) {
+        if (held)
+            *held = mine;
+        return unnamed;
+    }
+    if (!none)
+        return -1;
     // Losing a new file to a sweep needs a sweep at that very moment; a few
     // tries are plenty.
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -82,6 +156,11 @@ int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held
     path.clear();
     errno = EAGAIN;
     return -1;
+}
+
+void SetUnnamedTemps(bool on)
+{
+    g_unnamed.store(on, std::memory_order_relaxed);
 }
 
 int RemoveStaleTemps(const QByteArray& folder)

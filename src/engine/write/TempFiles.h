@@ -18,7 +18,12 @@ bool IsTempName(const char* name);
 // Creates a temporary file in folder (native bytes, no trailing '/'), held
 // and still named by path when this returns. Returns its descriptor (close on
 // exec), or -1 with errno set. held, if given, receives the new file's stat.
+// Where the file system can, the file is made unnamed and named once held.
 int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held = nullptr);
+
+// For tests: false makes every temporary file by name, as where the file
+// system makes no unnamed files.
+void SetUnnamedTemps(bool on);
 
 // Removes the temporary files in folder that no process holds, checking under
 // the lock that the name still names the file it locked. A file another run

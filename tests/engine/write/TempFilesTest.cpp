@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -88,4 +89,37 @@ TEST(TempFiles, ARunsFirstWriteIntoAFolderRemovesOnlyTheTemporaryFilesNobodyHold
     EXPECT_EQ(box.entries("elsewhere"), QStringList{".quorvane-Stale2"});
     EXPECT_EQ(IoSandbox::read(target), "dog");
     EXPECT_EQ(IoSandbox::read(earlierTarget), "dog");
+}
+
+TEST(TempFiles, ATemporaryFileIsMadeHeldAndNamedWhetherItStartsUnnamedOrByName)
+{
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed first" : "by name");
+        SetUnnamedTemps(unnamed);
+        IoSandbox box;
+        box.mkdir("work");
+        const QByteArray folder = QFile::encodeName(box.path("work"));
+        QByteArray path;
+        struct stat held {};
+        const int fd = CreateHeldTemp(folder, path, &held);
+        ASSERT_GE(fd, 0);
+        struct stat named {};
+        ASSERT_EQ(::lstat(path.constData(), &named), 0);
+        EXPECT_TRUE(path.startsWith(folder + '/'));
+        EXPECT_TRUE(IsTempName(path.constData() + folder.size() + 1));
+        EXPECT_EQ(std::make_tuple(named.st_dev, named.st_ino, named.st_nlink, named.st_mode & 0777),
+                  std::make_tuple(held.st_dev, held.st_ino, nlink_t(1), mode_t(0600)));
+        // Held: a sweep cannot take the lock.
+        const int other = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        EXPECT_EQ(::flock(other, LOCK_EX | LOCK_NB), -1);
+        EXPECT_EQ(errno, EWOULDBLOCK);
+        ::close(other);
+        ::close(fd);
+        // A folder that cannot hold it fails the same way either way.
+        QByteArray none;
+        EXPECT_EQ(CreateHeldTemp(QFile::encodeName(box.path("missing")), none), -1);
+        EXPECT_EQ(errno, ENOENT);
+        EXPECT_TRUE(none.isEmpty());
+    }
+    SetUnnamedTemps(true);
 }
