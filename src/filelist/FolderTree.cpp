@@ -3,7 +3,7 @@
 
 #include "engine/files/PathHelpers.h"
 #include "filelist/FolderListing.h"
-#include "filelist/ForEachIndex.h"
+#include "engine/files/ForEachIndex.h"
 #include "filelist/NameOrder.h"
 #include "shell/Failure.h"
 

@@ -68,22 +68,18 @@ QByteArray RandomTempName()
 // Makes the file without a name, locks it and then names it: its inode is
 // allocated outside the folder's lock, so workers making files in one folder
 // do not queue behind a slow search for a free inode, and no sweep can take
-// a file locked before it has a name. -1 with errno set on failure; `none`
-// set when the system or file system makes no unnamed files (or /proc is
-// not there to name them through), for the caller to make one by name.
-int CreateUnnamedThenNamed(const QByteArray& folder, QByteArray& path, struct stat& held, bool& none)
+// a file locked before it has a name. -1 when it cannot (the file system
+// makes no unnamed files, /proc is not there to name them through, or any
+// failure), for the caller to make the file by name, which tells why.
+int CreateUnnamedThenNamed(const QByteArray& folder, QByteArray& path, struct stat& held)
 {
-    none = !g_unnamed.load(std::memory_order_relaxed);
-    if (none)
+    if (!g_unnamed.load(std::memory_order_relaxed))
         return -1;
     const int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        none = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+    if (fd < 0)
         return -1;
-    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(fd);
-        none = true;
         return -1;
     }
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
@@ -95,21 +91,14 @@ int CreateUnnamedThenNamed(const QByteArray& folder, QByteArray& path, struct st
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0) {
             if (::fstat(fd, &held) == 0)
                 return fd;
-            const int err = errno;
             ::unlink(path.constData());
-            ::close(fd);
-            path.clear();
-            errno = err;
-            return -1;
+            break;
         }
         if (errno != EEXIST)
             break;
     }
-    const int err = errno;
     ::close(fd);
     path.clear();
-    none = err == ENOENT || err == EXDEV || err == EPERM || err == EOPNOTSUPP;
-    errno = err;
     return -1;
 }
 
@@ -127,15 +116,12 @@ bool IsTempName(const char* name)
 int CreateHeldTemp(const QByteArray& folder, QByteArray& path, struct stat* held)
 {
     struct stat mine;
-    bool none = false;
-    const int unnamed = CreateUnnamedThenNamed(folder, path, mine, none);
+    const int unnamed = CreateUnnamedThenNamed(folder, path, mine);
     if (unnamed >= 0) {
         if (held)
             *held = mine;
         return unnamed;
     }
-    if (!none)
-        return -1;
     // Losing a new file to a sweep needs a sweep at that very moment; a few
     // tries are plenty.
     for (int attempt = 0; attempt < 16; ++attempt) {

@@ -195,6 +195,20 @@ TEST_F(BackupStoreTest, PruningRemovesTheOldestRunsFirstButNeverTheOneToKeep)
         EXPECT_EQ(ids(), expected);
         EXPECT_EQ(runFolders().size(), expected.size());
     }
+
+    // A run of many kept files goes whole, its folder with them.
+    fresh();
+    std::vector<std::pair<QString, QString>> jobs;
+    for (int k = 0; k < 50; ++k) {
+        const QString name = QString("m%1.txt").arg(k);
+        box().write(name, "a");
+        jobs.push_back({name, name});
+    }
+    run(jobs, {{"a", "b"}});
+    const QString last = run({{"m0.txt", "m0.txt"}}, {{"b", "c"}});
+    BackupStore().prune({1, qint64(1) << 30}, last);
+    EXPECT_EQ(ids(), QStringList{last});
+    EXPECT_EQ(runFolders().size(), 1);
 }
 
 TEST_F(BackupStoreTest, ARunStillGoingIsNeitherUndoneNorPrunedAndAnUnknownRunIsNoRun)

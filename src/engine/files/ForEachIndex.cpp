@@ -1,4 +1,4 @@
-#include "filelist/ForEachIndex.h"
+#include "engine/files/ForEachIndex.h"
 
 #include <QThread>
 
