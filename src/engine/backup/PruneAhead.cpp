@@ -12,6 +12,11 @@ PruneAhead::PruneAhead(BackupStore& store, BackupLimits limits, QString keepRunI
 
 PruneAhead::~PruneAhead()
 {
+    end();
+}
+
+void PruneAhead::end()
+{
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_ending = true;
@@ -60,13 +65,7 @@ void PruneAhead::serve()
 
 void PruneAhead::wait()
 {
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_ending = true;
-    }
-    m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    end();
     if (m_thrown)
         std::rethrow_exception(std::exchange(m_thrown, nullptr));
 }

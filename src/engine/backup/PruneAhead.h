@@ -32,6 +32,8 @@ public:
 
 private:
     void serve();
+    // Tells the thread to end and waits for it.
+    void end();
 
     BackupStore& m_store;
     const BackupLimits m_limits;
