@@ -76,7 +76,7 @@ bool CopyInstead(int err)
 
 int CopyBytes(int in, int out)
 {
-    const auto block = std::make_unique<char[]>(size_t(kCopyBlock));
+    const auto block = MakeReadBuffer<char>(size_t(kCopyBlock));
     for (;;) {
         const qint64 got = ReadFully(in, block.get(), kCopyBlock);
         if (got < 0)

@@ -86,7 +86,7 @@ bool ReplaceStoreFile(const QString& path, const QByteArray& bytes, QString& why
 QByteArray HashOfFile(int fd, HashKind kind)
 {
     constexpr qint64 kBlock = qint64(1) << 18;
-    const auto block = std::make_unique<char[]>(size_t(kBlock));
+    const auto block = MakeReadBuffer<char>(size_t(kBlock));
     ContentHash hash(kind);
     for (qint64 at = 0;;) {
         const qint64 got = ReadAt(fd, block.get(), kBlock, at);

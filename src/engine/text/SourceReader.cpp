@@ -95,7 +95,7 @@ void SourceReader::allocate()
                                     : std::clamp<qint64>((m_sizeHint + 4095) / 4096 * 4096, 4096, kBlockBytes);
     // Raw bytes are read into char16_t storage so UTF-16 blocks can be used in
     // place; up to four carried bytes go in front of a block.
-    m_block.reset(new char16_t[size_t((m_blockBytes + 5) / 2)]);
+    m_block = MakeReadBuffer<char16_t>(size_t((m_blockBytes + 5) / 2));
 }
 
 bool SourceReader::readRaw(char* into, qint64 len, qint64& got)

@@ -2,6 +2,7 @@
 // Streams a text file's content in large blocks in the units that matching
 // uses: raw bytes for Ansi and Utf8 (mark skipped), UTF-16 code units for
 // Unicode whatever the mark's form. The whole file is never held at once.
+#include "engine/files/FileAccess.h"
 #include "engine/files/FileIdentity.h"
 #include "engine/text/TextCodec.h"
 
@@ -79,7 +80,7 @@ private:
     const qint64 m_fixedBlock;
     Detected m_detected;
     FileIdentity m_identity;
-    std::unique_ptr<char16_t[]> m_block;    // raw block, read as bytes
+    ReadBuffer<char16_t> m_block;           // raw block, read as bytes
     std::unique_ptr<char16_t[]> m_units;    // converted units (UTF-32 sources)
     char m_carry[4] = {};                   // bytes of a unit cut by a block end
     int m_carryLen = 0;

@@ -42,7 +42,7 @@ bool TargetCompare::ready()
         }
     }
     if (!m_scratch)
-        m_scratch.reset(new char[kScratchBytes]);
+        m_scratch = MakeReadBuffer<char>(size_t(kScratchBytes));
     return true;
 }
 

@@ -2,6 +2,8 @@
 // Tells whether a result is byte for byte the file it would replace, while the
 // result is being made: each part is compared with the file's bytes at the
 // same offset, a block at a time, so neither is ever held whole.
+#include "engine/files/FileAccess.h"
+
 #include <QString>
 #include <memory>
 
@@ -31,7 +33,7 @@ private:
     bool m_borrowed = false;   // m_fd is the caller's
     qint64 m_offset = 0;
     bool m_differs = false;
-    std::unique_ptr<char[]> m_scratch;
+    ReadBuffer<char> m_scratch;
 };
 
 } // namespace quorvane
