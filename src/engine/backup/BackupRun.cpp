@@ -180,6 +180,13 @@ void BackupRun::landed()
         m_lasting.store(true, std::memory_order_release);
 }
 
+void BackupRun::expect(qint64 bytes)
+{
+    m_expectedBytes.fetch_add(bytes, std::memory_order_acq_rel);
+    if (bytes > 0 && m_grown)
+        m_grown();
+}
+
 void BackupRun::finish()
 {
     close();

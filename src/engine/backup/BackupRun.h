@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 namespace quorvane {
 
@@ -32,6 +33,12 @@ public:
     bool lasting() const { return m_lasting.load(std::memory_order_acquire); }
     // Bytes of the old files kept for results now in place. From any thread.
     qint64 landedBytes() const { return m_landedBytes.load(std::memory_order_acquire); }
+    // landedBytes() and the bytes long results being written expect to have
+    // kept (expect()). From any thread.
+    qint64 keepingBytes() const { return landedBytes() + m_expectedBytes.load(std::memory_order_acquire); }
+    // grown is called, on the thread that tells, each time a long result
+    // being written expects bytes kept. Set it before the run's first file.
+    void setOnExpect(std::function<void()> grown) { m_grown = std::move(grown); }
     // After the group's last flush: puts the rest of the manifest on disk and
     // lets go of the run; a run with no file recorded is removed with its
     // folder. Then notes the run as the store's last.
@@ -42,6 +49,7 @@ public:
     bool sync(int& error) override;
     void drop(qint64 key) override;
     void landed() override;
+    void expect(qint64 bytes) override;
 
 private:
     friend class BackupStore;
@@ -63,6 +71,8 @@ private:
     int m_files = 0;
     std::atomic<bool> m_lasting{false};
     std::atomic<qint64> m_landedBytes{0};
+    std::atomic<qint64> m_expectedBytes{0};
+    std::function<void()> m_grown;
     qint64 m_keptBytes = 0;          // of the files recorded and not dropped
     QHash<qint64, qint64> m_keptOf;  // record number -> its old file's bytes, for drop
     QHash<qint64, QString> m_pathOf; // record number -> its path, for the run's folder

@@ -1,11 +1,13 @@
 #pragma once
 // Prunes the store on a thread of its own while a run goes on, so the runs
-// it frees (thousands of files each) are not all removed after the run's
-// last file. It starts once the run has put a result in place with its
-// backup kept: such a run stays in the store and counts among the runs
-// kept. As the run's kept files grow past the room left, it prunes again.
-// It removes what pruning after the run would, or less (the run's own size
-// is not whole yet); prune again after the run for the rest.
+// it frees (thousands of files each, or one big file) are not all removed
+// after the run's last file. It starts once the run has put a result in
+// place with its backup kept (such a run stays in the store and counts among
+// the runs kept), or once a long result is being written: its old file will
+// be kept unless the result fails or the run is stopped. As the run's kept
+// files grow past the room left, it prunes again. It removes what pruning
+// after the run would, or less (the run's own size is not whole yet), unless
+// a long result it counted never lands; prune again after the run for the rest.
 #include "engine/backup/BackupStore.h"
 
 #include <QString>
@@ -23,9 +25,9 @@ public:
     PruneAhead(const PruneAhead&) = delete;
     PruneAhead& operator=(const PruneAhead&) = delete;
 
-    // The run keeps runBytes for results in place (never fewer than before):
-    // prunes for that, the first time and whenever it outgrows the room the
-    // last pruning left. From any one thread.
+    // The run keeps runBytes for results in place and long results being
+    // written: prunes for that, the first time and whenever it outgrows the
+    // room the last pruning left. From any thread.
     void grow(qint64 runBytes);
     // Ends the pruning: waits for a pass under way, and rethrows what it threw.
     void wait();

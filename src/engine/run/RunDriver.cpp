@@ -82,14 +82,17 @@ RunReport RunDriver::run()
     // A full group lands between entries, not within the one that filled it:
     // no entry's row, nor any entry behind it, waits for a few thousand renames.
     // The store is pruned beside the run once the run is sure to stay in it.
+    // So is it while a long result is written: its old file will be kept.
     std::unique_ptr<PruneAhead> pruning;
-    if (backup && m_options.keepBackups)
+    if (backup && m_options.keepBackups) {
         pruning = std::make_unique<PruneAhead>(*m_options.backups, m_options.backupLimits, backup->id());
+        backup->setOnExpect([&backup, &pruning] { pruning->grow(backup->keepingBytes()); });
+    }
     scheduler.setBetween([this, &group, &backup, &pruning] {
         try {
             group.landDue();
             if (pruning && backup->lasting())
-                pruning->grow(backup->landedBytes());
+                pruning->grow(backup->keepingBytes());
         } catch (...) {
             std::lock_guard<std::mutex> hold(m_lock);
             if (!m_landingThrown)
@@ -188,6 +191,8 @@ RunReport RunDriver::run()
     }
     scheduler.drain();
     scheduler.setBetween({});
+    if (backup)
+        backup->setOnExpect({});
 
     QString ignored;
     m_face.guard(RunFace::Phase::Landing, -1, [&] {

@@ -27,9 +27,10 @@ struct RunOptions {
     // Each file the run replaces is kept here first, so the run can be undone
     // (nullptr: none kept; never on a dry run). The store is pruned to
     // backupLimits beside the run once the run has a result in place with
-    // its backup (engine/backup/PruneAhead.h), and again once the run has
-    // ended. With keepBackups false nothing is
-    // kept, but the store still notes the run as its last (BackupStore.h).
+    // its backup, or a long result being written whose old file it will keep
+    // (engine/backup/PruneAhead.h), and again once the run has ended. With
+    // keepBackups false nothing is kept, but the store still notes the run as
+    // its last (BackupStore.h).
     BackupStore* backups = nullptr;
     bool keepBackups = true;
     QString backupDescription;

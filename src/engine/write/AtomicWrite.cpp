@@ -205,6 +205,7 @@ bool AtomicFile::flushBuffer()
         // thread touches it, the comparison and the hash, until settleBehind().
         m_behind = std::make_unique<WriteBehind>(
             [this](const std::string& chunk) { return writeChunk(chunk.data(), qint64(chunk.size())); });
+        announce();
     }
     if (m_behind)
         return m_behind->put(m_buffer) || fail();
@@ -303,7 +304,26 @@ bool AtomicFile::commit()
     m_tempPath.clear();
     ::close(std::exchange(m_fd, -1));
     m_finished = false;
+    withdraw();
     return true;
+}
+
+void AtomicFile::announce()
+{
+    if (!m_announce || m_announced)
+        return;
+    struct stat st;
+    const bool seen = m_targetAssumed ? (st = m_assumed, true) : ::stat(NativePath(finalPath()).constData(), &st) == 0;
+    if (seen && S_ISREG(st.st_mode) && st.st_size > 0) {
+        m_announced = st.st_size;
+        m_announce(m_announced);
+    }
+}
+
+void AtomicFile::withdraw()
+{
+    if (m_announced)
+        m_announce(-std::exchange(m_announced, 0));
 }
 
 void AtomicFile::discard()
@@ -323,6 +343,7 @@ void AtomicFile::discard()
     m_compare.reset();
     m_compareWanted = false;
     m_compareFd = -1;
+    withdraw();
 }
 
 void AtomicFile::compareWithTarget(int targetFd)

@@ -10,6 +10,7 @@
 #include "engine/write/WriteTarget.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -89,6 +90,13 @@ public:
     // whole content equals the target's. Ends the comparison.
     bool sameAsTarget();
 
+    // A long result, as it starts to be written behind, tells announce the
+    // size of the regular file it will replace, and tells it the same size
+    // negated once it is renamed over that file or dropped: a run can make room
+    // for the old file's backup while the result is still being written.
+    // Call before the first append.
+    void setAnnounce(std::function<void(qint64)> announce) { m_announce = std::move(announce); }
+
     // From now on hashes everything written (call before the first append),
     // so what is written can be recorded without reading it back.
     void hashContent(HashKind kind);
@@ -125,6 +133,10 @@ private:
     bool settleBehind();
     bool fail();
     TargetCompare* compare();
+    // Announces the size of the file the target names (setAnnounce), once.
+    void announce();
+    // Takes back what announce() told.
+    void withdraw();
 
     QString m_target;                 // as given
     mutable QString m_final;          // resolved, once asked for
@@ -148,6 +160,8 @@ private:
     qint64 m_kicked = 0;    // bytes already sent on their way to disk
     std::string m_buffer;
     qint64 m_expected = 0;   // expectBytes(), until the first append takes it
+    std::function<void(qint64)> m_announce;
+    qint64 m_announced = 0;  // the bytes told and not yet taken back
     std::unique_ptr<TargetCompare> m_compare;
     bool m_compareWanted = false;   // m_compare is made when first fed
     std::unique_ptr<ContentHash> m_hash;

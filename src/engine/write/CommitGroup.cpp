@@ -255,8 +255,10 @@ void CommitGroup::prepare(AtomicFile& file)
     std::lock_guard<std::mutex> hold(m_lock);
     file.setSweep(&m_sweep);
     file.setFolders(m_folders);
-    if (m_backup)
+    if (m_backup) {
         file.hashContent(m_backup->hashKind());
+        file.setAnnounce([backup = m_backup](qint64 bytes) { backup->expect(bytes); });
+    }
 }
 
 } // namespace quorvane

@@ -3,7 +3,8 @@
 // replaces (engine/backup/BackupRun.h is the real one). The group asks it to
 // keep each target just before that target is replaced, has the records made
 // durable once per flush before the renames, reports renames that failed, and
-// tells when a flush's renames are over.
+// tells when a flush's renames are over. The group's long results tell what
+// they will have kept while they are written.
 #include "engine/files/ContentHash.h"
 
 #include <QByteArray>
@@ -33,6 +34,10 @@ public:
     // The renames since the last sync are over, each failed one dropped:
     // what is recorded now stays.
     virtual void landed() {}
+    // A long result being written will have a file of bytes kept when it
+    // lands; negative bytes take that back (it landed or was dropped). From
+    // any thread.
+    virtual void expect(qint64 /*bytes*/) {}
 };
 
 } // namespace quorvane

@@ -401,3 +401,41 @@ TEST_P(RunDriverWorkers, ARunThatLandsGroupsAsItGoesLeavesTheStorePrunedToItsLim
     EXPECT_TRUE(QFileInfo::exists(box.path("backups/" + before[0])));
     EXPECT_FALSE(QFileInfo::exists(box.path("backups/" + before[1])));
 }
+
+TEST(RunDriver, ALongResultHasTheStorePrunedForItsOldFileWhileItIsStillBeingWritten)
+{
+    // The store's byte limit leaves room for one 5 MB file: the run before
+    // goes as soon as the long result starts to be written, not after it lands.
+    IoSandbox box;
+    BackupStore store(box.path("backups"));
+    RunOptions options;
+    options.backups = &store;
+    options.backupLimits = {50, qint64(6) << 20};
+    QByteArray text;
+    for (int i = 0; text.size() < 5 * (1 << 20); ++i)
+        text += "a" + QByteArray::number(i) + ' ';
+    const QString big = box.write("big.txt", text);
+    {
+        ScriptFace face;
+        face.plans = {Process(big, big, {{"a", "b"}})};
+        RunDriver(face, options).run();
+    }
+    const QString before = store.runs().front().id;
+    bool goneBeforeLanding = false;
+    options.process = [&](const QString& source, const QString& output, const FileJob& job) {
+        const FileOutcome outcome = ProcessFile(source, output, job);
+        const QString folder = box.path("backups/" + before);
+        for (int waited = 0; QFileInfo::exists(folder) && waited < 10000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        goneBeforeLanding = !QFileInfo::exists(folder) && IoSandbox::read(big).startsWith("b0 ");
+        return outcome;
+    };
+    ScriptFace face;
+    face.plans = {Process(big, big, {{"b", "c"}})};
+    RunDriver(face, options).run();
+    EXPECT_TRUE(goneBeforeLanding);
+    const std::vector<BackupRunInfo> runs = store.runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].files, 1);
+    EXPECT_TRUE(IoSandbox::read(big).startsWith("c0 "));
+}

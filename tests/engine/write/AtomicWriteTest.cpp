@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace quorvane {
 namespace {
@@ -86,6 +87,41 @@ TEST(AtomicWrite, ALongResultIsComparedAndHashedWholeWhileWrittenBehind)
         ASSERT_TRUE(file.commit());
         EXPECT_EQ(test::IoSandbox::read(target), result);
         EXPECT_EQ(box.entries(), QStringList{"out.txt"});
+    }
+}
+
+TEST(AtomicWrite, ALongResultAnnouncesTheFileItReplacesUntilItIsRenamedOrDropped)
+{
+    const struct {
+        const char* name;
+        bool targetExists;
+        bool longResult;
+        bool commit;
+        qint64 announced;
+    } cases[] = {
+        {"long, renamed", true, true, true, 3000},
+        {"long, dropped", true, true, false, 3000},
+        {"long, creating its target", false, true, true, 0},
+        {"short", true, false, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::IoSandbox box;
+        const QString target = c.targetExists ? box.write("out.txt", QByteArray(3000, 'o')) : box.path("out.txt");
+        std::vector<qint64> told, toldWhenFinished;
+        {
+            AtomicFile file(target);
+            file.setAnnounce([&told](qint64 bytes) { told.push_back(bytes); });
+            ASSERT_TRUE(AppendInPieces(file, c.longResult ? LongResult() : QByteArray("new")));
+            ASSERT_TRUE(file.finish(false));
+            toldWhenFinished = told;
+            if (c.commit) {
+                ASSERT_TRUE(file.commit());
+            }
+        }
+        using Told = std::vector<qint64>;
+        EXPECT_EQ(toldWhenFinished, c.announced ? Told{c.announced} : Told{});
+        EXPECT_EQ(told, c.announced ? (Told{c.announced, -c.announced}) : Told{});
     }
 }
 
