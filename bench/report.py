@@ -91,8 +91,8 @@ COMPANIONS = {"F": ["A32"], "G": ["A32"], "H": ["H1"], "N": ["A32"], "O": ["A32"
 NOTES = {
     "A": "A.quorvane keeps a backup of the output it replaces, as every run does by default: the "
          "result is hashed for the store's manifest as it is written, the old output is kept (a hard "
-         "link), and the store prunes itself to its last 10 runs, freeing a 256 MB file kept 10 runs "
-         "before. A.nobackup is the same run with --no-backup; A.before, when measured, is A.nobackup "
+         "link), and the store, at its 2 GB limit after eight such runs, frees the 256 MB file it kept "
+         "eight runs before, beside the run. A.nobackup is the same run with --no-backup; A.before, when measured, is A.nobackup "
          "by the quorvane-batch named by BENCH_BEFORE.",
     "B": "sed, perl and python run once here; "
          "sd applies one pair per run and is left out.",
@@ -100,8 +100,9 @@ NOTES = {
          "out the fresh copy. quorvane syncs every result to disk "
          "before renaming it over the source; sed, perl, sd and python do not sync. "
          "C.quorvane keeps a backup of every file it replaces (a hard link into its store, which "
-         "prunes itself to the last 10 runs; the store holds 10 runs before the first one measured, "
-         "so every run also prunes the oldest and frees the 20,000 files it kept), C.nobackup runs "
+         "keeps at most 50 runs and 2 GB of kept files, about 13 of C's runs; the store holds 10 runs "
+         "before the first one measured, and once it holds 13, each run also prunes the oldest "
+         "and frees the 20,000 files it kept), C.nobackup runs "
          "with --no-backup, and C.undo is quorvane-batch --undo of the run just made (each file "
          "read and hashed, then put back). C.jobs1 and C.jobs2 are C.quorvane with --jobs 1 and "
          "--jobs 2 (C.quorvane takes one worker per core); C.before, when measured, is the "
