@@ -370,15 +370,22 @@ TEST(RunDriver, AnEntryWhosePlanMayAskWaitsUntilEveryEarlierEntryIsTold)
     EXPECT_EQ(face.told, (QStringList{"0 written ", "1 written ", "ask 2", "2 written ", "3 written "}));
 }
 
+// Options keeping backups in store, pruned to limits.
+static RunOptions KeepingIn(BackupStore& store, BackupLimits limits)
+{
+    RunOptions options;
+    options.backups = &store;
+    options.backupLimits = limits;
+    return options;
+}
+
 TEST_P(RunDriverWorkers, ARunThatLandsGroupsAsItGoesLeavesTheStorePrunedToItsLimits)
 {
     // Pruning starts beside the run once its first group stands; what is left
     // is what pruning after it leaves: the run and the newest run before it.
     IoSandbox box;
     BackupStore store(box.path("backups"));
-    RunOptions options;
-    options.backups = &store;
-    options.backupLimits = {2, qint64(1) << 40};
+    RunOptions options = KeepingIn(store, {2, qint64(1) << 40});
     QStringList before;
     for (const char* word : {"one", "two"}) {
         const QString f = box.write(QString("%1.txt").arg(word), "a");
@@ -408,9 +415,7 @@ TEST(RunDriver, ALongResultHasTheStorePrunedForItsOldFileWhileItIsStillBeingWrit
     // goes as soon as the long result starts to be written, not after it lands.
     IoSandbox box;
     BackupStore store(box.path("backups"));
-    RunOptions options;
-    options.backups = &store;
-    options.backupLimits = {50, qint64(6) << 20};
+    RunOptions options = KeepingIn(store, {50, qint64(6) << 20});
     QByteArray text;
     for (int i = 0; text.size() < 5 * (1 << 20); ++i)
         text += "a" + QByteArray::number(i) + ' ';
