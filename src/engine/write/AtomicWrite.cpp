@@ -312,9 +312,10 @@ void AtomicFile::announce()
 {
     if (!m_announce || m_announced)
         return;
-    struct stat st;
-    const bool seen = m_targetAssumed ? (st = m_assumed, true) : ::stat(NativePath(finalPath()).constData(), &st) == 0;
-    if (seen && S_ISREG(st.st_mode) && st.st_size > 0) {
+    struct stat st = m_assumed;
+    if (!m_targetAssumed && ::stat(NativePath(finalPath()).constData(), &st) != 0)
+        return;   // nothing there yet: the result creates its target
+    if (S_ISREG(st.st_mode) && st.st_size > 0) {
         m_announced = st.st_size;
         m_announce(m_announced);
     }
