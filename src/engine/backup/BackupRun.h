@@ -31,11 +31,12 @@ public:
     // True once a result is in place with its file recorded: the run will
     // stay in the store. From any thread.
     bool lasting() const { return m_lasting.load(std::memory_order_acquire); }
-    // Bytes of the old files kept for results now in place. From any thread.
-    qint64 landedBytes() const { return m_landedBytes.load(std::memory_order_acquire); }
-    // landedBytes() and the bytes long results being written expect to have
-    // kept (expect()). From any thread.
-    qint64 keepingBytes() const { return landedBytes() + m_expectedBytes.load(std::memory_order_acquire); }
+    // Bytes of the old files kept for results now in place, and those long
+    // results being written expect to have kept (expect()). From any thread.
+    qint64 keepingBytes() const
+    {
+        return m_landedBytes.load(std::memory_order_acquire) + m_expectedBytes.load(std::memory_order_acquire);
+    }
     // grown is called, on the thread that tells, each time a long result
     // being written expects bytes kept. Set it before the run's first file.
     void setOnExpect(std::function<void()> grown) { m_grown = std::move(grown); }
